@@ -1,0 +1,76 @@
+// The recording engine: the watch loop, the recording run and the wake and shutdown
+// planning. It owns the reservation list and the engine lock; the main window controller
+// derives from it and adds the window. Nothing here knows about windows or Qt.
+#pragma once
+
+#include "platform/IBundle.h"
+#include "platform/ICalendar.h"
+#include "platform/IClock.h"
+#include "platform/ICompanionLauncher.h"
+#include "platform/IMainThread.h"
+#include "platform/INotificationCenter.h"
+#include "platform/IPrivilegedOps.h"
+#include "platform/IUserDefaults.h"
+#include "store/ScheduleItem.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+class CRecEngine {
+public:
+    // Everything the engine reaches outside itself. Not owned; all must outlive the engine.
+    struct Services {
+        IClock* clock = nullptr;
+        IUserDefaults* defaults = nullptr;
+        INotificationCenter* notifications = nullptr;
+        ICompanionLauncher* launcher = nullptr;
+        IMainThreadRequests* mainThread = nullptr;
+        IPrivilegedOps* privileged = nullptr;  // the application controller
+        ILocalCalendar* calendar = nullptr;
+        IBundleLocation* bundle = nullptr;
+    };
+
+    explicit CRecEngine(Services const& services);
+    virtual ~CRecEngine();  // stops the engine's threads before the list and lock go
+    CRecEngine(CRecEngine const&) = delete;
+    CRecEngine& operator=(CRecEngine const&) = delete;
+
+    // Creates the list (empty) into m_Schedule when there is none yet.
+    void CreateSchedule();
+    // The reservation file: ".ResvInfo.dat" in the folder that holds the bundle.
+    std::string ReservationFilePath();
+
+    // Starts the watch thread (once); it runs watchProc until the engine is destroyed.
+    void StartWatchThread();
+    // The thread body: a pass about once a second, for as long as the engine lives.
+    void watchProc();
+    // One pass of the watch loop (after its one-second sleep). Exposed for the tests.
+    void WatchPass();
+    // Entry of a recording thread; arg is a heap hand-off record that it frees.
+    static void* rec_start_func(void* arg);
+    // Hands reservation id to the companion; runs on a recording thread.
+    void RecordingProc(int id);
+
+    // Planning, on the main thread. Instants are seconds since 1970-01-01 00:00 UTC.
+    bool GetScheduleNearDateTime(double* date);
+    bool GetScheduleLatestDateTime(double* date);
+    bool ReSettingSchedule();
+
+    // Moves a weekly record to its next selected weekday (whole days of 86,400 s, the
+    // weekday in the process's time zone) and sets uState to 0.
+    static void WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar);
+
+    // Blocks until no recording run holds the engine lock (the exit command's wait).
+    void WaitForRunningHandOff();
+
+    CScheduleItem* m_Schedule = nullptr;  // owned
+    std::mutex m_RecLock;                  // the engine lock: only ever tried by the watch loop
+
+protected:
+    Services m_services;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

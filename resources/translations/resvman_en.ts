@@ -1,0 +1,115 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name></name>
+    <message id="AppTitle">
+        <source>Velto Timer Recorder</source>
+        <translation>Velto Timer Recorder</translation>
+    </message>
+    <message id="IDS_ADD">
+        <source>Add</source>
+        <translation>Add</translation>
+    </message>
+    <message id="IDS_DELETE">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="IDS_EDIT">
+        <source>Edit</source>
+        <translation>Edit</translation>
+    </message>
+    <message id="IDS_CONFIG">
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="IDS_TASK_TRAY">
+        <source>Hide</source>
+        <translation>Hide</translation>
+    </message>
+    <message id="IDS_EXIT">
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message id="IDS_MARU">
+        <source>✓</source>
+        <translation>✓</translation>
+    </message>
+    <message id="sun">
+        <source>Sunday</source>
+        <translation>Sunday</translation>
+    </message>
+    <message id="mon">
+        <source>Monday</source>
+        <translation>Monday</translation>
+    </message>
+    <message id="tue">
+        <source>Tuesday</source>
+        <translation>Tuesday</translation>
+    </message>
+    <message id="wed">
+        <source>Wednesday</source>
+        <translation>Wednesday</translation>
+    </message>
+    <message id="thu">
+        <source>Thursday</source>
+        <translation>Thursday</translation>
+    </message>
+    <message id="fri">
+        <source>Friday</source>
+        <translation>Friday</translation>
+    </message>
+    <message id="sat">
+        <source>Saturday</source>
+        <translation>Saturday</translation>
+    </message>
+    <message id="IDS_WARN_OVERWRAP_TASK">
+        <source>This reservation overlaps the time of another reservation. Both are kept; only one of them can be recorded.</source>
+        <translation>This reservation overlaps the time of another reservation. Both are kept; only one of them can be recorded.</translation>
+    </message>
+    <message id="IDS_WARN_DELETE_SELECTED_TASK">
+        <source>Delete the selected reservations?</source>
+        <translation>Delete the selected reservations?</translation>
+    </message>
+    <message id="IDS_WARN_DELETE_ALL_TASK">
+        <source>Delete all reservations?</source>
+        <translation>Delete all reservations?</translation>
+    </message>
+    <message id="IDS_RECTIME_HOURANDMINUTE">
+        <source>Recording time: %1 h %2 min</source>
+        <translation>Recording time: %1 h %2 min</translation>
+    </message>
+    <message id="IDS_RECTIME_MINUTE">
+        <source>Recording time: %1 min</source>
+        <translation>Recording time: %1 min</translation>
+    </message>
+    <message id="IDS_ERR_TOO_LONG_TITLE">
+        <source>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</source>
+        <translation>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</translation>
+    </message>
+    <message id="IDS_ERR_INVALID_FREQ">
+        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
+        <translation>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</translation>
+    </message>
+    <message id="IDS_ERR_PASSED_REC_TIME">
+        <source>The end time of this recording has already passed.</source>
+        <translation>The end time of this recording has already passed.</translation>
+    </message>
+    <message id="IDS_CONFIG_RESTORE">
+        <source> minutes before</source>
+        <translation> minutes before</translation>
+    </message>
+    <message id="IDS_WARN_USE_ACPI">
+        <source>To wake the computer for recordings, you will be asked for an administrator password, and the computer must be able to wake from its real-time clock alarm. Leave it suspended or powered off (not unplugged).</source>
+        <translation>To wake the computer for recordings, you will be asked for an administrator password, and the computer must be able to wake from its real-time clock alarm. Leave it suspended or powered off (not unplugged).</translation>
+    </message>
+    <message id="IDS_WARN_ABOUT_EXIT">
+        <source>Some reservations are still waiting to be recorded. If you exit now, they will not be recorded. Exit anyway?</source>
+        <translation>Some reservations are still waiting to be recorded. If you exit now, they will not be recorded. Exit anyway?</translation>
+    </message>
+    <message id="IDS_PROGCOUNT_SHUTDOWN">
+        <source>Exiting in %1 seconds.</source>
+        <translation>Exiting in %1 seconds.</translation>
+    </message>
+</context>
+</TS>

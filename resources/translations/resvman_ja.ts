@@ -1,0 +1,115 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name></name>
+    <message id="AppTitle">
+        <source>Velto Timer Recorder</source>
+        <translation>Velto 予約録音</translation>
+    </message>
+    <message id="IDS_ADD">
+        <source>Add</source>
+        <translation>追加</translation>
+    </message>
+    <message id="IDS_DELETE">
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message id="IDS_EDIT">
+        <source>Edit</source>
+        <translation>編集</translation>
+    </message>
+    <message id="IDS_CONFIG">
+        <source>Settings</source>
+        <translation>設定</translation>
+    </message>
+    <message id="IDS_TASK_TRAY">
+        <source>Hide</source>
+        <translation>隠す</translation>
+    </message>
+    <message id="IDS_EXIT">
+        <source>Exit</source>
+        <translation>終了</translation>
+    </message>
+    <message id="IDS_MARU">
+        <source>✓</source>
+        <translation>○</translation>
+    </message>
+    <message id="sun">
+        <source>Sunday</source>
+        <translation>日曜日</translation>
+    </message>
+    <message id="mon">
+        <source>Monday</source>
+        <translation>月曜日</translation>
+    </message>
+    <message id="tue">
+        <source>Tuesday</source>
+        <translation>火曜日</translation>
+    </message>
+    <message id="wed">
+        <source>Wednesday</source>
+        <translation>水曜日</translation>
+    </message>
+    <message id="thu">
+        <source>Thursday</source>
+        <translation>木曜日</translation>
+    </message>
+    <message id="fri">
+        <source>Friday</source>
+        <translation>金曜日</translation>
+    </message>
+    <message id="sat">
+        <source>Saturday</source>
+        <translation>土曜日</translation>
+    </message>
+    <message id="IDS_WARN_OVERWRAP_TASK">
+        <source>This reservation overlaps the time of another reservation. Both are kept; only one of them can be recorded.</source>
+        <translation>この予約は、ほかの予約と時間が重なっています。予約は両方とも残りますが、録音できるのはどちらか一方だけです。</translation>
+    </message>
+    <message id="IDS_WARN_DELETE_SELECTED_TASK">
+        <source>Delete the selected reservations?</source>
+        <translation>選択した予約を削除しますか？</translation>
+    </message>
+    <message id="IDS_WARN_DELETE_ALL_TASK">
+        <source>Delete all reservations?</source>
+        <translation>すべての予約を削除しますか？</translation>
+    </message>
+    <message id="IDS_RECTIME_HOURANDMINUTE">
+        <source>Recording time: %1 h %2 min</source>
+        <translation>録音時間：%1時間%2分</translation>
+    </message>
+    <message id="IDS_RECTIME_MINUTE">
+        <source>Recording time: %1 min</source>
+        <translation>録音時間：%1分</translation>
+    </message>
+    <message id="IDS_ERR_TOO_LONG_TITLE">
+        <source>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</source>
+        <translation>タイトルが長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
+    </message>
+    <message id="IDS_ERR_INVALID_FREQ">
+        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
+        <translation>周波数が正しくありません。AMは522〜1602kHz（9kHz間隔）、FMは76.0〜90.0MHzの範囲で指定してください。</translation>
+    </message>
+    <message id="IDS_ERR_PASSED_REC_TIME">
+        <source>The end time of this recording has already passed.</source>
+        <translation>この録音の終了時刻はすでに過ぎています。</translation>
+    </message>
+    <message id="IDS_CONFIG_RESTORE">
+        <source> minutes before</source>
+        <translation>分前</translation>
+    </message>
+    <message id="IDS_WARN_USE_ACPI">
+        <source>To wake the computer for recordings, you will be asked for an administrator password, and the computer must be able to wake from its real-time clock alarm. Leave it suspended or powered off (not unplugged).</source>
+        <translation>録音のためにコンピュータを起動するには、管理者パスワードの入力が必要です。また、コンピュータがリアルタイムクロックのアラームで起動できる必要があります。スリープまたは電源オフの状態にしておいてください（電源プラグは抜かないでください）。</translation>
+    </message>
+    <message id="IDS_WARN_ABOUT_EXIT">
+        <source>Some reservations are still waiting to be recorded. If you exit now, they will not be recorded. Exit anyway?</source>
+        <translation>録音待ちの予約があります。いま終了すると、これらの予約は録音されません。終了しますか？</translation>
+    </message>
+    <message id="IDS_PROGCOUNT_SHUTDOWN">
+        <source>Exiting in %1 seconds.</source>
+        <translation>あと%1秒で終了します。</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite: every test through
+# ctest, the core's tests under AddressSanitizer+UBSan and under ThreadSanitizer, and each
+# fuzz target for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+"$root/scripts/deps.sh"
+
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-30}
+
+runtime_dir=$(mktemp -d)
+chmod 700 "$runtime_dir"
+export XDG_RUNTIME_DIR=$runtime_dir
+trap 'rm -rf "$runtime_dir"' EXIT
+
+section() { printf '\n==== %s ====\n' "$1"; }
+
+section "build (RelWithDebInfo, warnings as errors)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON
+cmake --build build -j"$jobs"
+
+section "all tests (private session bus)"
+(cd build && dbus-run-session -- ctest --output-on-failure -j2 --timeout 600)
+
+sanitizer_build() { # name, flags
+    local dir=build-$1
+    CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        -DRESVMAN_CORE_ONLY=ON -DRESVMAN_BENCH=OFF -DRESVMAN_WERROR=ON \
+        -DCMAKE_C_FLAGS="$2" -DCMAKE_CXX_FLAGS="$2" \
+        -DCMAKE_EXE_LINKER_FLAGS="$2" -DCMAKE_SHARED_LINKER_FLAGS="$2"
+    cmake --build "$dir" -j"$jobs"
+    (cd "$dir" && ctest --output-on-failure -j2 --timeout 900)
+}
+
+section "core tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+sanitizer_build asan "-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+
+section "core tests under ThreadSanitizer"
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+sanitizer_build tsan "-fsanitize=thread -fno-omit-frame-pointer"
+
+section "fuzz targets, ${fuzz_seconds} s each"
+CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DRESVMAN_CORE_ONLY=ON -DRESVMAN_TESTS=OFF -DRESVMAN_BENCH=OFF -DRESVMAN_FUZZ=ON
+cmake --build build-fuzz -j"$jobs"
+for target in build-fuzz/tests/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="$root/build-fuzz/corpus-$name"
+    mkdir -p "$corpus"
+    seeds="$root/tests/fuzz/seeds/${name#fuzz_}"
+    echo "-- $name"
+    if [ -d "$seeds" ]; then
+        "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "$seeds"
+    else
+        "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus"
+    fi
+done
+
+section "done"
+echo "All test stages passed."

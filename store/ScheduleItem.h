@@ -1,0 +1,96 @@
+// The reservation record, the check result and the reservation list.
+//
+// Everything here is plain C++ with the standard library only: the list is shared by the
+// main thread, the watch thread and the recording threads, and every operation below is
+// safe to call from any of them.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One reservation. Copied whole wherever it moves; the default member values are the
+// fresh record that every new or scratch record starts from.
+struct SCHEDULEITEM_TAG {
+    int32_t nID = -1;         // id within the list, -1 when not (yet) in a list
+    double dStartTime = 0.0;  // seconds since 1970-01-01 00:00 UTC, whole seconds
+    double dEndTime = 0.0;    // same unit; only accepted when dStartTime < dEndTime
+    uint32_t uFreq = 0;       // bits 24-31 band (0 AM, else FM), bits 0-23 frequency
+    char cTitle[256] = {};    // UTF-8, zero-terminated, at most 255 text bytes
+    uint32_t uWeek = 0;       // bit k = repeats on weekday k (0 Sunday .. 6 Saturday)
+    uint8_t cPending = 1;     // 1 still to come, 0 over (end passed without a start)
+    uint8_t cValid = 1;       // 1 enabled, 0 switched off by the user
+    uint32_t uState = 0;      // 0 waiting, 1 handed to a recording run
+
+    // Equal when every field but uState matches; all 256 title bytes count, NaN never
+    // compares equal.
+    bool operator==(SCHEDULEITEM_TAG const& other) const;
+};
+
+// Outcome of a check against the list.
+struct SCHEDULE_RETURN {
+    int32_t nResult = 0;  // 0 ok, 1 overlap (accepted), 2 start not before end, 3 no
+                          // frequency, 4 list full
+};
+
+// uWeek mask of each weekday, indexed 0 (Sunday) to 6 (Saturday).
+inline constexpr uint32_t kWeeklyKeys[7] = {1, 2, 4, 8, 16, 32, 64};
+
+// Size of one record in the reservation file, and the list's capacity.
+inline constexpr std::size_t kScheduleRecordSize = 292;
+inline constexpr int kScheduleMaxCount = 10000;
+
+// The record's file form: 292 bytes, little-endian, dStartTime at byte 4 (see docs/).
+void ScheduleRecordToBytes(SCHEDULEITEM_TAG const& rec, uint8_t out[kScheduleRecordSize]);
+void ScheduleRecordFromBytes(uint8_t const in[kScheduleRecordSize], SCHEDULEITEM_TAG& rec);
+
+// Length of a title field's text: never reads past the 256-byte field, even when a
+// damaged record has no terminating zero.
+std::size_t ScheduleTitleLength(SCHEDULEITEM_TAG const& rec);
+
+// The reservation list.
+class CScheduleItem {
+public:
+    CScheduleItem();
+    ~CScheduleItem();
+    CScheduleItem(CScheduleItem const&) = delete;
+    CScheduleItem& operator=(CScheduleItem const&) = delete;
+
+    bool Initialize();  // empties the list; always true
+    void Terminate();
+
+    bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort);
+    bool editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result);
+    bool deleteSchedule(int id);
+    int getNewId();
+    bool mCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result);
+    bool GlovalCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result);
+    void mSort();
+    int GetCountByKind(int kind);
+
+    bool Load(char const* path);
+    bool Save(char const* path);
+
+    bool readScheduleByIndex(int index, SCHEDULEITEM_TAG* out);
+    bool readSchedule(int id, SCHEDULEITEM_TAG* out);
+    bool readSchedule(SCHEDULEITEM_TAG* out);  // the next reservation to start
+    bool readScheduleLatest(SCHEDULEITEM_TAG* out);
+
+    // Number of records; read directly by callers on any thread.
+    std::atomic<int> m_nCount{0};
+
+    // Source of "now" for the time-based queries, seconds since 1970 UTC. Tests replace it.
+    using NowFunction = double (*)();
+    void setNowFunction(NowFunction now);
+
+    // Where the last load that stopped at a refused record kept a copy of the file as it
+    // was ("" when none). Set by Load.
+    std::string lastRescuedCopy() const;
+
+private:
+    // Implementation detail; see ScheduleItem.cpp.
+};

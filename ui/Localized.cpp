@@ -1,0 +1,5 @@
+#include "ui/Localized.h"
+
+QString Localized(char const* key) {
+    return qtTrId(key);
+}

@@ -1,0 +1,50 @@
+#include "ui/ModalSession.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+ModalSession* g_innermost = nullptr;
+}
+
+ModalSession::ModalSession(QWidget* window)
+    : m_window(window), m_outer(g_innermost) {
+    g_innermost = this;
+    if (window->isVisible() && window->windowModality() != Qt::ApplicationModal) {
+        window->hide();  // modality only changes on a hidden window
+    }
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+ModalSession::~ModalSession() {
+    // The dialogs are modal whenever they are shown; the caller closes the window.
+    g_innermost = m_outer;
+}
+
+int ModalSession::runModalSession(int waitMs) {
+    if (m_stopCode == kRunContinuesResponse) {
+        // Wait for the next event, but never longer than waitMs: callers poll.
+        QEventLoop loop;
+        QTimer::singleShot(waitMs, &loop, [] {});
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents();
+        loop.processEvents(QEventLoop::AllEvents);
+    }
+    int const code = m_stopCode;
+    m_stopCode = kRunContinuesResponse;
+    return code;
+}
+
+void ModalSession::stopModalWithCode(int code) {
+    if (g_innermost != nullptr) {
+        g_innermost->m_stopCode = code;
+    }
+}
+
+ModalSession* ModalSession::current() {
+    return g_innermost;
+}

@@ -1,0 +1,31 @@
+// A modal session for one dialog window that the caller polls, so that the caller decides
+// when the run ends (only the dialog's own buttons end it).
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class ModalSession {
+public:
+    static constexpr int kRunContinuesResponse = -1002;
+
+    // Shows window application-modal and makes it the innermost session.
+    explicit ModalSession(QWidget* window);
+    // Ends the session; the caller closes the window.
+    ~ModalSession();
+    ModalSession(ModalSession const&) = delete;
+    ModalSession& operator=(ModalSession const&) = delete;
+
+    // Handles the pending events, waiting at most waitMs for one, and answers
+    // kRunContinuesResponse, or the code given to stopModalWithCode since the last call.
+    int runModalSession(int waitMs = 50);
+
+    // Stops the innermost running session with code (no-op when there is none).
+    static void stopModalWithCode(int code);
+    static ModalSession* current();
+
+private:
+    QPointer<QWidget> m_window;
+    ModalSession* m_outer;
+    int m_stopCode = kRunContinuesResponse;
+};

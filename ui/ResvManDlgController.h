@@ -1,0 +1,99 @@
+// The main window: the reservation table, the six command buttons and the menus. Derives
+// from the recording engine, which owns the list and the engine lock.
+//
+// Selectors of the form tableView:xxx: become methods named after their distinguishing part.
+#pragma once
+
+#include "engine/RecEngine.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+class QAction;
+class QMainWindow;
+class QTableView;
+class ImageBtnCtrl;
+class AppController;
+class RegistReserveController;
+class SuspendConfigController;
+class ProgressDlgController;
+class ResvTableModel;
+
+class ResvManDlgController : public QObject, public CRecEngine, public IMainThreadRequests {
+    Q_OBJECT
+public:
+    ResvManDlgController(CRecEngine::Services const& services, QObject* parent = nullptr);
+    ~ResvManDlgController() override;
+
+    // Life cycle, on the main thread.
+    void awakeFromNib();
+    void initInstance();
+    void showWindow();
+
+    // Table and buttons.
+    Q_INVOKABLE void displayTheTable();
+    void UpdateButtonEnable();
+    void SetForceButtonEnable(bool enable);
+    int numberOfRowsInTableView(QTableView* table);
+    QVariant objectValueForTableColumn(QTableView* table, QString const& identifier, int row);
+    void setObjectValue(QTableView* table, QVariant const& value, QString const& identifier,
+                        int row);
+    bool shouldSelectRow(QTableView* table, int row);
+    bool shouldEditTableColumn(QTableView* table, QString const& identifier, int row);
+    void tableViewSelectionDidChange();
+
+    // IMainThreadRequests: called from the engine threads, never waits.
+    void requestDisplayTheTable() override;
+    void requestTableReload() override;
+
+    // Reservation commands.
+    void OnAdd(QObject* sender);
+    void OnEdit(QObject* sender);
+    void OnDelete(QObject* sender);
+    void OnAllRegistDelete();
+    void OnMenuErrorRegistDelete(QObject* sender);
+    void OnMenuSelectRegistValid(QObject* sender);
+    void OnMenuSelectRegistInvalid(QObject* sender);
+    void OnMenuNewRegist(QObject* sender);
+    void OnMenuEditRegist(QObject* sender);
+    void OnMenuDeleteRegist(QObject* sender);
+    void OnMenuAllRegistDelete(QObject* sender);
+    bool validateMenuItem(QAction* item);  // tag in item->data()
+
+    // Hiding, companion coordination and exit.
+    bool windowShouldClose(QObject* sender);
+    void OnTaskTray(QObject* sender);
+    void OnMenuClose(QObject* sender);
+    void OnMenuDualClose(QObject* sender);
+    Q_INVOKABLE void dualHideOperation();
+    void OnDualHide(QObject* sender);
+    Q_INVOKABLE void OnDualUnHide(QObject* sender);
+    void OnConfig(QObject* sender);
+    void OnMenuSuspendConfig(QObject* sender);
+    void OnExit(QObject* sender);
+    void OnMenuFinish(QObject* sender);
+    bool ApplicationCloseCheck();
+
+    // Connected before awakeFromNib (the application's assembly does it).
+    QMainWindow* m_mainWindow = nullptr;
+    ImageBtnCtrl* m_btnTaskTray = nullptr;
+    ImageBtnCtrl* m_btnEdit = nullptr;
+    ImageBtnCtrl* m_btnDelete = nullptr;
+    ImageBtnCtrl* m_btnConfig = nullptr;
+    ImageBtnCtrl* m_btnAdd = nullptr;
+    ImageBtnCtrl* m_btnExit = nullptr;
+    QTableView* m_lcResvList = nullptr;
+    SuspendConfigController* suspendCon = nullptr;
+    RegistReserveController* ReserveCon = nullptr;
+    ProgressDlgController* ProgressCon = nullptr;
+    AppController* appCon = nullptr;
+    INotificationCenter* m_notifications = nullptr;  // posts the hide message
+
+signals:
+    // The exit command asks the application to terminate.
+    void terminateRequested();
+
+private:
+    ResvTableModel* m_model = nullptr;
+};
