@@ -1,0 +1,47 @@
+// The application's controller: brings the program up in its fixed order, tells the
+// companion when this program is shown again, answers the system's sleep questions, and
+// is the gateway to the privileged schedule tool.
+#pragma once
+
+#include "platform/IPrivilegedOps.h"
+
+#include <QObject>
+#include <cstdint>
+
+class ResvManDlgController;
+class INotificationCenter;
+class IUserDefaults;
+struct AuthorizationOpaqueRef;
+using AuthorizationRef = AuthorizationOpaqueRef*;
+
+class AppController : public QObject, public IPrivilegedOps {
+    Q_OBJECT
+public:
+    explicit AppController(QObject* parent = nullptr);
+    ~AppController() override;
+
+    // Start-up and termination.
+    void awakeFromNib();
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    void applicationDidUnhide();
+
+    // Privileged schedule tool.
+    bool GetAuthorization(AuthorizationRef* authorization);
+    bool SettingWakeTime(double instant) override;    // seconds since 1970 UTC
+    bool ForceShutDownTime(double instant) override;  // seconds since 1970 UTC
+    bool cancelScheduleWake(int kind) override;
+
+    // Sleep veto.
+    void SleepNotification();
+    bool GetScheduleNearDateTimePipe(double* date);
+
+    ResvManDlgController* resvManCon = nullptr;  // not owned
+    int32_t _unExePathLength = 0;
+    char* _pszExePath = nullptr;  // owned
+    AuthorizationRef m_Authorization = nullptr;
+
+    // Collaborators, connected by the application's assembly before awakeFromNib.
+    INotificationCenter* m_notifications = nullptr;
+    IUserDefaults* m_defaults = nullptr;
+};
