@@ -1,0 +1,58 @@
+// The power settings dialog: the only writer of the five power and recording settings.
+#pragma once
+
+#include <QObject>
+
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QPushButton;
+class QWidget;
+class IUserDefaults;
+
+class SuspendConfigController : public QObject {
+    Q_OBJECT
+public:
+    // defaults: not owned, must outlive the controller. The window is built here.
+    explicit SuspendConfigController(IUserDefaults* defaults, QObject* parent = nullptr);
+    ~SuspendConfigController() override;
+
+    // Runs the dialog over parent; true when the user confirmed and the settings were written.
+    bool DoModal(QWidget* parent);
+    // True after a confirmed run that changed what the wake-up and shutdown times depend on.
+    bool IsAuthorizeUpdate();
+
+    void OnOK(QObject* sender);
+    void OnCancel(QObject* sender);
+    void OnUseAcpi(QObject* sender);
+    void OnAllowSuspend(QObject* sender);
+    void EnableUseACPI(bool enable);
+    void EnableSuspendMode(bool enable);
+    void OnCheckExit(QObject* sender);
+    void OnCheckShutdown(QObject* sender);
+    void OnCmbSelChangeRestoreTime(QObject* sender);
+
+    QDialog* configWindow = nullptr;
+    QCheckBox* m_chkUseACPI = nullptr;
+    QCheckBox* m_chkAllowSuspend = nullptr;
+    QLabel* m_txtRestoreTime = nullptr;
+    QCheckBox* m_chkExitAfterRecord = nullptr;
+    QCheckBox* m_chkShutdown = nullptr;
+    QComboBox* m_cmbRestoreTime = nullptr;
+    bool m_bSelfButton = false;
+    bool m_bAuthorizeUpdate = false;
+
+    // The dialog's two buttons (tests click them).
+    QPushButton* m_btnOK = nullptr;
+    QPushButton* m_btnCancel = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void retranslate();
+
+    IUserDefaults* m_defaults;
+};
