@@ -1,0 +1,539 @@
+#include "store/ScheduleItem.h"
+
+#include "store/SafeFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Byte offsets of the fields in the file form of a record.
+constexpr std::size_t kOffID = 0;
+constexpr std::size_t kOffStart = 4;
+constexpr std::size_t kOffEnd = 12;
+constexpr std::size_t kOffFreq = 20;
+constexpr std::size_t kOffTitle = 24;
+constexpr std::size_t kOffWeek = 280;
+constexpr std::size_t kOffPending = 284;
+constexpr std::size_t kOffValid = 285;
+constexpr std::size_t kOffPadding = 286;
+constexpr std::size_t kOffState = 288;
+constexpr std::size_t kTitleSize = sizeof(SCHEDULEITEM_TAG::cTitle);
+static_assert(kOffTitle + kTitleSize == kOffWeek);
+static_assert(kOffState + 4 == kScheduleRecordSize);
+
+void PutU32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t GetU32(uint8_t const* p) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<uint32_t>(p[i]) << (8 * i);
+    return v;
+}
+
+void PutF64(uint8_t* p, double d) {
+    uint64_t v = std::bit_cast<uint64_t>(d);
+    for (int i = 0; i < 8; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+double GetF64(uint8_t const* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i)
+        v |= static_cast<uint64_t>(p[i]) << (8 * i);
+    return std::bit_cast<double>(v);
+}
+
+double SystemNow() {
+    using Seconds = std::chrono::duration<double>;
+    return std::chrono::duration_cast<Seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// List order: start ascending, then end ascending. No NaN time ever enters the list (the
+// check refuses it), so this is a strict weak order and the standard algorithms apply.
+bool KeyLess(SCHEDULEITEM_TAG const& a, SCHEDULEITEM_TAG const& b) {
+    if (a.dStartTime != b.dStartTime)
+        return a.dStartTime < b.dStartTime;
+    return a.dEndTime < b.dEndTime;
+}
+
+template <class Ptr> bool PtrKeyLess(Ptr const& a, Ptr const& b) {
+    return KeyLess(*a, *b);
+}
+
+// The part of the check that needs no other record: 2 and 3 refuse.
+bool ValidityCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) {
+    result.nResult = 0;
+    // Written as !(S < E) so that a NaN time from a damaged file is refused as well.
+    if (!(rec.dStartTime < rec.dEndTime)) {
+        result.nResult = 2;
+        return false;
+    }
+    if (rec.uFreq == 0) {
+        result.nResult = 3;
+        return false;
+    }
+    return true;
+}
+
+// Reads until size bytes arrived or the end of the file; -1 on a read error.
+ssize_t ReadUpTo(int fd, uint8_t* buffer, std::size_t size) {
+    std::size_t have = 0;
+    while (have < size) {
+        ssize_t n = ::read(fd, buffer + have, size - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        have += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(have);
+}
+
+} // namespace
+
+bool SCHEDULEITEM_TAG::operator==(SCHEDULEITEM_TAG const& other) const {
+    return nID == other.nID && dStartTime == other.dStartTime && dEndTime == other.dEndTime &&
+           uFreq == other.uFreq && std::memcmp(cTitle, other.cTitle, kTitleSize) == 0 &&
+           uWeek == other.uWeek && cPending == other.cPending && cValid == other.cValid;
+}
+
+void ScheduleRecordToBytes(SCHEDULEITEM_TAG const& rec, uint8_t out[kScheduleRecordSize]) {
+    PutU32(out + kOffID, static_cast<uint32_t>(rec.nID));
+    PutF64(out + kOffStart, rec.dStartTime);
+    PutF64(out + kOffEnd, rec.dEndTime);
+    PutU32(out + kOffFreq, rec.uFreq);
+    std::memcpy(out + kOffTitle, rec.cTitle, kTitleSize);
+    PutU32(out + kOffWeek, rec.uWeek);
+    out[kOffPending] = rec.cPending;
+    out[kOffValid] = rec.cValid;
+    out[kOffPadding] = 0;
+    out[kOffPadding + 1] = 0;
+    PutU32(out + kOffState, rec.uState);
+}
+
+void ScheduleRecordFromBytes(uint8_t const in[kScheduleRecordSize], SCHEDULEITEM_TAG& rec) {
+    rec.nID = static_cast<int32_t>(GetU32(in + kOffID));
+    rec.dStartTime = GetF64(in + kOffStart);
+    rec.dEndTime = GetF64(in + kOffEnd);
+    rec.uFreq = GetU32(in + kOffFreq);
+    std::memcpy(rec.cTitle, in + kOffTitle, kTitleSize);
+    rec.uWeek = GetU32(in + kOffWeek);
+    rec.cPending = in[kOffPending];
+    rec.cValid = in[kOffValid];
+    rec.uState = GetU32(in + kOffState);
+}
+
+std::size_t ScheduleTitleLength(SCHEDULEITEM_TAG const& rec) {
+    void const* zero = std::memchr(rec.cTitle, 0, kTitleSize);
+    return zero ? static_cast<std::size_t>(static_cast<char const*>(zero) - rec.cTitle)
+                : kTitleSize;
+}
+
+CScheduleItem::CScheduleItem() : m_now(&SystemNow) {
+    std::lock_guard lock(m_Lock);
+    InitializeLocked();
+}
+
+CScheduleItem::~CScheduleItem() {
+    std::lock_guard lock(m_Lock);
+    TerminateLocked();
+}
+
+bool CScheduleItem::Initialize() {
+    std::lock_guard lock(m_Lock);
+    InitializeLocked();
+    return true;
+}
+
+void CScheduleItem::Terminate() {
+    std::lock_guard lock(m_Lock);
+    TerminateLocked();
+}
+
+void CScheduleItem::InitializeLocked() {
+    TerminateLocked();
+    m_pszPath = std::make_unique<char[]>(256); // zero-filled
+}
+
+void CScheduleItem::TerminateLocked() {
+    m_ppSchedule.clear();
+    m_ppSchedule.shrink_to_fit();
+    m_pszPath.reset();
+    m_usedIds.fill(0);
+    m_bSorted = true;
+    SetCountLocked();
+}
+
+void CScheduleItem::SetCountLocked() {
+    m_nCount.store(static_cast<int>(m_ppSchedule.size()));
+}
+
+void CScheduleItem::RememberPathLocked(char const* path) {
+    // Nobody reads the path back; it is kept only while the buffer exists.
+    std::size_t length = std::strlen(path);
+    if (m_pszPath && length < 256)
+        std::memcpy(m_pszPath.get(), path, length + 1);
+}
+
+void CScheduleItem::setNowFunction(NowFunction now) {
+    m_now.store(now ? now : &SystemNow);
+}
+
+std::string CScheduleItem::lastRescuedCopy() const {
+    std::lock_guard lock(m_Lock);
+    return m_strRescued;
+}
+
+bool CScheduleItem::addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort) {
+    result.nResult = 0;
+    if (rec == nullptr)
+        return false;
+    std::lock_guard lock(m_Lock);
+    return addLocked(*rec, result, sort != 0, true);
+}
+
+bool CScheduleItem::addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result, bool sort,
+                              bool checkOverlap) {
+    if (m_ppSchedule.size() > static_cast<std::size_t>(kScheduleMaxCount - 1)) {
+        result.nResult = 4;
+        return false;
+    }
+    // Load accepts overlaps silently, so it needs only the refusing part of the check.
+    if (!(checkOverlap ? mCheckLocked(rec, result) : ValidityCheck(rec, result)))
+        return false;
+
+    auto stored = std::make_unique<SCHEDULEITEM_TAG>(rec);
+    stored->nID = getNewIdLocked(); // over the records stored before this one
+    m_usedIds[stored->nID / 64] |= uint64_t{1} << (stored->nID % 64);
+
+    if (sort && m_bSorted) {
+        // Inserting after every equal key is what a stable sort of the appended list gives.
+        auto at = std::upper_bound(m_ppSchedule.begin(), m_ppSchedule.end(), stored,
+                                   PtrKeyLess<RecordPtr>);
+        m_ppSchedule.insert(at, std::move(stored));
+    } else {
+        if (m_bSorted && !m_ppSchedule.empty() && KeyLess(*stored, *m_ppSchedule.back()))
+            m_bSorted = false;
+        m_ppSchedule.push_back(std::move(stored));
+        if (sort)
+            mSortLocked();
+    }
+    SetCountLocked();
+    return true;
+}
+
+bool CScheduleItem::editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result) {
+    result.nResult = 0;
+    if (rec == nullptr)
+        return false;
+    // Check and replacement under one hold: no add can slip in between them.
+    std::lock_guard lock(m_Lock);
+    if (!mCheckLocked(*rec, result))
+        return false;
+    for (std::size_t i = 0; i < m_ppSchedule.size(); ++i) {
+        if (m_ppSchedule[i]->nID == rec->nID) {
+            *m_ppSchedule[i] = *rec; // same id, so the id bitmap stays right
+            ResortAfterEditLocked(i);
+            return true;
+        }
+    }
+    // Unknown id: stored as a new reservation under a new id.
+    return addLocked(*rec, result, true, true);
+}
+
+void CScheduleItem::ResortAfterEditLocked(std::size_t index) {
+    if (!m_bSorted) {
+        mSortLocked();
+        return;
+    }
+    // The others are still in order. A stable sort puts the changed record after the
+    // records of equal key that stood before it and before those that stood after it.
+    RecordPtr changed = std::move(m_ppSchedule[index]);
+    m_ppSchedule.erase(m_ppSchedule.begin() + static_cast<std::ptrdiff_t>(index));
+    auto lo =
+        std::lower_bound(m_ppSchedule.begin(), m_ppSchedule.end(), changed, PtrKeyLess<RecordPtr>);
+    auto hi = std::upper_bound(lo, m_ppSchedule.end(), changed, PtrKeyLess<RecordPtr>);
+    auto at = m_ppSchedule.begin() + static_cast<std::ptrdiff_t>(index);
+    at = std::clamp(at, lo, hi);
+    m_ppSchedule.insert(at, std::move(changed));
+}
+
+bool CScheduleItem::deleteSchedule(int id) {
+    std::lock_guard lock(m_Lock);
+    auto it = std::find_if(m_ppSchedule.begin(), m_ppSchedule.end(),
+                           [id](RecordPtr const& r) { return r->nID == id; });
+    if (it == m_ppSchedule.end())
+        return false;
+    int const stored = (*it)->nID;
+    m_usedIds[stored / 64] &= ~(uint64_t{1} << (stored % 64));
+    m_ppSchedule.erase(it); // the others keep their order
+    SetCountLocked();
+    return true;
+}
+
+int CScheduleItem::getNewId() {
+    std::lock_guard lock(m_Lock);
+    return getNewIdLocked();
+}
+
+int CScheduleItem::getNewIdLocked() const {
+    for (std::size_t word = 0; word < m_usedIds.size(); ++word) {
+        if (~m_usedIds[word] != 0) {
+            int id = static_cast<int>(word * 64) + std::countr_one(m_usedIds[word]);
+            return id < kScheduleMaxCount ? id : -1;
+        }
+    }
+    return -1;
+}
+
+bool CScheduleItem::mCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) {
+    std::lock_guard lock(m_Lock);
+    return mCheckLocked(rec, result);
+}
+
+bool CScheduleItem::GlovalCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) {
+    std::lock_guard lock(m_Lock);
+    return mCheckLocked(rec, result);
+}
+
+bool CScheduleItem::mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) const {
+    if (!ValidityCheck(rec, result))
+        return false;
+    double const start = rec.dStartTime;
+    double const end = rec.dEndTime;
+    for (RecordPtr const& other : m_ppSchedule) {
+        // A reservation being edited is not compared with its own stored copy.
+        if (other->cValid == 0 || other->nID == rec.nID)
+            continue;
+        if (start < other->dEndTime && other->dStartTime < end) {
+            result.nResult = 1; // a warning: the record is still accepted
+            return true;
+        }
+    }
+    return true;
+}
+
+void CScheduleItem::mSort() {
+    std::lock_guard lock(m_Lock);
+    mSortLocked();
+}
+
+void CScheduleItem::mSortLocked() {
+    if (m_bSorted)
+        return;
+    std::stable_sort(m_ppSchedule.begin(), m_ppSchedule.end(), PtrKeyLess<RecordPtr>);
+    m_bSorted = true;
+}
+
+int CScheduleItem::GetCountByKind(int kind) {
+    std::lock_guard lock(m_Lock);
+    int count = 0;
+    for (RecordPtr const& r : m_ppSchedule) {
+        // Every matching flag counts, so one record may count more than once.
+        if ((kind & 0x01) && r->cValid != 0 && r->cPending != 0)
+            ++count;
+        if ((kind & 0x02) && r->cValid != 0)
+            ++count;
+        if ((kind & 0x04) && r->cValid == 0)
+            ++count;
+        if ((kind & 0x10) && r->cPending == 0)
+            ++count;
+    }
+    return count;
+}
+
+bool CScheduleItem::readScheduleByIndex(int index, SCHEDULEITEM_TAG* out) {
+    std::lock_guard lock(m_Lock);
+    if (out == nullptr || index < 0 || static_cast<std::size_t>(index) >= m_ppSchedule.size())
+        return false;
+    *out = *m_ppSchedule[static_cast<std::size_t>(index)];
+    return true;
+}
+
+bool CScheduleItem::readSchedule(int id, SCHEDULEITEM_TAG* out) {
+    std::lock_guard lock(m_Lock);
+    if (out == nullptr)
+        return false;
+    for (RecordPtr const& r : m_ppSchedule) {
+        if (r->nID == id) {
+            *out = *r;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CScheduleItem::readSchedule(SCHEDULEITEM_TAG* out) {
+    std::lock_guard lock(m_Lock);
+    double const now = m_now.load()();
+    mSortLocked();
+    // Sorted by start, so everything before the first start later than now is out.
+    auto it = std::partition_point(m_ppSchedule.begin(), m_ppSchedule.end(),
+                                   [now](RecordPtr const& r) { return r->dStartTime <= now; });
+    for (; it != m_ppSchedule.end(); ++it) {
+        // cPending and uState are not looked at: a run handed over just before its start
+        // still counts while that start lies ahead.
+        if ((*it)->dStartTime > now && (*it)->cValid != 0) {
+            if (out != nullptr)
+                *out = **it;
+            return out != nullptr;
+        }
+    }
+    return false;
+}
+
+bool CScheduleItem::readScheduleLatest(SCHEDULEITEM_TAG* out) {
+    std::lock_guard lock(m_Lock);
+    double const now = m_now.load()();
+    mSortLocked();
+    SCHEDULEITEM_TAG const* candidate = nullptr;
+    double bestEnd = 0.0;
+    for (RecordPtr const& r : m_ppSchedule) {
+        if (r->cValid == 0 || r->cPending == 0)
+            continue;
+        // A reservation that repeats every week has no last occurrence.
+        if (r->uWeek != 0)
+            return false;
+        if (r->dEndTime > bestEnd) {
+            candidate = r.get();
+            bestEnd = r->dEndTime;
+        }
+    }
+    if (candidate == nullptr || !(candidate->dEndTime > now) || out == nullptr)
+        return false;
+    *out = *candidate;
+    return true;
+}
+
+bool CScheduleItem::Save(char const* path) {
+    if (path == nullptr || *path == '\0')
+        return false;
+    std::lock_guard fileLock(m_FileLock);
+
+    // A snapshot under the list's lock: the file never shows a half-done change, and the
+    // slow part (writing and syncing) does not hold up the other threads.
+    std::vector<uint8_t> bytes;
+    {
+        std::lock_guard lock(m_Lock);
+        RememberPathLocked(path);
+        bytes.resize(m_ppSchedule.size() * kScheduleRecordSize);
+        uint8_t* p = bytes.data();
+        for (RecordPtr const& r : m_ppSchedule) {
+            ScheduleRecordToBytes(*r, p);
+            p += kScheduleRecordSize;
+        }
+    }
+
+    if (!m_strPendingRescue.empty() && m_strPendingRescue == path) {
+        // The damaged file could not be copied at load time; it must not be replaced
+        // before a copy exists.
+        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            RescueDamagedFile(fd, path);
+            ::close(fd);
+            if (!m_strPendingRescue.empty())
+                return false;
+        } else if (errno == ENOENT) {
+            m_strPendingRescue.clear(); // nothing left to keep
+        } else {
+            return false;
+        }
+    }
+    return WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+void CScheduleItem::RescueDamagedFile(int fd, std::string const& path) {
+    std::string copy = CopyFileBeside(fd, path);
+    if (copy.empty()) {
+        m_strPendingRescue = path;
+        return;
+    }
+    m_strPendingRescue.clear();
+    std::lock_guard lock(m_Lock);
+    m_strRescued = copy;
+}
+
+bool CScheduleItem::Load(char const* path) {
+    if (path == nullptr || *path == '\0')
+        return false;
+    std::lock_guard fileLock(m_FileLock);
+    std::unique_lock lock(m_Lock);
+    InitializeLocked();
+    RememberPathLocked(path);
+
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false; // the first run has no file yet
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+
+    constexpr std::size_t kChunkRecords = 512;
+    std::vector<uint8_t> buffer(kChunkRecords * kScheduleRecordSize);
+    bool ok = true;
+    bool stopped = false;
+    bool damaged = false; // the list does not hold everything the file holds
+    for (;;) {
+        ssize_t got = ReadUpTo(fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            ok = false;
+            damaged = true;
+            break;
+        }
+        std::size_t const whole = static_cast<std::size_t>(got) / kScheduleRecordSize;
+        for (std::size_t i = 0; i < whole && !stopped; ++i) {
+            SCHEDULEITEM_TAG rec;
+            ScheduleRecordFromBytes(buffer.data() + i * kScheduleRecordSize, rec);
+            if (rec.nID < 0)
+                continue; // marked as not to be loaded
+            if (ScheduleTitleLength(rec) == kTitleSize) {
+                // No terminator: keep the text readable as a C string by everyone after us.
+                rec.cTitle[kTitleSize - 1] = '\0';
+                damaged = true;
+            }
+            rec.uState = 0; // nothing is being recorded at start-up
+            SCHEDULE_RETURN result;
+            if (!addLocked(rec, result, false, false)) {
+                // The records before the refused one stay, in file order.
+                ok = false;
+                stopped = true;
+                damaged = true;
+            }
+        }
+        if (stopped)
+            break;
+        if (static_cast<std::size_t>(got) < buffer.size()) {
+            // End of file. A trailing fragment can only be damage; it is dropped rather
+            // than completed with bytes of another record.
+            if (got % static_cast<ssize_t>(kScheduleRecordSize) != 0)
+                damaged = true;
+            break;
+        }
+    }
+    if (!stopped)
+        mSortLocked();
+    lock.unlock();
+
+    if (damaged)
+        RescueDamagedFile(fd, path);
+    else if (m_strPendingRescue == path)
+        m_strPendingRescue.clear();
+    ::close(fd);
+    return ok;
+}

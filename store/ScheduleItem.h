@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -92,5 +93,37 @@ public:
     std::string lastRescuedCopy() const;
 
 private:
-    // Implementation detail; see ScheduleItem.cpp.
+    using RecordPtr = std::unique_ptr<SCHEDULEITEM_TAG>;
+
+    // The *Locked helpers expect m_Lock held; public operations take it and call them, so
+    // nothing that holds the lock ever takes it again.
+    void InitializeLocked();
+    void TerminateLocked();
+    bool addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result, bool sort,
+                   bool checkOverlap);
+    bool mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) const;
+    int getNewIdLocked() const;
+    void mSortLocked();
+    void ResortAfterEditLocked(std::size_t index);
+    void SetCountLocked();
+    void RememberPathLocked(char const* path);
+    void RescueDamagedFile(int fd, std::string const& path);
+
+    // Each record on its own heap block so that reordering and inserting move pointers only.
+    std::vector<RecordPtr> m_ppSchedule;
+    // Path of the last Load or Save when shorter than 256 bytes; null after Terminate.
+    std::unique_ptr<char[]> m_pszPath;
+    // Guards the records, the path buffer, the id bitmap, m_bSorted and m_strRescued.
+    mutable std::mutex m_Lock;
+    // Orders whole saves and loads (taken before m_Lock, never after it), so a slow fsync
+    // never blocks readers of the list. Guards m_strPendingRescue.
+    std::mutex m_FileLock;
+    // Bit i set while a stored record has id i: finds the smallest free id quickly.
+    std::array<uint64_t, (kScheduleMaxCount + 63) / 64> m_usedIds{};
+    // True while the records are known to be in (start, end) order.
+    bool m_bSorted = true;
+    std::atomic<NowFunction> m_now;
+    std::string m_strRescued;
+    // A damaged file whose copy could not be made yet: no save may replace it until then.
+    std::string m_strPendingRescue;
 };
