@@ -111,5 +111,49 @@
         <source>Exiting in %1 seconds.</source>
         <translation>Exiting in %1 seconds.</translation>
     </message>
+    <message id="IDS_CONFIG_WINDOW_TITLE">
+        <source>Power Settings</source>
+        <translation>Power Settings</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_POWER">
+        <source>Sleep and Wake-up</source>
+        <translation>Sleep and Wake-up</translation>
+    </message>
+    <message id="IDS_CONFIG_ALLOW_SUSPEND">
+        <source>Allow the computer to sleep when idle</source>
+        <translation>Allow the computer to sleep when idle</translation>
+    </message>
+    <message id="IDS_CONFIG_USE_ACPI">
+        <source>Wake the computer before each reservation</source>
+        <translation>Wake the computer before each reservation</translation>
+    </message>
+    <message id="IDS_CONFIG_RESTORE_CAPTION">
+        <source>Wake up:</source>
+        <translation>Wake up:</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_AFTER">
+        <source>After Recording</source>
+        <translation>After Recording</translation>
+    </message>
+    <message id="IDS_CONFIG_EXIT_AFTER_RECORD">
+        <source>Quit Velto after each recording</source>
+        <translation>Quit Velto after each recording</translation>
+    </message>
+    <message id="IDS_CONFIG_SHUTDOWN">
+        <source>Shut down the computer after the last reservation</source>
+        <translation>Shut down the computer after the last reservation</translation>
+    </message>
+    <message id="IDS_BUTTON_OK">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="IDS_BUTTON_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="IDS_TRAY_SHOW">
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
 </context>
 </TS>

@@ -111,5 +111,49 @@
         <source>Exiting in %1 seconds.</source>
         <translation>あと%1秒で終了します。</translation>
     </message>
+    <message id="IDS_CONFIG_WINDOW_TITLE">
+        <source>Power Settings</source>
+        <translation>電源設定</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_POWER">
+        <source>Sleep and Wake-up</source>
+        <translation>スリープと起動</translation>
+    </message>
+    <message id="IDS_CONFIG_ALLOW_SUSPEND">
+        <source>Allow the computer to sleep when idle</source>
+        <translation>アイドル時にコンピュータのスリープを許可する</translation>
+    </message>
+    <message id="IDS_CONFIG_USE_ACPI">
+        <source>Wake the computer before each reservation</source>
+        <translation>予約の前にコンピュータを起動する</translation>
+    </message>
+    <message id="IDS_CONFIG_RESTORE_CAPTION">
+        <source>Wake up:</source>
+        <translation>起動するタイミング：</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_AFTER">
+        <source>After Recording</source>
+        <translation>録音後の動作</translation>
+    </message>
+    <message id="IDS_CONFIG_EXIT_AFTER_RECORD">
+        <source>Quit Velto after each recording</source>
+        <translation>録音が終わったら Velto を終了する</translation>
+    </message>
+    <message id="IDS_CONFIG_SHUTDOWN">
+        <source>Shut down the computer after the last reservation</source>
+        <translation>最後の予約が終わったらコンピュータの電源を切る</translation>
+    </message>
+    <message id="IDS_BUTTON_OK">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="IDS_BUTTON_CANCEL">
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message id="IDS_TRAY_SHOW">
+        <source>Show</source>
+        <translation>表示</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,250 @@
+#include "ui/SuspendConfigController.h"
+
+#include "platform/IUserDefaults.h"
+#include "ui/AlertPanel.h"
+#include "ui/DialogPlacement.h"
+#include "ui/Localized.h"
+#include "ui/ModalSession.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int kRestoreFirst = 3;  // minutes of the list's first entry
+constexpr int kRestoreLast = 9;
+constexpr int kRestoreDefault = 5;
+
+// Sets the box from its key and answers the stored value (0 when the key is absent).
+long loadCheckBox(IUserDefaults& defaults, QCheckBox* box, char const* key) {
+    box->setChecked(false);
+    if (!defaults.objectForKey(key)) {
+        return 0;
+    }
+    long const value = defaults.integerForKey(key);
+    box->setChecked(value != 0);
+    return value;
+}
+
+long stateOf(QCheckBox const* box) {
+    return box->isChecked() ? 1 : 0;
+}
+} // namespace
+
+SuspendConfigController::SuspendConfigController(IUserDefaults* defaults, QObject* parent)
+    : QObject(parent), m_defaults(defaults) {
+    buildWindow();
+}
+
+SuspendConfigController::~SuspendConfigController() {
+    delete configWindow;
+}
+
+void SuspendConfigController::buildWindow() {
+    // No close box: the run ends only through OK or Cancel.
+    configWindow = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint |
+                                            Qt::WindowTitleHint);
+    configWindow->setObjectName(QStringLiteral("SuspendConfigWindow"));
+    configWindow->installEventFilter(this);
+
+    auto* wakeGroup = new QGroupBox(configWindow);
+    wakeGroup->setObjectName(QStringLiteral("wakeGroup"));
+    m_chkAllowSuspend = new QCheckBox(wakeGroup);
+    m_chkUseACPI = new QCheckBox(wakeGroup);
+    m_txtRestoreTime = new QLabel(wakeGroup);
+    m_cmbRestoreTime = new QComboBox(wakeGroup);
+    m_cmbRestoreTime->setEditable(false);
+    m_cmbRestoreTime->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_txtRestoreTime->setBuddy(m_cmbRestoreTime);
+
+    auto* wakeLayout = new QGridLayout(wakeGroup);
+    wakeLayout->setColumnMinimumWidth(0, 22);  // the lead list sits under the wake-up box
+    wakeLayout->addWidget(m_chkAllowSuspend, 0, 0, 1, 4);
+    wakeLayout->addWidget(m_chkUseACPI, 1, 0, 1, 4);
+    wakeLayout->addWidget(m_txtRestoreTime, 2, 1);
+    wakeLayout->addWidget(m_cmbRestoreTime, 2, 2);
+    wakeLayout->setColumnStretch(3, 1);
+
+    auto* afterGroup = new QGroupBox(configWindow);
+    afterGroup->setObjectName(QStringLiteral("afterGroup"));
+    m_chkExitAfterRecord = new QCheckBox(afterGroup);
+    m_chkShutdown = new QCheckBox(afterGroup);
+    auto* afterLayout = new QVBoxLayout(afterGroup);
+    afterLayout->addWidget(m_chkExitAfterRecord);
+    afterLayout->addWidget(m_chkShutdown);
+
+    auto* buttons = new QDialogButtonBox(configWindow);
+    m_btnOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    m_btnCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    m_btnOK->setDefault(true);
+
+    auto* layout = new QVBoxLayout(configWindow);
+    layout->addWidget(wakeGroup);
+    layout->addWidget(afterGroup);
+    layout->addSpacing(4);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_btnOK, &QPushButton::clicked, this, [this] { OnOK(m_btnOK); });
+    connect(m_btnCancel, &QPushButton::clicked, this, [this] { OnCancel(m_btnCancel); });
+    // clicked, not toggled: loading the boxes from the settings must not raise the alert.
+    connect(m_chkUseACPI, &QCheckBox::clicked, this, [this] { OnUseAcpi(m_chkUseACPI); });
+    connect(m_chkAllowSuspend, &QCheckBox::clicked, this,
+            [this] { OnAllowSuspend(m_chkAllowSuspend); });
+    connect(m_chkExitAfterRecord, &QCheckBox::clicked, this,
+            [this] { OnCheckExit(m_chkExitAfterRecord); });
+    connect(m_chkShutdown, &QCheckBox::clicked, this, [this] { OnCheckShutdown(m_chkShutdown); });
+    connect(m_cmbRestoreTime, &QComboBox::activated, this,
+            [this] { OnCmbSelChangeRestoreTime(m_cmbRestoreTime); });
+
+    retranslate();
+}
+
+void SuspendConfigController::retranslate() {
+    configWindow->setWindowTitle(Localized("IDS_CONFIG_WINDOW_TITLE"));
+    auto* wakeGroup = configWindow->findChild<QGroupBox*>(QStringLiteral("wakeGroup"));
+    auto* afterGroup = configWindow->findChild<QGroupBox*>(QStringLiteral("afterGroup"));
+    wakeGroup->setTitle(Localized("IDS_CONFIG_GROUP_POWER"));
+    afterGroup->setTitle(Localized("IDS_CONFIG_GROUP_AFTER"));
+    m_chkAllowSuspend->setText(Localized("IDS_CONFIG_ALLOW_SUSPEND"));
+    m_chkUseACPI->setText(Localized("IDS_CONFIG_USE_ACPI"));
+    m_txtRestoreTime->setText(Localized("IDS_CONFIG_RESTORE_CAPTION"));
+    m_chkExitAfterRecord->setText(Localized("IDS_CONFIG_EXIT_AFTER_RECORD"));
+    m_chkShutdown->setText(Localized("IDS_CONFIG_SHUTDOWN"));
+    m_btnCancel->setText(Localized("IDS_BUTTON_CANCEL"));
+    m_btnOK->setText(Localized("IDS_BUTTON_OK"));
+}
+
+bool SuspendConfigController::DoModal(QWidget* parent) {
+    m_bAuthorizeUpdate = false;
+    m_bSelfButton = false;
+
+    // Texts are read on each run so that a language loaded after start-up shows.
+    retranslate();
+    if (parent != nullptr && configWindow->parentWidget() != parent) {
+        // A window of the main window's: the desktop keeps it above its parent.
+        configWindow->setParent(parent, configWindow->windowFlags());
+    }
+
+    long const openUseAcpi = loadCheckBox(*m_defaults, m_chkUseACPI, kDefaultsUseAcpi);
+    loadCheckBox(*m_defaults, m_chkAllowSuspend, kDefaultsSuspendFlag);
+    long const openShutdown = loadCheckBox(*m_defaults, m_chkShutdown, kDefaultsShutdown);
+    loadCheckBox(*m_defaults, m_chkExitAfterRecord, kDefaultsExitAfterRecord);
+
+    long const openRestore = m_defaults->objectForKey(kDefaultsRestoreTime)
+                                 ? m_defaults->integerForKey(kDefaultsRestoreTime)
+                                 : kRestoreDefault;
+
+    QString const unit = Localized("IDS_CONFIG_RESTORE");
+    m_cmbRestoreTime->clear();
+    for (int n = kRestoreFirst; n <= kRestoreLast; ++n) {
+        m_cmbRestoreTime->addItem(QString::number(n) + unit);
+    }
+    // A stored lead outside the list shows the nearest entry; the stored value itself stays
+    // the opening value, so confirming the nearest one counts as a change.
+    m_cmbRestoreTime->setCurrentIndex(
+        int(std::clamp<long>(openRestore, kRestoreFirst, kRestoreLast) - kRestoreFirst));
+
+    // The lead only matters while waking is on; open with the list in step with the box.
+    EnableUseACPI(m_chkUseACPI->isChecked());
+
+    PlaceDialogOverParent(configWindow, parent);
+
+    int result = ModalSession::kRunContinuesResponse;
+    {
+        ModalSession session(configWindow);
+        m_btnOK->setFocus();
+        do {
+            result = session.runModalSession(50);
+        } while (result == ModalSession::kRunContinuesResponse || !m_bSelfButton);
+    }
+
+    if (result == 1) {
+        long const useAcpi = stateOf(m_chkUseACPI);
+        long const shutdown = stateOf(m_chkShutdown);
+        long const restore = m_cmbRestoreTime->currentIndex() + kRestoreFirst;
+        m_defaults->setInteger(kDefaultsUseAcpi, useAcpi);
+        m_defaults->setInteger(kDefaultsSuspendFlag, stateOf(m_chkAllowSuspend));
+        m_defaults->setInteger(kDefaultsShutdown, shutdown);
+        m_defaults->setInteger(kDefaultsExitAfterRecord, stateOf(m_chkExitAfterRecord));
+        m_defaults->setInteger(kDefaultsRestoreTime, restore);
+
+        // Compared as on/off: any non-zero stored value means on to every reader.
+        m_bAuthorizeUpdate = (useAcpi != 0) != (openUseAcpi != 0) ||
+                             (shutdown != 0) != (openShutdown != 0) ||
+                             (useAcpi != 0 && restore != openRestore);
+    }
+
+    configWindow->hide();
+    return result == 1;
+}
+
+bool SuspendConfigController::IsAuthorizeUpdate() {
+    return m_bAuthorizeUpdate;
+}
+
+void SuspendConfigController::OnOK(QObject* /*sender*/) {
+    m_bSelfButton = true;
+    ModalSession::stopModalWithCode(1);
+}
+
+void SuspendConfigController::OnCancel(QObject* /*sender*/) {
+    m_bSelfButton = true;
+    ModalSession::stopModalWithCode(0);
+}
+
+void SuspendConfigController::OnUseAcpi(QObject* /*sender*/) {
+    bool const on = m_chkUseACPI->isChecked();
+    if (on) {
+        RunAlertPanel(configWindow, Localized("AppTitle"), Localized("IDS_WARN_USE_ACPI"),
+                      QStringLiteral("OK"));
+    }
+    EnableUseACPI(on);
+}
+
+void SuspendConfigController::OnAllowSuspend(QObject* /*sender*/) {
+    EnableSuspendMode(m_chkAllowSuspend->isChecked());
+}
+
+void SuspendConfigController::EnableUseACPI(bool enable) {
+    m_txtRestoreTime->setEnabled(enable);
+    m_cmbRestoreTime->setEnabled(enable);
+}
+
+void SuspendConfigController::EnableSuspendMode(bool /*enable*/) {}
+
+void SuspendConfigController::OnCheckExit(QObject* /*sender*/) {}
+
+void SuspendConfigController::OnCheckShutdown(QObject* /*sender*/) {}
+
+void SuspendConfigController::OnCmbSelChangeRestoreTime(QObject* /*sender*/) {}
+
+bool SuspendConfigController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == configWindow) {
+        // A close request and Esc both mean Cancel; the dialog itself would otherwise just
+        // hide, leaving the run waiting for a button. The run itself ends with hide().
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            if (configWindow->isVisible() && !m_bSelfButton) {
+                OnCancel(configWindow);
+            }
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            OnCancel(configWindow);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

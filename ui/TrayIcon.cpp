@@ -1,0 +1,85 @@
+#include "ui/TrayIcon.h"
+
+#include "ui/ApplicationVisibility.h"
+#include "ui/Localized.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QWidget>
+
+TrayIcon::TrayIcon(QIcon const& icon, std::function<void()> onExit, QObject* parent)
+    : QObject(parent), m_onExit(std::move(onExit)) {
+    m_menu = new QMenu;
+    m_actShow = m_menu->addAction(QString());
+    m_menu->addSeparator();
+    m_actExit = m_menu->addAction(QString());
+    connect(m_actShow, &QAction::triggered, this, [this] { ShowApplication(); });
+    connect(m_actExit, &QAction::triggered, this, [this] { OnMenuExit(); });
+    // Texts follow the language each time the menu opens.
+    connect(m_menu, &QMenu::aboutToShow, this, [this] { retranslate(); });
+
+    m_tray = new QSystemTrayIcon(icon.isNull() ? QApplication::windowIcon() : icon, this);
+    m_tray->setContextMenu(m_menu);
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { OnActivated(reason); });
+    retranslate();
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray->show();
+    }
+}
+
+TrayIcon::~TrayIcon() {
+    m_tray->hide();
+    delete m_menu;
+}
+
+bool TrayIcon::isShown() const {
+    return m_tray->isVisible();
+}
+
+void TrayIcon::retranslate() {
+    m_actShow->setText(Localized("IDS_TRAY_SHOW"));
+    m_actExit->setText(Localized("IDS_EXIT"));
+    m_tray->setToolTip(Localized("AppTitle"));
+}
+
+void TrayIcon::ShowApplication() {
+    ApplicationVisibility& visibility = ApplicationVisibility::instance();
+    if (visibility.isHidden()) {
+        visibility.unhide();
+        return;
+    }
+    // Already shown, perhaps behind other windows: bring it forward.
+    QWidget* front = QApplication::activeModalWidget();
+    if (front == nullptr) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->windowType() == Qt::Window) {
+                front = w;
+                break;
+            }
+        }
+    }
+    if (front != nullptr) {
+        front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
+        front->raise();
+        front->activateWindow();
+    }
+}
+
+void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+        ShowApplication();
+    }
+}
+
+void TrayIcon::OnMenuExit() {
+    // A dialog already waits for an answer: point at it rather than start a second run.
+    if (QApplication::activeModalWidget() != nullptr) {
+        ShowApplication();
+        return;
+    }
+    if (m_onExit) {
+        m_onExit();
+    }
+}
