@@ -1,0 +1,252 @@
+#include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/DBusNames.h"
+#include "platform/linux/DBusNotificationWire.h"
+
+#include "EventLoopHelpers.h"
+#include "RawSignalRecorder.h"
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+QDBusConnection bus() {
+    return QDBusConnection::sessionBus();
+}
+
+NotificationInfo recordingMessage() {
+    return {{"CH", int32_t{8000}},
+            {"BAND", std::string("FM")},
+            {"RecStartTime", 1700000000.0},
+            {"RecEndTime", 1700003600.0},
+            {"Title", std::string("朝のニュース")},
+            {"AppTerminate", true}};
+}
+
+// Key, inner D-Bus signature and value of every entry of a raw signal's dictionary.
+struct RawEntry {
+    QString key;
+    QString signature;
+    QVariant value;
+};
+
+std::vector<RawEntry> rawEntries(QDBusMessage const& message) {
+    std::vector<RawEntry> entries;
+    QDBusArgument const info = message.arguments().at(3).value<QDBusArgument>();
+    info.beginMap();
+    while (!info.atEnd()) {
+        QString key;
+        QDBusVariant value;
+        info.beginMapEntry();
+        info >> key >> value;
+        info.endMapEntry();
+        entries.push_back(
+            {key, QString::fromLatin1(QDBusMetaType::typeToSignature(value.variant().metaType())),
+             value.variant()});
+    }
+    info.endMap();
+    return entries;
+}
+
+class NotificationCenterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bus().isConnected()) << "needs a session bus (run under dbus-run-session)";
+        path = UniqueObjectPath("center");
+        center = std::make_unique<DBusNotificationCenter>(bus(), path);
+        ASSERT_TRUE(center->isListening());
+    }
+
+    QString path;
+    std::unique_ptr<DBusNotificationCenter> center;
+    QObject context;
+};
+
+TEST_F(NotificationCenterTest, RecordingMessageKeepsItsWireTypesAndOrder) {
+    RawSignalRecorder raw(bus(), path);
+    ASSERT_TRUE(
+        center->postNotification(kNotifySendMessage, std::string("message"), recordingMessage()));
+    ASSERT_TRUE(WaitUntil([&] { return raw.messages.size() == 1; }));
+
+    QDBusMessage const& m = raw.messages.front();
+    EXPECT_EQ(m.signature(), QStringLiteral("ssba{sv}"));
+    EXPECT_EQ(m.path(), path);
+    EXPECT_EQ(m.interface(), QString::fromLatin1(kNotificationInterface));
+    EXPECT_EQ(m.member(), QString::fromLatin1(kNotificationMember));
+    EXPECT_EQ(m.arguments().at(0).toString(), QStringLiteral("Schedule_Notification_SendMessage"));
+    EXPECT_EQ(m.arguments().at(1).toString(), QStringLiteral("message"));
+    EXPECT_TRUE(m.arguments().at(2).toBool());
+
+    std::vector<RawEntry> const entries = rawEntries(m);
+    ASSERT_EQ(entries.size(), 6u);
+    struct Expected {
+        char const* key;
+        char const* signature;
+        QVariant value;
+    } const expected[] = {{"CH", "i", QVariant(8000)},
+                          {"BAND", "s", QVariant(QStringLiteral("FM"))},
+                          {"RecStartTime", "d", QVariant(1700000000.0)},
+                          {"RecEndTime", "d", QVariant(1700003600.0)},
+                          {"Title", "s", QVariant(QStringLiteral("朝のニュース"))},
+                          {"AppTerminate", "b", QVariant(true)}};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].key, QString::fromLatin1(expected[i].key));
+        EXPECT_EQ(entries[i].signature, QString::fromLatin1(expected[i].signature))
+            << expected[i].key;
+        EXPECT_EQ(entries[i].value, expected[i].value) << expected[i].key;
+    }
+}
+
+TEST_F(NotificationCenterTest, NoObjectIsDistinctFromAnEmptyObject) {
+    RawSignalRecorder raw(bus(), path);
+    std::vector<ReceivedNotification> seen;
+    center->addObserver(kNotifySendUnHide, &context,
+                        [&](ReceivedNotification const& n) { seen.push_back(n); });
+
+    ASSERT_TRUE(center->postNotification(kNotifySendUnHide, std::nullopt, {}));
+    ASSERT_TRUE(center->postNotification(kNotifySendUnHide, std::string(), {}));
+    ASSERT_TRUE(center->postNotification(kNotifySendUnHide, std::string("message"), {}));
+    ASSERT_TRUE(WaitUntil([&] { return seen.size() == 3 && raw.messages.size() == 3; }));
+
+    EXPECT_FALSE(seen[0].object.has_value());
+    EXPECT_EQ(seen[1].object, std::optional<std::string>(""));
+    EXPECT_EQ(seen[2].object, std::optional<std::string>("message"));
+    EXPECT_TRUE(seen[0].userInfo.empty());
+    // On the wire "no object" is the flag, with an empty string beside it.
+    EXPECT_FALSE(raw.messages[0].arguments().at(2).toBool());
+    EXPECT_EQ(raw.messages[0].arguments().at(1).toString(), QString());
+    EXPECT_EQ(raw.messages[0].signature(), QStringLiteral("ssba{sv}"));
+}
+
+TEST_F(NotificationCenterTest, ObserversRunOnTheMainThreadForPostsFromOtherThreads) {
+    int calls = 0;
+    bool allOnMain = true;
+    center->addObserver(kNotifySendMessage, &context, [&] {
+        ++calls;
+        allOnMain = allOnMain && QThread::currentThread() == qApp->thread();
+    });
+
+    constexpr int kThreads = 4;
+    constexpr int kEach = 25;
+    std::atomic<int> sent{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&] {
+            for (int i = 0; i < kEach; ++i) {
+                if (center->postNotification(kNotifySendMessage, std::string("message"),
+                                             recordingMessage())) {
+                    ++sent;
+                }
+            }
+        });
+    }
+    for (auto& p : posters) {
+        p.join();
+    }
+    EXPECT_EQ(sent.load(), kThreads * kEach);
+    EXPECT_TRUE(WaitUntil([&] { return calls == kThreads * kEach; }, 10000)) << calls;
+    EXPECT_TRUE(allOnMain);
+}
+
+TEST_F(NotificationCenterTest, ObserversMatchByNameAndEndWithTheirContext) {
+    int hides = 0;
+    int unhides = 0;
+    auto shortLived = std::make_unique<QObject>();
+    center->addObserver(kNotifyCompanionHide, &context, [&] { ++hides; });
+    center->addObserver(kNotifyCompanionUnHide, shortLived.get(), [&] { ++unhides; });
+
+    center->postNotification(kNotifyCompanionHide, std::nullopt, {});
+    center->postNotification(kNotifyCompanionUnHide, std::nullopt, {});
+    center->postNotification("Velto_Notification_Other", std::nullopt, {});
+    ASSERT_TRUE(WaitUntil([&] { return hides == 1 && unhides == 1; }));
+
+    shortLived.reset();
+    center->postNotification(kNotifyCompanionUnHide, std::nullopt, {});
+    center->postNotification(kNotifyCompanionHide, std::nullopt, {});
+    ASSERT_TRUE(WaitUntil([&] { return hides == 2; }));
+    Pump(100);
+    EXPECT_EQ(unhides, 1);
+}
+
+TEST_F(NotificationCenterTest, ObserversIgnoreOtherPathsAndForeignShapes) {
+    int calls = 0;
+    center->addObserver(kNotifyCompanionHide, &context, [&] { ++calls; });
+
+    // Same name on another path (another test, or the real program) is not ours.
+    DBusNotificationCenter elsewhere(bus(), UniqueObjectPath("elsewhere"));
+    elsewhere.postNotification(kNotifyCompanionHide, std::nullopt, {});
+
+    // Our path and member, but not our signature.
+    QDBusMessage foreign =
+        QDBusMessage::createSignal(path, QString::fromLatin1(kNotificationInterface),
+                                   QString::fromLatin1(kNotificationMember));
+    foreign << QStringLiteral("Velto_Notification_SendHide") << QStringLiteral("message");
+    bus().send(foreign);
+
+    center->postNotification(kNotifyCompanionHide, std::nullopt, {});
+    ASSERT_TRUE(WaitUntil([&] { return calls >= 1; }));
+    Pump(100);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(NotificationCenterTest, ValuesSurviveTheRoundTrip) {
+    std::vector<ReceivedNotification> seen;
+    center->addObserver(kNotifySendMessage, &context,
+                        [&](ReceivedNotification const& n) { seen.push_back(n); });
+
+    NotificationInfo info = recordingMessage();
+    info.push_back({"Negative", int32_t{-2147483647 - 1}});
+    info.push_back({"Fraction", 0.125});
+    info.push_back({"Off", false});
+    // A title from a damaged file: an embedded zero byte and a stray continuation byte.
+    info.push_back({"Damaged", std::string("ab\0cd", 5)});
+    info.push_back({"Invalid", std::string("x\x80y")});
+    ASSERT_TRUE(center->postNotification(kNotifySendMessage, std::string("message"), info));
+    ASSERT_TRUE(WaitUntil([&] { return seen.size() == 1; }));
+
+    NotificationInfo const& got = seen[0].userInfo;
+    ASSERT_EQ(got.size(), info.size());
+    for (size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(got[i], info[i]) << got[i].first;
+    }
+    EXPECT_EQ(got[9].second, NotificationValue(std::string("ab")));
+    EXPECT_EQ(got[10].second, NotificationValue(std::string("x\xEF\xBF\xBDy")));
+}
+
+TEST_F(NotificationCenterTest, OtherIntegerWidthsAreTakenWhenTheyFit) {
+    std::vector<ReceivedNotification> seen;
+    center->addObserver("Velto_Notification_Typed", &context,
+                        [&](ReceivedNotification const& n) { seen.push_back(n); });
+
+    QDBusMessage m = QDBusMessage::createSignal(path, QString::fromLatin1(kNotificationInterface),
+                                                QString::fromLatin1(kNotificationMember));
+    QVariantMap info;
+    info.insert(QStringLiteral("u"), QVariant::fromValue(uint(8000)));
+    info.insert(QStringLiteral("x"), QVariant::fromValue(qlonglong(-5)));
+    info.insert(QStringLiteral("big"), QVariant::fromValue(qlonglong(1) << 40));
+    info.insert(QStringLiteral("list"), QStringList{QStringLiteral("a")});
+    m << QStringLiteral("Velto_Notification_Typed") << QString() << false << info;
+    ASSERT_TRUE(bus().send(m));
+    ASSERT_TRUE(WaitUntil([&] { return seen.size() == 1; }));
+
+    // QVariantMap sorts its keys: big, list, u, x. The two that do not fit are left out.
+    NotificationInfo const expected = {{"u", int32_t{8000}}, {"x", int32_t{-5}}};
+    EXPECT_EQ(seen[0].userInfo, expected);
+}
+
+TEST(NotificationCenterWithoutBus, PostingAnswersFalse) {
+    QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/resvman-test-bus"), QStringLiteral("nowhere"));
+    DBusNotificationCenter center(none, UniqueObjectPath("nowhere"));
+    EXPECT_FALSE(center.isListening());
+    EXPECT_FALSE(center.postNotification(kNotifySendHide, std::string("message"), {}));
+    QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
+}
+
+} // namespace
