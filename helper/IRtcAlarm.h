@@ -1,0 +1,18 @@
+// The machine's real-time-clock wake alarm: the one wake source that also powers on a
+// machine that was shut down.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+class IRtcAlarm {
+public:
+    virtual ~IRtcAlarm() = default;
+    // False when the machine has no RTC wake alarm to set.
+    virtual bool Present() = 0;
+    // The pending alarm in seconds since 1970, or nothing when none is set.
+    virtual std::optional<std::int64_t> Read() = 0;
+    // Writes one value: 0 clears the alarm, anything else sets it. The kernel refuses to
+    // replace a pending alarm, so setting one takes a Write(0) first.
+    virtual bool Write(std::int64_t unixTime) = 0;
+};

@@ -1,0 +1,17 @@
+// Starts the schedule tool for the broker and waits for it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class IToolLauncher {
+public:
+    struct Outcome {
+        bool started = false;
+        int status = -1; // the tool's exit status when started (128 + signal when killed)
+        int error = 0;   // errno when it could not be started
+    };
+
+    virtual ~IToolLauncher() = default;
+    virtual Outcome Launch(const std::vector<std::string>& arguments) = 0;
+};

@@ -1,0 +1,34 @@
+// One checked request to the schedule tool. Both the broker and the tool parse their
+// arguments through here and refuse anything that is not exactly one of the four shapes.
+#pragma once
+
+#include "helper/ScheduleArgs.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ScheduleRequest {
+public:
+    enum class Operation { Set, Cancel };
+
+    // Instants the tool accepts, in seconds since 1970: from the epoch up to the last second
+    // systemd's calendar timers can express (2199-12-31 23:59:59 UTC).
+    static constexpr std::int64_t kEarliestUnixTime = 0;
+    static constexpr std::int64_t kLatestUnixTime = 7258118399;
+
+    // Fills *request and answers true only for one of:
+    //   set code, "wake" | "shutdown", time       (time as printed by "%.10f")
+    //   cancel code, "wake" | "shutdown", confirmation code
+    // Otherwise answers false with the reason in *error.
+    static bool Parse(const std::vector<std::string>& arguments, ScheduleRequest* request,
+                      std::string* error);
+
+    // Checks the time argument alone: an optional minus, whole seconds without leading
+    // zeros, a point and exactly ten decimals, within the accepted range.
+    static bool ParseTime(const std::string& text, double* absoluteTime, std::string* error);
+
+    Operation operation = Operation::Set;
+    schedule::Kind kind = schedule::Kind::Wake;
+    double absoluteTime = 0.0; // seconds since 2001, for Set only
+};

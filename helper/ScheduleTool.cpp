@@ -1,0 +1,268 @@
+#include "helper/ScheduleTool.h"
+
+#include "helper/ScheduleRequest.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: schedule 73019482 wake|shutdown <seconds since 2001-01-01 UTC, %.10f>\n"
+    "       schedule 18264530 wake|shutdown 18264597\n";
+
+// Holds the tool's lock for one run, so that runs started one after another do not pick
+// the same unit name or race on the RTC alarm.
+class RunLock {
+public:
+    explicit RunLock(const std::string& path) {
+        m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~RunLock() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+std::string CommandLine(const std::vector<std::string>& argv) {
+    std::string line;
+    for (const auto& arg : argv) {
+        line += (line.empty() ? "" : " ") + arg;
+    }
+    return line;
+}
+
+} // namespace
+
+ScheduleTool::ScheduleTool(ICommandRunner& runner, IRtcAlarm& rtc, std::string runRoot,
+                           std::function<std::int64_t()> now)
+    : m_runner(runner), m_rtc(rtc), m_runRoot(std::move(runRoot)), m_now(std::move(now)) {}
+
+std::string_view ScheduleTool::Prefix(schedule::Kind kind) {
+    return kind == schedule::Kind::Wake ? kWakePrefix : kShutdownPrefix;
+}
+
+std::string ScheduleTool::CalendarTime(std::int64_t unixTime) {
+    const std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d UTC", tm.tm_year + 1900,
+                  tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return buffer;
+}
+
+std::optional<ScheduleTool::Unit> ScheduleTool::ParseUnit(std::string_view token,
+                                                          schedule::Kind kind) {
+    constexpr std::string_view kSuffix = ".timer";
+    const std::string_view prefix = Prefix(kind);
+    if (token.size() <= prefix.size() + kSuffix.size() || !token.starts_with(prefix) ||
+        !token.ends_with(kSuffix)) {
+        return std::nullopt;
+    }
+    const std::string_view middle =
+        token.substr(prefix.size(), token.size() - prefix.size() - kSuffix.size());
+    const std::size_t dash = middle.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size()) {
+        return std::nullopt;
+    }
+    Unit unit;
+    const char* timeEnd = middle.data() + dash;
+    const auto [t, tec] = std::from_chars(middle.data(), timeEnd, unit.time);
+    const char* serialEnd = middle.data() + middle.size();
+    const auto [s, sec] = std::from_chars(timeEnd + 1, serialEnd, unit.serial);
+    if (tec != std::errc() || t != timeEnd || sec != std::errc() || s != serialEnd ||
+        unit.time < 0) {
+        return std::nullopt;
+    }
+    unit.name = std::string(token);
+    return unit;
+}
+
+int ScheduleTool::Run(const std::vector<std::string>& arguments, std::ostream& err) {
+    ScheduleRequest request;
+    std::string why;
+    if (!ScheduleRequest::Parse(arguments, &request, &why)) {
+        err << "schedule: refused: " << why << "\n" << kUsage;
+        return kExitRefused;
+    }
+    struct stat st{};
+    const std::string marker = m_runRoot + "/systemd/system";
+    if (stat(marker.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        err << "schedule: systemd is not running as the init system (" << marker
+            << " is missing); nothing was changed\n";
+        return kExitNoSystemd;
+    }
+    RunLock lock(m_runRoot + "/resvman-schedule.lock");
+    if (!lock.held()) {
+        err << "schedule: cannot take the lock in " << m_runRoot << "\n";
+        return kExitFailed;
+    }
+    if (request.operation == ScheduleRequest::Operation::Set) {
+        return Set(request.kind, request.absoluteTime, err);
+    }
+    return Cancel(request.kind, err);
+}
+
+bool ScheduleTool::ListUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err) {
+    const std::vector<std::string> argv = {kSystemctl,     "list-units",  "--all",
+                                           "--plain",      "--no-legend", "--no-pager",
+                                           "--type=timer", "--",          std::string(Prefix(kind)) + "*"};
+    const auto result = m_runner.run(argv);
+    if (result.status != 0) {
+        err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+        return false;
+    }
+    units->clear();
+    std::istringstream lines(result.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        // The unit is the first column, but a status mark may precede it.
+        std::istringstream tokens(line);
+        std::string token;
+        while (tokens >> token) {
+            if (auto unit = ParseUnit(token, kind)) {
+                units->push_back(*unit);
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& err) {
+    const double unixTime = absoluteTime + schedule::kAbsoluteTimeOffset;
+    // Whole seconds: a wake-up rather early, a shutdown rather late.
+    const auto when = static_cast<std::int64_t>(kind == schedule::Kind::Wake ? std::floor(unixTime)
+                                                                             : std::ceil(unixTime));
+    const std::string calendar = CalendarTime(when);
+    if (when <= m_now()) {
+        // A past instant must never become an immediate shutdown.
+        err << "schedule: " << calendar << " has passed; no " << schedule::KindWord(kind)
+            << " was scheduled\n";
+        return kExitOk;
+    }
+    std::vector<Unit> units;
+    if (!ListUnits(kind, &units, err)) {
+        return kExitFailed;
+    }
+    unsigned serial = 0;
+    while (std::any_of(units.begin(), units.end(), [&](const Unit& u) {
+        return u.time == when && u.serial == serial;
+    })) {
+        ++serial;
+    }
+    const std::string name =
+        std::string(Prefix(kind)) + std::to_string(when) + "-" + std::to_string(serial);
+    std::vector<std::string> argv = {kSystemdRun,
+                                     "--quiet",
+                                     "--no-ask-password",
+                                     "--collect",
+                                     "--unit=" + name,
+                                     kind == schedule::Kind::Wake
+                                         ? "--description=ResvMan wake-up for a recording"
+                                         : "--description=ResvMan shutdown after recordings",
+                                     "--on-calendar=" + calendar,
+                                     "--timer-property=AccuracySec=1s"};
+    if (kind == schedule::Kind::Wake) {
+        argv.emplace_back("--timer-property=WakeSystem=true");
+    }
+    argv.emplace_back("--timer-property=RemainAfterElapse=false");
+    argv.emplace_back("--");
+    if (kind == schedule::Kind::Wake) {
+        argv.emplace_back(kTrue);
+    } else {
+        argv.emplace_back(kSystemctl);
+        argv.emplace_back("poweroff");
+    }
+    if (m_runner.run(argv).status != 0) {
+        err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+        return kExitFailed;
+    }
+    if (kind != schedule::Kind::Wake) {
+        return kExitOk;
+    }
+    units.push_back(Unit{name + ".timer", when, serial});
+    return ArmRtc(units, err) ? kExitOk : kExitFailed;
+}
+
+int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
+    std::vector<Unit> units;
+    if (!ListUnits(kind, &units, err)) {
+        return kExitFailed;
+    }
+    // Read before stopping: the alarm is cleared only when it is one of ours.
+    const auto alarm = kind == schedule::Kind::Wake && m_rtc.Present() ? m_rtc.Read()
+                                                                       : std::nullopt;
+    if (!units.empty()) {
+        std::vector<std::string> argv = {kSystemctl, "stop", "--no-ask-password", "--"};
+        for (const auto& unit : units) {
+            argv.push_back(unit.name);
+        }
+        if (m_runner.run(argv).status != 0) {
+            err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+            return kExitFailed;
+        }
+    }
+    if (alarm && std::any_of(units.begin(), units.end(),
+                             [&](const Unit& u) { return u.time == *alarm; })) {
+        if (!m_rtc.Write(0)) {
+            err << "schedule: cannot clear the RTC wake alarm\n";
+            return kExitFailed;
+        }
+    }
+    return kExitOk;
+}
+
+bool ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err) {
+    if (!m_rtc.Present()) {
+        err << "schedule: no RTC wake alarm here; the machine will wake from suspend only\n";
+        return true;
+    }
+    const std::int64_t now = m_now();
+    std::optional<std::int64_t> earliest;
+    for (const auto& unit : wakeUps) {
+        if (unit.time > now && (!earliest || unit.time < *earliest)) {
+            earliest = unit.time;
+        }
+    }
+    if (!earliest) {
+        return true;
+    }
+    const auto alarm = m_rtc.Read();
+    if (alarm && *alarm > now) {
+        if (*alarm == *earliest) {
+            return true;
+        }
+        const bool ours = std::any_of(wakeUps.begin(), wakeUps.end(),
+                                      [&](const Unit& u) { return u.time == *alarm; });
+        // Someone else's alarm that comes first stays: the machine will be up anyway.
+        if (!ours && *alarm < *earliest) {
+            return true;
+        }
+    }
+    if (!m_rtc.Write(0) || !m_rtc.Write(*earliest)) {
+        err << "schedule: cannot set the RTC wake alarm to " << CalendarTime(*earliest) << "\n";
+        return false;
+    }
+    return true;
+}

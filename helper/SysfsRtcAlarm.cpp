@@ -1,0 +1,54 @@
+#include "helper/SysfsRtcAlarm.h"
+
+#include <cerrno>
+#include <charconv>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+SysfsRtcAlarm::SysfsRtcAlarm(std::string sysfsRoot)
+    : m_path(std::move(sysfsRoot) + "/class/rtc/rtc0/wakealarm") {}
+
+bool SysfsRtcAlarm::Present() {
+    return access(m_path.c_str(), W_OK) == 0;
+}
+
+std::optional<std::int64_t> SysfsRtcAlarm::Read() {
+    const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    char buffer[64];
+    ssize_t n;
+    do {
+        n = read(fd, buffer, sizeof buffer - 1);
+    } while (n < 0 && errno == EINTR);
+    close(fd);
+    if (n <= 0) {
+        return std::nullopt; // an empty file is how the kernel says no alarm is set
+    }
+    std::size_t length = static_cast<std::size_t>(n);
+    while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == ' ')) {
+        --length;
+    }
+    std::int64_t value = 0;
+    const auto [end, ec] = std::from_chars(buffer, buffer + length, value);
+    if (ec != std::errc() || end != buffer + length || length == 0 || value <= 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool SysfsRtcAlarm::Write(std::int64_t unixTime) {
+    const int fd = open(m_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return false;
+    }
+    const std::string text = std::to_string(unixTime) + "\n";
+    ssize_t n;
+    do {
+        n = write(fd, text.data(), text.size());
+    } while (n < 0 && errno == EINTR);
+    const bool closed = close(fd) == 0;
+    return closed && n == static_cast<ssize_t>(text.size());
+}

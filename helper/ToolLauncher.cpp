@@ -1,0 +1,73 @@
+#include "helper/ToolLauncher.h"
+
+#include "helper/ProcessHygiene.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+ToolLauncher::ToolLauncher(int toolFd, std::string toolPath)
+    : m_toolFd(toolFd), m_toolPath(std::move(toolPath)) {}
+
+IToolLauncher::Outcome ToolLauncher::Launch(const std::vector<std::string>& arguments) {
+    Outcome outcome;
+    std::vector<char*> argv;
+    argv.push_back(m_toolPath.data());
+    for (const auto& arg : arguments) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    std::string path = std::string("PATH=") + kSafePath;
+    char* env[] = {path.data(), nullptr};
+
+    // The child reports a failed exec through this pipe; a clean close means it ran.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        outcome.error = errno;
+        return outcome;
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        outcome.error = errno;
+        close(report[0]);
+        close(report[1]);
+        return outcome;
+    }
+    if (pid == 0) {
+        // The tool gets no stdin and writes its messages where the broker does; the
+        // broker's channel (descriptors 0 and 1) is not handed on.
+        struct sigaction dfl{};
+        dfl.sa_handler = SIG_DFL;
+        sigaction(SIGPIPE, &dfl, nullptr);
+        const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (null >= 0 && dup2(null, STDIN_FILENO) >= 0 && dup2(STDERR_FILENO, STDOUT_FILENO) >= 0) {
+            fexecve(m_toolFd, argv.data(), env);
+        }
+        const int error = errno;
+        [[maybe_unused]] const ssize_t n = write(report[1], &error, sizeof error);
+        _exit(127);
+    }
+    close(report[1]);
+    int error = 0;
+    ssize_t n;
+    do {
+        n = read(report[0], &error, sizeof error);
+    } while (n < 0 && errno == EINTR);
+    close(report[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            outcome.error = errno;
+            return outcome;
+        }
+    }
+    if (n == static_cast<ssize_t>(sizeof error)) {
+        outcome.error = error;
+        return outcome;
+    }
+    outcome.started = true;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return outcome;
+}

@@ -1,0 +1,19 @@
+// Runs the tool from a descriptor opened (and checked) once at broker start, so the file
+// that runs is the file that was checked, whatever happens to the path afterwards.
+#pragma once
+
+#include "helper/IToolLauncher.h"
+
+#include <string>
+
+class ToolLauncher : public IToolLauncher {
+public:
+    // toolFd: an O_PATH descriptor of the tool; toolPath: its name, used as argv[0].
+    ToolLauncher(int toolFd, std::string toolPath);
+
+    Outcome Launch(const std::vector<std::string>& arguments) override;
+
+private:
+    int m_toolFd;
+    std::string m_toolPath;
+};

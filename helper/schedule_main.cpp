@@ -1,0 +1,26 @@
+// The schedule tool as installed: run as root by the broker, or by an administrator.
+#include "helper/ProcessHygiene.h"
+#include "helper/ProcessRunner.h"
+#include "helper/ScheduleTool.h"
+#include "helper/SysfsRtcAlarm.h"
+
+#include <ctime>
+#include <iostream>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    SanitizeProcess();
+    if (geteuid() != 0) {
+        std::cerr << "schedule: must be run as root\n";
+        return ScheduleTool::kExitNotRoot;
+    }
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.emplace_back(argv[i]);
+    }
+    ProcessRunner runner;
+    SysfsRtcAlarm rtc("/sys");
+    ScheduleTool tool(runner, rtc, "/run",
+                      [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+    return tool.Run(arguments, std::cerr);
+}
