@@ -1,0 +1,262 @@
+// Load and Save of the reservation file, damaged files and failed saves.
+#include "StoreTestUtil.h"
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Makes every write past limit bytes fail, as a full disk would (root ignores permission
+// bits, so a refused write is made this way).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lower = m_old;
+        lower.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+std::vector<FileRecord> ThreeRecords() {
+    FileRecord a{.id = 7, .start = kBase + 200, .end = kBase + 300, .title = "seven"};
+    FileRecord b{.id = 3, .start = kBase, .end = kBase + 250, .title = "three"};
+    b.state = 1;
+    FileRecord c{.id = 12, .start = kBase + 200, .end = kBase + 250, .title = "twelve"};
+    return {a, b, c};
+}
+
+class ScheduleFile : public TempDirTest {
+protected:
+    bool Load(std::vector<uint8_t> const& bytes) {
+        WriteFile(m_file, bytes);
+        return m_list.Load(m_file.c_str());
+    }
+    std::vector<std::string> Titles() {
+        std::vector<std::string> titles;
+        for (SCHEDULEITEM_TAG const& r : Records(m_list))
+            titles.emplace_back(r.cTitle, ScheduleTitleLength(r));
+        return titles;
+    }
+    void ExpectRescued(std::vector<uint8_t> const& original) {
+        std::string copy = m_list.lastRescuedCopy();
+        ASSERT_FALSE(copy.empty());
+        EXPECT_EQ(fs::path(copy).parent_path(), fs::path(m_dir));
+        EXPECT_EQ(fs::path(copy).filename().string().rfind(".ResvInfo.dat.damaged-", 0), 0u);
+        EXPECT_EQ(ReadFile(copy), original);
+    }
+
+    CScheduleItem m_list;
+};
+
+} // namespace
+
+TEST_F(ScheduleFile, MissingEmptyAndBadPaths) {
+    SCHEDULEITEM_TAG r = Rec(kBase, kBase + 60);
+    SCHEDULE_RETURN ret;
+    m_list.addSchedule(&r, ret, 1);
+    EXPECT_FALSE(m_list.Load(nullptr));
+    EXPECT_FALSE(m_list.Load(""));
+    EXPECT_FALSE(m_list.Save(""));
+    EXPECT_EQ(m_list.m_nCount.load(), 1) << "a refused path touches nothing";
+
+    EXPECT_FALSE(m_list.Load(m_file.c_str())); // first run: no file yet
+    EXPECT_EQ(m_list.m_nCount.load(), 0);
+    EXPECT_FALSE(m_list.Load(m_dir.c_str())); // a folder is not a reservation file
+
+    EXPECT_TRUE(Load({}));
+    EXPECT_EQ(m_list.m_nCount.load(), 0);
+    EXPECT_EQ(m_list.lastRescuedCopy(), "");
+}
+
+TEST_F(ScheduleFile, LoadRenumbersInFileOrderThenSorts) {
+    std::vector<FileRecord> file = ThreeRecords();
+    file.insert(file.begin() + 1, FileRecord{.id = -1, .start = 5, .end = 1, .freq = 0});
+    ASSERT_TRUE(Load(Bytes(file)));
+    std::vector<SCHEDULEITEM_TAG> recs = Records(m_list);
+    ASSERT_EQ(recs.size(), 3u); // the -1 record is skipped, the overlaps all load
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"three", "twelve", "seven"}));
+    EXPECT_EQ(recs[0].nID, 1);
+    EXPECT_EQ(recs[1].nID, 2);
+    EXPECT_EQ(recs[2].nID, 0);
+    EXPECT_EQ(recs[0].uState, 0u);
+    EXPECT_EQ(m_list.lastRescuedCopy(), "");
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat"}));
+}
+
+TEST_F(ScheduleFile, RefusedRecordStopsTheLoadAndKeepsACopy) {
+    double const nan = std::numeric_limits<double>::quiet_NaN();
+    FileRecord later{.id = 1, .start = kBase - 500, .end = kBase - 400, .title = "first"};
+    FileRecord earlier{.id = 2, .start = kBase - 900, .end = kBase - 800, .title = "second"};
+    FileRecord after{.id = 4, .start = kBase, .end = kBase + 1, .title = "never read"};
+    for (FileRecord bad : {FileRecord{.id = 3, .start = kBase, .end = kBase},
+                           FileRecord{.id = 3, .start = kBase, .end = kBase + 1, .freq = 0},
+                           FileRecord{.id = 3, .start = nan, .end = kBase}}) {
+        std::vector<uint8_t> bytes = Bytes({later, earlier, bad, after});
+        EXPECT_FALSE(Load(bytes));
+        // What came before stays, in file order: the load stopped before sorting.
+        EXPECT_EQ(Titles(), (std::vector<std::string>{"first", "second"}));
+        ExpectRescued(bytes);
+    }
+    // Each damaged load kept its own copy; none was overwritten.
+    EXPECT_EQ(FolderEntries().size(), 4u);
+
+    // The next save replaces the file; the copy stays.
+    std::string copy = m_list.lastRescuedCopy();
+    ASSERT_TRUE(m_list.Save(m_file.c_str()));
+    EXPECT_EQ(ReadFile(m_file).size(), 2 * kScheduleRecordSize);
+    EXPECT_TRUE(fs::exists(copy));
+}
+
+TEST_F(ScheduleFile, TheTenThousandAndFirstRecordIsRefused) {
+    std::vector<FileRecord> file;
+    for (int i = 0; i <= kScheduleMaxCount; ++i)
+        file.push_back({.id = i, .start = kBase + i * 10, .end = kBase + i * 10 + 5});
+    EXPECT_FALSE(Load(Bytes(file)));
+    EXPECT_EQ(m_list.m_nCount.load(), kScheduleMaxCount);
+    EXPECT_FALSE(m_list.lastRescuedCopy().empty());
+}
+
+TEST_F(ScheduleFile, TrailingFragmentIsDroppedNotCompleted) {
+    std::vector<uint8_t> bytes = Bytes(ThreeRecords());
+    bytes.resize(bytes.size() - 100);
+    EXPECT_TRUE(Load(bytes));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"three", "seven"}));
+    ExpectRescued(bytes);
+
+    bytes.resize(kScheduleRecordSize - 1); // a fragment only
+    EXPECT_TRUE(Load(bytes));
+    EXPECT_EQ(m_list.m_nCount.load(), 0);
+    ExpectRescued(bytes);
+}
+
+TEST_F(ScheduleFile, UnterminatedTitleIsCutAtItsField) {
+    FileRecord bad{.id = 0, .start = kBase, .end = kBase + 60};
+    bad.terminateTitle = false;
+    FileRecord next{.id = 1, .start = kBase + 60, .end = kBase + 120, .title = "next"};
+    std::vector<uint8_t> bytes = Bytes({bad, next});
+    EXPECT_TRUE(Load(bytes));
+    std::vector<SCHEDULEITEM_TAG> recs = Records(m_list);
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(std::strlen(recs[0].cTitle), 255u);
+    EXPECT_EQ(std::string(recs[0].cTitle), std::string(255, 'X'));
+    EXPECT_STREQ(recs[1].cTitle, "next");
+    ExpectRescued(bytes);
+}
+
+TEST_F(ScheduleFile, SaveWritesTheFormatAndLoadReadsItBack) {
+    ASSERT_TRUE(m_list.Save(m_file.c_str()));
+    EXPECT_TRUE(ReadFile(m_file).empty());
+    EXPECT_EQ(fs::status(m_file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    SCHEDULEITEM_TAG a = Rec(kBase + 100, kBase + 200, 0x3E8, "AM");
+    a.uWeek = kWeeklyKeys[0] | kWeeklyKeys[6];
+    a.cPending = 0;
+    a.uState = 1;
+    a.cTitle[250] = 'q'; // hidden bytes travel too
+    SCHEDULEITEM_TAG b = Rec(kBase, kBase + 50, kFM80, "FM", 0);
+    SCHEDULE_RETURN ret;
+    m_list.addSchedule(&a, ret, 1);
+    m_list.addSchedule(&b, ret, 1);
+    ASSERT_TRUE(m_list.Save(m_file.c_str()));
+
+    FileRecord fb{.id = 1, .start = kBase, .end = kBase + 50, .title = "FM", .valid = 0};
+    FileRecord fa{.id = 0, .start = kBase + 100, .end = kBase + 200, .freq = 0x3E8};
+    fa.title = "AM";
+    fa.week = 65;
+    fa.pending = 0;
+    fa.state = 1; // written as held
+    std::vector<uint8_t> expected = Bytes({fb, fa});
+    expected[250 + 24 + kScheduleRecordSize] = 'q';
+    for (std::size_t at : {286u, 287u, 286u + 292u, 287u + 292u})
+        expected[at] = 0;
+    EXPECT_EQ(ReadFile(m_file), expected);
+
+    CScheduleItem back;
+    ASSERT_TRUE(back.Load(m_file.c_str()));
+    std::vector<SCHEDULEITEM_TAG> recs = Records(back);
+    ASSERT_EQ(recs.size(), 2u);
+    b.nID = 0; // renumbered in file order
+    a.nID = 1;
+    EXPECT_TRUE(recs[0] == b);
+    EXPECT_TRUE(recs[1] == a);
+    EXPECT_EQ(recs[1].uState, 0u);
+}
+
+TEST_F(ScheduleFile, FailedSaveLeavesTheOldFileAsItWas) {
+    std::vector<uint8_t> old = Bytes(ThreeRecords());
+    WriteFile(m_file, old);
+    ::chmod(m_file.c_str(), 0644);
+    for (int i = 0; i < 20; ++i) {
+        SCHEDULEITEM_TAG r = Rec(kBase + i * 100, kBase + i * 100 + 50);
+        SCHEDULE_RETURN ret;
+        m_list.addSchedule(&r, ret, 1);
+    }
+
+    EXPECT_FALSE(m_list.Save((m_dir + "/missing/.ResvInfo.dat").c_str()));
+    fs::create_directory(m_dir + "/folder");
+    EXPECT_FALSE(m_list.Save((m_dir + "/folder").c_str()));
+    EXPECT_TRUE(fs::is_directory(m_dir + "/folder"));
+    {
+        FileSizeLimit full(2 * kScheduleRecordSize); // the disk fills up mid-write
+        EXPECT_FALSE(m_list.Save(m_file.c_str()));
+    }
+    EXPECT_EQ(ReadFile(m_file), old);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat", "folder"}))
+        << "no temporary file is left behind";
+
+    // A later save succeeds and keeps the file's permission bits.
+    ASSERT_TRUE(m_list.Save(m_file.c_str()));
+    EXPECT_EQ(ReadFile(m_file).size(), 20 * kScheduleRecordSize);
+    EXPECT_EQ(fs::status(m_file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+}
+
+TEST_F(ScheduleFile, SaveThroughASymbolicLinkKeepsTheLink) {
+    fs::create_directory(m_dir + "/real");
+    WriteFile(m_dir + "/real/data", {});
+    fs::create_symlink(m_dir + "/real/data", m_file);
+    SCHEDULEITEM_TAG r = Rec(kBase, kBase + 60);
+    SCHEDULE_RETURN ret;
+    m_list.addSchedule(&r, ret, 1);
+    ASSERT_TRUE(m_list.Save(m_file.c_str()));
+    EXPECT_TRUE(fs::is_symlink(m_file));
+    EXPECT_EQ(ReadFile(m_dir + "/real/data").size(), kScheduleRecordSize);
+}
+
+TEST_F(ScheduleFile, DamagedFileIsNeverReplacedBeforeItsCopyExists) {
+    std::vector<uint8_t> bytes = Bytes(ThreeRecords());
+    bytes.push_back(0x42); // fragment
+    WriteFile(m_file, bytes);
+    {
+        FileSizeLimit full(500); // room for the save (292 bytes), not the copy (877)
+        EXPECT_TRUE(m_list.Load(m_file.c_str()));
+        EXPECT_EQ(m_list.m_nCount.load(), 3);
+        EXPECT_EQ(m_list.lastRescuedCopy(), "");
+        m_list.deleteSchedule(0); // a small list: the save itself would fit
+        m_list.deleteSchedule(1);
+        EXPECT_FALSE(m_list.Save(m_file.c_str()));
+        EXPECT_EQ(ReadFile(m_file), bytes);
+    }
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat"}));
+    ASSERT_TRUE(m_list.Save(m_file.c_str())); // the copy is made first
+    ExpectRescued(bytes);
+    EXPECT_EQ(ReadFile(m_file).size(), kScheduleRecordSize);
+}
