@@ -111,6 +111,74 @@
         <source>Exiting in %1 seconds.</source>
         <translation>Exiting in %1 seconds.</translation>
     </message>
+    <message id="IDS_REGIST_WINDOW_TITLE">
+        <source>Recording Reservation</source>
+        <translation>Recording Reservation</translation>
+    </message>
+    <message id="IDS_REGIST_DATE">
+        <source>Date:</source>
+        <translation>Date:</translation>
+    </message>
+    <message id="IDS_REGIST_START">
+        <source>Start:</source>
+        <translation>Start:</translation>
+    </message>
+    <message id="IDS_REGIST_END">
+        <source>End:</source>
+        <translation>End:</translation>
+    </message>
+    <message id="IDS_REGIST_CHANNEL">
+        <source>Frequency:</source>
+        <translation>Frequency:</translation>
+    </message>
+    <message id="IDS_REGIST_STATION">
+        <source>Station:</source>
+        <translation>Station:</translation>
+    </message>
+    <message id="IDS_REGIST_PROGRAM">
+        <source>Title:</source>
+        <translation>Title:</translation>
+    </message>
+    <message id="IDS_REGIST_WEEKLY">
+        <source>Every week on:</source>
+        <translation>Every week on:</translation>
+    </message>
+    <message id="IDS_REGIST_SUN">
+        <source>Sun</source>
+        <translation>Sun</translation>
+    </message>
+    <message id="IDS_REGIST_MON">
+        <source>Mon</source>
+        <translation>Mon</translation>
+    </message>
+    <message id="IDS_REGIST_TUE">
+        <source>Tue</source>
+        <translation>Tue</translation>
+    </message>
+    <message id="IDS_REGIST_WED">
+        <source>Wed</source>
+        <translation>Wed</translation>
+    </message>
+    <message id="IDS_REGIST_THU">
+        <source>Thu</source>
+        <translation>Thu</translation>
+    </message>
+    <message id="IDS_REGIST_FRI">
+        <source>Fri</source>
+        <translation>Fri</translation>
+    </message>
+    <message id="IDS_REGIST_SAT">
+        <source>Sat</source>
+        <translation>Sat</translation>
+    </message>
+    <message id="IDS_REGIST_OK">
+        <source>Register</source>
+        <translation>Register</translation>
+    </message>
+    <message id="IDS_REGIST_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
     <message id="IDS_CONFIG_WINDOW_TITLE">
         <source>Power Settings</source>
         <translation>Power Settings</translation>

@@ -111,6 +111,74 @@
         <source>Exiting in %1 seconds.</source>
         <translation>あと%1秒で終了します。</translation>
     </message>
+    <message id="IDS_REGIST_WINDOW_TITLE">
+        <source>Recording Reservation</source>
+        <translation>録音予約</translation>
+    </message>
+    <message id="IDS_REGIST_DATE">
+        <source>Date:</source>
+        <translation>日付：</translation>
+    </message>
+    <message id="IDS_REGIST_START">
+        <source>Start:</source>
+        <translation>開始時刻：</translation>
+    </message>
+    <message id="IDS_REGIST_END">
+        <source>End:</source>
+        <translation>終了時刻：</translation>
+    </message>
+    <message id="IDS_REGIST_CHANNEL">
+        <source>Frequency:</source>
+        <translation>周波数：</translation>
+    </message>
+    <message id="IDS_REGIST_STATION">
+        <source>Station:</source>
+        <translation>放送局：</translation>
+    </message>
+    <message id="IDS_REGIST_PROGRAM">
+        <source>Title:</source>
+        <translation>タイトル：</translation>
+    </message>
+    <message id="IDS_REGIST_WEEKLY">
+        <source>Every week on:</source>
+        <translation>毎週：</translation>
+    </message>
+    <message id="IDS_REGIST_SUN">
+        <source>Sun</source>
+        <translation>日</translation>
+    </message>
+    <message id="IDS_REGIST_MON">
+        <source>Mon</source>
+        <translation>月</translation>
+    </message>
+    <message id="IDS_REGIST_TUE">
+        <source>Tue</source>
+        <translation>火</translation>
+    </message>
+    <message id="IDS_REGIST_WED">
+        <source>Wed</source>
+        <translation>水</translation>
+    </message>
+    <message id="IDS_REGIST_THU">
+        <source>Thu</source>
+        <translation>木</translation>
+    </message>
+    <message id="IDS_REGIST_FRI">
+        <source>Fri</source>
+        <translation>金</translation>
+    </message>
+    <message id="IDS_REGIST_SAT">
+        <source>Sat</source>
+        <translation>土</translation>
+    </message>
+    <message id="IDS_REGIST_OK">
+        <source>Register</source>
+        <translation>登録</translation>
+    </message>
+    <message id="IDS_REGIST_CANCEL">
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
     <message id="IDS_CONFIG_WINDOW_TITLE">
         <source>Power Settings</source>
         <translation>電源設定</translation>

@@ -1,0 +1,599 @@
+#include "ui/RegistReserveController.h"
+
+#include "ui/AlertPanel.h"
+#include "ui/DialogPlacement.h"
+#include "ui/LeadingNumber.h"
+#include "ui/Localized.h"
+#include "ui/ModalSession.h"
+#include "ui/RegistReserveWindow.h"
+#include "ui/ReserveTime.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include <plist/plist.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kFmBand = 0x01000000;
+constexpr uint32_t kFreqMask = 0x00FFFFFF;
+constexpr int kAmLow = 522;
+constexpr int kAmHigh = 1602;
+constexpr int kAmStep = 9;
+constexpr double kFmLow = 76.0;
+constexpr double kFmHigh = 90.0;
+
+// FM frequencies are shown in MHz with one decimal; a frequency between two 0.1 MHz steps
+// (80.05, which the dialog accepts) gets two, so showing it and registering again keeps it.
+QString FormatFm(uint32_t freq) {
+    return QString::asprintf(freq % 10 == 0 ? "%.1f" : "%.2f", freq / 100.0);
+}
+
+QString FormatAm(uint32_t freq) {
+    return QString::asprintf("%u", freq);
+}
+
+// The frequency (no band bits) the channel text stands for; 0 when it stands for none.
+uint32_t ChannelTextFrequency(QString const& text, bool fm) {
+    if (fm) {
+        double const value = std::round(LeadingDoubleValue(text) * 100.0);
+        if (!(value > 0.0) || value > kFreqMask) {
+            return 0;
+        }
+        return static_cast<uint32_t>(value);
+    }
+    int const value = LeadingIntValue(text);
+    return value > 0 && static_cast<uint32_t>(value) <= kFreqMask ? static_cast<uint32_t>(value)
+                                                                  : 0;
+}
+
+QString StationName(PRESETITEM_TAG const& slot) {
+    return QString::fromUtf8(slot.cName, static_cast<qsizetype>(PresetNameLength(slot)));
+}
+
+double PickerInstant(QDateTimeEdit const* picker) {
+    return static_cast<double>(picker->dateTime().toMSecsSinceEpoch()) / 1000.0;
+}
+
+void SetPicker(QDateTimeEdit* picker, double instant) {
+    // A damaged record must not reach QDateTime with a value it cannot hold.
+    if (!std::isfinite(instant) || std::fabs(instant) > 253402300799.0) {
+        instant = 0.0;
+    }
+    picker->setDateTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(instant * 1000.0)));
+}
+
+std::string DefaultPresetFilePath() {
+    // The companion keeps its preferences in the login user's ~/.config.
+    passwd pw{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &pw, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
+        pw.pw_dir == nullptr || pw.pw_dir[0] == '\0') {
+        return {};
+    }
+    return std::string(pw.pw_dir) + "/.config/Velto.plist";
+}
+
+// Reads the "Presets" value of a property list (XML or binary). False, with presets
+// untouched, when the file or the value is missing or too short.
+bool ReadPresetFile(std::string const& path, CHANNELPRESET_TAG& presets) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::vector<char> const bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    if (bytes.empty() || bytes.size() > 64u * 1024u * 1024u) {
+        return false;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    if (root == nullptr) {
+        return false;
+    }
+    bool ok = false;
+    if (plist_get_node_type(root) == PLIST_DICT) {
+        plist_t const node = plist_dict_get_item(root, "Presets");
+        if (node != nullptr && plist_get_node_type(node) == PLIST_DATA) {
+            char* data = nullptr;
+            uint64_t length = 0;
+            plist_get_data_val(node, &data, &length);
+            CHANNELPRESET_TAG loaded{};
+            ok = ChannelPresetFromBytes(reinterpret_cast<uint8_t const*>(data),
+                                        static_cast<std::size_t>(length), loaded);
+            if (ok) {
+                presets = loaded;
+            }
+            free(data);
+        }
+    }
+    plist_free(root);
+    return ok;
+}
+
+} // namespace
+
+RegistReserveController::RegistReserveController(QObject* parent) : QObject(parent) {}
+
+RegistReserveController::~RegistReserveController() {
+    delete m_RegistWindow;
+}
+
+void RegistReserveController::awakeFromNib() {
+    if (m_RegistWindow == nullptr) {
+        BuildWindow();
+    }
+    m_rgData = std::make_unique<SCHEDULEITEM_TAG>();
+    LoadChannelPreset();
+    m_bUpdate = false;
+}
+
+void RegistReserveController::BuildWindow() {
+    auto* window = new RegistReserveWindow();
+    m_RegistWindow = window;
+    window->setWindowTitle(Localized("IDS_REGIST_WINDOW_TITLE"));
+
+    m_dpDate = new QDateTimeEdit(window);
+    m_dpDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd (ddd)"));
+    m_dpDate->setCalendarPopup(true);
+    m_dpStart = new QDateTimeEdit(window);
+    m_dpStart->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_dpEnd = new QDateTimeEdit(window);
+    m_dpEnd->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_txtRecTime = new QLabel(window);
+    m_txtRecTime->setMinimumWidth(m_txtRecTime->fontMetrics().horizontalAdvance(
+        Localized("IDS_RECTIME_HOURANDMINUTE").arg(23).arg(59)));
+
+    m_cmbAMFM = new QComboBox(window);
+    m_cmbAMFM->addItem(QStringLiteral("AM "));
+    m_cmbAMFM->addItem(QStringLiteral("FM "));
+    m_cmbChannel = new QComboBox(window);
+    m_cmbChannel->setEditable(true);
+    m_cmbChannel->setInsertPolicy(QComboBox::NoInsert);
+    m_cmbChannel->setCompleter(nullptr);
+    m_cmbChannel->setMinimumContentsLength(7);
+    m_txtHz = new QLabel(QStringLiteral("kHz"), window);
+    m_txtHz->setMinimumWidth(m_txtHz->fontMetrics().horizontalAdvance(QStringLiteral("MHz")));
+    m_txtStation = new QLabel(window);
+    m_txtStation->setTextFormat(Qt::PlainText);
+    m_edtTitle = new QLineEdit(window);
+    m_edtTitle->setMinimumWidth(m_edtTitle->fontMetrics().averageCharWidth() * 40);
+
+    char const* const dayKeys[7] = {"IDS_REGIST_SUN", "IDS_REGIST_MON", "IDS_REGIST_TUE",
+                                    "IDS_REGIST_WED", "IDS_REGIST_THU", "IDS_REGIST_FRI",
+                                    "IDS_REGIST_SAT"};
+    QPushButton** const dayButtons[7] = {&m_btnSun, &m_btnMon, &m_btnTue, &m_btnWed,
+                                         &m_btnThu, &m_btnFri, &m_btnSat};
+    auto* weekRow = new QHBoxLayout();
+    weekRow->setSpacing(2);
+    for (int k = 0; k < 7; ++k) {
+        auto* button = new QPushButton(Localized(dayKeys[k]), window);
+        button->setCheckable(true);
+        button->setAutoDefault(false);
+        button->setProperty("tag", k);
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("Wed")) +
+                                16);
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        connect(button, &QPushButton::clicked, this, [this, button] { OnWeekly(button); });
+        weekRow->addWidget(button);
+        *dayButtons[k] = button;
+    }
+    weekRow->addStretch(1);
+
+    auto* endRow = new QHBoxLayout();
+    endRow->addWidget(m_dpEnd);
+    endRow->addSpacing(12);
+    endRow->addWidget(m_txtRecTime, 1);
+
+    auto* channelRow = new QHBoxLayout();
+    channelRow->addWidget(m_cmbAMFM);
+    channelRow->addWidget(m_cmbChannel, 1);
+    channelRow->addWidget(m_txtHz);
+
+    auto* form = new QFormLayout();
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->addRow(Localized("IDS_REGIST_DATE"), m_dpDate);
+    form->addRow(Localized("IDS_REGIST_START"), m_dpStart);
+    form->addRow(Localized("IDS_REGIST_END"), endRow);
+    form->addRow(Localized("IDS_REGIST_CHANNEL"), channelRow);
+    form->addRow(Localized("IDS_REGIST_STATION"), m_txtStation);
+    form->addRow(Localized("IDS_REGIST_PROGRAM"), m_edtTitle);
+    form->addRow(Localized("IDS_REGIST_WEEKLY"), weekRow);
+
+    m_btnRegist = new QPushButton(Localized("IDS_REGIST_OK"), window);
+    m_btnRegist->setDefault(true);
+    m_btnCancel = new QPushButton(Localized("IDS_REGIST_CANCEL"), window);
+    m_btnCancel->setAutoDefault(false);
+    auto* buttons = new QDialogButtonBox(window);
+    buttons->addButton(m_btnRegist, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_btnCancel, QDialogButtonBox::RejectRole);
+
+    auto* top = new QVBoxLayout(window);
+    top->addLayout(form);
+    top->addSpacing(8);
+    top->addWidget(buttons);
+    top->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Typing order follows the form from top to bottom.
+    QWidget* const order[] = {m_dpDate,   m_dpStart, m_dpEnd,  m_cmbAMFM,   m_cmbChannel,
+                              m_edtTitle, m_btnSun,  m_btnMon, m_btnTue,    m_btnWed,
+                              m_btnThu,   m_btnFri,  m_btnSat, m_btnRegist, m_btnCancel};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+
+    connect(m_cmbAMFM, &QComboBox::activated, this, [this] { OnSelchangeAmfmCombo(m_cmbAMFM); });
+    connect(m_cmbChannel, &QComboBox::activated, this,
+            [this] { OnSelchangeChannelCombo(m_cmbChannel); });
+    // Typed channels find their station as they are typed.
+    connect(m_cmbChannel->lineEdit(), &QLineEdit::textEdited, this, [this] { UpdateDisplay(); });
+    connect(m_dpStart, &QDateTimeEdit::dateTimeChanged, this,
+            [this] { OnDatetimeChangeStartTime(m_dpStart); });
+    connect(m_dpEnd, &QDateTimeEdit::dateTimeChanged, this,
+            [this] { OnDatetimeChangeEndTime(m_dpEnd); });
+    connect(m_btnRegist, &QPushButton::clicked, this, [this] { OnRegist(m_btnRegist); });
+    connect(m_btnCancel, &QPushButton::clicked, this, [this] { OnCancelRegist(m_btnCancel); });
+    connect(window, &RegistReserveWindow::cancelRequested, this,
+            [this] { OnCancelRegist(m_btnCancel); });
+    for (QKeySequence const& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(keys, window);
+        connect(shortcut, &QShortcut::activated, this, [this] { OnRegist(m_btnRegist); });
+    }
+}
+
+void RegistReserveController::setNowFunction(NowFunction now) {
+    m_now = std::move(now);
+}
+
+void RegistReserveController::setPresetFilePath(std::string path) {
+    m_presetFilePath = std::move(path);
+}
+
+double RegistReserveController::Now() const {
+    if (m_now) {
+        return m_now();
+    }
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+void RegistReserveController::LoadChannelPreset() {
+    std::memset(&presets, 0, sizeof presets);
+    std::string const path = m_presetFilePath.empty() ? DefaultPresetFilePath() : m_presetFilePath;
+    if (path.empty()) {
+        return;
+    }
+    ReadPresetFile(path, presets);
+}
+
+void RegistReserveController::UpdateCombChannel(bool fm) {
+    // Refilling the list neither selects an entry nor touches the typed text.
+    QString const text = m_cmbChannel->currentText();
+    m_cmbChannel->clear();
+    PRESETITEM_TAG const* const bandSlots = fm ? presets.psFM : presets.psAM;
+    for (int i = 0; i < 12; ++i) {
+        if (bandSlots[i].uFreq != 0) {
+            m_cmbChannel->addItem(fm ? FormatFm(bandSlots[i].uFreq) : FormatAm(bandSlots[i].uFreq));
+        }
+    }
+    m_cmbChannel->setCurrentIndex(-1);
+    m_cmbChannel->setEditText(text);
+}
+
+void RegistReserveController::SetSelectCombChannel(int index) {
+    if (index >= 0 && index < m_cmbChannel->count()) {
+        m_cmbChannel->setCurrentIndex(index);
+        m_cmbChannel->setEditText(m_cmbChannel->itemText(index));
+    }
+}
+
+void RegistReserveController::SetSelectCombAMFM(int index) {
+    if (index >= 0 && index < m_cmbAMFM->count()) {
+        m_cmbAMFM->setCurrentIndex(index);
+    }
+}
+
+int RegistReserveController::SearchChannel(bool fm, uint32_t freq) {
+    if (freq == 0) {
+        return -1;
+    }
+    PRESETITEM_TAG const* const bandSlots = fm ? presets.psFM : presets.psAM;
+    for (int i = 0; i < 12; ++i) {
+        if (bandSlots[i].uFreq != 0 && bandSlots[i].uFreq == freq) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool RegistReserveController::GetSearchStation(bool fm, uint32_t freq, char* station) {
+    int const slot = SearchChannel(fm, freq);
+    if (slot < 0 || station == nullptr) {
+        return false;
+    }
+    PRESETITEM_TAG const& item = fm ? presets.psFM[slot] : presets.psAM[slot];
+    // A name that fills its 256 bytes without a terminator is cut to 255.
+    std::size_t const length = std::min<std::size_t>(PresetNameLength(item), 255);
+    std::memcpy(station, item.cName, length);
+    station[length] = '\0';
+    return true;
+}
+
+bool RegistReserveController::SelectedBandIsFM() const {
+    return m_cmbAMFM->currentIndex() != 0;
+}
+
+void RegistReserveController::UpdateDisplay() {
+    bool const fm = SelectedBandIsFM();
+    uint32_t const freq = ChannelTextFrequency(m_cmbChannel->currentText(), fm);
+    int const slot = SearchChannel(fm, freq);
+    if (slot >= 0) {
+        m_txtHz->setText(fm ? QStringLiteral("MHz") : QStringLiteral("kHz"));
+        m_txtStation->setText(StationName(fm ? presets.psFM[slot] : presets.psAM[slot]));
+    } else {
+        m_txtStation->setText(QString());
+    }
+}
+
+void RegistReserveController::OnSelchangeAmfmCombo(QObject* /*sender*/) {
+    int const band = m_cmbAMFM->currentIndex();
+    SetSelectCombAMFM(band);
+    m_cmbChannel->setEditText(QString());
+    UpdateCombChannel(band != 0);
+    SetSelectCombChannel(0);
+    UpdateDisplay();
+}
+
+void RegistReserveController::OnSelchangeChannelCombo(QObject* /*sender*/) {
+    int const index = m_cmbChannel->currentIndex();
+    if (index >= 0) {
+        SetSelectCombChannel(index);
+    }
+    UpdateDisplay();
+}
+
+void RegistReserveController::ShowRecordingTime(double seconds) {
+    double const minutes = seconds / 60.0;
+    QString text;
+    if (minutes >= 60.0) {
+        long long const whole = static_cast<long long>(minutes);
+        text = Localized("IDS_RECTIME_HOURANDMINUTE")
+                   .arg(static_cast<long long>(minutes / 60.0))
+                   .arg(whole % 60);
+    } else {
+        text = Localized("IDS_RECTIME_MINUTE").arg(static_cast<long long>(minutes));
+    }
+    m_txtRecTime->setText(text);
+}
+
+void RegistReserveController::OnDatetimeChangeStartTime(QObject* /*sender*/) {
+    ShowRecordingTime(PickerLengthMinutes(PickerInstant(m_dpStart), PickerInstant(m_dpEnd)) * 60.0);
+}
+
+void RegistReserveController::OnDatetimeChangeEndTime(QObject* sender) {
+    OnDatetimeChangeStartTime(sender);
+}
+
+void RegistReserveController::OnWeekly(QObject* /*sender*/) {}
+
+void RegistReserveController::ShowAlert(char const* key) {
+    RunAlertPanel(m_RegistWindow, Localized("AppTitle"), Localized(key), QStringLiteral("OK"));
+}
+
+void RegistReserveController::OnRegist(QObject* /*sender*/) {
+    if (m_edtTitle->text().toUtf8().size() > 255) {
+        ShowAlert("IDS_ERR_TOO_LONG_TITLE");
+        return;
+    }
+    if (!ChannelCheck() || !DateCheck()) {
+        return;
+    }
+    m_bSelfButton = true;
+    ModalSession::stopModalWithCode(1);
+}
+
+void RegistReserveController::OnCancelRegist(QObject* /*sender*/) {
+    m_bSelfButton = true;
+    ModalSession::stopModalWithCode(0);
+}
+
+bool RegistReserveController::ChannelCheck() {
+    QString const text = m_cmbChannel->currentText();
+    bool valid = false;
+    if (!SelectedBandIsFM()) {
+        int const v = LeadingIntValue(text);
+        valid = v >= kAmLow && v <= kAmHigh && (v - kAmLow) % kAmStep == 0;
+    } else {
+        double const x = LeadingDoubleValue(text);
+        valid = x >= kFmLow && x <= kFmHigh;
+    }
+    if (!valid) {
+        ShowAlert("IDS_ERR_INVALID_FREQ");
+    }
+    return valid;
+}
+
+QPushButton* RegistReserveController::WeekdayButton(int weekday) const {
+    QPushButton* const buttons[7] = {m_btnSun, m_btnMon, m_btnTue, m_btnWed,
+                                     m_btnThu, m_btnFri, m_btnSat};
+    return weekday >= 0 && weekday < 7 ? buttons[weekday] : nullptr;
+}
+
+bool RegistReserveController::AnyWeekdayOn() const {
+    for (int k = 0; k < 7; ++k) {
+        if (WeekdayButton(k)->isChecked()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RegistReserveController::DateCheck() {
+    if (AnyWeekdayOn()) {
+        return true;
+    }
+    double const end =
+        ComposeEnd(PickerInstant(m_dpDate), PickerInstant(m_dpStart), PickerInstant(m_dpEnd));
+    if (std::trunc(Now()) > std::trunc(end)) {
+        ShowAlert("IDS_ERR_PASSED_REC_TIME");
+        return false;
+    }
+    return true;
+}
+
+void RegistReserveController::SetRegistParam(SCHEDULEITEM_TAG const* rec) {
+    if (rec == nullptr) {
+        return;
+    }
+    if (!m_rgData) {
+        m_rgData = std::make_unique<SCHEDULEITEM_TAG>();
+    }
+    *m_rgData = *rec;
+}
+
+void RegistReserveController::GetRegistParam(SCHEDULEITEM_TAG* rec) {
+    if (rec == nullptr || !m_rgData) {
+        return;
+    }
+    *rec = *m_rgData;
+}
+
+bool RegistReserveController::IsAuthorizeUpdate() {
+    return m_bUpdate;
+}
+
+void RegistReserveController::RecordToControls() {
+    SCHEDULEITEM_TAG const& rec = *m_rgData;
+    bool const fm = (rec.uFreq >> 24) != 0;
+    uint32_t const freq = rec.uFreq & kFreqMask;
+
+    for (int k = 0; k < 7; ++k) {
+        WeekdayButton(k)->setChecked(false);
+    }
+    m_cmbAMFM->clear();
+    m_cmbAMFM->addItem(QStringLiteral("AM "));
+    m_cmbAMFM->addItem(QStringLiteral("FM "));
+    SetSelectCombAMFM(fm ? 1 : 0);
+
+    m_cmbChannel->setEditText(QString());
+    UpdateCombChannel(fm);
+    QString const typed = freq == 0 ? QString() : (fm ? FormatFm(freq) : FormatAm(freq));
+    if (m_cmbChannel->count() == 0) {
+        m_cmbChannel->setEditText(typed);
+    } else if (int const slot = SearchChannel(fm, freq); slot >= 0) {
+        PRESETITEM_TAG const* const bandSlots = fm ? presets.psFM : presets.psAM;
+        int entry = 0;
+        for (int i = 0; i < slot; ++i) {
+            entry += bandSlots[i].uFreq != 0 ? 1 : 0;
+        }
+        SetSelectCombChannel(entry);
+    } else if (freq == 0) {
+        SetSelectCombChannel(0);
+    } else {
+        m_cmbChannel->setEditText(typed);
+    }
+    UpdateDisplay();
+
+    SetPicker(m_dpDate, rec.dStartTime);
+    SetPicker(m_dpStart, rec.dStartTime);
+    std::tm start{};
+    std::tm end{};
+    LocalFields(rec.dStartTime, start);
+    LocalFields(rec.dEndTime, end);
+    SetPicker(m_dpEnd, ComposeJst(start.tm_year + 1900, start.tm_mon + 1, start.tm_mday,
+                                  end.tm_hour, end.tm_min, start.tm_sec));
+    ShowRecordingTime(rec.dEndTime - rec.dStartTime);
+
+    m_edtTitle->setText(QString::fromUtf8(
+        rec.cTitle, static_cast<qsizetype>(std::min<std::size_t>(ScheduleTitleLength(rec), 255))));
+
+    for (int k = 0; k < 7; ++k) {
+        if ((rec.uWeek & kWeeklyKeys[k]) != 0) {
+            WeekdayButton(k)->setChecked(true);
+        }
+    }
+}
+
+void RegistReserveController::ControlsToRecord() {
+    SCHEDULEITEM_TAG& rec = *m_rgData;
+
+    uint32_t week = 0;
+    for (int k = 0; k < 7; ++k) {
+        QPushButton* const button = WeekdayButton(k);
+        if (button->isChecked()) {
+            week += kWeeklyKeys[button->property("tag").toInt()];
+        }
+    }
+    rec.uWeek = week;
+
+    QByteArray const title = m_edtTitle->text().toUtf8().left(255);
+    std::memset(rec.cTitle, 0, sizeof rec.cTitle);
+    std::memcpy(rec.cTitle, title.constData(), static_cast<std::size_t>(title.size()));
+
+    double const picked = PickerInstant(m_dpDate);
+    double const baseDay = week == 0 ? picked : WeeklyBaseDay(picked, Now(), week);
+    double const start = PickerInstant(m_dpStart);
+    rec.dStartTime = ComposeStart(baseDay, start);
+    rec.dEndTime = ComposeEnd(baseDay, start, PickerInstant(m_dpEnd));
+
+    bool const fm = SelectedBandIsFM();
+    uint32_t const freq = ChannelTextFrequency(m_cmbChannel->currentText(), fm);
+    rec.uFreq = fm ? kFmBand + freq : freq;
+}
+
+bool RegistReserveController::DoModal(QWidget* parent) {
+    if (m_RegistWindow == nullptr || !m_rgData) {
+        awakeFromNib();
+    }
+    SCHEDULEITEM_TAG const before = *m_rgData;
+    m_bUpdate = false;
+    m_bSelfButton = false;
+
+    PlaceDialogOverParent(m_RegistWindow, parent);
+    LoadChannelPreset();
+    RecordToControls();
+    m_dpDate->setFocus();
+
+    int result = ModalSession::kRunContinuesResponse;
+    {
+        ModalSession session(m_RegistWindow);
+        for (;;) {
+            result = session.runModalSession();
+            if (result != ModalSession::kRunContinuesResponse && m_bSelfButton) {
+                break;
+            }
+        }
+    }
+
+    if (result == 1) {
+        ControlsToRecord();
+        m_bUpdate = !(before == *m_rgData);
+    }
+    m_RegistWindow->hide();
+    return result == 1;
+}
