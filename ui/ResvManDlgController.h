@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QVariant>
 
+#include <atomic>
+
 class QAction;
 class QMainWindow;
 class QTableView;
@@ -96,4 +98,5 @@ signals:
 
 private:
     ResvTableModel* m_model = nullptr;
+    std::atomic<bool> m_reloadQueued{false};  // a table reload is waiting on the main thread
 };

@@ -1,0 +1,90 @@
+#include "ui/MyTableView.h"
+
+#include "ui/ResvTableModel.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <algorithm>
+
+MyTableView::MyTableView(QWidget* parent) : QTableView(parent) {
+    // Rows, not cells: several at once, none at all allowed, never whole columns.
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    setWordWrap(false);
+    setShowGrid(false);
+    setAlternatingRowColors(true);
+    setTabKeyNavigation(false);
+    // Fixed row heights and interactive column widths: the view never measures every row,
+    // which keeps a table of thousands of reservations quick.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+}
+
+void MyTableView::reloadData() {
+    if (auto* resvModel = qobject_cast<ResvTableModel*>(model())) {
+        resvModel->reload();
+    }
+}
+
+int MyTableView::selectedRow(QTableView const* table) {
+    QItemSelectionModel const* selection = table ? table->selectionModel() : nullptr;
+    if (!selection) {
+        return -1;
+    }
+    QModelIndex const current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex())) {
+        return current.row();
+    }
+    QList<int> const rows = selectedRowIndexes(table);
+    return rows.isEmpty() ? -1 : rows.last();
+}
+
+int MyTableView::numberOfSelectedRows(QTableView const* table) {
+    return static_cast<int>(selectedRowIndexes(table).size());
+}
+
+QList<int> MyTableView::selectedRowIndexes(QTableView const* table) {
+    QList<int> rows;
+    QItemSelectionModel const* selection = table ? table->selectionModel() : nullptr;
+    if (!selection) {
+        return rows;
+    }
+    // Ranges, not indexes: a selection of 10,000 rows stays cheap to read.
+    for (QItemSelectionRange const& range : selection->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.append(row);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+QItemSelectionModel::SelectionFlags MyTableView::selectionCommand(QModelIndex const& index,
+                                                                  QEvent const* event) const {
+    QItemSelectionModel::SelectionFlags const flags = QTableView::selectionCommand(index, event);
+    bool const userChange =
+        event && (event->type() == QEvent::MouseButtonPress ||
+                  event->type() == QEvent::KeyPress ||
+                  (event->type() == QEvent::MouseMove &&
+                   static_cast<QMouseEvent const*>(event)->buttons() != Qt::NoButton));
+    if (userChange && index.isValid() && flags != QItemSelectionModel::NoUpdate &&
+        shouldSelectRow && !shouldSelectRow(index.row())) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return flags;
+}
+
+bool MyTableView::edit(QModelIndex const& index, EditTrigger trigger, QEvent* event) {
+    if (index.isValid() && (trigger == DoubleClicked || trigger == EditKeyPressed)) {
+        if (shouldEditTableColumn && !shouldEditTableColumn(index.column(), index.row())) {
+            return false;
+        }
+    }
+    return QTableView::edit(index, trigger, event);
+}

@@ -1,0 +1,160 @@
+#include "ui/ResvManWindow.h"
+
+#include "ui/ImageBtnCtrl.h"
+#include "ui/Localized.h"
+#include "ui/MyTableView.h"
+#include "ui/ResvManDlgController.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kButtonWidth = 96;
+constexpr int kButtonHeight = 30;
+constexpr int kRowHeight = 24;
+
+ImageBtnCtrl* MakeButton(QWidget* parent) {
+    auto* button = new ImageBtnCtrl(parent);
+    button->setFixedSize(kButtonWidth, kButtonHeight);
+    return button;
+}
+} // namespace
+
+ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(Localized("AppTitle"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/resvman.svg")));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(10);
+
+    m_table = new MyTableView(central);
+    m_table->setTag(0);
+    m_table->setObjectName(QStringLiteral("m_lcResvList"));
+    m_table->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    m_table->setIconSize(QSize(18, 18));
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setMinimumSectionSize(24);
+    layout->addWidget(m_table, 1);
+
+    // Commands on reservations on the left, the application's own on the right.
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(8);
+    m_btnAdd = MakeButton(central);
+    m_btnDelete = MakeButton(central);
+    m_btnEdit = MakeButton(central);
+    m_btnConfig = MakeButton(central);
+    m_btnTaskTray = MakeButton(central);
+    m_btnExit = MakeButton(central);
+    buttons->addWidget(m_btnAdd);
+    buttons->addWidget(m_btnDelete);
+    buttons->addWidget(m_btnEdit);
+    buttons->addStretch(1);
+    buttons->addWidget(m_btnConfig);
+    buttons->addWidget(m_btnTaskTray);
+    buttons->addWidget(m_btnExit);
+    layout->addLayout(buttons);
+
+    setCentralWidget(central);
+    resize(820, 440);
+    setMinimumSize(660, 300);
+}
+
+QAction* ResvManWindow::addItem(QMenu* menu, char const* key, QKeySequence const& shortcut,
+                                int tag, void (ResvManDlgController::*handler)(QObject*)) {
+    QAction* action = menu->addAction(Localized(key));
+    action->setShortcut(shortcut);
+    if (tag != 0) {
+        action->setData(tag);
+    }
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+        // Key equivalents come here without the menu being opened: ask first, as the menu
+        // would have.
+        if (m_controller && m_controller->validateMenuItem(action)) {
+            (m_controller->*handler)(m_controller);
+        }
+    });
+    return action;
+}
+
+void ResvManWindow::connectController(ResvManDlgController* controller) {
+    m_controller = controller;
+    controller->m_mainWindow = this;
+    controller->m_lcResvList = m_table;
+    controller->m_btnAdd = m_btnAdd;
+    controller->m_btnDelete = m_btnDelete;
+    controller->m_btnEdit = m_btnEdit;
+    controller->m_btnConfig = m_btnConfig;
+    controller->m_btnTaskTray = m_btnTaskTray;
+    controller->m_btnExit = m_btnExit;
+
+    using C = ResvManDlgController;
+    m_fileMenu = menuBar()->addMenu(Localized("IDS_MENU_FILE"));
+    m_actNew = addItem(m_fileMenu, "IDS_MENU_NEW", QKeySequence(QStringLiteral("Ctrl+N")), 0,
+                       &C::OnMenuNewRegist);
+    m_actSettings = addItem(m_fileMenu, "IDS_MENU_SETTINGS",
+                            QKeySequence(QStringLiteral("Ctrl+,")), 0, &C::OnMenuSuspendConfig);
+    m_fileMenu->addSeparator();
+    m_actClose = addItem(m_fileMenu, "IDS_MENU_CLOSE", QKeySequence(QStringLiteral("Ctrl+W")),
+                         0, &C::OnMenuClose);
+    m_actDualClose = addItem(m_fileMenu, "IDS_MENU_DUAL_CLOSE",
+                             QKeySequence(QStringLiteral("Ctrl+Shift+W")), 0,
+                             &C::OnMenuDualClose);
+    m_fileMenu->addSeparator();
+    m_actQuit = addItem(m_fileMenu, "IDS_MENU_QUIT", QKeySequence(QStringLiteral("Ctrl+Q")), 0,
+                        &C::OnMenuFinish);
+    m_actQuit->setMenuRole(QAction::QuitRole);
+
+    m_reservationMenu = menuBar()->addMenu(Localized("IDS_MENU_RESERVATION"));
+    m_actEdit = addItem(m_reservationMenu, "IDS_MENU_EDIT",
+                        QKeySequence(QStringLiteral("Ctrl+E")), 21, &C::OnMenuEditRegist);
+    m_actDelete = addItem(m_reservationMenu, "IDS_MENU_DELETE", QKeySequence(Qt::Key_Delete),
+                          20, &C::OnMenuDeleteRegist);
+    m_reservationMenu->addSeparator();
+    m_actSwitchOn = addItem(m_reservationMenu, "IDS_MENU_SWITCH_ON", QKeySequence(), 24,
+                            &C::OnMenuSelectRegistValid);
+    m_actSwitchOff = addItem(m_reservationMenu, "IDS_MENU_SWITCH_OFF", QKeySequence(), 25,
+                             &C::OnMenuSelectRegistInvalid);
+    m_reservationMenu->addSeparator();
+    m_actDeleteOver = addItem(m_reservationMenu, "IDS_MENU_DELETE_OVER", QKeySequence(), 22,
+                              &C::OnMenuErrorRegistDelete);
+    m_actDeleteAll = addItem(m_reservationMenu, "IDS_MENU_DELETE_ALL", QKeySequence(), 23,
+                             &C::OnMenuAllRegistDelete);
+
+    for (QMenu* menu : {m_fileMenu, m_reservationMenu}) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });
+        // Closed, every item is enabled again so that its key equivalent reaches the
+        // handler, which asks the controller itself.
+        connect(menu, &QMenu::aboutToHide, this, [menu] {
+            for (QAction* action : menu->actions()) {
+                action->setEnabled(true);
+            }
+        });
+    }
+}
+
+void ResvManWindow::validateMenu(QMenu* menu) {
+    if (!m_controller) {
+        return;
+    }
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            action->setEnabled(m_controller->validateMenuItem(action));
+        }
+    }
+}
+
+void ResvManWindow::closeEvent(QCloseEvent* event) {
+    // The close box hides the application; the window itself stays.
+    if (m_controller && !m_controller->windowShouldClose(m_controller)) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}

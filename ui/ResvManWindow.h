@@ -1,0 +1,57 @@
+// The main window: the reservation table, the six command buttons and the menu bar, built
+// in code and connected to the main window controller.
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+class ImageBtnCtrl;
+class MyTableView;
+class ResvManDlgController;
+
+class ResvManWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit ResvManWindow(QWidget* parent = nullptr);
+
+    // Hands the window, its table and buttons to the controller (before its awakeFromNib)
+    // and aims the menus at it.
+    void connectController(ResvManDlgController* controller);
+
+    MyTableView* table() const { return m_table; }
+    ImageBtnCtrl* m_btnAdd = nullptr;
+    ImageBtnCtrl* m_btnDelete = nullptr;
+    ImageBtnCtrl* m_btnEdit = nullptr;
+    ImageBtnCtrl* m_btnConfig = nullptr;
+    ImageBtnCtrl* m_btnTaskTray = nullptr;
+    ImageBtnCtrl* m_btnExit = nullptr;
+
+    // The menu items, by what they do (tests trigger them).
+    QAction* m_actNew = nullptr;
+    QAction* m_actEdit = nullptr;            // tag 21
+    QAction* m_actDelete = nullptr;          // tag 20
+    QAction* m_actDeleteOver = nullptr;      // tag 22
+    QAction* m_actDeleteAll = nullptr;       // tag 23
+    QAction* m_actSwitchOn = nullptr;        // tag 24
+    QAction* m_actSwitchOff = nullptr;       // tag 25
+    QAction* m_actSettings = nullptr;
+    QAction* m_actClose = nullptr;
+    QAction* m_actDualClose = nullptr;
+    QAction* m_actQuit = nullptr;
+
+    // Sets the enabled state of every item of menu from the controller's answers.
+    void validateMenu(QMenu* menu);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* addItem(QMenu* menu, char const* key, QKeySequence const& shortcut, int tag,
+                     void (ResvManDlgController::*handler)(QObject*));
+
+    ResvManDlgController* m_controller = nullptr;
+    MyTableView* m_table = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_reservationMenu = nullptr;
+};
