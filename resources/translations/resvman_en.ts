@@ -223,5 +223,101 @@
         <source>Show</source>
         <translation>Show</translation>
     </message>
+    <message id="IDS_COL_DATE">
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message id="IDS_COL_WEEKLY">
+        <source>Weekly</source>
+        <translation>Weekly</translation>
+    </message>
+    <message id="IDS_COL_START">
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message id="IDS_COL_END">
+        <source>End</source>
+        <translation>End</translation>
+    </message>
+    <message id="IDS_COL_CHANNEL">
+        <source>Frequency</source>
+        <translation>Frequency</translation>
+    </message>
+    <message id="IDS_COL_STATION">
+        <source>Station</source>
+        <translation>Station</translation>
+    </message>
+    <message id="IDS_COL_TITLE">
+        <source>Title</source>
+        <translation>Title</translation>
+    </message>
+    <message id="IDS_TIP_OVER">
+        <source>Missed: the time of this reservation passed without a recording.</source>
+        <translation>Missed: the time of this reservation passed without a recording.</translation>
+    </message>
+    <message id="IDS_TIP_OFF">
+        <source>Switched off: this reservation will not be recorded.</source>
+        <translation>Switched off: this reservation will not be recorded.</translation>
+    </message>
+    <message id="IDS_TIP_OVERLAP">
+        <source>Overlaps another reservation: only one of them can be recorded.</source>
+        <translation>Overlaps another reservation: only one of them can be recorded.</translation>
+    </message>
+    <message id="IDS_MENU_FILE">
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message id="IDS_MENU_RESERVATION">
+        <source>&amp;Reservation</source>
+        <translation>&amp;Reservation</translation>
+    </message>
+    <message id="IDS_MENU_NEW">
+        <source>New Reservation…</source>
+        <translation>New Reservation…</translation>
+    </message>
+    <message id="IDS_MENU_EDIT">
+        <source>Edit Reservation…</source>
+        <translation>Edit Reservation…</translation>
+    </message>
+    <message id="IDS_MENU_DELETE">
+        <source>Delete Selected Reservations</source>
+        <translation>Delete Selected Reservations</translation>
+    </message>
+    <message id="IDS_MENU_DELETE_OVER">
+        <source>Delete Missed Reservations</source>
+        <translation>Delete Missed Reservations</translation>
+    </message>
+    <message id="IDS_MENU_DELETE_ALL">
+        <source>Delete All Reservations…</source>
+        <translation>Delete All Reservations…</translation>
+    </message>
+    <message id="IDS_MENU_SWITCH_ON">
+        <source>Switch On</source>
+        <translation>Switch On</translation>
+    </message>
+    <message id="IDS_MENU_SWITCH_OFF">
+        <source>Switch Off</source>
+        <translation>Switch Off</translation>
+    </message>
+    <message id="IDS_MENU_SETTINGS">
+        <source>Settings…</source>
+        <translation>Settings…</translation>
+    </message>
+    <message id="IDS_MENU_CLOSE">
+        <source>Close Window</source>
+        <translation>Close Window</translation>
+    </message>
+    <message id="IDS_MENU_DUAL_CLOSE">
+        <source>Close Together with Velto</source>
+        <translation>Close Together with Velto</translation>
+    </message>
+    <message id="IDS_MENU_QUIT">
+        <source>Quit</source>
+        <translation>Quit</translation>
+    </message>
+    <message id="IDS_ERR_ALREADY_RUNNING">
+        <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
+        <translation>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</translation>
+    </message>
 </context>
 </TS>

@@ -223,5 +223,101 @@
         <source>Show</source>
         <translation>表示</translation>
     </message>
+    <message id="IDS_COL_DATE">
+        <source>Date</source>
+        <translation>日付</translation>
+    </message>
+    <message id="IDS_COL_WEEKLY">
+        <source>Weekly</source>
+        <translation>毎週</translation>
+    </message>
+    <message id="IDS_COL_START">
+        <source>Start</source>
+        <translation>開始</translation>
+    </message>
+    <message id="IDS_COL_END">
+        <source>End</source>
+        <translation>終了</translation>
+    </message>
+    <message id="IDS_COL_CHANNEL">
+        <source>Frequency</source>
+        <translation>周波数</translation>
+    </message>
+    <message id="IDS_COL_STATION">
+        <source>Station</source>
+        <translation>放送局</translation>
+    </message>
+    <message id="IDS_COL_TITLE">
+        <source>Title</source>
+        <translation>番組名</translation>
+    </message>
+    <message id="IDS_TIP_OVER">
+        <source>Missed: the time of this reservation passed without a recording.</source>
+        <translation>期限切れ：録音されないまま予約の時刻が過ぎました。</translation>
+    </message>
+    <message id="IDS_TIP_OFF">
+        <source>Switched off: this reservation will not be recorded.</source>
+        <translation>無効：この予約は録音されません。</translation>
+    </message>
+    <message id="IDS_TIP_OVERLAP">
+        <source>Overlaps another reservation: only one of them can be recorded.</source>
+        <translation>ほかの予約と時間が重なっています。録音できるのはどちらか一方だけです。</translation>
+    </message>
+    <message id="IDS_MENU_FILE">
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message id="IDS_MENU_RESERVATION">
+        <source>&amp;Reservation</source>
+        <translation>予約(&amp;R)</translation>
+    </message>
+    <message id="IDS_MENU_NEW">
+        <source>New Reservation…</source>
+        <translation>新規予約…</translation>
+    </message>
+    <message id="IDS_MENU_EDIT">
+        <source>Edit Reservation…</source>
+        <translation>予約を編集…</translation>
+    </message>
+    <message id="IDS_MENU_DELETE">
+        <source>Delete Selected Reservations</source>
+        <translation>選択した予約を削除</translation>
+    </message>
+    <message id="IDS_MENU_DELETE_OVER">
+        <source>Delete Missed Reservations</source>
+        <translation>期限切れの予約を削除</translation>
+    </message>
+    <message id="IDS_MENU_DELETE_ALL">
+        <source>Delete All Reservations…</source>
+        <translation>すべての予約を削除…</translation>
+    </message>
+    <message id="IDS_MENU_SWITCH_ON">
+        <source>Switch On</source>
+        <translation>有効にする</translation>
+    </message>
+    <message id="IDS_MENU_SWITCH_OFF">
+        <source>Switch Off</source>
+        <translation>無効にする</translation>
+    </message>
+    <message id="IDS_MENU_SETTINGS">
+        <source>Settings…</source>
+        <translation>設定…</translation>
+    </message>
+    <message id="IDS_MENU_CLOSE">
+        <source>Close Window</source>
+        <translation>ウィンドウを閉じる</translation>
+    </message>
+    <message id="IDS_MENU_DUAL_CLOSE">
+        <source>Close Together with Velto</source>
+        <translation>Velto と一緒に閉じる</translation>
+    </message>
+    <message id="IDS_MENU_QUIT">
+        <source>Quit</source>
+        <translation>終了</translation>
+    </message>
+    <message id="IDS_ERR_ALREADY_RUNNING">
+        <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
+        <translation>このフォルダーの予約は、すでに起動している別のプログラムが使用しています。そちらを終了してから、もう一度起動してください。</translation>
+    </message>
 </context>
 </TS>
