@@ -1,0 +1,134 @@
+#include "platform/linux/PresetFile.h"
+
+#include "platform/linux/BinaryPlistCheck.h"
+
+#include <plist/plist.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct PlistFree {
+    void operator()(plist_t node) const { plist_free(node); }
+};
+using PlistPtr = std::unique_ptr<void, PlistFree>;
+
+struct FdClose {
+    int fd;
+    ~FdClose() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+bool isBinary(uint8_t const* data, std::size_t size) {
+    return size >= 8 && std::memcmp(data, "bplist00", 8) == 0;
+}
+
+bool readSmallRegularFile(std::string const& path, std::vector<uint8_t>& content) {
+    // Non-blocking, so that a FIFO in the file's place cannot hang the caller.
+    FdClose file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    struct stat info {};
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<uint64_t>(info.st_size) > kPresetFileMaxBytes) {
+        return false;
+    }
+    // Read to the cap plus one byte: the file may have grown since fstat.
+    content.resize(kPresetFileMaxBytes + 1);
+    std::size_t used = 0;
+    while (used < content.size()) {
+        ssize_t const n = ::read(file.fd, content.data() + used, content.size() - used);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(n);
+    }
+    if (used > kPresetFileMaxBytes) {
+        return false;
+    }
+    content.resize(used);
+    return true;
+}
+
+} // namespace
+
+bool ChannelPresetFromPlist(uint8_t const* data, std::size_t size, CHANNELPRESET_TAG& presets) {
+    std::memset(&presets, 0, sizeof presets);
+    if (data == nullptr || size == 0 || size > kPresetFileMaxBytes) {
+        return false;
+    }
+
+    plist_t parsed = nullptr;
+    char const* text = reinterpret_cast<char const*>(data);
+    auto const length = static_cast<uint32_t>(size);
+    if (isBinary(data, size)) {
+        if (!BinaryPlistNestingWithin(data, size, kPresetFileMaxNesting)) {
+            return false;
+        }
+        plist_from_bin(text, length, &parsed);
+    } else {
+        plist_from_xml(text, length, &parsed);
+    }
+    PlistPtr root(parsed);
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
+        return false;
+    }
+    plist_t item = plist_dict_get_item(root.get(), "Presets"); // borrowed from root
+    if (item == nullptr || plist_get_node_type(item) != PLIST_DATA) {
+        return false;
+    }
+    char* bytes = nullptr;
+    uint64_t bytesLength = 0;
+    plist_get_data_val(item, &bytes, &bytesLength);
+    std::unique_ptr<char, decltype(&std::free)> copy(bytes, &std::free);
+    if (copy == nullptr) {
+        return false;
+    }
+    return ChannelPresetFromBytes(reinterpret_cast<uint8_t const*>(copy.get()),
+                                  static_cast<std::size_t>(bytesLength), presets);
+}
+
+bool LoadChannelPresetFile(std::string const& path, CHANNELPRESET_TAG& presets) {
+    std::memset(&presets, 0, sizeof presets);
+    std::vector<uint8_t> content;
+    if (path.empty() || !readSmallRegularFile(path, content)) {
+        return false;
+    }
+    return ChannelPresetFromPlist(content.data(), content.size(), presets);
+}
+
+std::string LoginHomeDirectory() {
+    long const suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < (1u << 20)) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return found->pw_dir;
+    }
+    char const* home = std::getenv("HOME");
+    return home != nullptr && home[0] == '/' ? std::string(home) : std::string();
+}
+
+std::string CompanionPreferencesPath() {
+    std::string const home = LoginHomeDirectory();
+    return home.empty() ? std::string() : home + "/.config/Velto/Velto.plist";
+}

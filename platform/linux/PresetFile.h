@@ -1,0 +1,31 @@
+// The companion's channel presets: the "Presets" entry of its preferences property list
+// (XML or binary), ~/.config/Velto/Velto.plist in the login user's home folder. Plain C++
+// and libplist, no Qt, so that the fuzzing build can use it.
+#pragma once
+
+#include "store/ChannelPreset.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A preferences file is small; anything larger is not read at all.
+inline constexpr std::size_t kPresetFileMaxBytes = 1024 * 1024;
+// Containers nested deeper than this are refused before parsing.
+inline constexpr unsigned kPresetFileMaxNesting = 64;
+
+// Fills presets from a property list in memory. Every failure (not a property list, the
+// top is not a dictionary, "Presets" missing, not data, or shorter than 6240 bytes) leaves
+// all slots empty and answers false.
+bool ChannelPresetFromPlist(uint8_t const* data, std::size_t size, CHANNELPRESET_TAG& presets);
+
+// The same from a file: a missing, unreadable, non-regular or oversized file leaves all
+// slots empty and answers false.
+bool LoadChannelPresetFile(std::string const& path, CHANNELPRESET_TAG& presets);
+
+// The home folder of the user this process runs as (the password database; $HOME only
+// when the database has no entry). Empty when neither is known.
+std::string LoginHomeDirectory();
+
+// Where the companion keeps its preferences; empty when there is no home folder.
+std::string CompanionPreferencesPath();

@@ -1,0 +1,86 @@
+#include "platform/linux/QtUserDefaults.h"
+
+#include <QSettings>
+#include <QVariant>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+constexpr char const* kOrganization = "Velto";
+constexpr char const* kApplication = "ResvMan";
+
+QString defaultFilePath() {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromLatin1(kOrganization), QString::fromLatin1(kApplication));
+    return settings.fileName();
+}
+
+// The whole text must be a decimal integer that fits in a long: "5", " -3 ", "+7".
+std::optional<long> parseInteger(QString const& text) {
+    QByteArray const bytes = text.trimmed().toLatin1();
+    if (bytes.isEmpty()) {
+        return std::nullopt;
+    }
+    char const* begin = bytes.constData();
+    char* end = nullptr;
+    errno = 0;
+    long const value = std::strtol(begin, &end, 10);
+    if (errno != 0 || end != begin + bytes.size() ||
+        !(begin[0] == '-' || begin[0] == '+' || (begin[0] >= '0' && begin[0] <= '9'))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+QtUserDefaults::QtUserDefaults() : m_filePath(defaultFilePath()) {}
+
+QtUserDefaults::QtUserDefaults(QString filePath) : m_filePath(std::move(filePath)) {}
+
+std::optional<long> QtUserDefaults::read(std::string const& key) {
+    // A QSettings per call: the object is not meant to be shared between threads, and a
+    // fresh one also sees what another process wrote since.
+    std::lock_guard lock(m_mutex);
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    QVariant const value = settings.value(QString::fromStdString(key));
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: {
+        bool ok = false;
+        qlonglong const v = value.toLongLong(&ok);
+        if (ok && std::in_range<long>(v)) {
+            return static_cast<long>(v);
+        }
+        return std::nullopt;
+    }
+    case QMetaType::QString:
+        return parseInteger(value.toString());
+    default:
+        return std::nullopt; // absent, a list, or some other stored type
+    }
+}
+
+bool QtUserDefaults::objectForKey(std::string const& key) {
+    return read(key).has_value();
+}
+
+long QtUserDefaults::integerForKey(std::string const& key) {
+    return read(key).value_or(0);
+}
+
+bool QtUserDefaults::boolForKey(std::string const& key) {
+    return read(key).value_or(0) != 0;
+}
+
+void QtUserDefaults::setInteger(std::string const& key, long value) {
+    std::lock_guard lock(m_mutex);
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.setValue(QString::fromStdString(key), static_cast<qlonglong>(value));
+    settings.sync();
+}
