@@ -1,0 +1,40 @@
+// The schedule tool as built for tests: the real tool with its commands recorded by
+// FakeSystemd instead of run, and the RTC and /run inside a sandbox folder. The sandbox
+// is the folder above the one holding this program, so a test gets its own by copying the
+// program (and the broker) into a fresh folder. It runs nothing, whoever starts it, and is
+// never installed.
+#include "FakeSystemd.h"
+#include "helper/ProcessHygiene.h"
+#include "helper/ScheduleTool.h"
+#include "helper/SysfsRtcAlarm.h"
+#include "helper/TrustedTool.h"
+
+#include <ctime>
+#include <iostream>
+
+extern char** environ;
+
+namespace {
+
+std::string Parent(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    SanitizeProcess();
+    const std::string root = Parent(Parent(TrustedTool::OwnExecutable()));
+    FakeSystemd systemd(root);
+    // What reached the tool, so tests can check that the broker passes nothing through.
+    std::string env = "env";
+    for (char** e = environ; *e != nullptr; ++e) {
+        env += std::string(" ") + *e;
+    }
+    systemd.Note(env);
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    SysfsRtcAlarm rtc(root + "/sys");
+    ScheduleTool tool(systemd, rtc, root + "/run",
+                      [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+    return tool.Run(arguments, std::cerr);
+}

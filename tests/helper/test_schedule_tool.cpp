@@ -1,0 +1,254 @@
+// The schedule tool's effects: the exact systemd command lines and RTC alarm writes, with
+// systemd recorded and the RTC faked.
+#include "FakeSystemd.h"
+#include "Sandbox.h"
+#include "helper/ProcessRunner.h"
+#include "helper/ScheduleTool.h"
+#include "helper/SysfsRtcAlarm.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+constexpr std::int64_t kNow = 1714500000;   // 2024-04-30 18:00:00 UTC
+constexpr std::int64_t kWake = 1714553700;  // 2024-05-01 08:55:00 UTC
+constexpr std::int64_t k2001 = 978307200;
+
+std::string At(std::int64_t unixTime, const char* decimals = ".0000000000") {
+    return std::to_string(unixTime - k2001) + decimals;
+}
+
+class FakeRtc : public IRtcAlarm {
+public:
+    bool Present() override { return present; }
+    std::optional<std::int64_t> Read() override { return alarm; }
+    bool Write(std::int64_t value) override {
+        writes.push_back(value);
+        alarm = value == 0 ? std::nullopt : std::optional<std::int64_t>(value);
+        return !failWrites;
+    }
+
+    bool present = true;
+    bool failWrites = false;
+    std::optional<std::int64_t> alarm;
+    std::vector<std::int64_t> writes;
+};
+
+class ScheduleToolTest : public testing::Test {
+protected:
+    void SetUp() override {
+        runRoot = MakeScratchFolder();
+        std::filesystem::create_directories(runRoot + "/systemd/system");
+    }
+    void TearDown() override { std::filesystem::remove_all(runRoot); }
+
+    int Run(std::vector<std::string> args) {
+        ScheduleTool tool(systemd, rtc, runRoot, [] { return kNow; });
+        std::ostringstream err;
+        const int status = tool.Run(args, err);
+        messages = err.str();
+        return status;
+    }
+    int Wake(std::int64_t t) { return Run({"73019482", "wake", At(t)}); }
+
+    static std::string ListWake() {
+        return "/usr/bin/systemctl list-units --all --plain --no-legend --no-pager "
+               "--type=timer -- resvman-wake-*";
+    }
+    static std::string ListShutdown() {
+        return "/usr/bin/systemctl list-units --all --plain --no-legend --no-pager "
+               "--type=timer -- resvman-shutdown-*";
+    }
+
+    FakeSystemd systemd;
+    FakeRtc rtc;
+    std::string runRoot;
+    std::string messages;
+};
+
+} // namespace
+
+TEST_F(ScheduleToolTest, WakeUpIsAWakingTimerAndTheRtcAlarm) {
+    EXPECT_EQ(Wake(kWake), 0) << messages;
+    EXPECT_EQ(systemd.commands,
+              (std::vector<std::string>{
+                  ListWake(),
+                  "/usr/bin/systemd-run --quiet --no-ask-password --collect "
+                  "--unit=resvman-wake-1714553700-0 '--description=ResvMan wake-up for a "
+                  "recording' '--on-calendar=2024-05-01 08:55:00 UTC' "
+                  "--timer-property=AccuracySec=1s --timer-property=WakeSystem=true "
+                  "--timer-property=RemainAfterElapse=false -- /usr/bin/true"}));
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake}));
+}
+
+TEST_F(ScheduleToolTest, WakeUpsAddUpAndTheRtcFollowsTheEarliest) {
+    ASSERT_EQ(Wake(kWake), 0);
+    ASSERT_EQ(Wake(kWake + 3600), 0); // later: the alarm stays
+    ASSERT_EQ(Wake(kWake), 0);        // same instant: a second unit
+    ASSERT_EQ(Wake(kWake - 3600), 0); // earlier: the alarm moves
+    EXPECT_EQ(systemd.units,
+              (std::set<std::string>{"resvman-wake-1714550100-0.timer",
+                                     "resvman-wake-1714553700-0.timer",
+                                     "resvman-wake-1714553700-1.timer",
+                                     "resvman-wake-1714557300-0.timer"}));
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake, 0, kWake - 3600}));
+}
+
+TEST_F(ScheduleToolTest, RtcKeepsAnotherProgramsEarlierAlarmOnly) {
+    rtc.alarm = kWake - 60; // someone else's, earlier: kept
+    ASSERT_EQ(Wake(kWake), 0);
+    EXPECT_TRUE(rtc.writes.empty());
+
+    rtc.alarm = kWake + 7200; // someone else's, later: ours must come first
+    ASSERT_EQ(Wake(kWake + 60), 0);
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake}));
+
+    rtc.writes.clear();
+    rtc.alarm = kNow - 10; // already past: replaced
+    ASSERT_EQ(Wake(kWake + 120), 0);
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake}));
+}
+
+TEST_F(ScheduleToolTest, NoRtcStillSetsTheTimer) {
+    rtc.present = false;
+    EXPECT_EQ(Wake(kWake), 0);
+    EXPECT_EQ(systemd.units.size(), 1u);
+    EXPECT_NE(messages.find("suspend only"), std::string::npos);
+}
+
+TEST_F(ScheduleToolTest, FailuresAreReported) {
+    systemd.failWhenContains = "systemd-run";
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitFailed);
+    EXPECT_TRUE(rtc.writes.empty());
+    EXPECT_NE(messages.find("failed"), std::string::npos);
+
+    systemd.failWhenContains.clear();
+    rtc.failWrites = true;
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitFailed);
+
+    systemd.failWhenContains = "list-units";
+    EXPECT_EQ(Run({"18264530", "shutdown", "18264597"}), ScheduleTool::kExitFailed);
+}
+
+TEST_F(ScheduleToolTest, ShutdownPowersOffAtTheLaterWholeSecond) {
+    EXPECT_EQ(Run({"73019482", "shutdown", At(kWake, ".2500000000")}), 0) << messages;
+    EXPECT_EQ(systemd.commands.back(),
+              "/usr/bin/systemd-run --quiet --no-ask-password --collect "
+              "--unit=resvman-shutdown-1714553701-0 '--description=ResvMan shutdown after "
+              "recordings' '--on-calendar=2024-05-01 08:55:01 UTC' "
+              "--timer-property=AccuracySec=1s --timer-property=RemainAfterElapse=false -- "
+              "/usr/bin/systemctl poweroff");
+    EXPECT_EQ(systemd.commands.front(), ListShutdown());
+    EXPECT_TRUE(rtc.writes.empty());
+
+    // A wake-up with a fraction goes to the earlier whole second.
+    ASSERT_EQ(Run({"73019482", "wake", At(kWake, ".7500000000")}), 0);
+    EXPECT_TRUE(systemd.units.count("resvman-wake-1714553700-0.timer"));
+}
+
+TEST_F(ScheduleToolTest, PastInstantsScheduleNothing) {
+    // Above all, a shutdown time that has passed must not power the machine off now.
+    EXPECT_EQ(Run({"73019482", "shutdown", At(kNow)}), 0);
+    EXPECT_EQ(Run({"73019482", "wake", At(kNow - 86400)}), 0);
+    EXPECT_EQ(Run({"73019482", "wake", "-978307200.0000000000"}), 0);
+    EXPECT_TRUE(systemd.commands.empty());
+    EXPECT_TRUE(rtc.writes.empty());
+    EXPECT_NE(messages.find("has passed"), std::string::npos);
+}
+
+TEST_F(ScheduleToolTest, CancelStopsEveryTimerOfThatKindAndClearsOurAlarm) {
+    ASSERT_EQ(Wake(kWake), 0);
+    ASSERT_EQ(Wake(kWake + 60), 0);
+    ASSERT_EQ(Run({"73019482", "shutdown", At(kWake + 7200)}), 0);
+    systemd.commands.clear();
+    rtc.writes.clear();
+
+    EXPECT_EQ(Run({"18264530", "wake", "18264597"}), 0) << messages;
+    EXPECT_EQ(systemd.commands,
+              (std::vector<std::string>{
+                  ListWake(), "/usr/bin/systemctl stop --no-ask-password -- "
+                              "resvman-wake-1714553700-0.timer resvman-wake-1714553760-0.timer"}));
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0}));
+    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-shutdown-1714560900-0.timer"}));
+
+    systemd.commands.clear();
+    EXPECT_EQ(Run({"18264530", "shutdown", "18264597"}), 0);
+    EXPECT_EQ(systemd.commands,
+              (std::vector<std::string>{ListShutdown(),
+                                        "/usr/bin/systemctl stop --no-ask-password -- "
+                                        "resvman-shutdown-1714560900-0.timer"}));
+    EXPECT_TRUE(systemd.units.empty());
+}
+
+TEST_F(ScheduleToolTest, CancelLeavesOtherAlarmsAndStopsNothingWhenThereIsNothing) {
+    rtc.alarm = kWake + 5; // not one of ours
+    EXPECT_EQ(Run({"18264530", "wake", "18264597"}), 0);
+    EXPECT_EQ(systemd.commands, (std::vector<std::string>{ListWake()}));
+    EXPECT_TRUE(rtc.writes.empty());
+
+    ASSERT_EQ(Wake(kWake + 3600), 0); // the foreign alarm comes first and stays
+    systemd.commands.clear();
+    EXPECT_EQ(Run({"18264530", "wake", "18264597"}), 0);
+    EXPECT_TRUE(rtc.writes.empty());
+    EXPECT_EQ(rtc.alarm, kWake + 5);
+}
+
+TEST_F(ScheduleToolTest, RefusedArgumentsAndMissingSystemdTouchNothing) {
+    EXPECT_EQ(Run({"73019482", "wake", "1e9"}), ScheduleTool::kExitRefused);
+    EXPECT_NE(messages.find("refused"), std::string::npos);
+    EXPECT_EQ(Run({"18264530", "wake"}), ScheduleTool::kExitRefused);
+
+    std::filesystem::remove_all(runRoot + "/systemd");
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitNoSystemd);
+    EXPECT_NE(messages.find("systemd is not running"), std::string::npos);
+    EXPECT_TRUE(systemd.commands.empty());
+    EXPECT_TRUE(rtc.writes.empty());
+}
+
+TEST(ScheduleToolUnits, OnlyItsOwnTimerNamesAreRecognised) {
+    using schedule::Kind;
+    const auto unit = ScheduleTool::ParseUnit("resvman-wake-1714553700-12.timer", Kind::Wake);
+    ASSERT_TRUE(unit);
+    EXPECT_EQ(unit->time, 1714553700);
+    EXPECT_EQ(unit->serial, 12u);
+    for (const char* other :
+         {"resvman-wake-1714553700-0.service", "resvman-wake-1714553700.timer",
+          "resvman-wake--5-0.timer", "resvman-wake-1714553700-.timer", "resvman-wake-x-0.timer",
+          "resvman-wake-1-0-0.timer", "resvman-shutdown-1714553700-0.timer",
+          "xresvman-wake-1-0.timer", "resvman-wake-.timer"}) {
+        EXPECT_FALSE(ScheduleTool::ParseUnit(other, Kind::Wake)) << other;
+    }
+    EXPECT_TRUE(ScheduleTool::ParseUnit("resvman-shutdown-1-0.timer", Kind::Shutdown));
+}
+
+TEST(SysfsRtcAlarm, ReadsAndWritesTheWakealarmFile) {
+    const std::string root = MakeScratchFolder();
+    SysfsRtcAlarm rtc(root);
+    EXPECT_FALSE(rtc.Present());
+    EXPECT_FALSE(rtc.Write(5));
+
+    std::filesystem::create_directories(root + "/class/rtc/rtc0");
+    WriteFile(rtc.path(), "");
+    EXPECT_TRUE(rtc.Present());
+    EXPECT_FALSE(rtc.Read()); // empty: no alarm
+    ASSERT_TRUE(rtc.Write(1714553700));
+    EXPECT_EQ(ReadFile(rtc.path()), "1714553700\n");
+    EXPECT_EQ(rtc.Read(), 1714553700);
+    WriteFile(rtc.path(), "garbage\n");
+    EXPECT_FALSE(rtc.Read());
+    std::filesystem::remove_all(root);
+}
+
+TEST(ProcessRunner, RunsByAbsolutePathWithACleanEnvironment) {
+    setenv("RESVMAN_LEAK", "1", 1);
+    ProcessRunner runner;
+    const auto env = runner.run({"/usr/bin/env"});
+    EXPECT_EQ(env.status, 0);
+    EXPECT_EQ(env.output, "PATH=/usr/sbin:/usr/bin:/sbin:/bin\nLC_ALL=C\n");
+    EXPECT_EQ(runner.run({"/usr/bin/false"}).status, 1);
+    EXPECT_EQ(runner.run({"env"}).status, -1); // never looked up through PATH
+    EXPECT_EQ(runner.run({"/nonexistent/program"}).status, 127);
+    EXPECT_EQ(runner.run({}).status, -1);
+}
