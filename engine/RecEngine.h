@@ -26,13 +26,13 @@ public:
         INotificationCenter* notifications = nullptr;
         ICompanionLauncher* launcher = nullptr;
         IMainThreadRequests* mainThread = nullptr;
-        IPrivilegedOps* privileged = nullptr;  // the application controller
+        IPrivilegedOps* privileged = nullptr; // the application controller
         ILocalCalendar* calendar = nullptr;
         IBundleLocation* bundle = nullptr;
     };
 
     explicit CRecEngine(Services const& services);
-    virtual ~CRecEngine();  // stops the engine's threads before the list and lock go
+    virtual ~CRecEngine(); // stops the engine's threads before the list and lock go
     CRecEngine(CRecEngine const&) = delete;
     CRecEngine& operator=(CRecEngine const&) = delete;
 
@@ -64,10 +64,21 @@ public:
     // Blocks until no recording run holds the engine lock (the exit command's wait).
     void WaitForRunningHandOff();
 
-    CScheduleItem* m_Schedule = nullptr;  // owned
-    std::mutex m_RecLock;                  // the engine lock: only ever tried by the watch loop
+    // Stops the watch thread and waits for the recording runs: a run still waiting for its
+    // start gives up, one that holds the engine lock finishes its hand-off. Idempotent; the
+    // destructor calls it, and a derived class whose overrides those threads reach calls it
+    // first in its own destructor.
+    void StopThreads();
+    // Recording runs started and not yet finished.
+    int ActiveRecordingRuns() const;
+
+    CScheduleItem* m_Schedule = nullptr; // owned
+    std::mutex m_RecLock;                // the engine lock: only ever tried by the watch loop
 
 protected:
+    // Starts rec_start_func for reservation id on a detached thread of its own.
+    virtual void LaunchRecordingThread(int id);
+
     Services m_services;
 
 private:

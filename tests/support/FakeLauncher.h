@@ -1,0 +1,37 @@
+// A companion that comes up (or not) as the test scripts it; records every attempt.
+#pragma once
+
+#include "platform/IClock.h"
+#include "platform/ICompanionLauncher.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class FakeLauncher : public ICompanionLauncher {
+public:
+    struct Call {
+        std::string op; // "open" or "launch"
+        std::string arg;
+        double at = 0.0;
+    };
+
+    explicit FakeLauncher(IClock* clock = nullptr) : m_clock(clock) {}
+
+    bool openURL(std::string const& appPath) override;
+    bool launchApplication(std::string const& name) override;
+
+    // Answers of the next openURL calls, in order; afterwards every call answers `rest`.
+    void scriptOpen(std::deque<bool> answers, bool rest);
+    std::vector<Call> calls();
+
+private:
+    void record(char const* op, std::string const& arg);
+
+    IClock* m_clock;
+    std::mutex m_mutex;
+    std::deque<bool> m_answers;
+    bool m_rest = true;
+    std::vector<Call> m_calls;
+};
