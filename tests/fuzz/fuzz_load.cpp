@@ -18,17 +18,22 @@ void Require(bool condition) {
         __builtin_trap();
 }
 
-std::string const& WorkFolder() {
-    static std::string const folder = [] {
+// A plain buffer rather than a std::string: it must outlive the static destructors, since
+// the folder is removed at exit.
+char g_folder[4096];
+
+std::string WorkFolder() {
+    if (g_folder[0] == '\0') {
         // tmpfs when there is one: every load of a damaged file writes and syncs a copy.
         std::string base = std::filesystem::is_directory("/dev/shm")
                                ? "/dev/shm"
                                : std::filesystem::temp_directory_path().string();
         std::string tmpl = base + "/fuzz_load-XXXXXX";
-        Require(::mkdtemp(tmpl.data()) != nullptr);
-        return tmpl;
-    }();
-    return folder;
+        Require(tmpl.size() < sizeof g_folder && ::mkdtemp(tmpl.data()) != nullptr);
+        std::memcpy(g_folder, tmpl.c_str(), tmpl.size() + 1);
+        std::atexit([] { std::filesystem::remove_all(g_folder); });
+    }
+    return g_folder;
 }
 
 uint64_t LE(uint8_t const* p, int bytes) {
@@ -82,7 +87,7 @@ std::vector<SCHEDULEITEM_TAG> Records(CScheduleItem& list) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, std::size_t size) {
-    std::string const& folder = WorkFolder();
+    std::string const folder = WorkFolder();
     std::string const file = folder + "/.ResvInfo.dat";
     std::string const again = folder + "/again.dat";
     WriteFile(file, data, size);
