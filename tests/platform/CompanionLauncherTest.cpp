@@ -1,0 +1,170 @@
+#include "platform/linux/CompanionLauncher.h"
+#include "platform/linux/PresetFile.h"
+
+#include "EventLoopHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+#ifndef STANDIN_PATH
+#error "STANDIN_PATH must name the velto-standin executable"
+#endif
+
+namespace {
+
+class CompanionLauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+        busName = QStringLiteral("org.velto.Test.Launcher%1_%2").arg(::getpid()).arg(counter++);
+        marker = dir.filePath(QStringLiteral("marker"));
+        savedPath = qgetenv("PATH");
+    }
+    void TearDown() override {
+        qputenv("PATH", savedPath);
+        for (qint64 pid : startedPids()) {
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+        }
+    }
+
+    // A program that notes its pid and working folder, then lingers for a while.
+    QString writeScript(QString const& path, QByteArray const& body = "exec sleep 5\n") {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\necho \"$$ $(pwd)\" >> '" + QFile::encodeName(marker) + "'\n" + body);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    QStringList markerLines() const {
+        QFile f(marker);
+        if (!f.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QList<qint64> startedPids() const {
+        QList<qint64> pids;
+        for (QString const& line : markerLines()) {
+            pids.append(line.section(QLatin1Char(' '), 0, 0).toLongLong());
+        }
+        return pids;
+    }
+    bool waitForStarts(int n) {
+        return WaitUntil([&] { return markerLines().size() >= n; }, 5000);
+    }
+    CompanionLauncher launcher() const {
+        return CompanionLauncher(QDBusConnection::sessionBus(), busName);
+    }
+
+    static inline int counter = 0;
+    QTemporaryDir dir;
+    QString busName;
+    QString marker;
+    QByteArray savedPath;
+};
+
+TEST_F(CompanionLauncherTest, StartsAnAppDirOrAnExecutableFromTheHomeFolder) {
+    QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
+    writeScript(dir.filePath(QStringLiteral("Velto.app/AppRun")));
+    CompanionLauncher appDir = launcher();
+    EXPECT_TRUE(appDir.openURL(dir.filePath(QStringLiteral("Velto.app")).toStdString()));
+    ASSERT_TRUE(waitForStarts(1));
+    EXPECT_EQ(markerLines().at(0).section(QLatin1Char(' '), 1),
+              QString::fromStdString(LoginHomeDirectory()));
+
+    QString const file = writeScript(dir.filePath(QStringLiteral("Plain.app")));
+    CompanionLauncher plain = launcher();
+    EXPECT_TRUE(plain.openURL(file.toStdString()));
+    ASSERT_TRUE(waitForStarts(2));
+}
+
+TEST_F(CompanionLauncherTest, MissingOrUnstartableCompanionIsNotOpened) {
+    CompanionLauncher l = launcher();
+    EXPECT_FALSE(l.openURL(dir.filePath(QStringLiteral("Velto.app")).toStdString()));
+    EXPECT_FALSE(l.openURL(""));
+
+    QDir(dir.path()).mkdir(QStringLiteral("Empty.app"));
+    EXPECT_FALSE(l.openURL(dir.filePath(QStringLiteral("Empty.app")).toStdString()));
+
+    QString const plain = dir.filePath(QStringLiteral("NotExecutable.app"));
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n");
+    f.close();
+    EXPECT_FALSE(l.openURL(plain.toStdString()));
+    Pump(200);
+    EXPECT_TRUE(markerLines().isEmpty());
+}
+
+TEST_F(CompanionLauncherTest, ACompanionStillStartingIsNotStartedTwice) {
+    QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
+    writeScript(dir.filePath(QStringLiteral("Velto.app/AppRun")));
+    std::string const app = dir.filePath(QStringLiteral("Velto.app")).toStdString();
+    CompanionLauncher l = launcher();
+
+    // The recording run calls from a thread of its own.
+    bool first = false;
+    std::thread([&] { first = l.openURL(app); }).join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(l.openURL(app));
+    EXPECT_TRUE(l.launchApplication("Velto"));
+    ASSERT_TRUE(waitForStarts(1));
+    Pump(300);
+    EXPECT_EQ(markerLines().size(), 1);
+
+    // Once that process has gone, the next attempt starts it again.
+    ::kill(static_cast<pid_t>(startedPids().at(0)), SIGKILL);
+    Pump(200);
+    EXPECT_TRUE(l.openURL(app));
+    EXPECT_TRUE(waitForStarts(2));
+}
+
+TEST_F(CompanionLauncherTest, ARunningCompanionOnTheBusIsOpenedWithoutAStart) {
+    // The stand-in companion takes our test's bus name; AppRun starts it.
+    QString const log = dir.filePath(QStringLiteral("standin.log"));
+    QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
+    writeScript(dir.filePath(QStringLiteral("Velto.app/AppRun")),
+                "exec '" STANDIN_PATH "' --bus-name '" + busName.toUtf8() + "' --path '" +
+                    UniqueObjectPath("launcher").toUtf8() + "' --log '" + QFile::encodeName(log) +
+                    "'\n");
+    std::string const app = dir.filePath(QStringLiteral("Velto.app")).toStdString();
+    CompanionLauncher l = launcher();
+
+    EXPECT_FALSE(l.isRunning());
+    EXPECT_TRUE(l.openURL(app));
+    ASSERT_TRUE(WaitUntil([&] { return l.isRunning(); }, 10000));
+
+    // A fresh launcher knows nothing of that start; the bus tells it.
+    CompanionLauncher other = launcher();
+    EXPECT_TRUE(other.openURL(app));
+    EXPECT_TRUE(other.launchApplication("Velto"));
+    Pump(300);
+    EXPECT_EQ(markerLines().size(), 1);
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(f.readLine()).object().value(QStringLiteral("event")),
+              QStringLiteral("start"));
+}
+
+TEST_F(CompanionLauncherTest, LaunchByNameLooksOnPath) {
+    QDir(dir.path()).mkdir(QStringLiteral("bin"));
+    writeScript(dir.filePath(QStringLiteral("bin/Velto")));
+    qputenv("PATH", QFile::encodeName(dir.filePath(QStringLiteral("bin"))) + ":" + savedPath);
+
+    CompanionLauncher l = launcher();
+    EXPECT_FALSE(l.launchApplication(""));
+    EXPECT_FALSE(l.launchApplication("../bin/Velto"));
+    EXPECT_FALSE(l.launchApplication("NoSuchCompanion"));
+    EXPECT_TRUE(l.launchApplication("Velto"));
+    ASSERT_TRUE(waitForStarts(1));
+}
+
+} // namespace
