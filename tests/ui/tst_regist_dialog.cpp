@@ -1,0 +1,484 @@
+// The reservation dialog's modal run, driven through its real widgets: what a record shows,
+// what the controls give back, which presses end the run and what they report.
+#include "ui/Localized.h"
+#include "ui/ModalSession.h"
+#include "ui/RegistReserveController.h"
+#include "ui/RegistReserveWindow.h"
+
+#include "tst_regist_support.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+constexpr uint32_t kFM = 0x01000000;
+} // namespace
+
+class TestRegistDialog : public QObject {
+    Q_OBJECT
+
+    QTranslator m_translator;
+    QTemporaryDir m_dir;
+    std::unique_ptr<QWidget> m_parent;
+    std::unique_ptr<RegistReserveController> m_dialog;
+    double m_now = 0.0;
+
+    std::string presetPath() { return m_dir.filePath(QStringLiteral("prefs.plist")).toStdString(); }
+    void writePresets(std::vector<PresetSlot> const& presetSlots) {
+        std::vector<char> const bytes = PresetBytes(presetSlots);
+        WritePresetFile(presetPath(), &bytes, true);
+    }
+
+    // One modal run: action runs once the dialog shows; a run still open after ten
+    // seconds is cancelled so that a failing test cannot hang.
+    bool run(SCHEDULEITEM_TAG const& rec, std::function<void()> action) {
+        m_dialog->SetRegistParam(&rec);
+        WhenShown(m_dialog->m_RegistWindow, std::move(action));
+        RegistReserveController* dialog = m_dialog.get();
+        bool timedOut = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [dialog, &timedOut] {
+            timedOut = true;
+            dialog->OnCancelRegist(nullptr);
+        });
+        watchdog.start(10000);
+        bool const answer = m_dialog->DoModal(m_parent.get());
+        [&] { QVERIFY2(!timedOut, "the dialog did not end its run"); }();
+        return answer;
+    }
+    SCHEDULEITEM_TAG result() {
+        SCHEDULEITEM_TAG rec;
+        m_dialog->GetRegistParam(&rec);
+        return rec;
+    }
+    QString recTime(int hours, int minutes) {
+        return Localized("IDS_RECTIME_HOURANDMINUTE").arg(hours).arg(minutes);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
+        QCoreApplication::installTranslator(&m_translator);
+        QVERIFY(m_dir.isValid());
+    }
+    void init() {
+        PinTimeZone("Asia/Tokyo");
+        std::remove(presetPath().c_str());
+        m_now = Jst(2024, 5, 15, 12, 0, 25); // a Wednesday
+        m_parent = std::make_unique<QWidget>();
+        m_parent->setGeometry(200, 150, 700, 500);
+        m_parent->show();
+        m_dialog = std::make_unique<RegistReserveController>();
+        m_dialog->setPresetFilePath(presetPath());
+        m_dialog->setNowFunction([this] { return m_now; });
+        m_dialog->awakeFromNib();
+    }
+    void cleanup() {
+        m_dialog.reset();
+        m_parent.reset();
+    }
+
+    void newReservationShowsTheFirstAmPreset() {
+        writePresets({{false, 2, 594, "AM Tokyo 1"},
+                      {false, 4, 693, "AM Tokyo 2"},
+                      {true, 0, 8250, "FM Tokyo"}});
+        SCHEDULEITEM_TAG const fresh = Reservation(m_now, m_now + 3600.0, 0);
+        QString band, channel, station, unit, rectime, title, end;
+        bool anyDay = true;
+        QVERIFY(!run(fresh, [&] {
+            band = m_dialog->m_cmbAMFM->currentText();
+            channel = m_dialog->m_cmbChannel->currentText();
+            station = m_dialog->m_txtStation->text();
+            unit = m_dialog->m_txtHz->text();
+            rectime = m_dialog->m_txtRecTime->text();
+            title = m_dialog->m_edtTitle->text();
+            end = m_dialog->m_dpEnd->time().toString(QStringLiteral("HH:mm"));
+            anyDay = m_dialog->m_btnSun->isChecked() || m_dialog->m_btnWed->isChecked();
+            m_dialog->m_btnCancel->click();
+        }));
+        QCOMPARE(band, QStringLiteral("AM "));
+        QCOMPARE(channel, QStringLiteral("594"));
+        QCOMPARE(station, QStringLiteral("AM Tokyo 1"));
+        QCOMPARE(unit, QStringLiteral("kHz"));
+        QCOMPARE(rectime, recTime(1, 0));
+        QCOMPARE(end, QStringLiteral("13:00"));
+        QVERIFY(title.isEmpty());
+        QVERIFY(!anyDay);
+    }
+
+    // FM presets in slots 0 and 2 only: two entries, and slot 2 is the second.
+    void editShowsTheMatchingPresetOrTheTypedFrequency_data() {
+        QTest::addColumn<uint>("freq");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("station");
+        QTest::newRow("slot 2") << (kFM + 8250) << 1 << "82.5"
+                                << "FM Three";
+        QTest::newRow("not a preset") << (kFM + 8880) << -1 << "88.8"
+                                      << "";
+        QTest::newRow("between two steps") << (kFM + 8005) << -1 << "80.05"
+                                           << "";
+    }
+    void editShowsTheMatchingPresetOrTheTypedFrequency() {
+        QFETCH(uint, freq);
+        QFETCH(int, entry);
+        QFETCH(QString, text);
+        QFETCH(QString, station);
+        writePresets({{true, 0, 8070, "FM One"}, {true, 2, 8250, "FM Three"}});
+        int count = 0, index = 0;
+        QString got, shown, unit;
+        QVERIFY(!run(Reservation(m_now + 60, m_now + 120, freq), [&] {
+            count = m_dialog->m_cmbChannel->count();
+            index = m_dialog->m_cmbChannel->currentIndex();
+            got = m_dialog->m_cmbChannel->currentText();
+            shown = m_dialog->m_txtStation->text();
+            unit = m_dialog->m_txtHz->text();
+            m_dialog->m_btnCancel->click();
+        }));
+        QCOMPARE(count, 2);
+        QCOMPARE(index, entry);
+        QCOMPARE(got, text);
+        QCOMPARE(shown, station);
+        if (entry >= 0) {
+            QCOMPARE(unit, QStringLiteral("MHz"));
+        }
+    }
+
+    // Choosing a preset from the list finds its station and stores its frequency.
+    void choosingAPresetStoresIt() {
+        writePresets({{true, 1, 8070, "FM One"}, {true, 5, 7610, "FM Low"}});
+        QString station;
+        QVERIFY(run(Reservation(m_now + 60, m_now + 120, kFM + 8070), [&] {
+            QTest::keyClick(m_dialog->m_cmbChannel, Qt::Key_Down);
+            station = m_dialog->m_txtStation->text();
+            m_dialog->m_btnRegist->click();
+        }));
+        QCOMPARE(station, QStringLiteral("FM Low"));
+        QCOMPARE(result().uFreq, kFM + 7610);
+    }
+
+    // Every 0.1 MHz of the band survives being shown as text and read back.
+    void everyFmStepRoundTrips() {
+        for (uint32_t f = 7600; f <= 9000; f += 10) {
+            SCHEDULEITEM_TAG const rec =
+                Reservation(Jst(2024, 5, 15, 20, 0), Jst(2024, 5, 15, 21, 0), kFM + f);
+            QVERIFY(run(rec, [&] { m_dialog->m_btnRegist->click(); }));
+            QCOMPARE(result().uFreq, kFM + f);
+        }
+    }
+
+    void typedFrequencies_data() {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<uint>("stored");
+        QTest::newRow("FM between steps") << 1 << "80.05" << (kFM + 8005);
+        QTest::newRow("FM whole") << 1 << "76" << (kFM + 7600);
+        QTest::newRow("AM with unit") << 0 << "1134kHz" << 1134u;
+        QTest::newRow("AM full-width") << 0 << QStringLiteral("５９４") << 594u;
+    }
+    void typedFrequencies() {
+        QFETCH(int, band);
+        QFETCH(QString, text);
+        QFETCH(uint, stored);
+        QVERIFY(run(Reservation(Jst(2024, 5, 15, 20, 0), Jst(2024, 5, 15, 21, 0),
+                                band == 1 ? kFM + 8000 : 954),
+                    [&] {
+                        m_dialog->m_cmbChannel->lineEdit()->selectAll();
+                        // Committed as an input method commits it, full-width digits included.
+                        QInputMethodEvent typed;
+                        typed.setCommitString(text);
+                        QCoreApplication::sendEvent(m_dialog->m_cmbChannel->lineEdit(), &typed);
+                        m_dialog->m_btnRegist->click();
+                    }));
+        QCOMPARE(result().uFreq, stored);
+    }
+
+    void titleLength_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("255 bytes") << QString(255, u'a') << true;
+        QTest::newRow("256 bytes") << QString(256, u'a') << false;
+        QTest::newRow("85 three-byte characters") << QString(85, QChar(0x3042)) << true;
+        QTest::newRow("86 three-byte characters") << QString(86, QChar(0x3042)) << false;
+    }
+    void titleLength() {
+        QFETCH(QString, title);
+        QFETCH(bool, accepted);
+        AlertLog alerts;
+        // The title check comes first, before an invalid channel is even looked at.
+        bool const answer =
+            run(Reservation(Jst(2024, 5, 15, 20, 0), Jst(2024, 5, 15, 21, 0), 954), [&] {
+                m_dialog->m_edtTitle->setText(title);
+                if (!accepted) {
+                    m_dialog->m_cmbChannel->setEditText(QStringLiteral("1"));
+                }
+                m_dialog->m_btnRegist->click();
+                if (!accepted) {
+                    QTimer::singleShot(20, m_dialog->m_btnCancel, &QPushButton::click);
+                }
+            });
+        QCOMPARE(answer, accepted);
+        if (accepted) {
+            QVERIFY(alerts.messages.isEmpty());
+            QCOMPARE(QString::fromUtf8(result().cTitle), title);
+            QCOMPARE(result().cTitle[255], '\0');
+        } else {
+            QCOMPARE(alerts.messages, QStringList{Localized("IDS_ERR_TOO_LONG_TITLE")});
+            QCOMPARE(result().cTitle[0], '\0');
+        }
+    }
+
+    // A refused register keeps the run going; only a later button ends it.
+    void refusedRegisterStaysOpen_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("invalid channel") << "channel"
+                                         << "IDS_ERR_INVALID_FREQ";
+        QTest::newRow("end passed") << "passed"
+                                    << "IDS_ERR_PASSED_REC_TIME";
+    }
+    void refusedRegisterStaysOpen() {
+        QFETCH(QString, what);
+        QFETCH(QString, key);
+        AlertLog alerts;
+        SCHEDULEITEM_TAG const rec = Reservation(m_now + 600, m_now + 4200, 954, "kept");
+        bool stillOpen = false;
+        QVERIFY(!run(rec, [&] {
+            if (what == "channel") {
+                m_dialog->m_cmbChannel->setEditText(QStringLiteral("955"));
+            } else {
+                m_dialog->m_dpDate->setDate(QDate(2024, 5, 14));
+            }
+            m_dialog->m_btnRegist->click();
+            QTimer::singleShot(30, m_dialog->m_btnCancel, [&] {
+                stillOpen = m_dialog->m_RegistWindow->isVisible();
+                m_dialog->m_btnCancel->click();
+            });
+        }));
+        QVERIFY(stillOpen);
+        QCOMPARE(alerts.messages, QStringList{Localized(key.toLatin1().constData())});
+        QVERIFY(result() == rec);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+    }
+
+    // Started already but still running: not refused. Weekly: never refused.
+    void pastStartAndWeeklyPass() {
+        AlertLog alerts;
+        QVERIFY(run(Reservation(Jst(2024, 5, 15, 11, 0), Jst(2024, 5, 15, 12, 1), 954),
+                    [&] { m_dialog->m_btnRegist->click(); }));
+        QVERIFY(run(Reservation(Jst(2024, 5, 1, 11, 0), Jst(2024, 5, 1, 12, 0), 954), [&] {
+            m_dialog->m_btnFri->click();
+            m_dialog->m_btnRegist->click();
+        }));
+        QVERIFY(alerts.messages.isEmpty());
+        QCOMPARE(result().uWeek, 32u);
+        QCOMPARE(result().dStartTime, Jst(2024, 5, 17, 11, 0));
+    }
+
+    // The end falls on the next day when it is not later than the start; the label says so.
+    void startAndEndTimes_data() {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QTime>("start");
+        QTest::addColumn<QTime>("end");
+        QTest::addColumn<double>("wantEnd");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("23:00 to 01:00")
+            << QDate(2024, 5, 20) << QTime(23, 0) << QTime(1, 0) << Jst(2024, 5, 21, 1, 0) << "2 0";
+        QTest::newRow("equal: 24 h") << QDate(2024, 5, 20) << QTime(10, 30) << QTime(10, 30)
+                                     << Jst(2024, 5, 21, 10, 30) << "24 0";
+        QTest::newRow("10:30 to 10:15") << QDate(2024, 5, 20) << QTime(10, 30) << QTime(10, 15)
+                                        << Jst(2024, 5, 21, 10, 15) << "23 45";
+        QTest::newRow("59 minutes") << QDate(2024, 5, 20) << QTime(10, 0) << QTime(10, 59)
+                                    << Jst(2024, 5, 20, 10, 59) << "59";
+        QTest::newRow("month end") << QDate(2024, 5, 31) << QTime(23, 30) << QTime(0, 30)
+                                   << Jst(2024, 6, 1, 0, 30) << "1 0";
+        QTest::newRow("year end") << QDate(2024, 12, 31) << QTime(23, 0) << QTime(2, 0)
+                                  << Jst(2025, 1, 1, 2, 0) << "3 0";
+    }
+    void startAndEndTimes() {
+        QFETCH(QDate, day);
+        QFETCH(QTime, start);
+        QFETCH(QTime, end);
+        QFETCH(double, wantEnd);
+        QFETCH(QString, label);
+        QString shown;
+        QVERIFY(run(Reservation(Jst(2024, 5, 16, 9, 0), Jst(2024, 5, 16, 9, 30), 954), [&] {
+            m_dialog->m_dpDate->setDate(day);
+            m_dialog->m_dpStart->setTime(start);
+            m_dialog->m_dpEnd->setTime(end);
+            shown = m_dialog->m_txtRecTime->text();
+            m_dialog->m_btnRegist->click();
+        }));
+        QStringList const parts = label.split(u' ');
+        QCOMPARE(shown, parts.size() == 2 ? recTime(parts[0].toInt(), parts[1].toInt())
+                                          : Localized("IDS_RECTIME_MINUTE").arg(parts[0]));
+        QCOMPARE(result().dStartTime,
+                 Jst(day.year(), day.month(), day.day(), start.hour(), start.minute()));
+        QCOMPARE(result().dEndTime, wantEnd);
+    }
+
+    // A stored end after midnight shows on the start's day, and the label counts the whole
+    // stored length.
+    void storedOvernightReservation() {
+        QString end, label;
+        QDate endDay;
+        QVERIFY(
+            !run(Reservation(Jst(2024, 5, 31, 23, 30), Jst(2024, 6, 1, 1, 15), kFM + 8000), [&] {
+                end = m_dialog->m_dpEnd->time().toString(QStringLiteral("HH:mm"));
+                endDay = m_dialog->m_dpEnd->date();
+                label = m_dialog->m_txtRecTime->text();
+                m_dialog->m_btnCancel->click();
+            }));
+        QCOMPARE(end, QStringLiteral("01:15"));
+        QCOMPARE(endDay, QDate(2024, 5, 31));
+        QCOMPARE(label, recTime(1, 45));
+    }
+
+    // Weekly: the first selected weekday that is today or later and not before the picker.
+    void weeklyBaseDay_data() {
+        QTest::addColumn<int>("weekday");
+        QTest::addColumn<double>("wantStart");
+        QTest::newRow("Monday from last Friday") << 1 << Jst(2024, 5, 20, 9, 0);
+        QTest::newRow("Wednesday is today, start passed") << 3 << Jst(2024, 5, 15, 9, 0);
+    }
+    void weeklyBaseDay() {
+        QFETCH(int, weekday);
+        QFETCH(double, wantStart);
+        QPushButton* const days[7] = {m_dialog->m_btnSun, m_dialog->m_btnMon, m_dialog->m_btnTue,
+                                      m_dialog->m_btnWed, m_dialog->m_btnThu, m_dialog->m_btnFri,
+                                      m_dialog->m_btnSat};
+        QCOMPARE(days[weekday]->property("tag").toInt(), weekday);
+        QVERIFY(run(Reservation(Jst(2024, 5, 10, 9, 0), Jst(2024, 5, 10, 10, 0), 954), [&] {
+            QTest::mouseClick(days[weekday], Qt::LeftButton);
+            m_dialog->m_btnRegist->click();
+        }));
+        QCOMPARE(result().uWeek, 1u << weekday);
+        QCOMPARE(result().dStartTime, wantStart);
+        QCOMPARE(result().dEndTime, wantStart + 3600.0);
+    }
+
+    // Switching the band offers the new band's first preset, or nothing; the unit only
+    // changes when a preset matches.
+    void bandSwitch() {
+        writePresets({{false, 3, 954, "AM Only"}});
+        QString channel, station, unit, backChannel, backStation, backUnit;
+        QVERIFY(!run(Reservation(m_now + 60, m_now + 120, 954), [&] {
+            QTest::keyClick(m_dialog->m_cmbAMFM, Qt::Key_Down); // to FM
+            channel = m_dialog->m_cmbChannel->currentText();
+            station = m_dialog->m_txtStation->text();
+            unit = m_dialog->m_txtHz->text();
+            QTest::keyClick(m_dialog->m_cmbAMFM, Qt::Key_Up); // back to AM
+            backChannel = m_dialog->m_cmbChannel->currentText();
+            backStation = m_dialog->m_txtStation->text();
+            backUnit = m_dialog->m_txtHz->text();
+            m_dialog->m_btnCancel->click();
+        }));
+        QVERIFY(channel.isEmpty());
+        QVERIFY(station.isEmpty());
+        QCOMPARE(unit, QStringLiteral("kHz"));
+        QCOMPARE(backChannel, QStringLiteral("954"));
+        QCOMPARE(backStation, QStringLiteral("AM Only"));
+        QCOMPARE(backUnit, QStringLiteral("kHz"));
+    }
+
+    void cancelLeavesTheRecordAlone() {
+        SCHEDULEITEM_TAG rec =
+            Reservation(Jst(2024, 6, 1, 20, 0), Jst(2024, 6, 1, 21, 0), kFM + 8250, "番組");
+        rec.nID = 7;
+        rec.uWeek = 4;
+        rec.cValid = 0;
+        QVERIFY(!run(rec, [&] {
+            m_dialog->m_edtTitle->setText(QStringLiteral("changed"));
+            m_dialog->m_btnSat->click();
+            m_dialog->m_dpStart->setTime(QTime(5, 0));
+            m_dialog->m_btnCancel->click();
+        }));
+        QVERIFY(result() == rec);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+        QVERIFY(!m_dialog->m_RegistWindow->isVisible());
+    }
+
+    // Registering what the dialog itself stored changes nothing; a start with seconds does.
+    void updateIsReportedOnlyForAChange() {
+        SCHEDULEITEM_TAG rec =
+            Reservation(Jst(2024, 6, 1, 20, 0), Jst(2024, 6, 2, 0, 30), kFM + 8005, "そのまま");
+        rec.nID = 3;
+        rec.cPending = 0;
+        rec.uState = 1;
+        QVERIFY(run(rec, [&] { m_dialog->m_btnRegist->click(); }));
+        QVERIFY(result() == rec);
+        QCOMPARE(result().uState, 1u);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+
+        SCHEDULEITEM_TAG const fresh = Reservation(m_now, m_now + 3600.0, 954);
+        QVERIFY(run(fresh, [&] { m_dialog->m_btnRegist->click(); }));
+        QVERIFY(m_dialog->IsAuthorizeUpdate());
+        QCOMPARE(result().dStartTime, Jst(2024, 5, 15, 12, 0));
+        QCOMPARE(result().nID, -1);
+
+        // A later cancelled run reports on itself, not on the one before.
+        QVERIFY(!run(fresh, [&] { m_dialog->m_btnCancel->click(); }));
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+    }
+
+    // Only the dialog's own buttons end its run.
+    void onlyItsOwnButtonsEndTheRun_data() {
+        QTest::addColumn<QString>("attempt");
+        QTest::newRow("session stopped from elsewhere") << "stop";
+        QTest::newRow("window closed") << "close";
+    }
+    void onlyItsOwnButtonsEndTheRun() {
+        QFETCH(QString, attempt);
+        bool stillOpen = false;
+        QVERIFY(!run(Reservation(m_now + 60, m_now + 120, 954), [&] {
+            if (attempt == "stop") {
+                ModalSession::stopModalWithCode(1);
+            } else {
+                m_dialog->m_RegistWindow->close();
+            }
+            QTimer::singleShot(80, m_dialog->m_btnCancel, [&] {
+                stillOpen = m_dialog->m_RegistWindow->isVisible();
+                m_dialog->m_btnCancel->click();
+            });
+        }));
+        QVERIFY(stillOpen);
+        QVERIFY(!(m_dialog->m_RegistWindow->windowFlags() & Qt::WindowCloseButtonHint));
+    }
+
+    void keyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("registered");
+        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << false;
+        QTest::newRow("Return registers") << int(Qt::Key_Return) << 0 << true;
+        QTest::newRow("Enter registers") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Ctrl+Return registers")
+            << int(Qt::Key_Return) << int(Qt::ControlModifier) << true;
+    }
+    void keyboard() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, registered);
+        QVERIFY(run(Reservation(m_now + 60, m_now + 120, 954), [&] {
+                    QTest::keyClicks(m_dialog->m_edtTitle, QStringLiteral("news"));
+                    QTest::keyClick(m_dialog->m_edtTitle, Qt::Key(key),
+                                    Qt::KeyboardModifiers(modifiers));
+                }) == registered);
+        QCOMPARE(QString::fromUtf8(result().cTitle),
+                 registered ? QStringLiteral("news") : QString());
+    }
+};
+
+QTEST_MAIN(TestRegistDialog)
+#include "tst_regist_dialog.moc"

@@ -1,0 +1,286 @@
+// The reservation dialog's input rules without a modal run: reading typed numbers, the
+// frequency check, the time arithmetic, the presets file and the station lookup, and where
+// the dialog opens.
+#include "ui/DialogPlacement.h"
+#include "ui/LeadingNumber.h"
+#include "ui/Localized.h"
+#include "ui/RegistReserveController.h"
+#include "ui/ReserveTime.h"
+
+#include "tst_regist_support.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+#include <climits>
+#include <cstdio>
+
+class TestRegistInput : public QObject {
+    Q_OBJECT
+
+    QTranslator m_translator;
+    QTemporaryDir m_dir;
+
+    std::string path(char const* name) {
+        return m_dir.filePath(QString::fromLatin1(name)).toStdString();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
+        QCoreApplication::installTranslator(&m_translator);
+        QVERIFY(m_dir.isValid());
+    }
+    void init() { PinTimeZone("Asia/Tokyo"); }
+
+    void leadingNumbers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("real");
+        QTest::addColumn<int>("whole");
+        QTest::newRow("unit after the number") << "1134kHz" << 1134.0 << 1134;
+        QTest::newRow("empty") << "" << 0.0 << 0;
+        QTest::newRow("letters") << "abc" << 0.0 << 0;
+        QTest::newRow("fraction") << "80.05" << 80.05 << 80;
+        QTest::newRow("blanks and sign") << "  -12.5 MHz" << -12.5 << -12;
+        QTest::newRow("plus") << "+7" << 7.0 << 7;
+        QTest::newRow("point first") << ".5" << 0.5 << 0;
+        QTest::newRow("sign alone") << "-" << 0.0 << 0;
+        QTest::newRow("second point ends it") << "1.2.3" << 1.2 << 1;
+        QTest::newRow("full-width digits") << QStringLiteral("\u3000１１３４") << 1134.0 << 1134;
+        QTest::newRow("full-width point") << QStringLiteral("８０．５") << 80.5 << 80;
+        QTest::newRow("too large") << "99999999999" << 99999999999.0 << INT_MAX;
+        QTest::newRow("too small") << "-99999999999" << -99999999999.0 << INT_MIN;
+        QTest::newRow("no exponent") << "1e3" << 1.0 << 1;
+    }
+    void leadingNumbers() {
+        QFETCH(QString, text);
+        QFETCH(double, real);
+        QFETCH(int, whole);
+        QCOMPARE(LeadingDoubleValue(text), real);
+        QCOMPARE(LeadingIntValue(text), whole);
+    }
+
+    // Only the first failing check is reported; the band decides which rule applies.
+    void frequencyCheck_data() {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("AM lowest") << 0 << "522" << true;
+        QTest::newRow("AM highest") << 0 << "1602" << true;
+        QTest::newRow("AM below") << 0 << "521" << false;
+        QTest::newRow("AM off the 9 kHz step") << 0 << "530" << false;
+        QTest::newRow("AM above") << 0 << "1611" << false;
+        QTest::newRow("AM with unit") << 0 << "1134kHz" << true;
+        QTest::newRow("AM empty") << 0 << "" << false;
+        QTest::newRow("AM fraction cut") << 0 << "1134.9" << true;
+        QTest::newRow("FM lowest") << 1 << "76" << true;
+        QTest::newRow("FM highest") << 1 << "90" << true;
+        QTest::newRow("FM between steps") << 1 << "80.05" << true;
+        QTest::newRow("FM below") << 1 << "75.9" << false;
+        QTest::newRow("FM above") << 1 << "90.1" << false;
+        QTest::newRow("FM just above") << 1 << "90.001" << false;
+        QTest::newRow("FM not a number") << 1 << "FM" << false;
+        QTest::newRow("FM AM value") << 1 << "1134" << false;
+    }
+    void frequencyCheck() {
+        QFETCH(int, band);
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        RegistReserveController dialog;
+        dialog.setPresetFilePath(path("none.plist"));
+        dialog.awakeFromNib();
+        dialog.SetSelectCombAMFM(band);
+        dialog.m_cmbChannel->setEditText(text);
+        AlertLog alerts;
+        QCOMPARE(dialog.ChannelCheck(), valid);
+        QCOMPARE(alerts.messages,
+                 valid ? QStringList() : QStringList{Localized("IDS_ERR_INVALID_FREQ")});
+        if (!valid) {
+            QCOMPARE(alerts.buttons, QStringList{QStringLiteral("OK|")});
+        }
+    }
+
+    void composition_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<double>("base");
+        QTest::addColumn<QTime>("start");
+        QTest::addColumn<QTime>("end");
+        QTest::addColumn<double>("wantStart");
+        QTest::addColumn<double>("wantEnd");
+        QByteArray const tokyo = "Asia/Tokyo";
+        double const day = Jst(2024, 5, 15, 12, 0);
+        QTest::newRow("same day") << tokyo << day << QTime(10, 0) << QTime(11, 30)
+                                  << Jst(2024, 5, 15, 10, 0) << Jst(2024, 5, 15, 11, 30);
+        QTest::newRow("over midnight") << tokyo << day << QTime(23, 0) << QTime(1, 0)
+                                       << Jst(2024, 5, 15, 23, 0) << Jst(2024, 5, 16, 1, 0);
+        QTest::newRow("equal is a whole day")
+            << tokyo << day << QTime(10, 30) << QTime(10, 30) << Jst(2024, 5, 15, 10, 30)
+            << Jst(2024, 5, 16, 10, 30);
+        QTest::newRow("end before start") << tokyo << day << QTime(10, 30) << QTime(10, 15)
+                                          << Jst(2024, 5, 15, 10, 30) << Jst(2024, 5, 16, 10, 15);
+        QTest::newRow("month end")
+            << tokyo << Jst(2024, 4, 30, 8, 0) << QTime(23, 30) << QTime(0, 30)
+            << Jst(2024, 4, 30, 23, 30) << Jst(2024, 5, 1, 0, 30);
+        QTest::newRow("leap day") << tokyo << Jst(2024, 2, 28, 8, 0) << QTime(23, 30)
+                                  << QTime(0, 30) << Jst(2024, 2, 28, 23, 30)
+                                  << Jst(2024, 2, 29, 0, 30);
+        QTest::newRow("year end") << tokyo << Jst(2024, 12, 31, 8, 0) << QTime(23, 0) << QTime(1, 0)
+                                  << Jst(2024, 12, 31, 23, 0) << Jst(2025, 1, 1, 1, 0);
+        // Elsewhere the picked wall-clock times are taken as Japan's.
+        QTest::newRow("local UTC, times in JST")
+            << QByteArray("UTC") << Jst(2024, 5, 15, 12, 0) << QTime(10, 0) << QTime(11, 0)
+            << Jst(2024, 5, 15, 10, 0) << Jst(2024, 5, 15, 11, 0);
+        QTest::newRow("local New York, summer time")
+            << QByteArray("America/New_York") << Jst(2024, 7, 1, 12, 0) << QTime(20, 0)
+            << QTime(21, 0) << Jst(2024, 6, 30, 20, 0) << Jst(2024, 6, 30, 21, 0);
+    }
+    void composition() {
+        QFETCH(QByteArray, zone);
+        QFETCH(double, base);
+        QFETCH(QTime, start);
+        QFETCH(QTime, end);
+        QFETCH(double, wantStart);
+        QFETCH(double, wantEnd);
+        PinTimeZone(zone.constData());
+        // The pickers carry the time of day in local time, with seconds that must not count.
+        QDate const localDay = QDateTime::fromSecsSinceEpoch(qint64(base)).date();
+        double const startPicker =
+            double(QDateTime(localDay, start.addSecs(17)).toSecsSinceEpoch());
+        double const endPicker = double(QDateTime(localDay, end.addSecs(42)).toSecsSinceEpoch());
+        QCOMPARE(ComposeStart(base, startPicker), wantStart);
+        QCOMPARE(ComposeEnd(base, startPicker, endPicker), wantEnd);
+    }
+
+    // Today is Wednesday 2024-05-15 in Tokyo.
+    void weeklyBaseDay_data() {
+        QTest::addColumn<double>("picker");
+        QTest::addColumn<uint>("week");
+        QTest::addColumn<QDate>("want");
+        double const lastFriday = Jst(2024, 5, 10, 21, 0);
+        QTest::newRow("Monday from last Friday") << lastFriday << 2u << QDate(2024, 5, 20);
+        QTest::newRow("Wednesday is today") << lastFriday << 8u << QDate(2024, 5, 15);
+        QTest::newRow("first of Mon/Thu") << lastFriday << (2u | 16u) << QDate(2024, 5, 16);
+        QTest::newRow("picker ahead is kept") << Jst(2024, 5, 22, 9, 0) << 8u << QDate(2024, 5, 22);
+        QTest::newRow("picker ahead, next Sat")
+            << Jst(2024, 5, 22, 9, 0) << 64u << QDate(2024, 5, 25);
+        QTest::newRow("years back") << Jst(2001, 1, 1, 9, 0) << 1u << QDate(2024, 5, 19);
+    }
+    void weeklyBaseDay() {
+        QFETCH(double, picker);
+        QFETCH(uint, week);
+        QFETCH(QDate, want);
+        double const now = Jst(2024, 5, 15, 23, 59);
+        double const base = WeeklyBaseDay(picker, now, week);
+        QDateTime const got = QDateTime::fromSecsSinceEpoch(qint64(base), QTimeZone(9 * 3600));
+        QCOMPARE(got.date(), want);
+        // Whole days from the picker: its time of day is kept.
+        QCOMPARE(std::fmod(base - picker, 86400.0), 0.0);
+    }
+
+    // Presets come from the companion's preferences, XML or binary; anything less than a
+    // full "Presets" value leaves every slot empty.
+    void presetFile_data() {
+        QTest::addColumn<bool>("binary");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("XML") << false << 6240 << QByteArray("Presets") << true;
+        QTest::newRow("binary") << true << 6240 << QByteArray("Presets") << true;
+        QTest::newRow("longer data") << true << 7000 << QByteArray("Presets") << true;
+        QTest::newRow("one byte short") << false << 6239 << QByteArray("Presets") << false;
+        QTest::newRow("other key") << true << 6240 << QByteArray("presets") << false;
+        QTest::newRow("no file") << false << -1 << QByteArray("Presets") << false;
+    }
+    void presetFile() {
+        QFETCH(bool, binary);
+        QFETCH(int, size);
+        QFETCH(QByteArray, key);
+        QFETCH(bool, loaded);
+        std::string const file = path("prefs.plist");
+        std::remove(file.c_str());
+        std::vector<char> const bytes = PresetBytes({{true, 0, 8070, "FM One"},
+                                                     {true, 2, 8250, "FM Three"},
+                                                     {false, 0, 594, "AM One"},
+                                                     {false, 11, 1134, "AM Twelve"}},
+                                                    size < 0 ? 0 : std::size_t(size));
+        if (size >= 0) {
+            WritePresetFile(file, &bytes, binary, key.constData());
+        }
+        RegistReserveController dialog;
+        dialog.setPresetFilePath(file);
+        dialog.awakeFromNib();
+        // A load that finds nothing also clears what an earlier one found.
+        std::memset(&dialog.presets, 0xAB, sizeof dialog.presets);
+        dialog.LoadChannelPreset();
+
+        dialog.UpdateCombChannel(true);
+        QCOMPARE(dialog.m_cmbChannel->count(), loaded ? 2 : 0);
+        if (loaded) {
+            QCOMPARE(dialog.m_cmbChannel->itemText(0), QStringLiteral("80.7"));
+            QCOMPARE(dialog.m_cmbChannel->itemText(1), QStringLiteral("82.5"));
+            QCOMPARE(dialog.SearchChannel(true, 8250), 2);
+            QCOMPARE(dialog.SearchChannel(false, 1134), 11);
+        }
+        dialog.UpdateCombChannel(false);
+        QCOMPARE(dialog.m_cmbChannel->count(), loaded ? 2 : 0);
+        QCOMPARE(dialog.SearchChannel(true, 0), -1);
+        QCOMPARE(dialog.SearchChannel(false, 8070), -1); // the other band's frequency
+        for (PRESETITEM_TAG const& slot : dialog.presets.psAM) {
+            if (!loaded) {
+                QCOMPARE(slot.uFreq, 0u);
+            }
+        }
+    }
+
+    void stationLookup() {
+        std::string const longName(300, 'N'); // fills its 256 bytes with no terminator
+        std::vector<char> const bytes =
+            PresetBytes({{true, 3, 8070, "テストFM"}, {false, 5, 1134, longName}});
+        std::string const file = path("station.plist");
+        WritePresetFile(file, &bytes, false);
+        RegistReserveController dialog;
+        dialog.setPresetFilePath(file);
+        dialog.awakeFromNib();
+
+        char buffer[300];
+        std::memset(buffer, '#', sizeof buffer);
+        QVERIFY(dialog.GetSearchStation(true, 8070, buffer));
+        QCOMPARE(QString::fromUtf8(buffer), QStringLiteral("テストFM"));
+
+        std::memset(buffer, '#', sizeof buffer);
+        QVERIFY(dialog.GetSearchStation(false, 1134, buffer));
+        QCOMPARE(std::strlen(buffer), std::size_t(255));
+        QCOMPARE(buffer[256], '#'); // nothing written past the 256-byte buffer
+
+        std::memset(buffer, '#', sizeof buffer);
+        QVERIFY(!dialog.GetSearchStation(false, 0, buffer));
+        QVERIFY(!dialog.GetSearchStation(true, 1134, buffer));
+        QVERIFY(!dialog.GetSearchStation(false, 999, buffer));
+        QCOMPARE(buffer[0], '#');
+    }
+
+    // Screen 0..1920 x 0..1080; the dialog is 400 x 300; the parent's content starts 30
+    // below its frame's top.
+    void placement_data() {
+        QTest::addColumn<QRect>("parent");
+        QTest::addColumn<QPoint>("want");
+        QTest::newRow("inside: on the content's top-left")
+            << QRect(100, 100, 800, 600) << QPoint(100, 130);
+        QTest::newRow("left edge past the screen's") << QRect(-50, 100, 800, 600) << QPoint(0, 130);
+        QTest::newRow("dialog would pass the right edge")
+            << QRect(1700, 100, 800, 600) << QPoint(1520, 130);
+    }
+    void placement() {
+        QFETCH(QRect, parent);
+        QFETCH(QPoint, want);
+        QRect const content = parent.adjusted(0, 30, 0, 0);
+        QCOMPARE(DialogPlacementOrigin(QRect(0, 0, 1920, 1080), parent, content, QSize(400, 300)),
+                 want);
+    }
+};
+
+QTEST_MAIN(TestRegistInput)
+#include "tst_regist_input.moc"
