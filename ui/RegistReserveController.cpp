@@ -1,5 +1,6 @@
 #include "ui/RegistReserveController.h"
 
+#include "platform/linux/PresetFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
 #include "ui/LeadingNumber.h"
@@ -21,18 +22,11 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include <plist/plist.h>
-
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
-#include <vector>
 
 namespace {
 
@@ -82,55 +76,6 @@ void SetPicker(QDateTimeEdit* picker, double instant) {
         instant = 0.0;
     }
     picker->setDateTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(instant * 1000.0)));
-}
-
-std::string DefaultPresetFilePath() {
-    // The companion keeps its preferences in the login user's ~/.config.
-    passwd pw{};
-    passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (getpwuid_r(getuid(), &pw, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
-        pw.pw_dir == nullptr || pw.pw_dir[0] == '\0') {
-        return {};
-    }
-    return std::string(pw.pw_dir) + "/.config/Velto.plist";
-}
-
-// Reads the "Presets" value of a property list (XML or binary). False, with presets
-// untouched, when the file or the value is missing or too short.
-bool ReadPresetFile(std::string const& path, CHANNELPRESET_TAG& presets) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::vector<char> const bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-    if (bytes.empty() || bytes.size() > 64u * 1024u * 1024u) {
-        return false;
-    }
-    plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    if (root == nullptr) {
-        return false;
-    }
-    bool ok = false;
-    if (plist_get_node_type(root) == PLIST_DICT) {
-        plist_t const node = plist_dict_get_item(root, "Presets");
-        if (node != nullptr && plist_get_node_type(node) == PLIST_DATA) {
-            char* data = nullptr;
-            uint64_t length = 0;
-            plist_get_data_val(node, &data, &length);
-            CHANNELPRESET_TAG loaded{};
-            ok = ChannelPresetFromBytes(reinterpret_cast<uint8_t const*>(data),
-                                        static_cast<std::size_t>(length), loaded);
-            if (ok) {
-                presets = loaded;
-            }
-            free(data);
-        }
-    }
-    plist_free(root);
-    return ok;
 }
 
 } // namespace
@@ -284,11 +229,12 @@ double RegistReserveController::Now() const {
 
 void RegistReserveController::LoadChannelPreset() {
     std::memset(&presets, 0, sizeof presets);
-    std::string const path = m_presetFilePath.empty() ? DefaultPresetFilePath() : m_presetFilePath;
+    std::string const path =
+        m_presetFilePath.empty() ? CompanionPreferencesPath() : m_presetFilePath;
     if (path.empty()) {
-        return;
+        return; // no home folder: every slot stays empty
     }
-    ReadPresetFile(path, presets);
+    LoadChannelPresetFile(path, presets);
 }
 
 void RegistReserveController::UpdateCombChannel(bool fm) {
