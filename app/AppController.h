@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 
 class ResvManDlgController;
 class INotificationCenter;
@@ -44,4 +45,12 @@ public:
     // Collaborators, connected by the application's assembly before awakeFromNib.
     INotificationCenter* m_notifications = nullptr;
     IUserDefaults* m_defaults = nullptr;
+
+    // Platform attachments, also connected by the assembly (tests record the calls).
+    // Observes a distributed notification by name; the handler runs on the main thread.
+    std::function<void(char const* name, std::function<void()> handler)> addObserver;
+    // Attaches the sleep veto with its source of the next reservation's start.
+    std::function<void(std::function<bool(double*)> nextStart)> registerSleepVeto;
+    // Stands in for GetAuthorization at start-up when set (tests: no password request).
+    std::function<bool(AuthorizationRef*)> startupAuthorization;
 };
