@@ -174,7 +174,7 @@ void CScheduleItem::TerminateLocked() {
     m_ppSchedule.shrink_to_fit();
     m_pszPath.reset();
     m_usedIds.fill(0);
-    m_bSorted = true;
+    m_nSorted = 0;
     SetCountLocked();
 }
 
@@ -220,15 +220,18 @@ bool CScheduleItem::addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& resu
     stored->nID = getNewIdLocked(); // over the records stored before this one
     m_usedIds[stored->nID / 64] |= uint64_t{1} << (stored->nID % 64);
 
-    if (sort && m_bSorted) {
+    if (sort && IsSortedLocked()) {
         // Inserting after every equal key is what a stable sort of the appended list gives.
         auto at = std::upper_bound(m_ppSchedule.begin(), m_ppSchedule.end(), stored,
                                    PtrKeyLess<RecordPtr>);
         m_ppSchedule.insert(at, std::move(stored));
+        m_nSorted = m_ppSchedule.size();
     } else {
-        if (m_bSorted && !m_ppSchedule.empty() && KeyLess(*stored, *m_ppSchedule.back()))
-            m_bSorted = false;
+        bool const staysSorted =
+            IsSortedLocked() && (m_ppSchedule.empty() || !KeyLess(*stored, *m_ppSchedule.back()));
         m_ppSchedule.push_back(std::move(stored));
+        if (staysSorted)
+            m_nSorted = m_ppSchedule.size();
         if (sort)
             mSortLocked();
     }
@@ -256,7 +259,8 @@ bool CScheduleItem::editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result)
 }
 
 void CScheduleItem::ResortAfterEditLocked(std::size_t index) {
-    if (!m_bSorted) {
+    if (!IsSortedLocked()) {
+        m_nSorted = std::min(m_nSorted, index); // the records before it are still in order
         mSortLocked();
         return;
     }
@@ -270,6 +274,7 @@ void CScheduleItem::ResortAfterEditLocked(std::size_t index) {
     auto at = m_ppSchedule.begin() + static_cast<std::ptrdiff_t>(index);
     at = std::clamp(at, lo, hi);
     m_ppSchedule.insert(at, std::move(changed));
+    m_nSorted = m_ppSchedule.size();
 }
 
 bool CScheduleItem::deleteSchedule(int id) {
@@ -280,6 +285,8 @@ bool CScheduleItem::deleteSchedule(int id) {
         return false;
     int const stored = (*it)->nID;
     m_usedIds[stored / 64] &= ~(uint64_t{1} << (stored % 64));
+    if (static_cast<std::size_t>(it - m_ppSchedule.begin()) < m_nSorted)
+        --m_nSorted;
     m_ppSchedule.erase(it); // the others keep their order
     SetCountLocked();
     return true;
@@ -333,10 +340,14 @@ void CScheduleItem::mSort() {
 }
 
 void CScheduleItem::mSortLocked() {
-    if (m_bSorted)
+    if (IsSortedLocked())
         return;
-    std::stable_sort(m_ppSchedule.begin(), m_ppSchedule.end(), PtrKeyLess<RecordPtr>);
-    m_bSorted = true;
+    // Same result as a stable sort of the whole list: the sorted front precedes the rest in
+    // list order, and the merge keeps it first among equal keys.
+    auto const middle = m_ppSchedule.begin() + static_cast<std::ptrdiff_t>(m_nSorted);
+    std::stable_sort(middle, m_ppSchedule.end(), PtrKeyLess<RecordPtr>);
+    std::inplace_merge(m_ppSchedule.begin(), middle, m_ppSchedule.end(), PtrKeyLess<RecordPtr>);
+    m_nSorted = m_ppSchedule.size();
 }
 
 int CScheduleItem::GetCountByKind(int kind) {

@@ -104,6 +104,7 @@ private:
     bool mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) const;
     int getNewIdLocked() const;
     void mSortLocked();
+    bool IsSortedLocked() const { return m_nSorted == m_ppSchedule.size(); }
     void ResortAfterEditLocked(std::size_t index);
     void SetCountLocked();
     void RememberPathLocked(char const* path);
@@ -113,15 +114,16 @@ private:
     std::vector<RecordPtr> m_ppSchedule;
     // Path of the last Load or Save when shorter than 256 bytes; null after Terminate.
     std::unique_ptr<char[]> m_pszPath;
-    // Guards the records, the path buffer, the id bitmap, m_bSorted and m_strRescued.
+    // Guards the records, the path buffer, the id bitmap, m_nSorted and m_strRescued.
     mutable std::mutex m_Lock;
     // Orders whole saves and loads (taken before m_Lock, never after it), so a slow fsync
     // never blocks readers of the list. Guards m_strPendingRescue.
     std::mutex m_FileLock;
     // Bit i set while a stored record has id i: finds the smallest free id quickly.
     std::array<uint64_t, (kScheduleMaxCount + 63) / 64> m_usedIds{};
-    // True while the records are known to be in (start, end) order.
-    bool m_bSorted = true;
+    // How many leading records are known to be in (start, end) order. Sorting then only
+    // has to sort what was appended after them and merge it in.
+    std::size_t m_nSorted = 0;
     std::atomic<NowFunction> m_now;
     std::string m_strRescued;
     // A damaged file whose copy could not be made yet: no save may replace it until then.

@@ -1,6 +1,8 @@
 // Ids, the check, ordering, edit and delete, and counting by kind.
 #include "StoreTestUtil.h"
 
+#include <random>
+
 using namespace storetest;
 
 namespace {
@@ -13,7 +15,8 @@ int Add(CScheduleItem& list, SCHEDULEITEM_TAG r, signed char sort = 1) {
 
 std::vector<int> Ids(CScheduleItem& list) {
     std::vector<int> ids;
-    for (SCHEDULEITEM_TAG const& r : Records(list))
+    SCHEDULEITEM_TAG r;
+    for (int i = 0; list.readScheduleByIndex(i, &r); ++i)
         ids.push_back(r.nID);
     return ids;
 }
@@ -246,4 +249,64 @@ TEST(ScheduleList, InitializeAndTerminateEmptyTheList) {
     // Still usable after Terminate.
     EXPECT_EQ(Add(list, Rec(kBase, kBase + 60)), 0);
     EXPECT_EQ(list.m_nCount.load(), 1);
+}
+
+// The list inserts, merges and moves single records instead of sorting everything; its
+// order must match a plain stable sort after every step, ties included.
+TEST(ScheduleList, OrderMatchesAPlainStableSortUnderRandomChanges) {
+    struct Model {
+        int id;
+        double start, end;
+    };
+    std::vector<Model> model;
+    auto sortModel = [&] {
+        std::stable_sort(model.begin(), model.end(), [](Model const& a, Model const& b) {
+            return a.start < b.start || (a.start == b.start && a.end < b.end);
+        });
+    };
+    CScheduleItem list;
+    std::mt19937 rng(7);
+    for (int step = 0; step < 2000; ++step) {
+        double const start = kBase + static_cast<double>(rng() % 8); // many equal keys
+        double const end = start + 1 + static_cast<double>(rng() % 3);
+        SCHEDULEITEM_TAG r = Rec(start, end);
+        SCHEDULE_RETURN ret;
+        switch (rng() % 5) {
+        case 0:
+        case 1: {
+            int const id = list.getNewId();
+            bool const sort = rng() % 2;
+            ASSERT_TRUE(list.addSchedule(&r, ret, sort ? 1 : 0));
+            model.push_back({id, start, end});
+            if (sort)
+                sortModel();
+            break;
+        }
+        case 2:
+            if (!model.empty()) {
+                Model& m = model[rng() % model.size()];
+                r.nID = m.id;
+                ASSERT_TRUE(list.editSchedule(&r, ret));
+                m.start = start;
+                m.end = end;
+                sortModel();
+            }
+            break;
+        case 3:
+            if (!model.empty()) {
+                std::size_t const at = rng() % model.size();
+                ASSERT_TRUE(list.deleteSchedule(model[at].id));
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+            break;
+        default:
+            list.mSort();
+            sortModel();
+            break;
+        }
+        std::vector<int> expected;
+        for (Model const& m : model)
+            expected.push_back(m.id);
+        ASSERT_EQ(Ids(list), expected) << "step " << step;
+    }
 }
