@@ -380,7 +380,13 @@ void CRecEngine::RecordingProc(int id) {
         WeeklyRearm(next, *m_services.calendar);
         m_Schedule->addSchedule(&next, result, 1);
     }
-    m_Schedule->deleteSchedule(id);
+    // Ids are reused: if the user deleted this reservation during the hand-off, a new one
+    // may hold its id by now and must not go in its place. Ours still carries the hand-off
+    // mark (uState 1, kept through the user's edits) or is unchanged.
+    SCHEDULEITEM_TAG stored{};
+    if (m_Schedule->readSchedule(id, &stored) && (stored.uState == 1 || stored == rec)) {
+        m_Schedule->deleteSchedule(id);
+    }
     m_Schedule->Save(JoinPath(home, kReservationFileName).c_str());
     m_services.mainThread->requestTableReload();
 }

@@ -260,6 +260,41 @@ TEST_F(RecordingRunTest, RunForALaterStartWaitsWithoutTheEngineLock) {
     EXPECT_TRUE(All().empty());
 }
 
+TEST_F(RecordingRunTest, ANewReservationThatReusedTheIdSurvivesTheHandOff) {
+    fx.clock.setAutoAdvance(false);
+    double const start = kMonday0900 + 59.0;
+    SCHEDULEITEM_TAG handed = MakeRec(start, start + 600.0, "handed over");
+    handed.uState = 1;
+    int const id = Add(handed);
+    Add(MakeRec(start + 3600.0, start + 4200.0, "other"));
+
+    std::thread run([&] { engine->RecordingProc(id); });
+    ASSERT_TRUE(fx.clock.waitForSleepers(1)); // holding the lock through its five seconds
+    // Meanwhile the user deletes it and adds another, which takes the freed id.
+    ASSERT_TRUE(list->deleteSchedule(id));
+    EXPECT_EQ(Add(MakeRec(start + 7200.0, start + 7800.0, "new")), id);
+    fx.clock.advance(5.0);
+    run.join();
+
+    EXPECT_EQ(fx.notifications.posts().size(), 1u);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"other", "new"}));
+
+    // Edited during its hand-off, it still leaves with it.
+    SCHEDULEITEM_TAG again = MakeRec(start + 10000.0, start + 10600.0, "again");
+    again.uState = 1;
+    int const againId = Add(again);
+    fx.clock.advanceTo(start + 10000.0 - 60.0);
+    std::thread second([&] { engine->RecordingProc(againId); });
+    ASSERT_TRUE(fx.clock.waitForSleepers(1));
+    SCHEDULEITEM_TAG changed = Get(againId);
+    std::strcpy(changed.cTitle, "again, renamed");
+    SCHEDULE_RETURN result;
+    ASSERT_TRUE(list->editSchedule(&changed, result));
+    fx.clock.advance(5.0);
+    second.join();
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"other", "new"}));
+}
+
 TEST_F(RecordingRunTest, WeeklyRearmSteps) {
     struct Case {
         char const* what;
