@@ -9,7 +9,7 @@ packages=(
     libqt6svg6 libplist-dev libplist-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool imagemagick librsvg2-bin
     dbus dbus-x11 pkexec polkitd
     fonts-dejavu-core fonts-ipafont-gothic
     desktop-file-utils appstream python3
