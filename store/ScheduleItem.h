@@ -88,8 +88,9 @@ public:
     using NowFunction = double (*)();
     void setNowFunction(NowFunction now);
 
-    // Where the last load that stopped at a refused record kept a copy of the file as it
-    // was ("" when none). Set by Load.
+    // Where the last load that met damage (a refused record, a trailing fragment, a title
+    // without its zero) kept a copy of the file as it was ("" when none). Set by Load, or by
+    // the first Save after such a load when the copy could not be made at load time.
     std::string lastRescuedCopy() const;
 
 private:
