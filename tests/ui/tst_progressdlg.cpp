@@ -1,0 +1,230 @@
+// The countdown dialog on a virtual clock: each pass of its loop reads the clock once, and
+// the test moves the clock on at that moment, so eleven seconds take a few milliseconds.
+#include "ui/LevelIndicator.h"
+#include "ui/ProgressDlgController.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QTranslator>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Runs action once window is on screen, from inside the modal run. The wait ends with the
+// window, so a case whose window never showed leaves nothing behind.
+void whenShown(QWidget* window, std::function<void()> action) {
+    auto* timer = new QTimer(window);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
+        if (window->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action();
+        }
+    });
+    timer->start();
+}
+
+// What the dialog showed when the loop asked the clock.
+struct Seen {
+    double at;
+    int line;  // the count in the countdown line
+    int value;
+    std::optional<double> warning;
+    std::optional<double> critical;
+    LevelIndicator::Level level;
+};
+
+int countIn(QString const& line) {
+    QRegularExpressionMatch const m = QRegularExpression(QStringLiteral("(\\d+)")).match(line);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+class TestProgressDlg : public QObject {
+    Q_OBJECT
+
+    QTranslator m_translator;
+
+    // Installs a virtual clock that moves step seconds on each read after the first and
+    // records the dialog's state at every read.
+    void virtualClock(ProgressDlgController& dlg, double& t, double step,
+                      std::vector<Seen>& seen) {
+        dlg.m_pollMs = 1;  // virtual seconds need no real waiting between passes
+        bool* started = new bool(false);
+        dlg.now = [&dlg, &t, step, &seen, started]() {
+            if (*started) {
+                seen.push_back({t, countIn(dlg.m_txtCountDownMsg->text()),
+                                dlg.m_Progress->value(), dlg.m_Progress->warningValue(),
+                                dlg.m_Progress->criticalValue(), dlg.m_Progress->level()});
+                t += step;
+            }
+            *started = true;
+            return t;
+        };
+        connect(&dlg, &QObject::destroyed, [started] { delete started; });
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
+        QCoreApplication::installTranslator(&m_translator);
+    }
+
+    void runsOutAfterElevenSecondsAndConfirms() {
+        ProgressDlgController dlg;
+        dlg.awakeFromNib();
+        dlg.setMessage(QStringLiteral("Reservations are waiting."));
+        double t = 1000.0;
+        std::vector<Seen> seen;
+        virtualClock(dlg, t, 0.125, seen);
+
+        QVERIFY(dlg.DoModal(nullptr));
+        QVERIFY(!dlg.m_window->isVisible());
+        QCOMPARE(dlg.m_txtMsg->text(), QStringLiteral("Reservations are waiting."));
+        QVERIFY(!dlg.m_Progress->isEnabled());
+
+        // Closes just after 11 s, not before.
+        QVERIFY(t - 1000.0 >= 11.0);
+        QVERIFY(t - 1000.0 <= 11.5);
+
+        // Lines 10 down to 0 in order, the bar 0 up to 10 in step with them.
+        std::vector<int> lines;
+        for (Seen const& s : seen) {
+            if (lines.empty() || lines.back() != s.line) {
+                lines.push_back(s.line);
+            }
+        }
+        QCOMPARE(lines, std::vector<int>({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+        for (Seen const& s : seen) {
+            QCOMPARE(s.value, 10 - s.line);
+            // Whole second e shows the count 10 - e within a pass or two of its boundary.
+            int const e = int(s.at - 1000.0);
+            QVERIFY2(s.line == 10 - e || (s.line == 11 - e && s.at - 1000.0 - e < 0.3),
+                     qPrintable(QString("at %1 line %2").arg(s.at - 1000.0).arg(s.line)));
+            // The clock is read after each pass has set its thresholds, so the line seen
+            // here may lag them by one count.
+            if (s.line >= 7) {
+                QVERIFY(!s.warning && !s.critical);
+            }
+            if (s.line <= 4) {
+                QCOMPARE(s.warning.value_or(-1), 7.0);
+            }
+            if (s.line <= 2) {
+                QCOMPARE(s.critical.value_or(-1), 8.0);
+            }
+            // The colour follows the values as a level indicator's does.
+            LevelIndicator::Level const expected = s.value >= 8   ? LevelIndicator::Level::Critical
+                                                   : s.value >= 7 ? LevelIndicator::Level::Warning
+                                                                  : LevelIndicator::Level::Normal;
+            QCOMPARE(int(s.level), int(expected));
+        }
+    }
+
+    // OK, Cancel, the close box and Esc answer at once, whatever the clock says.
+    void userAnswersAtOnce_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("OK") << "ok" << true;
+        QTest::newRow("Cancel") << "cancel" << false;
+        QTest::newRow("close box") << "close" << false;
+        QTest::newRow("Esc") << "esc" << false;
+    }
+    void userAnswersAtOnce() {
+        QFETCH(QString, how);
+        QFETCH(bool, answer);
+        ProgressDlgController dlg;
+        dlg.awakeFromNib();
+        double const frozen = 50.0;
+        dlg.now = [frozen] { return frozen; };
+        whenShown(dlg.m_window, [&dlg, how] {
+            if (how == "ok") {
+                dlg.m_btnOK->click();
+            } else if (how == "cancel") {
+                dlg.m_btnCancel->click();
+            } else if (how == "close") {
+                dlg.m_window->close();
+            } else {
+                QTest::keyClick(dlg.m_window, Qt::Key_Escape);
+            }
+        });
+        auto const before = std::chrono::steady_clock::now();
+        QCOMPARE(dlg.DoModal(nullptr), answer);
+        QVERIFY(!dlg.m_window->isVisible());
+        QCOMPARE(dlg.m_iCount, 10);  // the frozen clock never moved the count
+        // Generous: a hang shows as many seconds, a normal run takes milliseconds.
+        QVERIFY(std::chrono::steady_clock::now() - before < std::chrono::seconds(8));
+    }
+
+    void secondRunStartsAgainAtTenWithAnEmptyBar() {
+        ProgressDlgController dlg;
+        dlg.awakeFromNib();
+        double t = 0.0;
+        std::vector<Seen> seen;
+        virtualClock(dlg, t, 0.25, seen);
+        QVERIFY(dlg.DoModal(nullptr));
+        QCOMPARE(dlg.m_Progress->value(), 10);
+        QCOMPARE(int(dlg.m_Progress->level()), int(LevelIndicator::Level::Critical));
+
+        seen.clear();
+        t = 500.0;
+        whenShown(dlg.m_window, [&dlg] {
+            QTimer::singleShot(30, [&dlg] { dlg.m_btnCancel->click(); });
+        });
+        QVERIFY(!dlg.DoModal(nullptr));
+        QVERIFY(!seen.empty());
+        Seen const& first = seen.front();
+        QCOMPARE(first.line, 10);
+        QCOMPARE(first.value, 0);
+        QVERIFY(!first.warning && !first.critical);
+        QCOMPARE(int(first.level), int(LevelIndicator::Level::Normal));
+    }
+
+    // The loop waits for events between passes instead of spinning: on the real clock,
+    // moved 9.5 s on after the start, it makes a bounded number of passes in its last 1.5 s.
+    void loopDoesNotSpin() {
+        ProgressDlgController dlg;
+        dlg.awakeFromNib();
+        int passes = 0;
+        auto const origin = std::chrono::steady_clock::now();
+        dlg.now = [&passes, origin] {
+            if (passes++ == 0) {
+                return 0.0;  // the start
+            }
+            return 9.5 + std::chrono::duration<double>(std::chrono::steady_clock::now() - origin)
+                             .count();
+        };
+        QVERIFY(dlg.DoModal(nullptr));
+        // About 30 at a 50 ms poll; a busy loop makes hundreds of thousands.
+        QVERIFY2(passes < 600, qPrintable(QString::number(passes)));
+    }
+
+    // The dialog's frame opens with its top-left corner on that of the parent's content.
+    void opensOverTheParent() {
+        QMainWindow parent;
+        parent.setGeometry(200, 150, 700, 500);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        ProgressDlgController dlg;
+        dlg.awakeFromNib();
+        QPoint where;
+        whenShown(dlg.m_window, [&dlg, &where] {
+            where = dlg.m_window->frameGeometry().topLeft();
+            dlg.m_btnCancel->click();
+        });
+        QVERIFY(!dlg.DoModal(&parent));
+        QCOMPARE(where, parent.geometry().topLeft());
+    }
+};
+
+QTEST_MAIN(TestProgressDlg)
+#include "tst_progressdlg.moc"
