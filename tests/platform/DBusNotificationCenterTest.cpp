@@ -8,6 +8,13 @@
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusVariant>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -238,6 +245,94 @@ TEST_F(NotificationCenterTest, OtherIntegerWidthsAreTakenWhenTheyFit) {
     // QVariantMap sorts its keys: big, list, u, x. The two that do not fit are left out.
     NotificationInfo const expected = {{"u", int32_t{8000}}, {"x", int32_t{-5}}};
     EXPECT_EQ(seen[0].userInfo, expected);
+}
+
+// The stand-in companion, as a separate process on the same bus: what it logs is what a
+// companion receives.
+TEST_F(NotificationCenterTest, TheStandInCompanionLogsWhatItReceivesWithWireTypes) {
+    QTemporaryDir dir;
+    QString const log = dir.filePath(QStringLiteral("standin.log"));
+    QString const busName = QStringLiteral("org.velto.Test.Center%1").arg(::getpid());
+    QProcess standIn;
+    standIn.start(QStringLiteral(STANDIN_PATH),
+                  {QStringLiteral("--log"), log, QStringLiteral("--path"), path,
+                   QStringLiteral("--bus-name"), busName});
+    auto lines = [&] {
+        QFile f(log);
+        QList<QJsonObject> out;
+        if (f.open(QIODevice::ReadOnly)) {
+            for (QByteArray const& line : f.readAll().split('\n')) {
+                if (!line.isEmpty()) {
+                    out.append(QJsonDocument::fromJson(line).object());
+                }
+            }
+        }
+        return out;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return lines().size() == 1; }, 10000));
+    QJsonObject const start = lines().at(0);
+    EXPECT_EQ(start.value(QStringLiteral("event")), QStringLiteral("start"));
+    EXPECT_EQ(start.value(QStringLiteral("pid")).toInteger(), standIn.processId());
+
+    center->postNotification(kNotifySendMessage, std::string("message"), recordingMessage());
+    center->postNotification(kNotifySendUnHide, std::nullopt, {});
+    ASSERT_TRUE(WaitUntil([&] { return lines().size() == 3; }, 5000));
+    standIn.terminate();
+    standIn.waitForFinished(5000);
+
+    QJsonObject const message = lines().at(1);
+    EXPECT_EQ(message.value(QStringLiteral("name")),
+              QStringLiteral("Schedule_Notification_SendMessage"));
+    EXPECT_EQ(message.value(QStringLiteral("object")), QStringLiteral("message"));
+    EXPECT_GE(message.value(QStringLiteral("time")).toDouble(),
+              start.value(QStringLiteral("time")).toDouble());
+    QJsonObject const info = message.value(QStringLiteral("userInfo")).toObject();
+    auto entry = [&](char const* key) { return info.value(QLatin1String(key)).toObject(); };
+    EXPECT_EQ(entry("CH").value(QStringLiteral("type")), QStringLiteral("i"));
+    EXPECT_EQ(entry("CH").value(QStringLiteral("value")).toInt(), 8000);
+    EXPECT_EQ(entry("BAND").value(QStringLiteral("type")), QStringLiteral("s"));
+    EXPECT_EQ(entry("RecStartTime").value(QStringLiteral("type")), QStringLiteral("d"));
+    EXPECT_EQ(entry("RecStartTime").value(QStringLiteral("value")).toDouble(), 1700000000.0);
+    EXPECT_EQ(entry("RecEndTime").value(QStringLiteral("type")), QStringLiteral("d"));
+    EXPECT_EQ(entry("Title").value(QStringLiteral("value")), QStringLiteral("朝のニュース"));
+    EXPECT_EQ(entry("AppTerminate").value(QStringLiteral("type")), QStringLiteral("b"));
+    EXPECT_EQ(entry("AppTerminate").value(QStringLiteral("value")), QJsonValue(true));
+
+    QJsonObject const unhide = lines().at(2);
+    EXPECT_TRUE(unhide.value(QStringLiteral("object")).isNull());
+    EXPECT_TRUE(unhide.value(QStringLiteral("userInfo")).toObject().isEmpty());
+}
+
+TEST_F(NotificationCenterTest, CompanionSideHideAndUnhideReachTheObservers) {
+    int hides = 0;
+    int unhides = 0;
+    center->addObserver(kNotifyCompanionHide, &context, [&](ReceivedNotification const& n) {
+        hides += n.object.has_value() ? 100 : 1;
+    });
+    center->addObserver(kNotifyCompanionUnHide, &context, [&] { ++unhides; });
+
+    // The stand-in's own poster.
+    EXPECT_EQ(QProcess::execute(QStringLiteral(STANDIN_PATH),
+                                {QStringLiteral("--post"), QStringLiteral("unhide"),
+                                 QStringLiteral("--path"), path}),
+              0);
+    ASSERT_TRUE(WaitUntil([&] { return unhides == 1; }));
+
+    // The hand-made example of the protocol document, run as written but on our path.
+    if (QStandardPaths::findExecutable(QStringLiteral("busctl")).isEmpty()) {
+        GTEST_SKIP() << "busctl is not installed";
+    }
+    QFile doc(QStringLiteral(PROTOCOL_DOC));
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    QString const text = QString::fromUtf8(doc.readAll());
+    qsizetype const marker = text.indexOf(QStringLiteral("<!-- example: hide -->"));
+    ASSERT_GE(marker, 0);
+    QString command = text.mid(marker).section(QLatin1Char('\n'), 1, 1).trimmed();
+    ASSERT_TRUE(command.startsWith(QStringLiteral("busctl --user emit"))) << command.toStdString();
+    command.replace(QString::fromLatin1(kNotificationPath), path);
+    EXPECT_EQ(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}), 0);
+    ASSERT_TRUE(WaitUntil([&] { return hides > 0; }));
+    EXPECT_EQ(hides, 1) << "the example posts without an object";
 }
 
 TEST(NotificationCenterWithoutBus, PostingAnswersFalse) {
