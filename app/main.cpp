@@ -11,6 +11,7 @@
 #include "platform/linux/DBusNotificationCenter.h"
 #include "platform/linux/LocalCalendar.h"
 #include "platform/linux/QtUserDefaults.h"
+#include "platform/linux/SleepVeto.h"
 #include "platform/linux/SystemClock.h"
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
@@ -35,6 +36,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -168,6 +170,7 @@ int main(int argc, char** argv) {
     DBusNotificationCenter notifications;
     CompanionLauncher launcher;
     LocalCalendar calendar;
+    std::unique_ptr<SleepVeto> sleepVeto;
 
     auto appCon = std::make_unique<AppController>();
     CRecEngine::Services services;
@@ -201,8 +204,16 @@ int main(int argc, char** argv) {
                                                  std::function<void()> handler) {
         notifications.addObserver(name, app_, std::move(handler));
     };
-    // PENDING(sleep veto): attach the platform's idle-sleep veto here once it is in the
-    // tree: appCon->registerSleepVeto = [...](std::function<bool(double*)> nextStart) {...};
+    appCon->registerSleepVeto = [&sleepVeto, &defaults](std::function<bool(double*)> next) {
+        sleepVeto = std::make_unique<SleepVeto>(defaults, [next]() -> std::optional<double> {
+            double start = 0.0;
+            if (next(&start)) {
+                return start;
+            }
+            return std::nullopt;
+        });
+        sleepVeto->Register();  // reports its own failure and lets the program run on
+    };
 
     TrayIcon tray(QApplication::windowIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
 

@@ -156,9 +156,11 @@ QFont ImageBtnCtrl::titleFont() {
         };
         QFont chosen;
         bool found = false;
+        // Proportional faces before the fixed-pitch IPAGothic.
         for (char const* name : {"Hiragino Kaku Gothic Pro W3", "Noto Sans CJK JP",
-                                 "Noto Sans JP", "IPAGothic", "IPAPGothic", "IPAexGothic",
-                                 "Source Han Sans JP", "TakaoGothic", "VL Gothic"}) {
+                                 "Noto Sans JP", "Source Han Sans JP", "IPAPGothic",
+                                 "IPAexGothic", "TakaoPGothic", "VL PGothic", "IPAGothic",
+                                 "TakaoGothic", "VL Gothic"}) {
             if (has(QString::fromLatin1(name))) {
                 chosen = QFont(QString::fromLatin1(name));
                 found = true;

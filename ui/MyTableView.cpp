@@ -5,7 +5,22 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
+
+namespace {
+// Rows are selected whole; the focus frame of a single cell only distracts.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, QModelIndex const& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+};
+} // namespace
 
 MyTableView::MyTableView(QWidget* parent) : QTableView(parent) {
     // Rows, not cells: several at once, none at all allowed, never whole columns.
@@ -23,6 +38,7 @@ MyTableView::MyTableView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
+    setItemDelegate(new RowDelegate(this));
 }
 
 void MyTableView::reloadData() {

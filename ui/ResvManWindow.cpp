@@ -42,6 +42,12 @@ ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setMinimumSectionSize(24);
     layout->addWidget(m_table, 1);
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionCountChanged, this,
+            [this](int before, int now) {
+                if (before == 0 && now > 0) {
+                    sizeColumns();
+                }
+            });
 
     // Commands on reservations on the left, the application's own on the right.
     auto* buttons = new QHBoxLayout();
@@ -64,6 +70,35 @@ ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
     resize(820, 440);
     setMinimumSize(660, 300);
+}
+
+void ResvManWindow::sizeColumns() {
+    QHeaderView* header = m_table->horizontalHeader();
+    QFontMetrics const cells(m_table->font());
+    QFontMetrics const titles(header->font());
+    auto fit = [&](int column, QStringList const& samples) {
+        int width = titles.horizontalAdvance(
+                        header->model()->headerData(column, Qt::Horizontal).toString()) +
+                    20;
+        for (QString const& sample : samples) {
+            width = qMax(width, cells.horizontalAdvance(sample) + 20);
+        }
+        header->resizeSection(column, width);
+    };
+    QString longestDay;
+    for (char const* key : {"sun", "mon", "tue", "wed", "thu", "fri", "sat"}) {
+        QString const day = Localized(key);
+        if (cells.horizontalAdvance(day) > cells.horizontalAdvance(longestDay)) {
+            longestDay = day;
+        }
+    }
+    header->resizeSection(0, m_table->iconSize().width() + 14);
+    fit(1, {QStringLiteral("0000/00/00 (%1)").arg(longestDay)});
+    fit(2, {Localized("IDS_MARU")});
+    fit(3, {QStringLiteral("00:00")});
+    fit(4, {QStringLiteral("00:00")});
+    fit(5, {QStringLiteral("FM 000.0"), QStringLiteral("AM 0000")});
+    header->resizeSection(6, qMax(140, cells.horizontalAdvance(QString(10, QChar(0x3042)))));
 }
 
 QAction* ResvManWindow::addItem(QMenu* menu, char const* key, QKeySequence const& shortcut,

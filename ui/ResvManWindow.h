@@ -47,6 +47,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Widths that fit the texts of the current language; the title takes the rest.
+    void sizeColumns();
     QAction* addItem(QMenu* menu, char const* key, QKeySequence const& shortcut, int tag,
                      void (ResvManDlgController::*handler)(QObject*));
 

@@ -21,6 +21,10 @@ QIcon NamedIcon(QString const& name) {
         return *found;
     }
     QIcon icon(QStringLiteral(":/images/") + name);
+    // A selected row keeps the icon's own colours: the status stays readable.
+    for (QSize const& size : icon.availableSizes()) {
+        icon.addPixmap(icon.pixmap(size), QIcon::Selected);
+    }
     icons.insert(name, icon);
     return icon;
 }
