@@ -108,8 +108,8 @@
         <translation>Some reservations are still waiting to be recorded. If you exit now, they will not be recorded. Exit anyway?</translation>
     </message>
     <message id="IDS_PROGCOUNT_SHUTDOWN">
-        <source>Exiting in %1 seconds.</source>
-        <translation>Exiting in %1 seconds.</translation>
+        <source>Exiting in %1 s.</source>
+        <translation>Exiting in %1 s.</translation>
     </message>
     <message id="IDS_REGIST_WINDOW_TITLE">
         <source>Recording Reservation</source>

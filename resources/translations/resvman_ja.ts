@@ -108,7 +108,7 @@
         <translation>録音待ちの予約があります。いま終了すると、これらの予約は録音されません。終了しますか？</translation>
     </message>
     <message id="IDS_PROGCOUNT_SHUTDOWN">
-        <source>Exiting in %1 seconds.</source>
+        <source>Exiting in %1 s.</source>
         <translation>あと%1秒で終了します。</translation>
     </message>
     <message id="IDS_REGIST_WINDOW_TITLE">

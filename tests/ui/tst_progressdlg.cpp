@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QDir>
+#include <QImage>
 
 #include <chrono>
 #include <functional>
@@ -223,6 +225,41 @@ private slots:
         });
         QVERIFY(!dlg.DoModal(&parent));
         QCOMPARE(where, parent.geometry().topLeft());
+    }
+
+    // With RESVMAN_SCREENSHOTS set to a folder, saves the exit countdown at 3 seconds left
+    // in both languages (countdown-dialog-en.png, countdown-dialog-ja.png).
+    void screenshots() {
+        QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
+        if (dir.isEmpty()) {
+            QSKIP("RESVMAN_SCREENSHOTS not set");
+        }
+        for (char const* lang : {"en", "ja"}) {
+            QTranslator translator;
+            QVERIFY(translator.load(QStringLiteral(":/i18n/resvman_%1.qm").arg(lang)));
+            QCoreApplication::removeTranslator(&m_translator);
+            QCoreApplication::installTranslator(&translator);
+            ProgressDlgController dlg;
+            dlg.awakeFromNib();
+            dlg.m_pollMs = 1;
+            dlg.setMessage(qtTrId("IDS_WARN_ABOUT_EXIT"));
+            double t = 0.0;
+            QImage shot;
+            dlg.now = [&dlg, &t, &shot] {
+                if (shot.isNull() && dlg.m_iCount == 3 && t >= 7.5) {
+                    shot = dlg.m_window->grab().toImage();
+                    dlg.m_btnCancel->click();
+                }
+                t += 0.25;
+                return t;
+            };
+            QVERIFY(!dlg.DoModal(nullptr));
+            QCoreApplication::removeTranslator(&translator);
+            QCoreApplication::installTranslator(&m_translator);
+            QVERIFY(!shot.isNull());
+            QVERIFY(shot.save(QDir(dir).filePath(
+                QStringLiteral("countdown-dialog-%1.png").arg(lang))));
+        }
     }
 };
 

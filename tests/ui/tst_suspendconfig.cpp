@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QDir>
+#include <QImage>
 
 #include <functional>
 #include <map>
@@ -326,6 +328,34 @@ private slots:
         QCOMPARE(shown, index);
         QVERIFY(r.authorize);
         QCOMPARE(QString::fromStdString(r.writes.back()), written);
+    }
+
+    // With RESVMAN_SCREENSHOTS set to a folder, saves the open dialog in both languages
+    // (settings-dialog-en.png, settings-dialog-ja.png) for the documentation.
+    void screenshots() {
+        QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
+        if (dir.isEmpty()) {
+            QSKIP("RESVMAN_SCREENSHOTS not set");
+        }
+        for (char const* lang : {"en", "ja"}) {
+            QTranslator translator;
+            QVERIFY(translator.load(QStringLiteral(":/i18n/resvman_%1.qm").arg(lang)));
+            QCoreApplication::removeTranslator(&m_translator);
+            QCoreApplication::installTranslator(&translator);
+            RecordingDefaults defaults;
+            defaults.setInteger("USEACPI", 1);
+            defaults.setInteger("SHUTDOWN", 1);
+            defaults.setInteger("RESTORETIME", 5);
+            QImage shot;
+            run(defaults, [&shot](SuspendConfigController& d) {
+                shot = d.configWindow->grab().toImage();
+                d.m_btnCancel->click();
+            });
+            QCoreApplication::removeTranslator(&translator);
+            QCoreApplication::installTranslator(&m_translator);
+            QVERIFY(shot.save(QDir(dir).filePath(
+                QStringLiteral("settings-dialog-%1.png").arg(lang))));
+        }
     }
 };
 
