@@ -36,8 +36,7 @@ std::string Quoted(const std::string& text) {
 
 } // namespace
 
-bool ScheduleRequest::ParseTime(const std::string& text, double* absoluteTime,
-                                std::string* error) {
+bool ScheduleRequest::ParseTime(const std::string& text, double* absoluteTime, std::string* error) {
     // The shape is checked by hand before any conversion so that nothing strtod would
     // otherwise take (spaces, "+", exponents, "nan", "inf", hex) gets through.
     constexpr std::size_t kDecimals = 10;

@@ -105,7 +105,7 @@ int ScheduleTool::Run(const std::vector<std::string>& arguments, std::ostream& e
         err << "schedule: refused: " << why << "\n" << kUsage;
         return kExitRefused;
     }
-    struct stat st{};
+    struct stat st {};
     const std::string marker = m_runRoot + "/systemd/system";
     if (stat(marker.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         err << "schedule: systemd is not running as the init system (" << marker
@@ -124,9 +124,10 @@ int ScheduleTool::Run(const std::vector<std::string>& arguments, std::ostream& e
 }
 
 bool ScheduleTool::ListUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err) {
-    const std::vector<std::string> argv = {kSystemctl,     "list-units",  "--all",
-                                           "--plain",      "--no-legend", "--no-pager",
-                                           "--type=timer", "--",          std::string(Prefix(kind)) + "*"};
+    const std::vector<std::string> argv = {
+        kSystemctl,     "list-units",  "--all",
+        "--plain",      "--no-legend", "--no-pager",
+        "--type=timer", "--",          std::string(Prefix(kind)) + "*"};
     const auto result = m_runner.run(argv);
     if (result.status != 0) {
         err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
@@ -166,9 +167,8 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
         return kExitFailed;
     }
     unsigned serial = 0;
-    while (std::any_of(units.begin(), units.end(), [&](const Unit& u) {
-        return u.time == when && u.serial == serial;
-    })) {
+    while (std::any_of(units.begin(), units.end(),
+                       [&](const Unit& u) { return u.time == when && u.serial == serial; })) {
         ++serial;
     }
     const std::string name =
@@ -211,8 +211,8 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
         return kExitFailed;
     }
     // Read before stopping: the alarm is cleared only when it is one of ours.
-    const auto alarm = kind == schedule::Kind::Wake && m_rtc.Present() ? m_rtc.Read()
-                                                                       : std::nullopt;
+    const auto alarm =
+        kind == schedule::Kind::Wake && m_rtc.Present() ? m_rtc.Read() : std::nullopt;
     if (!units.empty()) {
         std::vector<std::string> argv = {kSystemctl, "stop", "--no-ask-password", "--"};
         for (const auto& unit : units) {
@@ -223,8 +223,8 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
             return kExitFailed;
         }
     }
-    if (alarm && std::any_of(units.begin(), units.end(),
-                             [&](const Unit& u) { return u.time == *alarm; })) {
+    if (alarm &&
+        std::any_of(units.begin(), units.end(), [&](const Unit& u) { return u.time == *alarm; })) {
         if (!m_rtc.Write(0)) {
             err << "schedule: cannot clear the RTC wake alarm\n";
             return kExitFailed;

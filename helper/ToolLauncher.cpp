@@ -38,7 +38,7 @@ IToolLauncher::Outcome ToolLauncher::Launch(const std::vector<std::string>& argu
     if (pid == 0) {
         // The tool gets no stdin and writes its messages where the broker does; the
         // broker's channel (descriptors 0 and 1) is not handed on.
-        struct sigaction dfl{};
+        struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
         sigaction(SIGPIPE, &dfl, nullptr);
         const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);

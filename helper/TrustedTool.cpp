@@ -38,7 +38,7 @@ int TrustedTool::Open(const std::string& brokerExecutable, std::string* toolPath
         *error = "cannot tell where the broker itself lies";
         return -1;
     }
-    struct stat broker{};
+    struct stat broker {};
     if (stat(brokerExecutable.c_str(), &broker) != 0) {
         *error = brokerExecutable + ": " + std::strerror(errno);
         return -1;
@@ -51,7 +51,7 @@ int TrustedTool::Open(const std::string& brokerExecutable, std::string* toolPath
         *error = *toolPath + ": " + std::strerror(errno);
         return -1;
     }
-    struct stat tool{};
+    struct stat tool {};
     if (fstat(fd, &tool) != 0 || !S_ISREG(tool.st_mode) || (tool.st_mode & S_IXUSR) == 0) {
         *error = *toolPath + ": not an executable file";
         close(fd);
@@ -64,7 +64,7 @@ int TrustedTool::Open(const std::string& brokerExecutable, std::string* toolPath
     }
     // Checked after opening: a swap would need write access to one of these folders.
     for (std::string dir = folder;; dir = Parent(dir)) {
-        struct stat st{};
+        struct stat st {};
         if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
             *error = dir + ": not a folder";
             close(fd);

@@ -16,7 +16,7 @@
 namespace {
 
 bool IsSocket(int fd) {
-    struct stat st{};
+    struct stat st {};
     return fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode);
 }
 

@@ -79,7 +79,7 @@ OSStatus AuthorizationCopyRights(AuthorizationRef authorization, const Authoriza
     auto channel = BrokerChannel::Start(BrokerBeside(toolPath), g_launch, &result);
     if (!channel) {
         return result == BrokerChannel::StartResult::Dismissed ? errAuthorizationCanceled
-                                                              : errAuthorizationDenied;
+                                                               : errAuthorizationDenied;
     }
     authorization->toolPath = toolPath;
     authorization->broker = std::move(channel);

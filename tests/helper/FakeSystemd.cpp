@@ -60,8 +60,7 @@ ICommandRunner::Result FakeSystemd::run(const std::vector<std::string>& argv) {
         if (unit == argv.end() || !units.insert(unit->substr(7) + ".timer").second) {
             result.status = 1; // as systemd answers for a unit that already exists
         }
-    } else if (argv[0] == ScheduleTool::kSystemctl && argv.size() > 1 &&
-               argv[1] == "list-units") {
+    } else if (argv[0] == ScheduleTool::kSystemctl && argv.size() > 1 && argv[1] == "list-units") {
         std::string prefix = argv.back();
         prefix.erase(std::remove(prefix.begin(), prefix.end(), '*'), prefix.end());
         for (const auto& name : units) {

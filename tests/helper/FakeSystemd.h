@@ -23,7 +23,7 @@ public:
     void Note(const std::string& line);
 
     std::vector<std::string> commands;
-    std::set<std::string> units; // "<name>.timer"
+    std::set<std::string> units;  // "<name>.timer"
     std::string failWhenContains; // commands containing this text fail with status 1
 
 private:

@@ -67,9 +67,9 @@ TEST_F(AuthorizationTest, RightIsObtainedOnceAndReused) {
     char* args[] = {const_cast<char*>("18264530"), const_cast<char*>("wake"),
                     const_cast<char*>("18264597"), nullptr};
     // No right yet: nothing runs.
-    EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args,
-                                                 nullptr),
-              errAuthorizationDenied);
+    EXPECT_EQ(
+        AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args, nullptr),
+        errAuthorizationDenied);
     AuthorizationItem item;
     auto rights = ExecuteRight(&item, sandbox.tool);
     ASSERT_EQ(AuthorizationCopyRights(authorization, &rights, nullptr,
@@ -79,13 +79,13 @@ TEST_F(AuthorizationTest, RightIsObtainedOnceAndReused) {
                                       kAuthorizationFlagInteractionAllowed, nullptr),
               errAuthorizationSuccess);
     FILE* pipe = reinterpret_cast<FILE*>(1);
-    EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args,
-                                                 &pipe),
-              errAuthorizationSuccess);
+    EXPECT_EQ(
+        AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args, &pipe),
+        errAuthorizationSuccess);
     EXPECT_EQ(pipe, nullptr);
-    EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args,
-                                                 nullptr),
-              errAuthorizationSuccess);
+    EXPECT_EQ(
+        AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args, nullptr),
+        errAuthorizationSuccess);
     // One broker served both runs: each run is one tool start (one env line).
     const auto log = sandbox.Log();
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
@@ -137,9 +137,9 @@ TEST_F(AuthorizationTest, OperationsRunTheToolWithTheirVectors) {
     EXPECT_NE(commands[0].find("list-units"), std::string::npos);
     EXPECT_NE(commands[2].find("--unit=resvman-wake-" + std::to_string(std::int64_t(wake))),
               std::string::npos);
-    EXPECT_NE(commands[4].find("--unit=resvman-shutdown-" +
-                               std::to_string(std::int64_t(wake + 3600))),
-              std::string::npos);
+    EXPECT_NE(
+        commands[4].find("--unit=resvman-shutdown-" + std::to_string(std::int64_t(wake + 3600))),
+        std::string::npos);
     EXPECT_EQ(commands[6], "/usr/bin/systemctl stop --no-ask-password -- resvman-shutdown-" +
                                std::to_string(std::int64_t(wake + 3600)) + "-0.timer");
     EXPECT_EQ(sandbox.Alarm(), std::to_string(std::int64_t(wake)) + "\n");

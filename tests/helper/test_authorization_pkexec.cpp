@@ -41,13 +41,14 @@ bool BusAnswers() {
 }
 
 void Stop(pid_t pid, const char* name) {
-    if (pid <= 0 || ReadFile("/proc/" + std::to_string(pid) + "/comm") != std::string(name) + "\n") {
+    if (pid <= 0 ||
+        ReadFile("/proc/" + std::to_string(pid) + "/comm") != std::string(name) + "\n") {
         return;
     }
     kill(pid, SIGTERM);
-    for (int i = 0; i < 100 && kill(pid, 0) == 0 &&
-                    ReadFile("/proc/" + std::to_string(pid) + "/stat").find(") Z") ==
-                        std::string::npos;
+    for (int i = 0;
+         i < 100 && kill(pid, 0) == 0 &&
+         ReadFile("/proc/" + std::to_string(pid) + "/stat").find(") Z") == std::string::npos;
          ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -80,10 +81,10 @@ public:
         if (m_daemon <= 0) {
             return;
         }
-        const std::string reply = Output(
-            "/usr/bin/dbus-send --system --print-reply --dest=org.freedesktop.DBus "
-            "/org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID "
-            "string:org.freedesktop.PolicyKit1 2>/dev/null");
+        const std::string reply =
+            Output("/usr/bin/dbus-send --system --print-reply --dest=org.freedesktop.DBus "
+                   "/org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID "
+                   "string:org.freedesktop.PolicyKit1 2>/dev/null");
         const auto at = reply.find("uint32 ");
         if (at != std::string::npos) {
             Stop(std::atoi(reply.c_str() + at + 7), "polkitd");
@@ -145,16 +146,15 @@ TEST(Pkexec, AuthorizationGoesThroughPkexecWhenAsked) {
     AuthorizationItem item{kAuthorizationRightExecute, sandbox.tool.size(),
                            const_cast<char*>(sandbox.tool.c_str()), 0};
     AuthorizationRights rights{1, &item};
-    EXPECT_EQ(AuthorizationCopyRights(authorization, &rights, nullptr,
-                                      kAuthorizationFlagInteractionAllowed |
-                                          kAuthorizationFlagExtendRights,
-                                      nullptr),
+    EXPECT_EQ(AuthorizationCopyRights(
+                  authorization, &rights, nullptr,
+                  kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights, nullptr),
               errAuthorizationSuccess);
     char* args[] = {const_cast<char*>("18264530"), const_cast<char*>("shutdown"),
                     const_cast<char*>("18264597"), nullptr};
-    EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args,
-                                                 nullptr),
-              errAuthorizationSuccess);
+    EXPECT_EQ(
+        AuthorizationExecuteWithPrivileges(authorization, sandbox.tool.c_str(), 0, args, nullptr),
+        errAuthorizationSuccess);
     EXPECT_EQ(AuthorizationFree(authorization, 0), errAuthorizationSuccess);
     EXPECT_EQ(sandbox.Commands().size(), 1u);
 }

@@ -111,11 +111,11 @@ TEST(BrokerFrame, FramesCrossTheStreamWhole) {
 
 TEST(BrokerFrame, BadFramingIsMalformed) {
     const std::vector<std::string> streams = {
-        Header(0),                          // empty frame
+        Header(0), // empty frame
         Header(broker::kMaxFramePayload + 1) + std::string(300, 'x'),
-        Header(0xffffffff),                 // absurd length
-        std::string("\0\0", 2),             // header cut short
-        Header(10) + "abc",                 // body cut short
+        Header(0xffffffff),     // absurd length
+        std::string("\0\0", 2), // header cut short
+        Header(10) + "abc",     // body cut short
     };
     for (const auto& bytes : streams) {
         SocketPair pair;
@@ -131,7 +131,7 @@ TEST(BrokerFrame, ArgumentsAreNulTerminatedStrings) {
     std::vector<std::string> args;
     EXPECT_TRUE(broker::DecodeArguments(Payload({"a", "", "c"}), 3, &args));
     EXPECT_EQ(args, (std::vector<std::string>{"a", "", "c"}));
-    EXPECT_FALSE(broker::DecodeArguments("abc", 3, &args));        // no terminator
+    EXPECT_FALSE(broker::DecodeArguments("abc", 3, &args)); // no terminator
     EXPECT_FALSE(broker::DecodeArguments(std::string("a\0b", 3), 3, &args));
     EXPECT_FALSE(broker::DecodeArguments(Payload({"a", "b", "c", "d"}), 3, &args));
     EXPECT_FALSE(broker::DecodeArguments("", 3, &args));
@@ -158,7 +158,9 @@ TEST(BrokerSession, RunsTheToolOnlyWithTheFourShapes) {
         Payload({"73019482", "wake", "736246500.0000000000", "x"}),
         Payload({"18264530", "wake", "18264597", "--help"}),
         Payload({"18264530", "reboot", "18264597"}),
-        std::string("73019482\0wake\0" "736246500.0000000000", 34), // last not terminated
+        std::string("73019482\0wake\0"
+                    "736246500.0000000000",
+                    34), // last not terminated
         std::string("\0\0\0", 3),
         std::string(200, 'A'),
     };
@@ -207,8 +209,8 @@ TEST(BrokerSession, ServesUntilClosedAndStopsAtBadFraming) {
 TEST(BrokerProcess, RunsTheToolBesideItWithACleanEnvironment) {
     Sandbox sandbox;
     SocketPair pair;
-    const pid_t pid = SpawnBroker(sandbox.broker, pair.fd[1],
-                                  {}, {"PATH=/tmp/evil", "LD_PRELOAD=/tmp/evil.so", "FOO=bar"});
+    const pid_t pid = SpawnBroker(sandbox.broker, pair.fd[1], {},
+                                  {"PATH=/tmp/evil", "LD_PRELOAD=/tmp/evil.so", "FOO=bar"});
     std::string frame;
     ASSERT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::Frame);
     EXPECT_EQ(frame, broker::kBrokerHello);
@@ -311,8 +313,8 @@ TEST(BrokerChannel, NoBrokerNoChannel) {
     BrokerChannel::StartResult result;
     EXPECT_FALSE(BrokerChannel::Start(sandbox.broker, BrokerChannel::Launch::Direct, &result));
     EXPECT_EQ(result, BrokerChannel::StartResult::Failed);
-    EXPECT_FALSE(BrokerChannel::Start(sandbox.root + "/none", BrokerChannel::Launch::Direct,
-                                      &result));
+    EXPECT_FALSE(
+        BrokerChannel::Start(sandbox.root + "/none", BrokerChannel::Launch::Direct, &result));
     EXPECT_FALSE(BrokerChannel::Start("relative/broker", BrokerChannel::Launch::Direct, &result));
 }
 

@@ -119,15 +119,14 @@ TEST(ScheduleRequest, RefusesEverythingElse) {
         {"73019482", "wake", "-.0000000000"},
         {"73019482", "wake", "1.000000000a"},
         {"73019482", "wake", "99999999999.0000000000"},
-        {"73019482", "wake", "6279811200.0000000000"},  // 2200-01-01: beyond systemd timers
+        {"73019482", "wake", "6279811200.0000000000"}, // 2200-01-01: beyond systemd timers
         {"73019482", "wake", "-978307201.0000000000"}, // before 1970
         {"73019482", "shutdown", std::string("1.0000000000\0", 13)},
     };
     for (const auto& args : refused) {
         ScheduleRequest request;
         std::string why;
-        EXPECT_FALSE(ScheduleRequest::Parse(args, &request, &why))
-            << testing::PrintToString(args);
+        EXPECT_FALSE(ScheduleRequest::Parse(args, &request, &why)) << testing::PrintToString(args);
         EXPECT_FALSE(why.empty());
     }
 }

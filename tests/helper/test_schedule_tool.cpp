@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr std::int64_t kNow = 1714500000;   // 2024-04-30 18:00:00 UTC
-constexpr std::int64_t kWake = 1714553700;  // 2024-05-01 08:55:00 UTC
+constexpr std::int64_t kNow = 1714500000;  // 2024-04-30 18:00:00 UTC
+constexpr std::int64_t kWake = 1714553700; // 2024-05-01 08:55:00 UTC
 constexpr std::int64_t k2001 = 978307200;
 
 std::string At(std::int64_t unixTime, const char* decimals = ".0000000000") {
@@ -72,14 +72,14 @@ protected:
 
 TEST_F(ScheduleToolTest, WakeUpIsAWakingTimerAndTheRtcAlarm) {
     EXPECT_EQ(Wake(kWake), 0) << messages;
-    EXPECT_EQ(systemd.commands,
-              (std::vector<std::string>{
-                  ListWake(),
-                  "/usr/bin/systemd-run --quiet --no-ask-password --collect "
-                  "--unit=resvman-wake-1714553700-0 '--description=ResvMan wake-up for a "
-                  "recording' '--on-calendar=2024-05-01 08:55:00 UTC' "
-                  "--timer-property=AccuracySec=1s --timer-property=WakeSystem=true "
-                  "--timer-property=RemainAfterElapse=false -- /usr/bin/true"}));
+    EXPECT_EQ(
+        systemd.commands,
+        (std::vector<std::string>{
+            ListWake(), "/usr/bin/systemd-run --quiet --no-ask-password --collect "
+                        "--unit=resvman-wake-1714553700-0 '--description=ResvMan wake-up for a "
+                        "recording' '--on-calendar=2024-05-01 08:55:00 UTC' "
+                        "--timer-property=AccuracySec=1s --timer-property=WakeSystem=true "
+                        "--timer-property=RemainAfterElapse=false -- /usr/bin/true"}));
     EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake}));
 }
 
@@ -88,11 +88,10 @@ TEST_F(ScheduleToolTest, WakeUpsAddUpAndTheRtcFollowsTheEarliest) {
     ASSERT_EQ(Wake(kWake + 3600), 0); // later: the alarm stays
     ASSERT_EQ(Wake(kWake), 0);        // same instant: a second unit
     ASSERT_EQ(Wake(kWake - 3600), 0); // earlier: the alarm moves
-    EXPECT_EQ(systemd.units,
-              (std::set<std::string>{"resvman-wake-1714550100-0.timer",
-                                     "resvman-wake-1714553700-0.timer",
-                                     "resvman-wake-1714553700-1.timer",
-                                     "resvman-wake-1714557300-0.timer"}));
+    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-wake-1714550100-0.timer",
+                                                    "resvman-wake-1714553700-0.timer",
+                                                    "resvman-wake-1714553700-1.timer",
+                                                    "resvman-wake-1714557300-0.timer"}));
     EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake, 0, kWake - 3600}));
 }
 
@@ -175,10 +174,9 @@ TEST_F(ScheduleToolTest, CancelStopsEveryTimerOfThatKindAndClearsOurAlarm) {
 
     systemd.commands.clear();
     EXPECT_EQ(Run({"18264530", "shutdown", "18264597"}), 0);
-    EXPECT_EQ(systemd.commands,
-              (std::vector<std::string>{ListShutdown(),
-                                        "/usr/bin/systemctl stop --no-ask-password -- "
-                                        "resvman-shutdown-1714560900-0.timer"}));
+    EXPECT_EQ(systemd.commands, (std::vector<std::string>{
+                                    ListShutdown(), "/usr/bin/systemctl stop --no-ask-password -- "
+                                                    "resvman-shutdown-1714560900-0.timer"}));
     EXPECT_TRUE(systemd.units.empty());
 }
 
