@@ -15,11 +15,9 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -204,11 +202,8 @@ void RegistReserveController::BuildWindow() {
     connect(m_btnCancel, &QPushButton::clicked, this, [this] { OnCancelRegist(m_btnCancel); });
     connect(window, &RegistReserveWindow::cancelRequested, this,
             [this] { OnCancelRegist(m_btnCancel); });
-    for (QKeySequence const& keys :
-         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
-        auto* shortcut = new QShortcut(keys, window);
-        connect(shortcut, &QShortcut::activated, this, [this] { OnRegist(m_btnRegist); });
-    }
+    connect(window, &RegistReserveWindow::registerRequested, this,
+            [this] { OnRegist(m_btnRegist); });
 }
 
 void RegistReserveController::setNowFunction(NowFunction now) {

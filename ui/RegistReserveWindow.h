@@ -1,5 +1,6 @@
 // The reservation dialog's window. Only its own two buttons end a run: it has no close
 // box, refuses to be closed by the window manager, and Escape means its cancel button.
+// Ctrl+Return registers from any field (plain Return does too, through the default button).
 #pragma once
 
 #include <QDialog>
@@ -16,7 +17,9 @@ public:
 
 signals:
     void cancelRequested();
+    void registerRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };

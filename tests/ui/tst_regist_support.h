@@ -89,9 +89,10 @@ inline void WritePresetFile(std::string const& path, std::vector<char> const* pr
     plist_free(dict);
 }
 
-// Runs action once window shows (the modal run is polling by then).
+// Runs action once window shows (the modal run is polling by then). The watch ends with
+// the window, so a test whose dialog never showed leaves nothing behind.
 inline void WhenShown(QWidget* window, std::function<void()> action) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(window);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
         if (window->isVisible()) {
