@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -23,6 +24,12 @@ TEST(ScheduleArgs, TimeIsSecondsSince2001WithTenDecimals) {
     EXPECT_EQ(Time(k2001 - 1), "-1.0000000000");
     EXPECT_EQ(Time(0), "-978307200.0000000000");
     EXPECT_EQ(Time(1714553700), "736246500.0000000000");
+    // Exactly what "%.10f" prints, fractions and rounding included.
+    for (double t : {0.1, 1714553700.123456789, 978307199.99999999, -12345.6789, 7258118399.5}) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.10f", t - k2001);
+        EXPECT_EQ(Time(t), expected);
+    }
     EXPECT_FALSE(schedule::FormatAbsoluteTime(std::nan("")));
     EXPECT_FALSE(schedule::FormatAbsoluteTime(std::numeric_limits<double>::infinity()));
 }
