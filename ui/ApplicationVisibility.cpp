@@ -16,8 +16,8 @@ std::vector<QPointer<QWidget>>& hiddenWindows() {
 bool isApplicationWindow(QWidget const* w) {
     // Menus, tool tips and the like close themselves; only real windows come back.
     Qt::WindowType const type = w->windowType();
-    return type == Qt::Window || type == Qt::Dialog || type == Qt::Tool ||
-           type == Qt::Sheet || type == Qt::Drawer;
+    return type == Qt::Window || type == Qt::Dialog || type == Qt::Tool || type == Qt::Sheet ||
+           type == Qt::Drawer;
 }
 } // namespace
 
@@ -47,7 +47,7 @@ void ApplicationVisibility::hide() {
 
 void ApplicationVisibility::unhide() {
     if (!m_hidden) {
-        return;  // already shown: nothing changes, nothing is reported
+        return; // already shown: nothing changes, nothing is reported
     }
     m_hidden = false;
     auto windows = std::move(hiddenWindows());

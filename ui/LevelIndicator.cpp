@@ -4,11 +4,11 @@ namespace {
 // One sheet per level: a style sheet is the one way to colour the chunk that every widget
 // style honours.
 QString sheetFor(LevelIndicator::Level level) {
-    char const* chunk = "#3b9a4a";  // normal: green
+    char const* chunk = "#3b9a4a"; // normal: green
     if (level == LevelIndicator::Level::Warning) {
-        chunk = "#e8a317";  // amber
+        chunk = "#e8a317"; // amber
     } else if (level == LevelIndicator::Level::Critical) {
-        chunk = "#d9342b";  // red
+        chunk = "#d9342b"; // red
     }
     return QStringLiteral("QProgressBar { border: 1px solid palette(dark); border-radius: 3px;"
                           " background: palette(base); }"

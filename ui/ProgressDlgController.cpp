@@ -46,8 +46,7 @@ void ProgressDlgController::buildWindow() {
 
     auto* icon = new QLabel(m_window);
     int const iconSize = m_window->style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
-    icon->setPixmap(
-        m_window->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+    icon->setPixmap(m_window->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     m_txtMsg = new QLabel(m_window);
@@ -94,7 +93,7 @@ void ProgressDlgController::buildWindow() {
 
 void ProgressDlgController::awakeFromNib() {
     m_iCount = kCountStart;
-    m_Progress->setEnabled(false);  // shows the time; the user cannot move it
+    m_Progress->setEnabled(false); // shows the time; the user cannot move it
 }
 
 void ProgressDlgController::setMessage(QString const& message) {
@@ -116,9 +115,9 @@ bool ProgressDlgController::DoModal(QWidget* parent) {
     m_iCount = kCountStart;
     m_Progress->setRange(0, kCountStart);
     m_Progress->setValue(0);
-    m_Progress->clearThresholds();  // a new run starts in the normal colour
+    m_Progress->clearThresholds(); // a new run starts in the normal colour
     m_txtMsg->setText(strMessage);
-    showCount();  // not the last run's final line while the first pass is pending
+    showCount(); // not the last run's final line while the first pass is pending
 
     PlaceDialogOverParent(m_window, parent);
 
@@ -145,7 +144,7 @@ bool ProgressDlgController::DoModal(QWidget* parent) {
                     m_Progress->setValue(kCountStart - m_iCount);
                     --m_iCount;
                 } else {
-                    ModalSession::stopModalWithCode(1);  // ran out: as if confirmed
+                    ModalSession::stopModalWithCode(1); // ran out: as if confirmed
                 }
             } else {
                 showCount();
@@ -178,7 +177,7 @@ bool ProgressDlgController::eventFilter(QObject* watched, QEvent* event) {
             if (m_window->isVisible()) {
                 windowShouldClose(m_window);
             }
-            return false;  // and the window closes
+            return false; // and the window closes
         }
         // Esc would only hide the window and leave the countdown running to a confirmation.
         if (event->type() == QEvent::KeyPress &&

@@ -53,8 +53,8 @@ void ResvManDlgController::OnConfig(QObject* /*sender*/) {
         return;
     }
     if (m_services.privileged != nullptr) {
-        m_services.privileged->cancelScheduleWake(1);  // the wake-ups
-        m_services.privileged->cancelScheduleWake(2);  // the shutdown
+        m_services.privileged->cancelScheduleWake(1); // the wake-ups
+        m_services.privileged->cancelScheduleWake(2); // the shutdown
     }
     ReSettingSchedule();
 }
@@ -69,7 +69,7 @@ bool ResvManDlgController::ApplicationCloseCheck() {
         return true;
     }
     if (ProgressCon == nullptr) {
-        return false;  // no way to ask: keep the pending reservations
+        return false; // no way to ask: keep the pending reservations
     }
     ProgressCon->setMessage(Localized("IDS_WARN_ABOUT_EXIT"));
     return ProgressCon->DoModal(m_mainWindow);

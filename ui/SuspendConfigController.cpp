@@ -21,7 +21,7 @@
 #include <algorithm>
 
 namespace {
-constexpr int kRestoreFirst = 3;  // minutes of the list's first entry
+constexpr int kRestoreFirst = 3; // minutes of the list's first entry
 constexpr int kRestoreLast = 9;
 constexpr int kRestoreDefault = 5;
 
@@ -52,8 +52,7 @@ SuspendConfigController::~SuspendConfigController() {
 
 void SuspendConfigController::buildWindow() {
     // No close box: the run ends only through OK or Cancel.
-    configWindow = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint |
-                                            Qt::WindowTitleHint);
+    configWindow = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     configWindow->setObjectName(QStringLiteral("SuspendConfigWindow"));
     configWindow->installEventFilter(this);
 
@@ -68,7 +67,7 @@ void SuspendConfigController::buildWindow() {
     m_txtRestoreTime->setBuddy(m_cmbRestoreTime);
 
     auto* wakeLayout = new QGridLayout(wakeGroup);
-    wakeLayout->setColumnMinimumWidth(0, 22);  // the lead list sits under the wake-up box
+    wakeLayout->setColumnMinimumWidth(0, 22); // the lead list sits under the wake-up box
     wakeLayout->addWidget(m_chkAllowSuspend, 0, 0, 1, 4);
     wakeLayout->addWidget(m_chkUseACPI, 1, 0, 1, 4);
     wakeLayout->addWidget(m_txtRestoreTime, 2, 1);

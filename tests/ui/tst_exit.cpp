@@ -47,7 +47,7 @@ SCHEDULEITEM_TAG reservation(double start, char const* title, bool enabled = tru
     SCHEDULEITEM_TAG rec;
     rec.dStartTime = start;
     rec.dEndTime = start + 1800.0;
-    rec.uFreq = 954;  // AM 954 kHz
+    rec.uFreq = 954; // AM 954 kHz
     std::strncpy(rec.cTitle, title, sizeof rec.cTitle - 1);
     rec.cValid = enabled ? 1 : 0;
     return rec;
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(terminate.count(), exits ? 1 : 0);
         QCOMPARE(std::filesystem::exists(filePath()), exits);
         QCOMPARE(m_controller->m_Schedule->m_nCount.load(), 1);
-        QVERIFY(m_window->isVisible());  // exit hides nothing; the process ends
+        QVERIFY(m_window->isVisible()); // exit hides nothing; the process ends
     }
 
     // A recording hand-off holds the engine lock: the exit waits for it, then saves what
@@ -225,15 +225,14 @@ private slots:
         while (!locked) {
             std::this_thread::yield();
         }
-        add(reservation(1.7e9 + 7200.0, "added last", false));  // the user's latest change
+        add(reservation(1.7e9 + 7200.0, "added last", false)); // the user's latest change
 
         bool releasedFirst = false;
         QStringList atTerminate;
-        connect(m_controller.get(), &ResvManDlgController::terminateRequested, this,
-                [&] {
-                    releasedFirst = released;
-                    atTerminate = savedTitles();
-                });
+        connect(m_controller.get(), &ResvManDlgController::terminateRequested, this, [&] {
+            releasedFirst = released;
+            atTerminate = savedTitles();
+        });
         m_controller->OnExit(nullptr);
         holder.join();
 

@@ -31,7 +31,7 @@ private slots:
         m_window = std::make_unique<ResvManWindow>();
         m_window->connectController(m_controller.get());
         ApplicationVisibility& visibility = ApplicationVisibility::instance();
-        visibility.unhide();  // every case starts shown
+        visibility.unhide(); // every case starts shown
         // What the application controller does with a real hidden-to-shown change.
         m_unhidePost = connect(&visibility, &ApplicationVisibility::didUnhide, this, [this] {
             m_services->notifications.postNotification(kNotifySendUnHide, std::nullopt, {});
@@ -48,7 +48,7 @@ private slots:
 
     void closeBoxHidesAndTheWindowStays() {
         QWidget* const window = m_window.get();
-        QVERIFY(!window->close());  // the close box: refused, the program hides instead
+        QVERIFY(!window->close()); // the close box: refused, the program hides instead
         QVERIFY(!window->isVisible());
         QVERIFY(ApplicationVisibility::instance().isHidden());
         QVERIFY(!m_controller->windowShouldClose(nullptr));
@@ -78,11 +78,11 @@ private slots:
         m_controller->OnMenuClose(nullptr);
         QVERIFY(!m_window->isVisible());
         m_controller->OnDualUnHide(nullptr);
-        m_controller->dualHideOperation();  // the companion's hide
+        m_controller->dualHideOperation(); // the companion's hide
         QVERIFY(!m_window->isVisible());
 
         auto const all = posts();
-        QCOMPARE(all.size(), size_t(2));  // only the two shows were reported
+        QCOMPARE(all.size(), size_t(2)); // only the two shows were reported
         for (auto const& p : all) {
             QCOMPARE(p.name, std::string(kNotifySendUnHide));
         }
@@ -90,12 +90,12 @@ private slots:
 
     void dualClosePostsOneHideThenHides() {
         bool shownWhenPosted = false;
-        QObject scope;  // the connection ends with this case
+        QObject scope; // the connection ends with this case
         connect(&ApplicationVisibility::instance(), &ApplicationVisibility::didHide, &scope,
                 [this, &shownWhenPosted] { shownWhenPosted = posts().size() == 1; });
         m_window->m_actDualClose->trigger();
         QVERIFY(!m_window->isVisible());
-        QVERIFY(shownWhenPosted);  // posted first, then hidden
+        QVERIFY(shownWhenPosted); // posted first, then hidden
         auto const all = posts();
         QCOMPARE(all.size(), size_t(1));
         QCOMPARE(all[0].name, std::string(kNotifySendHide));
@@ -105,11 +105,11 @@ private slots:
 
     // Shown again: exactly one unhide report per real change, none while already shown.
     void unhideReportsOnlyRealChanges() {
-        m_controller->OnDualUnHide(nullptr);  // already shown
+        m_controller->OnDualUnHide(nullptr); // already shown
         QVERIFY(posts().empty());
 
         m_controller->dualHideOperation();
-        m_controller->dualHideOperation();  // hiding twice is still one hidden state
+        m_controller->dualHideOperation(); // hiding twice is still one hidden state
         m_controller->OnDualUnHide(nullptr);
         QVERIFY(m_window->isVisible());
         m_controller->OnDualUnHide(nullptr);
@@ -125,11 +125,11 @@ private slots:
         int exits = 0;
         TrayIcon tray(QIcon(), [&exits] { ++exits; });
         m_controller->OnTaskTray(nullptr);
-        tray.OnActivated(QSystemTrayIcon::Context);  // the menu opens, nothing else
+        tray.OnActivated(QSystemTrayIcon::Context); // the menu opens, nothing else
         QVERIFY(!m_window->isVisible());
         tray.OnActivated(QSystemTrayIcon::Trigger);
         QVERIFY(m_window->isVisible());
-        tray.OnActivated(QSystemTrayIcon::Trigger);  // already shown: brought forward only
+        tray.OnActivated(QSystemTrayIcon::Trigger); // already shown: brought forward only
         tray.m_actShow->trigger();
         QCOMPARE(posts().size(), size_t(1));
 

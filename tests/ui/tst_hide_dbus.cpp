@@ -99,8 +99,7 @@ private slots:
         QVERIFY(m_companion.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(logHas("\"start\""), 10000);
 
-        m_center = std::make_unique<DBusNotificationCenter>(QDBusConnection::sessionBus(),
-                                                            m_path);
+        m_center = std::make_unique<DBusNotificationCenter>(QDBusConnection::sessionBus(), m_path);
         QVERIFY(m_center->isListening());
         m_services = std::make_unique<FakeEngineServices>();
         m_controller = std::make_unique<ResvManDlgController>(m_services->services());
@@ -151,7 +150,7 @@ private slots:
         companionPosts("unhide");
         // The stand-in hears its own post; by then ours would have been sent too.
         QTRY_COMPARE_WITH_TIMEOUT(heard().count("Velto_Notification_SendUnHide|-"), 2, 10000);
-        QTest::qWait(100);  // let the observer run
+        QTest::qWait(100); // let the observer run
         QVERIFY(m_window->isVisible());
         QCOMPARE(heardFromUsAfterSync().size(), 2);
     }

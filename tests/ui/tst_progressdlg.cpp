@@ -4,6 +4,8 @@
 #include "ui/ProgressDlgController.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -11,8 +13,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
-#include <QDir>
-#include <QImage>
 
 #include <chrono>
 #include <functional>
@@ -38,7 +38,7 @@ void whenShown(QWidget* window, std::function<void()> action) {
 // What the dialog showed when the loop asked the clock.
 struct Seen {
     double at;
-    int line;  // the count in the countdown line
+    int line; // the count in the countdown line
     int value;
     std::optional<double> warning;
     std::optional<double> critical;
@@ -59,15 +59,14 @@ class TestProgressDlg : public QObject {
 
     // Installs a virtual clock that moves step seconds on each read after the first and
     // records the dialog's state at every read.
-    void virtualClock(ProgressDlgController& dlg, double& t, double step,
-                      std::vector<Seen>& seen) {
-        dlg.m_pollMs = 1;  // virtual seconds need no real waiting between passes
+    void virtualClock(ProgressDlgController& dlg, double& t, double step, std::vector<Seen>& seen) {
+        dlg.m_pollMs = 1; // virtual seconds need no real waiting between passes
         bool* started = new bool(false);
         dlg.now = [&dlg, &t, step, &seen, started]() {
             if (*started) {
-                seen.push_back({t, countIn(dlg.m_txtCountDownMsg->text()),
-                                dlg.m_Progress->value(), dlg.m_Progress->warningValue(),
-                                dlg.m_Progress->criticalValue(), dlg.m_Progress->level()});
+                seen.push_back({t, countIn(dlg.m_txtCountDownMsg->text()), dlg.m_Progress->value(),
+                                dlg.m_Progress->warningValue(), dlg.m_Progress->criticalValue(),
+                                dlg.m_Progress->level()});
                 t += step;
             }
             *started = true;
@@ -162,7 +161,7 @@ private slots:
         auto const before = std::chrono::steady_clock::now();
         QCOMPARE(dlg.DoModal(nullptr), answer);
         QVERIFY(!dlg.m_window->isVisible());
-        QCOMPARE(dlg.m_iCount, 10);  // the frozen clock never moved the count
+        QCOMPARE(dlg.m_iCount, 10); // the frozen clock never moved the count
         // Generous: a hang shows as many seconds, a normal run takes milliseconds.
         QVERIFY(std::chrono::steady_clock::now() - before < std::chrono::seconds(8));
     }
@@ -179,9 +178,8 @@ private slots:
 
         seen.clear();
         t = 500.0;
-        whenShown(dlg.m_window, [&dlg] {
-            QTimer::singleShot(30, [&dlg] { dlg.m_btnCancel->click(); });
-        });
+        whenShown(dlg.m_window,
+                  [&dlg] { QTimer::singleShot(30, [&dlg] { dlg.m_btnCancel->click(); }); });
         QVERIFY(!dlg.DoModal(nullptr));
         QVERIFY(!seen.empty());
         Seen const& first = seen.front();
@@ -200,10 +198,10 @@ private slots:
         auto const origin = std::chrono::steady_clock::now();
         dlg.now = [&passes, origin] {
             if (passes++ == 0) {
-                return 0.0;  // the start
+                return 0.0; // the start
             }
-            return 9.5 + std::chrono::duration<double>(std::chrono::steady_clock::now() - origin)
-                             .count();
+            return 9.5 +
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - origin).count();
         };
         QVERIFY(dlg.DoModal(nullptr));
         // About 30 at a 50 ms poll; a busy loop makes hundreds of thousands.
@@ -257,8 +255,8 @@ private slots:
             QCoreApplication::removeTranslator(&translator);
             QCoreApplication::installTranslator(&m_translator);
             QVERIFY(!shot.isNull());
-            QVERIFY(shot.save(QDir(dir).filePath(
-                QStringLiteral("countdown-dialog-%1.png").arg(lang))));
+            QVERIFY(
+                shot.save(QDir(dir).filePath(QStringLiteral("countdown-dialog-%1.png").arg(lang))));
         }
     }
 };

@@ -8,13 +8,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
-#include <QDir>
-#include <QImage>
 
 #include <functional>
 #include <map>
@@ -117,8 +117,8 @@ private slots:
                                        "9 minutes before"}));
         QVERIFY(r.answer);
         QVERIFY(!r.authorize);
-        QCOMPARE(r.writes, strings({"USEACPI=0", "SUSPENDFLAG=0", "SHUTDOWN=0",
-                                    "EXITAFTERRECORD=0", "RESTORETIME=5"}));
+        QCOMPARE(r.writes, strings({"USEACPI=0", "SUSPENDFLAG=0", "SHUTDOWN=0", "EXITAFTERRECORD=0",
+                                    "RESTORETIME=5"}));
         QVERIFY(!defaults.reads().empty());
     }
 
@@ -142,14 +142,14 @@ private slots:
         QCOMPARE(boxes, std::vector<bool>({true, true, false, true}));
         QCOMPARE(index, 5);
         QVERIFY(listEnabled);
-        QVERIFY(!r.authorize);  // confirmed unchanged
-        QCOMPARE(r.writes, strings({"USEACPI=1", "SUSPENDFLAG=1", "SHUTDOWN=0",
-                                    "EXITAFTERRECORD=1", "RESTORETIME=8"}));
+        QVERIFY(!r.authorize); // confirmed unchanged
+        QCOMPARE(r.writes, strings({"USEACPI=1", "SUSPENDFLAG=1", "SHUTDOWN=0", "EXITAFTERRECORD=1",
+                                    "RESTORETIME=8"}));
     }
 
     // Which confirmed changes ask for the wake-ups and the shutdown to be planned anew.
     void authorizeUpdate_data() {
-        QTest::addColumn<int>("useAcpi");  // stored; -1: absent
+        QTest::addColumn<int>("useAcpi"); // stored; -1: absent
         QTest::addColumn<int>("shutdown");
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("authorize");
@@ -165,8 +165,8 @@ private slots:
                                          << "USEACPI=1 SUSPENDFLAG=1 SHUTDOWN=1 "
                                             "EXITAFTERRECORD=0 RESTORETIME=5";
         QTest::newRow("quit after recording only") << -1 << -1 << "exit" << false
-                                                    << "USEACPI=0 SUSPENDFLAG=0 SHUTDOWN=0 "
-                                                       "EXITAFTERRECORD=1 RESTORETIME=5";
+                                                   << "USEACPI=0 SUSPENDFLAG=0 SHUTDOWN=0 "
+                                                      "EXITAFTERRECORD=1 RESTORETIME=5";
         QTest::newRow("shutdown on") << -1 << -1 << "shutdown" << true
                                      << "USEACPI=0 SUSPENDFLAG=0 SHUTDOWN=1 "
                                         "EXITAFTERRECORD=0 RESTORETIME=5";
@@ -279,7 +279,7 @@ private slots:
         std::vector<bool> listEnabled;
         std::vector<size_t> alertCounts;
         Run const r = run(defaults, [&](SuspendConfigController& d) {
-            listEnabled.push_back(d.m_cmbRestoreTime->isEnabled());  // opens off: disabled
+            listEnabled.push_back(d.m_cmbRestoreTime->isEnabled()); // opens off: disabled
             for (int i = 0; i < 4; ++i) {
                 d.m_chkUseACPI->click();
                 states.push_back(d.m_chkUseACPI->isChecked());
@@ -287,7 +287,7 @@ private slots:
                                       d.m_txtRestoreTime->isEnabled());
                 alertCounts.push_back(m_alerts.size());
             }
-            d.m_chkUseACPI->click();  // on again, then confirm
+            d.m_chkUseACPI->click(); // on again, then confirm
             d.m_btnOK->click();
         });
         QCOMPARE(states, std::vector<bool>({true, false, true, false}));
@@ -299,7 +299,7 @@ private slots:
         QVERIFY(alert.message.startsWith("To wake the computer"));
         QCOMPARE(alert.defaultButton, QStringLiteral("OK"));
         QVERIFY(alert.alternateButton.isEmpty());
-        QVERIFY(r.authorize);  // the alert did not undo the switch
+        QVERIFY(r.authorize); // the alert did not undo the switch
         QCOMPARE(r.writes.front(), std::string("USEACPI=1"));
     }
 
@@ -353,8 +353,8 @@ private slots:
             });
             QCoreApplication::removeTranslator(&translator);
             QCoreApplication::installTranslator(&m_translator);
-            QVERIFY(shot.save(QDir(dir).filePath(
-                QStringLiteral("settings-dialog-%1.png").arg(lang))));
+            QVERIFY(
+                shot.save(QDir(dir).filePath(QStringLiteral("settings-dialog-%1.png").arg(lang))));
         }
     }
 };
