@@ -116,7 +116,8 @@ void RegistReserveController::BuildWindow() {
     m_cmbChannel->setEditable(true);
     m_cmbChannel->setInsertPolicy(QComboBox::NoInsert);
     m_cmbChannel->setCompleter(nullptr);
-    m_cmbChannel->setMinimumContentsLength(7);
+    m_cmbChannel->setMinimumContentsLength(8);
+    m_cmbChannel->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_txtHz = new QLabel(QStringLiteral("kHz"), window);
     m_txtHz->setMinimumWidth(m_txtHz->fontMetrics().horizontalAdvance(QStringLiteral("MHz")));
     m_txtStation = new QLabel(window);
@@ -136,12 +137,20 @@ void RegistReserveController::BuildWindow() {
         button->setCheckable(true);
         button->setAutoDefault(false);
         button->setProperty("tag", k);
-        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("Wed")) +
-                                16);
-        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         connect(button, &QPushButton::clicked, this, [this, button] { OnWeekly(button); });
         weekRow->addWidget(button);
         *dayButtons[k] = button;
+    }
+    // Seven toggles of one width, wide enough for the longest day name, as one strip.
+    int dayWidth = 0;
+    for (QPushButton** const button : dayButtons) {
+        dayWidth =
+            std::max(dayWidth, (*button)->fontMetrics().horizontalAdvance((*button)->text()));
+    }
+    dayWidth = std::max(dayWidth + 20, 44);
+    for (QPushButton** const button : dayButtons) {
+        (*button)->setFixedWidth(dayWidth);
     }
     weekRow->addStretch(1);
 
@@ -152,8 +161,9 @@ void RegistReserveController::BuildWindow() {
 
     auto* channelRow = new QHBoxLayout();
     channelRow->addWidget(m_cmbAMFM);
-    channelRow->addWidget(m_cmbChannel, 1);
+    channelRow->addWidget(m_cmbChannel);
     channelRow->addWidget(m_txtHz);
+    channelRow->addStretch(1);
 
     auto* form = new QFormLayout();
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
