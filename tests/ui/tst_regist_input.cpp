@@ -103,6 +103,8 @@ private slots:
         }
     }
 
+    // The dialog's test covers the overnight, whole-day and month/year-end cases through
+    // its pickers; these are the ones it does not reach.
     void composition_data() {
         QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<double>("base");
@@ -114,21 +116,9 @@ private slots:
         double const day = Jst(2024, 5, 15, 12, 0);
         QTest::newRow("same day") << tokyo << day << QTime(10, 0) << QTime(11, 30)
                                   << Jst(2024, 5, 15, 10, 0) << Jst(2024, 5, 15, 11, 30);
-        QTest::newRow("over midnight") << tokyo << day << QTime(23, 0) << QTime(1, 0)
-                                       << Jst(2024, 5, 15, 23, 0) << Jst(2024, 5, 16, 1, 0);
-        QTest::newRow("equal is a whole day")
-            << tokyo << day << QTime(10, 30) << QTime(10, 30) << Jst(2024, 5, 15, 10, 30)
-            << Jst(2024, 5, 16, 10, 30);
-        QTest::newRow("end before start") << tokyo << day << QTime(10, 30) << QTime(10, 15)
-                                          << Jst(2024, 5, 15, 10, 30) << Jst(2024, 5, 16, 10, 15);
-        QTest::newRow("month end")
-            << tokyo << Jst(2024, 4, 30, 8, 0) << QTime(23, 30) << QTime(0, 30)
-            << Jst(2024, 4, 30, 23, 30) << Jst(2024, 5, 1, 0, 30);
         QTest::newRow("leap day") << tokyo << Jst(2024, 2, 28, 8, 0) << QTime(23, 30)
                                   << QTime(0, 30) << Jst(2024, 2, 28, 23, 30)
                                   << Jst(2024, 2, 29, 0, 30);
-        QTest::newRow("year end") << tokyo << Jst(2024, 12, 31, 8, 0) << QTime(23, 0) << QTime(1, 0)
-                                  << Jst(2024, 12, 31, 23, 0) << Jst(2025, 1, 1, 1, 0);
         // Elsewhere the picked wall-clock times are taken as Japan's.
         QTest::newRow("local UTC, times in JST")
             << QByteArray("UTC") << Jst(2024, 5, 15, 12, 0) << QTime(10, 0) << QTime(11, 0)
@@ -154,14 +144,13 @@ private slots:
         QCOMPARE(ComposeEnd(base, startPicker, endPicker), wantEnd);
     }
 
-    // Today is Wednesday 2024-05-15 in Tokyo.
+    // Today is Wednesday 2024-05-15 in Tokyo (the dialog's own test covers the plain
+    // Monday and today cases).
     void weeklyBaseDay_data() {
         QTest::addColumn<double>("picker");
         QTest::addColumn<uint>("week");
         QTest::addColumn<QDate>("want");
         double const lastFriday = Jst(2024, 5, 10, 21, 0);
-        QTest::newRow("Monday from last Friday") << lastFriday << 2u << QDate(2024, 5, 20);
-        QTest::newRow("Wednesday is today") << lastFriday << 8u << QDate(2024, 5, 15);
         QTest::newRow("first of Mon/Thu") << lastFriday << (2u | 16u) << QDate(2024, 5, 16);
         QTest::newRow("picker ahead is kept") << Jst(2024, 5, 22, 9, 0) << 8u << QDate(2024, 5, 22);
         QTest::newRow("picker ahead, next Sat")
