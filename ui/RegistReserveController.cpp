@@ -122,6 +122,9 @@ void RegistReserveController::BuildWindow() {
     m_txtHz->setMinimumWidth(m_txtHz->fontMetrics().horizontalAdvance(QStringLiteral("MHz")));
     m_txtStation = new QLabel(window);
     m_txtStation->setTextFormat(Qt::PlainText);
+    // A long station name must not widen the dialog: it is cut short with an ellipsis and
+    // shown whole in the tooltip.
+    m_txtStation->setMaximumWidth(m_txtStation->fontMetrics().averageCharWidth() * 40);
     m_edtTitle = new QLineEdit(window);
     m_edtTitle->setMinimumWidth(m_edtTitle->fontMetrics().averageCharWidth() * 40);
 
@@ -305,9 +308,13 @@ void RegistReserveController::UpdateDisplay() {
     int const slot = SearchChannel(fm, freq);
     if (slot >= 0) {
         m_txtHz->setText(fm ? QStringLiteral("MHz") : QStringLiteral("kHz"));
-        m_txtStation->setText(StationName(fm ? presets.psFM[slot] : presets.psAM[slot]));
+        QString const name = StationName(fm ? presets.psFM[slot] : presets.psAM[slot]);
+        m_txtStation->setText(m_txtStation->fontMetrics().elidedText(name, Qt::ElideRight,
+                                                                     m_txtStation->maximumWidth()));
+        m_txtStation->setToolTip(name);
     } else {
         m_txtStation->setText(QString());
+        m_txtStation->setToolTip(QString());
     }
 }
 

@@ -155,6 +155,22 @@ private slots:
         }
     }
 
+    // A station name of 255 bytes is cut short on screen, not by widening the dialog.
+    void longStationNameKeepsTheDialogsWidth() {
+        writePresets({{true, 0, 8070, "Short"}, {true, 1, 8250, std::string(255, 'W')}});
+        int widths[2] = {0, 0};
+        QString tip;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(!run(Reservation(m_now + 60, m_now + 120, kFM + (i == 0 ? 8070 : 8250)), [&] {
+                widths[i] = m_dialog->m_RegistWindow->width();
+                tip = m_dialog->m_txtStation->toolTip();
+                m_dialog->m_btnCancel->click();
+            }));
+        }
+        QCOMPARE(widths[1], widths[0]);
+        QCOMPARE(tip, QString(255, u'W'));
+    }
+
     // Choosing a preset from the list finds its station and stores its frequency.
     void choosingAPresetStoresIt() {
         writePresets({{true, 1, 8070, "FM One"}, {true, 5, 7610, "FM Low"}});
