@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Velto"));
     QApplication::setApplicationName(QStringLiteral("ResvMan"));
     QApplication::setDesktopFileName(QStringLiteral("resvman"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/resvman.svg")));
+    QApplication::setWindowIcon(ApplicationIcon());
     // Hiding every window is not quitting: only the exit command ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTranslators(app);

@@ -12,7 +12,9 @@ root=$PWD
 
 "$root/scripts/deps.sh"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON
+# Same build type as the test command, so the two share build/; warnings stay warnings
+# here unless the test command configured the tree.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target resvman_bundle
 
 app="$root/build/bundle/ResvMan.app/AppRun"

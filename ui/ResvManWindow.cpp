@@ -25,9 +25,17 @@ ImageBtnCtrl* MakeButton(QWidget* parent) {
 }
 } // namespace
 
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/images/resvman_%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(Localized("AppTitle"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/resvman.svg")));
+    setWindowIcon(ApplicationIcon());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -2,6 +2,7 @@
 // in code and connected to the main window controller.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 
 class QAction;
@@ -9,6 +10,9 @@ class QMenu;
 class ImageBtnCtrl;
 class MyTableView;
 class ResvManDlgController;
+
+// The application's icon, at every size it is drawn for.
+QIcon ApplicationIcon();
 
 class ResvManWindow : public QMainWindow {
     Q_OBJECT

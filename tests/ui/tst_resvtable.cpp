@@ -200,6 +200,14 @@ private slots:
         QVERIFY(!model->data(model->index(3, 0), Qt::ToolTipRole).toString().isEmpty());
     }
 
+    void applicationIconIsEmbedded() {
+        QIcon const icon = ApplicationIcon();
+        for (int size : {16, 32, 256}) {
+            QCOMPARE(icon.pixmap(size).size(), QSize(size, size));
+        }
+        QVERIFY(!m_window->windowIcon().isNull());
+    }
+
     void columnsCarryTheirIdentifiers() {
         QAbstractItemModel* model = m_window->table()->model();
         QCOMPARE(model->columnCount(), 8);
