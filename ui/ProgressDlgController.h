@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -31,7 +32,9 @@ public:
     void OnCancel(QObject* sender);
     bool windowShouldClose(QObject* sender);
 
-    QDialog* m_window = nullptr;
+    // Guarded: once shown over the main window the dialog is that window's child, and
+    // may be destroyed with it before this controller.
+    QPointer<QDialog> m_window;
     QLabel* m_txtMsg = nullptr;
     QLabel* m_txtCountDownMsg = nullptr;
     LevelIndicator* m_Progress = nullptr;

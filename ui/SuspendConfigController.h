@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 class QCheckBox;
 class QComboBox;
@@ -33,7 +34,9 @@ public:
     void OnCheckShutdown(QObject* sender);
     void OnCmbSelChangeRestoreTime(QObject* sender);
 
-    QDialog* configWindow = nullptr;
+    // Guarded: once shown over the main window the dialog is that window's child, and
+    // may be destroyed with it before this controller.
+    QPointer<QDialog> configWindow;
     QCheckBox* m_chkUseACPI = nullptr;
     QCheckBox* m_chkAllowSuspend = nullptr;
     QLabel* m_txtRestoreTime = nullptr;
