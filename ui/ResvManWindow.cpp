@@ -139,8 +139,6 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
 
     using C = ResvManDlgController;
     m_fileMenu = menuBar()->addMenu(Localized("IDS_MENU_FILE"));
-    m_actNew = addItem(m_fileMenu, "IDS_MENU_NEW", QKeySequence(QStringLiteral("Ctrl+N")), 0,
-                       &C::OnMenuNewRegist);
     m_actSettings = addItem(m_fileMenu, "IDS_MENU_SETTINGS",
                             QKeySequence(QStringLiteral("Ctrl+,")), 0, &C::OnMenuSuspendConfig);
     m_fileMenu->addSeparator();
@@ -155,6 +153,8 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     m_actQuit->setMenuRole(QAction::QuitRole);
 
     m_reservationMenu = menuBar()->addMenu(Localized("IDS_MENU_RESERVATION"));
+    m_actNew = addItem(m_reservationMenu, "IDS_MENU_NEW",
+                       QKeySequence(QStringLiteral("Ctrl+N")), 0, &C::OnMenuNewRegist);
     m_actEdit = addItem(m_reservationMenu, "IDS_MENU_EDIT",
                         QKeySequence(QStringLiteral("Ctrl+E")), 21, &C::OnMenuEditRegist);
     m_actDelete = addItem(m_reservationMenu, "IDS_MENU_DELETE", QKeySequence(Qt::Key_Delete),
