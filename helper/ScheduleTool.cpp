@@ -211,8 +211,10 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
         return kExitFailed;
     }
     // Read before stopping: the alarm is cleared only when it is one of ours.
-    const auto alarm =
-        kind == schedule::Kind::Wake && m_rtc.Present() ? m_rtc.Read() : std::nullopt;
+    std::int64_t alarm = 0; // 0: no alarm of ours to clear (0 also means "unset" in sysfs)
+    if (kind == schedule::Kind::Wake && m_rtc.Present()) {
+        alarm = m_rtc.Read().value_or(0);
+    }
     if (!units.empty()) {
         std::vector<std::string> argv = {kSystemctl, "stop", "--no-ask-password", "--"};
         for (const auto& unit : units) {
@@ -223,8 +225,8 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
             return kExitFailed;
         }
     }
-    if (alarm &&
-        std::any_of(units.begin(), units.end(), [&](const Unit& u) { return u.time == *alarm; })) {
+    if (alarm != 0 &&
+        std::any_of(units.begin(), units.end(), [&](const Unit& u) { return u.time == alarm; })) {
         if (!m_rtc.Write(0)) {
             err << "schedule: cannot clear the RTC wake alarm\n";
             return kExitFailed;

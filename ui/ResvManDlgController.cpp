@@ -49,7 +49,7 @@ bool ToTimeT(double instant, time_t& out) {
     return true;
 }
 
-constexpr int kJstOffsetSeconds = 9 * 3600;  // Japan Standard Time, no daylight saving
+constexpr int kJstOffsetSeconds = 9 * 3600; // Japan Standard Time, no daylight saving
 
 QVariant JstDateCell(double instant) {
     time_t t = 0;
@@ -57,8 +57,7 @@ QVariant JstDateCell(double instant) {
     if (!ToTimeT(instant + kJstOffsetSeconds, t) || !gmtime_r(&t, &parts)) {
         return QVariant();
     }
-    static char const* const kWeekdayKeys[7] = {"sun", "mon", "tue", "wed",
-                                                "thu", "fri", "sat"};
+    static char const* const kWeekdayKeys[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
     char date[64];
     if (std::strftime(date, sizeof date, "%Y/%m/%d", &parts) == 0) {
         return QVariant();
@@ -82,11 +81,14 @@ QVariant LocalTimeCell(double instant) {
 
 } // namespace
 
-ResvManDlgController::ResvManDlgController(CRecEngine::Services const& services,
-                                           QObject* parent)
+ResvManDlgController::ResvManDlgController(CRecEngine::Services const& services, QObject* parent)
     : QObject(parent), CRecEngine(WithMainThread(services, this)) {}
 
-ResvManDlgController::~ResvManDlgController() = default;
+ResvManDlgController::~ResvManDlgController() {
+    // The engine's threads call back into this object (table requests): stop them while
+    // the whole object still exists, not in the base class's destructor.
+    StopThreads();
+}
 
 // ---- Life cycle ----
 
@@ -95,8 +97,8 @@ void ResvManDlgController::awakeFromNib() {
     if (!m_lcResvList) {
         return;
     }
-    m_lcResvList->setSelectionBehavior(QAbstractItemView::SelectRows);     // no columns
-    m_lcResvList->setSelectionMode(QAbstractItemView::ExtendedSelection);  // several, or none
+    m_lcResvList->setSelectionBehavior(QAbstractItemView::SelectRows);    // no columns
+    m_lcResvList->setSelectionMode(QAbstractItemView::ExtendedSelection); // several, or none
 
     m_model = new ResvTableModel(this, this);
     m_model->setTable(m_lcResvList);
@@ -105,9 +107,7 @@ void ResvManDlgController::awakeFromNib() {
             [this] { tableViewSelectionDidChange(); });
 
     if (auto* table = qobject_cast<MyTableView*>(m_lcResvList)) {
-        table->shouldSelectRow = [this](int row) {
-            return shouldSelectRow(m_lcResvList, row);
-        };
+        table->shouldSelectRow = [this](int row) { return shouldSelectRow(m_lcResvList, row); };
         table->shouldEditTableColumn = [this](int column, int row) {
             return shouldEditTableColumn(m_lcResvList, m_model->identifier(column), row);
         };
@@ -117,7 +117,7 @@ void ResvManDlgController::awakeFromNib() {
 void ResvManDlgController::initInstance() {
     std::string const path = ReservationFilePath();
     CreateSchedule();
-    m_Schedule->Load(path.c_str());  // a missing or damaged file is not reported
+    m_Schedule->Load(path.c_str()); // a missing or damaged file is not reported
 
     struct ButtonSetup {
         ImageBtnCtrl* button;
@@ -140,13 +140,12 @@ void ResvManDlgController::initInstance() {
         setup.button->setString(Localized(setup.key));
         auto const command = setup.command;
         setup.button->setAction([this, command](QObject* sender) { (this->*command)(sender); });
-        setup.button->SetImages(QStringLiteral("Button_Enable.bmp"),
-                                QStringLiteral("Button_Enable.bmp"),
-                                QStringLiteral("Button_Down.bmp"),
-                                QStringLiteral("Button_Disable.bmp"));
+        setup.button->SetImages(
+            QStringLiteral("Button_Enable.bmp"), QStringLiteral("Button_Enable.bmp"),
+            QStringLiteral("Button_Down.bmp"), QStringLiteral("Button_Disable.bmp"));
     }
 
-    displayTheTable();  // the list exists now: show its rows
+    displayTheTable(); // the list exists now: show its rows
     StartWatchThread();
     ReSettingSchedule();
 }
@@ -156,8 +155,8 @@ void ResvManDlgController::showWindow() {
     if (!m_mainWindow) {
         return;
     }
-    QScreen* screen = m_mainWindow->screen() ? m_mainWindow->screen()
-                                             : QGuiApplication::primaryScreen();
+    QScreen* screen =
+        m_mainWindow->screen() ? m_mainWindow->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         QRect frame = m_mainWindow->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -185,7 +184,8 @@ void ResvManDlgController::requestDisplayTheTable() {
     if (m_reloadQueued.exchange(true)) {
         return;
     }
-    QMetaObject::invokeMethod(this, [this] { displayTheTable(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { displayTheTable(); }, Qt::QueuedConnection);
 }
 
 void ResvManDlgController::requestTableReload() {
@@ -224,9 +224,9 @@ QVariant ResvManDlgController::objectValueForTableColumn(QTableView* table,
     if (!m_Schedule || row < 0 || row >= m_Schedule->m_nCount.load()) {
         return QVariant();
     }
-    SCHEDULEITEM_TAG rec;  // the fresh record
+    SCHEDULEITEM_TAG rec; // the fresh record
     if (!m_Schedule->readScheduleByIndex(row, &rec)) {
-        return QVariant();  // the list shrank under us
+        return QVariant(); // the list shrank under us
     }
     if (table && table->property("tag").toInt() != 0) {
         return QVariant();
@@ -290,7 +290,7 @@ bool ResvManDlgController::shouldSelectRow(QTableView*, int row) {
 
 bool ResvManDlgController::shouldEditTableColumn(QTableView*, QString const&, int row) {
     if (row >= 0) {
-        OnEdit(nullptr);  // a double-click opens the reservation dialog instead
+        OnEdit(nullptr); // a double-click opens the reservation dialog instead
     }
     return false;
 }
