@@ -25,6 +25,26 @@ cmake --build build -j"$jobs"
 section "all tests (private session bus)"
 (cd build && dbus-run-session -- ctest --output-on-failure -j2 --timeout 600)
 
+section "installation into a temporary DESTDIR"
+destdir=$(mktemp -d)
+DESTDIR=$destdir cmake --install build >/dev/null
+prefix=$destdir$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' build/CMakeCache.txt)
+for f in bin/resvman libexec/resvman/schedule libexec/resvman/resvman-schedule-broker \
+    share/polkit-1/actions/org.velto.resvman.schedule.policy \
+    share/applications/org.velto.ResvMan.desktop share/metainfo/org.velto.ResvMan.metainfo.xml \
+    share/icons/hicolor/scalable/apps/resvman.svg share/icons/hicolor/48x48/apps/resvman.png; do
+    [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/org.velto.ResvMan.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/org.velto.ResvMan.metainfo.xml"
+# The installed program starts (and stops by itself) with its files in a fresh home.
+install_home=$(mktemp -d)
+HOME=$install_home XDG_DATA_HOME= XDG_CONFIG_HOME= QT_QPA_PLATFORM=offscreen \
+    dbus-run-session -- "$prefix/bin/resvman" --measure-startup >/dev/null 2>&1
+[ -d "$install_home/.local/share/resvman" ] || { echo "no per-user folder"; exit 1; }
+rm -rf "$destdir" "$install_home"
+echo "installation checked"
+
 sanitizer_build() { # name, flags
     local dir=build-$1
     CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
