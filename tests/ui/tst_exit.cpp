@@ -1,5 +1,6 @@
 // The settings command's re-planning and the exit command: confirmation, the wait for a
 // running hand-off, the final save.
+#include "WhenShown.h"
 #include "ui/AlertPanel.h"
 #include "ui/ProgressDlgController.h"
 #include "ui/ResvManDlgController.h"
@@ -27,21 +28,6 @@
 #include <thread>
 
 namespace {
-
-// Runs action once window is on screen, from inside the modal run. The wait ends with the
-// window, so a case whose window never showed leaves nothing behind.
-void whenShown(QWidget* window, std::function<void()> action) {
-    auto* timer = new QTimer(window);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
-        if (window->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            action();
-        }
-    });
-    timer->start();
-}
 
 SCHEDULEITEM_TAG reservation(double start, char const* title, bool enabled = true) {
     SCHEDULEITEM_TAG rec;
@@ -126,7 +112,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QStringList, calls);
         add(reservation(1.7e9 + 36000.0, "news"));
-        whenShown(m_settings->configWindow, [this, action] {
+        WhenShown(m_settings->configWindow, [this, action] {
             if (action == "cancel") {
                 m_settings->m_chkShutdown->click();
                 m_settings->m_btnCancel->click();
@@ -157,7 +143,7 @@ private slots:
         add(over);
         QSignalSpy terminate(m_controller.get(), &ResvManDlgController::terminateRequested);
         bool asked = false;
-        whenShown(m_countdown->m_window, [this, &asked] {
+        WhenShown(m_countdown->m_window, [this, &asked] {
             asked = true;
             m_countdown->m_btnCancel->click();
         });
@@ -186,7 +172,7 @@ private slots:
             return t;
         };
         QString message;
-        whenShown(m_countdown->m_window, [this, &message, answer] {
+        WhenShown(m_countdown->m_window, [this, &message, answer] {
             message = m_countdown->m_txtMsg->text();
             if (answer == "cancel") {
                 m_countdown->m_btnCancel->click();

@@ -1,5 +1,6 @@
 // The countdown dialog on a virtual clock: each pass of its loop reads the clock once, and
 // the test moves the clock on at that moment, so eleven seconds take a few milliseconds.
+#include "WhenShown.h"
 #include "ui/LevelIndicator.h"
 #include "ui/ProgressDlgController.h"
 
@@ -19,21 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Runs action once window is on screen, from inside the modal run. The wait ends with the
-// window, so a case whose window never showed leaves nothing behind.
-void whenShown(QWidget* window, std::function<void()> action) {
-    auto* timer = new QTimer(window);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
-        if (window->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            action();
-        }
-    });
-    timer->start();
-}
 
 // What the dialog showed when the loop asked the clock.
 struct Seen {
@@ -147,7 +133,7 @@ private slots:
         dlg.awakeFromNib();
         double const frozen = 50.0;
         dlg.now = [frozen] { return frozen; };
-        whenShown(dlg.m_window, [&dlg, how] {
+        WhenShown(dlg.m_window, [&dlg, how] {
             if (how == "ok") {
                 dlg.m_btnOK->click();
             } else if (how == "cancel") {
@@ -178,7 +164,7 @@ private slots:
 
         seen.clear();
         t = 500.0;
-        whenShown(dlg.m_window,
+        WhenShown(dlg.m_window,
                   [&dlg] { QTimer::singleShot(30, [&dlg] { dlg.m_btnCancel->click(); }); });
         QVERIFY(!dlg.DoModal(nullptr));
         QVERIFY(!seen.empty());
@@ -217,7 +203,7 @@ private slots:
         ProgressDlgController dlg;
         dlg.awakeFromNib();
         QPoint where;
-        whenShown(dlg.m_window, [&dlg, &where] {
+        WhenShown(dlg.m_window, [&dlg, &where] {
             where = dlg.m_window->frameGeometry().topLeft();
             dlg.m_btnCancel->click();
         });

@@ -3,6 +3,7 @@
 // act on the dialog while its modal run polls.
 #pragma once
 
+#include "WhenShown.h"
 #include "store/ChannelPreset.h"
 #include "store/ScheduleItem.h"
 #include "ui/AlertPanel.h"
@@ -87,21 +88,6 @@ inline void WritePresetFile(std::string const& path, std::vector<char> const* pr
         plist_to_xml_free(out);
     }
     plist_free(dict);
-}
-
-// Runs action once window shows (the modal run is polling by then). The watch ends with
-// the window, so a test whose dialog never showed leaves nothing behind.
-inline void WhenShown(QWidget* window, std::function<void()> action) {
-    auto* timer = new QTimer(window);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
-        if (window->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            action();
-        }
-    });
-    timer->start();
 }
 
 // Answers every alert with its default button and keeps their messages.

@@ -1,4 +1,5 @@
 // The power settings dialog, driven through its real widgets while its modal run polls.
+#include "WhenShown.h"
 #include "ui/AlertPanel.h"
 #include "ui/ModalSession.h"
 #include "ui/SuspendConfigController.h"
@@ -33,21 +34,6 @@ public:
     std::vector<std::string> writes;
 };
 
-// Runs action once window is on screen, from inside the modal run. The wait ends with the
-// window, so a case whose window never showed leaves nothing behind.
-void whenShown(QWidget* window, std::function<void()> action) {
-    auto* timer = new QTimer(window);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
-        if (window->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            action();
-        }
-    });
-    timer->start();
-}
-
 std::vector<std::string> strings(std::initializer_list<char const*> items) {
     return {items.begin(), items.end()};
 }
@@ -73,7 +59,7 @@ class TestSuspendConfig : public QObject {
     Run runWith(SuspendConfigController& dialog, RecordingDefaults& defaults,
                 std::function<void(SuspendConfigController&)> act) {
         defaults.writes.clear();
-        whenShown(dialog.configWindow, [&dialog, act] { act(dialog); });
+        WhenShown(dialog.configWindow, [&dialog, act] { act(dialog); });
         Run r;
         r.answer = dialog.DoModal(nullptr);
         r.authorize = dialog.IsAuthorizeUpdate();
