@@ -171,6 +171,13 @@ class Run:
             if name.endswith((".png", ".txt", ".dat")):
                 os.unlink(os.path.join(self.artifacts, name))
 
+        # The build tree may lie under /tmp too: keep the bundle and the stand-in reachable
+        # through descriptors once the private /tmp covers them.
+        bundle_fd = os.open(os.path.abspath(self.args.bundle), os.O_RDONLY | os.O_DIRECTORY)
+        standin_fd = os.open(os.path.abspath(self.args.standin), os.O_RDONLY)
+        bundle_source = f"/proc/{os.getpid()}/fd/{bundle_fd}"
+        standin_source = f"/proc/{os.getpid()}/fd/{standin_fd}"
+
         # A private /tmp: the X server's lock and socket, the bus and the work folder.
         mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777")
         self.work = tempfile.mkdtemp(prefix="resvman-e2e-", dir="/tmp")
@@ -184,10 +191,12 @@ class Run:
 
         # The bundle as a user would have it: copied, the companion beside it.
         self.bundle = os.path.join(self.place, "ResvMan.app")
-        shutil.copytree(self.args.bundle, self.bundle, symlinks=True)
+        shutil.copytree(bundle_source, self.bundle, symlinks=True)
+        os.close(bundle_fd)
         companion = os.path.join(self.place, "Velto.app")
         os.makedirs(companion)
-        shutil.copy2(self.args.standin, os.path.join(companion, "AppRun"))
+        shutil.copy2(standin_source, os.path.join(companion, "AppRun"))
+        os.close(standin_fd)
         self.file = os.path.join(self.place, ".ResvInfo.dat")
         self.companion_log = os.path.join(self.work, "velto-standin.jsonl")
 
