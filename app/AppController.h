@@ -29,17 +29,17 @@ public:
 
     // Privileged schedule tool.
     bool GetAuthorization(AuthorizationRef* authorization);
-    bool SettingWakeTime(double instant) override;    // seconds since 1970 UTC
-    bool ForceShutDownTime(double instant) override;  // seconds since 1970 UTC
+    bool SettingWakeTime(double instant) override;   // seconds since 1970 UTC
+    bool ForceShutDownTime(double instant) override; // seconds since 1970 UTC
     bool cancelScheduleWake(int kind) override;
 
     // Sleep veto.
     void SleepNotification();
     bool GetScheduleNearDateTimePipe(double* date);
 
-    ResvManDlgController* resvManCon = nullptr;  // not owned
+    ResvManDlgController* resvManCon = nullptr; // not owned
     int32_t _unExePathLength = 0;
-    char* _pszExePath = nullptr;  // owned
+    char* _pszExePath = nullptr; // owned
     AuthorizationRef m_Authorization = nullptr;
 
     // Collaborators, connected by the application's assembly before awakeFromNib.

@@ -23,9 +23,9 @@ SingleInstance::Claim SingleInstance::claim() {
                                 QDBusConnection::ExportScriptableSlots);
     for (int attempt = 0; attempt < 2; ++attempt) {
         QDBusReply<QDBusConnectionInterface::RegisterServiceReply> const reply =
-            m_connection.interface()->registerService(m_serviceName,
-                                                      QDBusConnectionInterface::DontQueueService,
-                                                      QDBusConnectionInterface::DontAllowReplacement);
+            m_connection.interface()->registerService(
+                m_serviceName, QDBusConnectionInterface::DontQueueService,
+                QDBusConnectionInterface::DontAllowReplacement);
         if (!reply.isValid()) {
             return Claim::NoBus;
         }

@@ -20,9 +20,9 @@ class SingleInstance : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.velto.ResvMan")
 public:
     enum class Claim {
-        Primary,    // this process owns the name
-        Secondary,  // another process owns it and was asked to show itself
-        NoBus,      // no session bus: the lock alone decides
+        Primary,   // this process owns the name
+        Secondary, // another process owns it and was asked to show itself
+        NoBus,     // no session bus: the lock alone decides
     };
 
     explicit SingleInstance(QDBusConnection connection = QDBusConnection::sessionBus(),

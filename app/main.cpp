@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
 
     SingleInstance single;
     if (!measureStartup && single.claim() == SingleInstance::Claim::Secondary) {
-        return 0;  // the running program was asked to show itself
+        return 0; // the running program was asked to show itself
     }
     InstanceLock::Result const lock = InstanceLock::Acquire(bundle.homeDirectory());
     if (lock == InstanceLock::Result::HeldByOther) {
@@ -210,8 +210,7 @@ int main(int argc, char** argv) {
     appCon->m_notifications = &notifications;
     appCon->m_defaults = &defaults;
     AppController* const app_ = appCon.get();
-    appCon->addObserver = [&notifications, app_](char const* name,
-                                                 std::function<void()> handler) {
+    appCon->addObserver = [&notifications, app_](char const* name, std::function<void()> handler) {
         notifications.addObserver(name, app_, std::move(handler));
     };
     appCon->registerSleepVeto = [&sleepVeto, &defaults](std::function<bool(double*)> next) {
@@ -222,7 +221,7 @@ int main(int argc, char** argv) {
             }
             return std::nullopt;
         });
-        sleepVeto->Register();  // reports its own failure and lets the program run on
+        sleepVeto->Register(); // reports its own failure and lets the program run on
     };
 
     TrayIcon tray(QApplication::windowIcon(), [&resvMan] { resvMan->OnExit(nullptr); });

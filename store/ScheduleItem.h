@@ -17,15 +17,15 @@
 // One reservation. Copied whole wherever it moves; the default member values are the
 // fresh record that every new or scratch record starts from.
 struct SCHEDULEITEM_TAG {
-    int32_t nID = -1;         // id within the list, -1 when not (yet) in a list
-    double dStartTime = 0.0;  // seconds since 1970-01-01 00:00 UTC, whole seconds
-    double dEndTime = 0.0;    // same unit; only accepted when dStartTime < dEndTime
-    uint32_t uFreq = 0;       // bits 24-31 band (0 AM, else FM), bits 0-23 frequency
-    char cTitle[256] = {};    // UTF-8, zero-terminated, at most 255 text bytes
-    uint32_t uWeek = 0;       // bit k = repeats on weekday k (0 Sunday .. 6 Saturday)
-    uint8_t cPending = 1;     // 1 still to come, 0 over (end passed without a start)
-    uint8_t cValid = 1;       // 1 enabled, 0 switched off by the user
-    uint32_t uState = 0;      // 0 waiting, 1 handed to a recording run
+    int32_t nID = -1;        // id within the list, -1 when not (yet) in a list
+    double dStartTime = 0.0; // seconds since 1970-01-01 00:00 UTC, whole seconds
+    double dEndTime = 0.0;   // same unit; only accepted when dStartTime < dEndTime
+    uint32_t uFreq = 0;      // bits 24-31 band (0 AM, else FM), bits 0-23 frequency
+    char cTitle[256] = {};   // UTF-8, zero-terminated, at most 255 text bytes
+    uint32_t uWeek = 0;      // bit k = repeats on weekday k (0 Sunday .. 6 Saturday)
+    uint8_t cPending = 1;    // 1 still to come, 0 over (end passed without a start)
+    uint8_t cValid = 1;      // 1 enabled, 0 switched off by the user
+    uint32_t uState = 0;     // 0 waiting, 1 handed to a recording run
 
     // Equal when every field but uState matches; all 256 title bytes count, NaN never
     // compares equal.
@@ -34,8 +34,8 @@ struct SCHEDULEITEM_TAG {
 
 // Outcome of a check against the list.
 struct SCHEDULE_RETURN {
-    int32_t nResult = 0;  // 0 ok, 1 overlap (accepted), 2 start not before end, 3 no
-                          // frequency, 4 list full
+    int32_t nResult = 0; // 0 ok, 1 overlap (accepted), 2 start not before end, 3 no
+                         // frequency, 4 list full
 };
 
 // uWeek mask of each weekday, indexed 0 (Sunday) to 6 (Saturday).
@@ -61,7 +61,7 @@ public:
     CScheduleItem(CScheduleItem const&) = delete;
     CScheduleItem& operator=(CScheduleItem const&) = delete;
 
-    bool Initialize();  // empties the list; always true
+    bool Initialize(); // empties the list; always true
     void Terminate();
 
     bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort);
@@ -78,7 +78,7 @@ public:
 
     bool readScheduleByIndex(int index, SCHEDULEITEM_TAG* out);
     bool readSchedule(int id, SCHEDULEITEM_TAG* out);
-    bool readSchedule(SCHEDULEITEM_TAG* out);  // the next reservation to start
+    bool readSchedule(SCHEDULEITEM_TAG* out); // the next reservation to start
     bool readScheduleLatest(SCHEDULEITEM_TAG* out);
 
     // Number of records; read directly by callers on any thread.

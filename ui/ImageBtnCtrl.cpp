@@ -21,7 +21,7 @@ QPixmap NamedPixmap(QString const& name) {
 }
 
 ImageBtnCtrl::ImageBtnCtrl(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_Hover, false);  // enter/leave events are all we need
+    setAttribute(Qt::WA_Hover, false); // enter/leave events are all we need
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     (void)m_ParamFlg;
@@ -47,8 +47,8 @@ void ImageBtnCtrl::setAction(Action action) {
 
 void ImageBtnCtrl::setString(QString const& title) {
     QByteArray const utf8 = title.toUtf8();
-    std::size_t length = std::min<std::size_t>(std::strlen(utf8.constData()),
-                                               sizeof(cButtonTitle) - 1);
+    std::size_t length =
+        std::min<std::size_t>(std::strlen(utf8.constData()), sizeof(cButtonTitle) - 1);
     // Never leave half a character at the end of a cut title.
     if (length < std::strlen(utf8.constData())) {
         while (length > 0 && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) {
@@ -157,10 +157,9 @@ QFont ImageBtnCtrl::titleFont() {
         QFont chosen;
         bool found = false;
         // Proportional faces before the fixed-pitch IPAGothic.
-        for (char const* name : {"Hiragino Kaku Gothic Pro W3", "Noto Sans CJK JP",
-                                 "Noto Sans JP", "Source Han Sans JP", "IPAPGothic",
-                                 "IPAexGothic", "TakaoPGothic", "VL PGothic", "IPAGothic",
-                                 "TakaoGothic", "VL Gothic"}) {
+        for (char const* name : {"Hiragino Kaku Gothic Pro W3", "Noto Sans CJK JP", "Noto Sans JP",
+                                 "Source Han Sans JP", "IPAPGothic", "IPAexGothic", "TakaoPGothic",
+                                 "VL PGothic", "IPAGothic", "TakaoGothic", "VL Gothic"}) {
             if (has(QString::fromLatin1(name))) {
                 chosen = QFont(QString::fromLatin1(name));
                 found = true;
@@ -228,7 +227,7 @@ void ImageBtnCtrl::paintEvent(QPaintEvent*) {
     }
 
     if (cButtonTitle[0] == '\0') {
-        return;  // nothing over the picture
+        return; // nothing over the picture
     }
     QFont const font = titleFont();
     QColor color = Qt::black;

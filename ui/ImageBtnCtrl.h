@@ -50,7 +50,7 @@ public:
                                qreal descent);
 
     QSize sizeHint() const override;
-    int paintCount() const { return m_paintCount; }  // for the tests: redraws done
+    int paintCount() const { return m_paintCount; } // for the tests: redraws done
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -76,7 +76,7 @@ private:
     MouseEventAction mouseEventSelector;
     char cButtonTitle[256] = {};
 
-    QPixmap m_shown;  // the picture RedrawStatus chose
+    QPixmap m_shown; // the picture RedrawStatus chose
     int m_paintCount = 0;
 };
 

@@ -133,10 +133,10 @@ private slots:
         QCOMPARE(m_steps, expected);
         // initInstance did its work: the list, the buttons, the window.
         QVERIFY(m_con->m_Schedule);
-        QCOMPARE(m_window->m_btnAdd->title(), QStringLiteral("IDS_ADD"));  // no translator
+        QCOMPARE(m_window->m_btnAdd->title(), QStringLiteral("IDS_ADD")); // no translator
         QCOMPARE(m_window->m_btnExit->title(), QStringLiteral("IDS_EXIT"));
         QVERIFY(m_window->isVisible());
-        QCOMPARE(m_window->m_btnDelete->status(), 3);  // nothing selected yet
+        QCOMPARE(m_window->m_btnDelete->status(), 3); // nothing selected yet
     }
 
     void companionMessagesHideAndShow() {
@@ -150,11 +150,11 @@ private slots:
 
         m_observers.value(kNotifyCompanionHide)();
         QVERIFY(!m_window->isVisible());
-        QCOMPARE(m_fakes->notifications.posts().size(), std::size_t(0));  // a silent hide
+        QCOMPARE(m_fakes->notifications.posts().size(), std::size_t(0)); // a silent hide
 
         m_observers.value(kNotifyCompanionUnHide)();
         QVERIFY(m_window->isVisible());
-        QCOMPARE(unhidePosts(), 1);  // no object, no info
+        QCOMPARE(unhidePosts(), 1); // no object, no info
         m_observers.value(kNotifyCompanionUnHide)();
         QCOMPARE(unhidePosts(), 1);
     }
@@ -167,7 +167,7 @@ private slots:
         };
         m_app->applicationDidFinishLaunching();
         double date = 0.0;
-        QVERIFY(!nextStart(&date));  // an empty list
+        QVERIFY(!nextStart(&date)); // an empty list
         SCHEDULEITEM_TAG rec;
         rec.dStartTime = 1.9e9 + 3600.0;
         rec.dEndTime = rec.dStartTime + 600.0;
@@ -190,7 +190,7 @@ private slots:
         QVERIFY(!m_app->m_Authorization);
         QVERIFY(!m_app->_pszExePath);
         QCOMPARE(m_app->_unExePathLength, 0);
-        m_app->applicationWillTerminate();  // aboutToQuit and the end of main both call it
+        m_app->applicationWillTerminate(); // aboutToQuit and the end of main both call it
     }
 
     void bundleFolderRule() {
@@ -217,12 +217,11 @@ private slots:
                  InstanceLock::Result::Acquired);
         QCOMPARE(InstanceLock::Acquire(dir.path().toStdString()),
                  InstanceLock::Result::HeldByOther);
-        ::close(fd);  // the holder ends
+        ::close(fd); // the holder ends
         QCOMPARE(InstanceLock::Acquire(dir.path().toStdString(), &fd),
                  InstanceLock::Result::Acquired);
         ::close(fd);
-        QCOMPARE(InstanceLock::Acquire("/nonexistent-folder/x"),
-                 InstanceLock::Result::Unavailable);
+        QCOMPARE(InstanceLock::Acquire("/nonexistent-folder/x"), InstanceLock::Result::Unavailable);
     }
 
     void secondStartAsksTheFirstToShow() {

@@ -117,7 +117,7 @@ private slots:
         QCoreApplication::sendEvent(m_button, &leave);
         QCOMPARE(m_button->status(), 3);
 
-        m_button->SetStatus(0);  // enabled again: clicks work
+        m_button->SetStatus(0); // enabled again: clicks work
         click(QPoint(40, 15), QPoint(40, 15));
         QCOMPARE(m_actions, 1);
     }
@@ -170,9 +170,9 @@ private slots:
     }
 
     void titleIsCutAtACharacterBoundary() {
-        QString const kana = QString(100, QChar(0x3042));  // 300 bytes of UTF-8
+        QString const kana = QString(100, QChar(0x3042)); // 300 bytes of UTF-8
         m_button->setString(kana);
-        QCOMPARE(m_button->title(), QString(85, QChar(0x3042)));  // 255 bytes
+        QCOMPARE(m_button->title(), QString(85, QChar(0x3042))); // 255 bytes
 
         QString const mixed = QString(254, QLatin1Char('a')) + QChar(0x3042);
         m_button->setString(mixed);
@@ -195,20 +195,19 @@ private slots:
         m_button->SetImages("none", "none", "none", "none");
         m_button->setString(QStringLiteral("HHHH"));
         m_button->SetStatus(0);
-        QVERIFY(TitleExtremes(Grab(*m_button)).darkest < 60);  // black
+        QVERIFY(TitleExtremes(Grab(*m_button)).darkest < 60); // black
         m_button->SetStatus(1);
-        QVERIFY(TitleExtremes(Grab(*m_button)).brightest > 245);  // white
+        QVERIFY(TitleExtremes(Grab(*m_button)).brightest > 245); // white
         m_button->SetStatus(3);
         Extremes const grey = TitleExtremes(Grab(*m_button));
         QVERIFY2(grey.darkest >= 150 && grey.darkest <= 166,
-                 qPrintable(QString::number(grey.darkest)));  // 158 grey
+                 qPrintable(QString::number(grey.darkest))); // 158 grey
     }
 
     void titleSitsInTheMiddle() {
         // Bottom-up rule: origin y + (h - ch)/2 - ch/2 + 0.6 at the line's bottom; Qt draws
         // at the baseline, descent above it.
-        QPointF const origin =
-            ImageBtnCtrl::titleOrigin(QRectF(0, 0, 96, 30), 40.0, 8.0, 3.0);
+        QPointF const origin = ImageBtnCtrl::titleOrigin(QRectF(0, 0, 96, 30), 40.0, 8.0, 3.0);
         QCOMPARE(origin.x(), 28.0);
         QVERIFY(qAbs(origin.y() - (30.0 - 7.6 - 3.0)) < 1e-4);
         // The capitals then lie around the middle of the plate.
@@ -219,8 +218,8 @@ private slots:
     void picturesComeFromTheResources() {
         QPixmap const plate = NamedPixmap("Button_Enable.bmp");
         QVERIFY(!plate.isNull());
-        QVERIFY(plate.hasAlphaChannel());  // rounded corners
-        QVERIFY(plate.width() >= 96 * 2);  // sharp on dense screens
+        QVERIFY(plate.hasAlphaChannel()); // rounded corners
+        QVERIFY(plate.width() >= 96 * 2); // sharp on dense screens
         QVERIFY(!NamedPixmap("Button_Down.bmp").isNull());
         QVERIFY(!NamedPixmap("Button_Disable.bmp").isNull());
         QVERIFY(NamedPixmap("no-such.bmp").isNull());

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr double k20090126_2000_UTC = 1233000000.0;  // Monday 2009-01-26 20:00 UTC
+constexpr double k20090126_2000_UTC = 1233000000.0; // Monday 2009-01-26 20:00 UTC
 
 SCHEDULEITEM_TAG Reservation(double start, double length, uint32_t freq, char const* title) {
     SCHEDULEITEM_TAG rec;
@@ -94,7 +94,7 @@ private slots:
     }
 
     void cleanup() {
-        m_fakes->clock.setAutoAdvance(true);  // lets a sleeping watch thread see its stop
+        m_fakes->clock.setAutoAdvance(true); // lets a sleeping watch thread see its stop
         m_con.reset();
         m_window.reset();
         m_reserve.reset();
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(cell(4, 0), QStringLiteral("21:00"));
 
         SetZone("Asia/Tokyo");
-        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)"));  // the date stays
+        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)")); // the date stays
         QCOMPARE(cell(3, 0), QStringLiteral("05:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("06:00"));
 
@@ -129,9 +129,10 @@ private slots:
         m_reserve->presets.psFM[3].uFreq = 8880;
         std::strcpy(m_reserve->presets.psFM[3].cName, "みなとFM");
         m_reserve->presets.psAM[0].uFreq = 954;
-        std::memset(m_reserve->presets.psAM[0].cName, 'A', 256);  // no terminating zero
+        std::memset(m_reserve->presets.psAM[0].cName, 'A', 256); // no terminating zero
 
-        SCHEDULEITEM_TAG fm = Reservation(k20090126_2000_UTC, 1800.0, 0x01000000u | 8880, "朝の音楽");
+        SCHEDULEITEM_TAG fm =
+            Reservation(k20090126_2000_UTC, 1800.0, 0x01000000u | 8880, "朝の音楽");
         fm.uWeek = kWeeklyKeys[1] | kWeeklyKeys[3];
         add(fm);
         add(Reservation(k20090126_2000_UTC + 7200.0, 1800.0, 954, "News"));
@@ -147,11 +148,11 @@ private slots:
         QString const filled = cell(6, 1);
         QVERIFY(filled.size() >= 255 && filled.size() <= 256);
         QCOMPARE(filled, QString(filled.size(), QLatin1Char('A')));
-        QCOMPARE(cell(2, 1), QString());                       // once only
+        QCOMPARE(cell(2, 1), QString()); // once only
 
         QCOMPARE(cell(5, 2), QStringLiteral("AM 1134"));
-        QCOMPARE(cell(6, 2), QString());  // no preset
-        QCOMPARE(cell(7, 2), QString());  // invalid UTF-8 shows nothing
+        QCOMPARE(cell(6, 2), QString()); // no preset
+        QCOMPARE(cell(7, 2), QString()); // invalid UTF-8 shows nothing
 
         // Rows outside the list, unknown columns and other tables give nothing.
         QVERIFY(!m_con->objectValueForTableColumn(m_con->m_lcResvList, "7", 3).isValid());
@@ -165,7 +166,7 @@ private slots:
         m_con->CreateSchedule();
         SCHEDULEITEM_TAG over = Reservation(k20090126_2000_UTC, 3600.0, 954, "over");
         over.cPending = 0;
-        over.cValid = 0;  // over wins over switched off
+        over.cValid = 0; // over wins over switched off
         add(over);
         SCHEDULEITEM_TAG off = Reservation(k20090126_2000_UTC + 10000.0, 3600.0, 954, "off");
         off.cValid = 0;
@@ -251,7 +252,7 @@ private slots:
         QRect const row4 = table->visualRect(table->model()->index(4, 3));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier, row4.center());
         QCOMPARE(MyTableView::numberOfSelectedRows(table), 2);
-        QCOMPARE(MyTableView::selectedRow(table), 4);  // the last one selected
+        QCOMPARE(MyTableView::selectedRow(table), 4); // the last one selected
         QCOMPARE(m_window->m_btnDelete->status(), 0);
         QCOMPARE(m_window->m_btnEdit->status(), 3);
         QCOMPARE(MyTableView::selectedRowIndexes(table), (QList<int>{2, 4}));
@@ -313,7 +314,7 @@ private slots:
         auto* menu = qobject_cast<QMenu*>(m_window->m_actEdit->parent());
         QVERIFY(menu);
         m_window->validateMenu(menu);
-        QVERIFY(!m_window->m_actEdit->isEnabled());  // nothing selected
+        QVERIFY(!m_window->m_actEdit->isEnabled()); // nothing selected
         QVERIFY(m_window->m_actDeleteAll->isEnabled());
         select({0});
         m_window->validateMenu(menu);
@@ -325,7 +326,7 @@ private slots:
     void closeBoxHidesInsteadOfClosing() {
         m_con->showWindow();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QVERIFY(!m_window->close());  // refused
+        QVERIFY(!m_window->close()); // refused
     }
 
     // Not a timed assertion: prints what a full reload and a screenful of cells cost with a
