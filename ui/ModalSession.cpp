@@ -1,19 +1,18 @@
 #include "ui/ModalSession.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace {
 ModalSession* g_innermost = nullptr;
 }
 
-ModalSession::ModalSession(QWidget* window)
-    : m_window(window), m_outer(g_innermost) {
+ModalSession::ModalSession(QWidget* window) : m_outer(g_innermost) {
     g_innermost = this;
     if (window->isVisible() && window->windowModality() != Qt::ApplicationModal) {
-        window->hide();  // modality only changes on a hidden window
+        window->hide(); // modality only changes on a hidden window
     }
     window->setWindowModality(Qt::ApplicationModal);
     window->show();

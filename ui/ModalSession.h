@@ -2,7 +2,6 @@
 // when the run ends (only the dialog's own buttons end it).
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 class ModalSession {
@@ -25,7 +24,6 @@ public:
     static ModalSession* current();
 
 private:
-    QPointer<QWidget> m_window;
     ModalSession* m_outer;
     int m_stopCode = kRunContinuesResponse;
 };

@@ -85,8 +85,7 @@ QItemSelectionModel::SelectionFlags MyTableView::selectionCommand(QModelIndex co
                                                                   QEvent const* event) const {
     QItemSelectionModel::SelectionFlags const flags = QTableView::selectionCommand(index, event);
     bool const userChange =
-        event && (event->type() == QEvent::MouseButtonPress ||
-                  event->type() == QEvent::KeyPress ||
+        event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress ||
                   (event->type() == QEvent::MouseMove &&
                    static_cast<QMouseEvent const*>(event)->buttons() != Qt::NoButton));
     if (userChange && index.isValid() && flags != QItemSelectionModel::NoUpdate &&

@@ -61,7 +61,7 @@ public:
     void OnMenuEditRegist(QObject* sender);
     void OnMenuDeleteRegist(QObject* sender);
     void OnMenuAllRegistDelete(QObject* sender);
-    bool validateMenuItem(QAction* item);  // tag in item->data()
+    bool validateMenuItem(QAction* item); // tag in item->data()
 
     // Hiding, companion coordination and exit.
     bool windowShouldClose(QObject* sender);
@@ -90,7 +90,7 @@ public:
     RegistReserveController* ReserveCon = nullptr;
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;
-    INotificationCenter* m_notifications = nullptr;  // posts the hide message
+    INotificationCenter* m_notifications = nullptr; // posts the hide message
 
 signals:
     // The exit command asks the application to terminate.
@@ -98,5 +98,5 @@ signals:
 
 private:
     ResvTableModel* m_model = nullptr;
-    std::atomic<bool> m_reloadQueued{false};  // a table reload is waiting on the main thread
+    std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
 };

@@ -109,8 +109,8 @@ void ResvManWindow::sizeColumns() {
     header->resizeSection(6, qMax(140, cells.horizontalAdvance(QString(10, QChar(0x3042)))));
 }
 
-QAction* ResvManWindow::addItem(QMenu* menu, char const* key, QKeySequence const& shortcut,
-                                int tag, void (ResvManDlgController::*handler)(QObject*)) {
+QAction* ResvManWindow::addItem(QMenu* menu, char const* key, QKeySequence const& shortcut, int tag,
+                                void (ResvManDlgController::*handler)(QObject*)) {
     QAction* action = menu->addAction(Localized(key));
     action->setShortcut(shortcut);
     if (tag != 0) {
@@ -139,26 +139,25 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
 
     using C = ResvManDlgController;
     m_fileMenu = menuBar()->addMenu(Localized("IDS_MENU_FILE"));
-    m_actSettings = addItem(m_fileMenu, "IDS_MENU_SETTINGS",
-                            QKeySequence(QStringLiteral("Ctrl+,")), 0, &C::OnMenuSuspendConfig);
+    m_actSettings = addItem(m_fileMenu, "IDS_MENU_SETTINGS", QKeySequence(QStringLiteral("Ctrl+,")),
+                            0, &C::OnMenuSuspendConfig);
     m_fileMenu->addSeparator();
-    m_actClose = addItem(m_fileMenu, "IDS_MENU_CLOSE", QKeySequence(QStringLiteral("Ctrl+W")),
-                         0, &C::OnMenuClose);
+    m_actClose = addItem(m_fileMenu, "IDS_MENU_CLOSE", QKeySequence(QStringLiteral("Ctrl+W")), 0,
+                         &C::OnMenuClose);
     m_actDualClose = addItem(m_fileMenu, "IDS_MENU_DUAL_CLOSE",
-                             QKeySequence(QStringLiteral("Ctrl+Shift+W")), 0,
-                             &C::OnMenuDualClose);
+                             QKeySequence(QStringLiteral("Ctrl+Shift+W")), 0, &C::OnMenuDualClose);
     m_fileMenu->addSeparator();
     m_actQuit = addItem(m_fileMenu, "IDS_MENU_QUIT", QKeySequence(QStringLiteral("Ctrl+Q")), 0,
                         &C::OnMenuFinish);
     m_actQuit->setMenuRole(QAction::QuitRole);
 
     m_reservationMenu = menuBar()->addMenu(Localized("IDS_MENU_RESERVATION"));
-    m_actNew = addItem(m_reservationMenu, "IDS_MENU_NEW",
-                       QKeySequence(QStringLiteral("Ctrl+N")), 0, &C::OnMenuNewRegist);
-    m_actEdit = addItem(m_reservationMenu, "IDS_MENU_EDIT",
-                        QKeySequence(QStringLiteral("Ctrl+E")), 21, &C::OnMenuEditRegist);
-    m_actDelete = addItem(m_reservationMenu, "IDS_MENU_DELETE", QKeySequence(Qt::Key_Delete),
-                          20, &C::OnMenuDeleteRegist);
+    m_actNew = addItem(m_reservationMenu, "IDS_MENU_NEW", QKeySequence(QStringLiteral("Ctrl+N")), 0,
+                       &C::OnMenuNewRegist);
+    m_actEdit = addItem(m_reservationMenu, "IDS_MENU_EDIT", QKeySequence(QStringLiteral("Ctrl+E")),
+                        21, &C::OnMenuEditRegist);
+    m_actDelete = addItem(m_reservationMenu, "IDS_MENU_DELETE", QKeySequence(Qt::Key_Delete), 20,
+                          &C::OnMenuDeleteRegist);
     m_reservationMenu->addSeparator();
     m_actSwitchOn = addItem(m_reservationMenu, "IDS_MENU_SWITCH_ON", QKeySequence(), 24,
                             &C::OnMenuSelectRegistValid);

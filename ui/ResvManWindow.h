@@ -33,12 +33,12 @@ public:
 
     // The menu items, by what they do (tests trigger them).
     QAction* m_actNew = nullptr;
-    QAction* m_actEdit = nullptr;            // tag 21
-    QAction* m_actDelete = nullptr;          // tag 20
-    QAction* m_actDeleteOver = nullptr;      // tag 22
-    QAction* m_actDeleteAll = nullptr;       // tag 23
-    QAction* m_actSwitchOn = nullptr;        // tag 24
-    QAction* m_actSwitchOff = nullptr;       // tag 25
+    QAction* m_actEdit = nullptr;       // tag 21
+    QAction* m_actDelete = nullptr;     // tag 20
+    QAction* m_actDeleteOver = nullptr; // tag 22
+    QAction* m_actDeleteAll = nullptr;  // tag 23
+    QAction* m_actSwitchOn = nullptr;   // tag 24
+    QAction* m_actSwitchOff = nullptr;  // tag 25
     QAction* m_actSettings = nullptr;
     QAction* m_actClose = nullptr;
     QAction* m_actDualClose = nullptr;

@@ -10,8 +10,8 @@ namespace {
 constexpr int kCacheRows = 2048;
 
 char const* const kHeaderKeys[ResvTableModel::kColumnCount] = {
-    nullptr,          "IDS_COL_DATE",    "IDS_COL_WEEKLY",  "IDS_COL_START",
-    "IDS_COL_END",    "IDS_COL_CHANNEL", "IDS_COL_STATION", "IDS_COL_TITLE"};
+    nullptr,       "IDS_COL_DATE",    "IDS_COL_WEEKLY",  "IDS_COL_START",
+    "IDS_COL_END", "IDS_COL_CHANNEL", "IDS_COL_STATION", "IDS_COL_TITLE"};
 } // namespace
 
 QIcon NamedIcon(QString const& name) {
