@@ -298,3 +298,15 @@ bool ResvManDlgController::shouldEditTableColumn(QTableView*, QString const&, in
 void ResvManDlgController::tableViewSelectionDidChange() {
     SetForceButtonEnable(MyTableView::selectedRow(m_lcResvList) >= 0);
 }
+
+void ResvManDlgController::ShowNotice(NoticeKind kind, QString const& text) {
+    if (m_noticeArea != nullptr) {
+        m_noticeArea->showNotice(kind, text);
+    }
+}
+
+void ResvManDlgController::ClearNotice(NoticeKind kind) {
+    if (m_noticeArea != nullptr) {
+        m_noticeArea->clearNotice(kind);
+    }
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/RecEngine.h"
+#include "ui/NoticeArea.h"
 
 #include <QObject>
 #include <QPointer>
@@ -63,6 +64,11 @@ public:
     void OnMenuAllRegistDelete(QObject* sender);
     bool validateMenuItem(QAction* item); // tag in item->data()
 
+    // Lasting problems, shown above the table until cleared (nothing happens without a
+    // window).
+    void ShowNotice(NoticeKind kind, QString const& text);
+    void ClearNotice(NoticeKind kind);
+
     // Hiding, companion coordination and exit.
     bool windowShouldClose(QObject* sender);
     void OnTaskTray(QObject* sender);
@@ -86,6 +92,7 @@ public:
     ImageBtnCtrl* m_btnAdd = nullptr;
     ImageBtnCtrl* m_btnExit = nullptr;
     QTableView* m_lcResvList = nullptr;
+    NoticeArea* m_noticeArea = nullptr;
     SuspendConfigController* suspendCon = nullptr;
     RegistReserveController* ReserveCon = nullptr;
     ProgressDlgController* ProgressCon = nullptr;

@@ -3,6 +3,7 @@
 #include "ui/ImageBtnCtrl.h"
 #include "ui/Localized.h"
 #include "ui/MyTableView.h"
+#include "ui/NoticeArea.h"
 #include "ui/ResvManDlgController.h"
 
 #include <QAction>
@@ -41,6 +42,9 @@ ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(10);
+
+    m_notices = new NoticeArea(central);
+    layout->addWidget(m_notices);
 
     m_table = new MyTableView(central);
     m_table->setTag(0);
@@ -130,6 +134,7 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     m_controller = controller;
     controller->m_mainWindow = this;
     controller->m_lcResvList = m_table;
+    controller->m_noticeArea = m_notices;
     controller->m_btnAdd = m_btnAdd;
     controller->m_btnDelete = m_btnDelete;
     controller->m_btnEdit = m_btnEdit;

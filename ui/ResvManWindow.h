@@ -9,6 +9,7 @@ class QAction;
 class QMenu;
 class ImageBtnCtrl;
 class MyTableView;
+class NoticeArea;
 class ResvManDlgController;
 
 // The application's icon, at every size it is drawn for.
@@ -24,6 +25,7 @@ public:
     void connectController(ResvManDlgController* controller);
 
     MyTableView* table() const { return m_table; }
+    NoticeArea* notices() const { return m_notices; }
     ImageBtnCtrl* m_btnAdd = nullptr;
     ImageBtnCtrl* m_btnDelete = nullptr;
     ImageBtnCtrl* m_btnEdit = nullptr;
@@ -58,6 +60,7 @@ private:
 
     ResvManDlgController* m_controller = nullptr;
     MyTableView* m_table = nullptr;
+    NoticeArea* m_notices = nullptr;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_reservationMenu = nullptr;
 };

@@ -2,6 +2,7 @@
 // that follows the selection, reloads from other threads, and the menus' enabled states.
 #include "ui/ImageBtnCtrl.h"
 #include "ui/MyTableView.h"
+#include "ui/NoticeArea.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
@@ -12,6 +13,8 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QTest>
 #include <QTranslator>
@@ -327,6 +330,31 @@ private slots:
         m_con->showWindow();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QVERIFY(!m_window->close()); // refused
+    }
+
+    // Lines keep the order of their kinds, a second notice of a kind replaces the first, and
+    // the band takes no room once the last line is cleared.
+    void noticesShowInKindOrderUntilCleared() {
+        m_con->showWindow();
+        NoticeArea* notices = m_window->notices();
+        QVERIFY(!notices->isVisible());
+        m_con->ShowNotice(NoticeKind::WakePlan, QStringLiteral("plan"));
+        m_con->ShowNotice(NoticeKind::SaveFailed, QStringLiteral("save"));
+        m_con->ShowNotice(NoticeKind::SaveFailed, QStringLiteral("save again"));
+        QVERIFY(notices->isVisible());
+        QStringList shown; // top to bottom
+        for (int i = 0; i < notices->layout()->count(); ++i) {
+            for (QLabel* label : notices->layout()->itemAt(i)->widget()->findChildren<QLabel*>()) {
+                if (!label->text().isEmpty()) {
+                    shown.append(label->text());
+                }
+            }
+        }
+        QCOMPARE(shown, QStringList({QStringLiteral("save again"), QStringLiteral("plan")}));
+        m_con->ClearNotice(NoticeKind::SaveFailed);
+        m_con->ClearNotice(NoticeKind::WakePlan);
+        m_con->ClearNotice(NoticeKind::Journal); // never shown: nothing happens
+        QVERIFY(!notices->isVisible());
     }
 
     // Not a timed assertion: prints what a full reload and a screenful of cells cost with a

@@ -1,0 +1,74 @@
+#include "ui/NoticeArea.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kIconSize = 20;
+}
+
+NoticeArea::NoticeArea(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("noticeArea"));
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(4);
+    setVisible(false);
+}
+
+void NoticeArea::showNotice(NoticeKind kind, QString const& text) {
+    if (auto const line = m_lines.find(kind); line != m_lines.end()) {
+        line->second->setText(text);
+        return;
+    }
+    auto* row = new QWidget(this);
+    row->setObjectName(QStringLiteral("noticeRow"));
+    row->setAttribute(Qt::WA_StyledBackground);
+    // A warm band that reads as a warning in light and dark themes alike.
+    row->setStyleSheet(
+        QStringLiteral("#noticeRow { background: #fff4d6; border: 1px solid #e0b44c;"
+                       " border-radius: 4px; } #noticeRow QLabel { color: #3d2e00; }"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(8);
+    auto* icon = new QLabel(row);
+    icon->setPixmap(
+        QIcon(QStringLiteral(":/images/error3.icns")).pixmap(QSize(kIconSize, kIconSize)));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    auto* label = new QLabel(text, row);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    // The text often names a file or a reason worth copying into a search or a report.
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label, 1);
+
+    // Kept in the order of the kinds, whatever order they were raised in.
+    int position = 0;
+    for (auto const& [shown, widget] : m_rows) {
+        if (shown < kind) {
+            ++position;
+        }
+    }
+    m_layout->insertWidget(position, row);
+    m_lines[kind] = label;
+    m_rows[kind] = row;
+    setVisible(true);
+}
+
+void NoticeArea::clearNotice(NoticeKind kind) {
+    auto const row = m_rows.find(kind);
+    if (row == m_rows.end()) {
+        return;
+    }
+    delete row->second;
+    m_rows.erase(row);
+    m_lines.erase(kind);
+    setVisible(!m_rows.empty());
+}
+
+QString NoticeArea::noticeText(NoticeKind kind) const {
+    auto const line = m_lines.find(kind);
+    return line != m_lines.end() ? line->second->text() : QString();
+}

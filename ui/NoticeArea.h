@@ -1,0 +1,39 @@
+// The band above the reservation table that tells the user about a lasting problem: the
+// reservation file could not be saved, wake-ups are not planned, and the like. Each kind of
+// problem has one line, shown while it is set and gone once it is cleared; the band itself
+// takes no room while it is empty.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <map>
+
+class QLabel;
+class QVBoxLayout;
+
+// One line each, shown in this order.
+enum class NoticeKind {
+    DataFolder, // the reservations are kept somewhere else than the user expects
+    SaveFailed, // the reservation file could not be written
+    WakePlan,   // wake-ups or the shutdown could not be planned
+    Journal,    // the recording history could not be kept
+};
+
+class NoticeArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit NoticeArea(QWidget* parent = nullptr);
+
+    // Shows text as the line of kind, replacing what that line said before.
+    void showNotice(NoticeKind kind, QString const& text);
+    void clearNotice(NoticeKind kind);
+
+    bool hasNotice(NoticeKind kind) const { return m_lines.count(kind) != 0; }
+    QString noticeText(NoticeKind kind) const;
+
+private:
+    QVBoxLayout* m_layout = nullptr;
+    std::map<NoticeKind, QLabel*> m_lines; // the text label of each line shown
+    std::map<NoticeKind, QWidget*> m_rows;
+};
