@@ -15,7 +15,6 @@
 #include "platform/linux/SystemClock.h"
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
-#include "ui/Localized.h"
 #include "ui/MyTableView.h"
 #include "ui/ProgressDlgController.h"
 #include "ui/RegistReserveController.h"
@@ -23,6 +22,7 @@
 #include "ui/ResvManWindow.h"
 #include "ui/SuspendConfigController.h"
 #include "ui/TrayIcon.h"
+#include "ui/UiTexts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -163,8 +163,10 @@ int main(int argc, char** argv) {
                      "(lock %s held); not starting a second one.\n",
                      bundle.homeDirectory().c_str(),
                      InstanceLock::LockPath(bundle.homeDirectory()).c_str());
-        RunAlertPanel(nullptr, Localized("AppTitle"), Localized("IDS_ERR_ALREADY_RUNNING"),
-                      QStringLiteral("OK"));
+        RunAlertPanel(nullptr, AppTitle(),
+                      //% "Another copy of this program is already using the reservations in "
+                      //% "this folder. Close it before starting the program again."
+                      qtTrId("IDS_ERR_ALREADY_RUNNING"), QStringLiteral("OK"));
         return kExitAlreadyRunning;
     }
     if (lock == InstanceLock::Result::Unavailable) {

@@ -2,8 +2,8 @@
 
 #include "ui/DialogPlacement.h"
 #include "ui/LevelIndicator.h"
-#include "ui/Localized.h"
 #include "ui/ModalSession.h"
+#include "ui/UiTexts.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -101,13 +101,16 @@ void ProgressDlgController::setMessage(QString const& message) {
 }
 
 void ProgressDlgController::showCount() {
-    m_txtCountDownMsg->setText(Localized("IDS_PROGCOUNT_SHUTDOWN").arg(m_iCount));
+    //% "Exiting in %1 s."
+    m_txtCountDownMsg->setText(qtTrId("IDS_PROGCOUNT_SHUTDOWN").arg(m_iCount));
 }
 
 bool ProgressDlgController::DoModal(QWidget* parent) {
-    m_window->setWindowTitle(Localized("AppTitle"));
-    m_btnOK->setText(Localized("IDS_BUTTON_OK"));
-    m_btnCancel->setText(Localized("IDS_BUTTON_CANCEL"));
+    m_window->setWindowTitle(AppTitle());
+    //% "OK"
+    m_btnOK->setText(qtTrId("IDS_BUTTON_OK"));
+    //% "Cancel"
+    m_btnCancel->setText(qtTrId("IDS_BUTTON_CANCEL"));
     if (parent != nullptr && m_window->parentWidget() != parent) {
         m_window->setParent(parent, m_window->windowFlags());
     }

@@ -4,10 +4,10 @@
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
 #include "ui/LeadingNumber.h"
-#include "ui/Localized.h"
 #include "ui/ModalSession.h"
 #include "ui/RegistReserveWindow.h"
 #include "ui/ReserveTime.h"
+#include "ui/UiTexts.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -68,6 +68,19 @@ double PickerInstant(QDateTimeEdit const* picker) {
     return static_cast<double>(picker->dateTime().toMSecsSinceEpoch()) / 1000.0;
 }
 
+// The recording time label's text for a length in minutes (fractions dropped).
+QString RecordingTimeText(double minutes) {
+    if (minutes >= 60.0) {
+        long long const whole = static_cast<long long>(minutes);
+        //% "Recording time: %1 h %2 min"
+        return qtTrId("IDS_RECTIME_HOURANDMINUTE")
+            .arg(static_cast<long long>(minutes / 60.0))
+            .arg(whole % 60);
+    }
+    //% "Recording time: %1 min"
+    return qtTrId("IDS_RECTIME_MINUTE").arg(static_cast<long long>(minutes));
+}
+
 void SetPicker(QDateTimeEdit* picker, double instant) {
     // A damaged record must not reach QDateTime with a value it cannot hold.
     if (!std::isfinite(instant) || std::fabs(instant) > 253402300799.0) {
@@ -96,7 +109,8 @@ void RegistReserveController::awakeFromNib() {
 void RegistReserveController::BuildWindow() {
     auto* window = new RegistReserveWindow();
     m_RegistWindow = window;
-    window->setWindowTitle(Localized("IDS_REGIST_WINDOW_TITLE"));
+    //% "Recording Reservation"
+    window->setWindowTitle(qtTrId("IDS_REGIST_WINDOW_TITLE"));
 
     m_dpDate = new QDateTimeEdit(window);
     m_dpDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd (ddd)"));
@@ -106,8 +120,8 @@ void RegistReserveController::BuildWindow() {
     m_dpEnd = new QDateTimeEdit(window);
     m_dpEnd->setDisplayFormat(QStringLiteral("HH:mm"));
     m_txtRecTime = new QLabel(window);
-    m_txtRecTime->setMinimumWidth(m_txtRecTime->fontMetrics().horizontalAdvance(
-        Localized("IDS_RECTIME_HOURANDMINUTE").arg(23).arg(59)));
+    m_txtRecTime->setMinimumWidth(
+        m_txtRecTime->fontMetrics().horizontalAdvance(RecordingTimeText(23 * 60 + 59)));
 
     m_cmbAMFM = new QComboBox(window);
     m_cmbAMFM->addItem(QStringLiteral("AM "));
@@ -128,15 +142,12 @@ void RegistReserveController::BuildWindow() {
     m_edtTitle = new QLineEdit(window);
     m_edtTitle->setMinimumWidth(m_edtTitle->fontMetrics().averageCharWidth() * 40);
 
-    char const* const dayKeys[7] = {"IDS_REGIST_SUN", "IDS_REGIST_MON", "IDS_REGIST_TUE",
-                                    "IDS_REGIST_WED", "IDS_REGIST_THU", "IDS_REGIST_FRI",
-                                    "IDS_REGIST_SAT"};
     QPushButton** const dayButtons[7] = {&m_btnSun, &m_btnMon, &m_btnTue, &m_btnWed,
                                          &m_btnThu, &m_btnFri, &m_btnSat};
     auto* weekRow = new QHBoxLayout();
     weekRow->setSpacing(2);
     for (int k = 0; k < 7; ++k) {
-        auto* button = new QPushButton(Localized(dayKeys[k]), window);
+        auto* button = new QPushButton(WeekdayShortName(k), window);
         button->setCheckable(true);
         button->setAutoDefault(false);
         button->setProperty("tag", k);
@@ -172,17 +183,26 @@ void RegistReserveController::BuildWindow() {
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
-    form->addRow(Localized("IDS_REGIST_DATE"), m_dpDate);
-    form->addRow(Localized("IDS_REGIST_START"), m_dpStart);
-    form->addRow(Localized("IDS_REGIST_END"), endRow);
-    form->addRow(Localized("IDS_REGIST_CHANNEL"), channelRow);
-    form->addRow(Localized("IDS_REGIST_STATION"), m_txtStation);
-    form->addRow(Localized("IDS_REGIST_PROGRAM"), m_edtTitle);
-    form->addRow(Localized("IDS_REGIST_WEEKLY"), weekRow);
+    //% "Date:"
+    form->addRow(qtTrId("IDS_REGIST_DATE"), m_dpDate);
+    //% "Start:"
+    form->addRow(qtTrId("IDS_REGIST_START"), m_dpStart);
+    //% "End:"
+    form->addRow(qtTrId("IDS_REGIST_END"), endRow);
+    //% "Frequency:"
+    form->addRow(qtTrId("IDS_REGIST_CHANNEL"), channelRow);
+    //% "Station:"
+    form->addRow(qtTrId("IDS_REGIST_STATION"), m_txtStation);
+    //% "Title:"
+    form->addRow(qtTrId("IDS_REGIST_PROGRAM"), m_edtTitle);
+    //% "Every week on:"
+    form->addRow(qtTrId("IDS_REGIST_WEEKLY"), weekRow);
 
-    m_btnRegist = new QPushButton(Localized("IDS_REGIST_OK"), window);
+    //% "Register"
+    m_btnRegist = new QPushButton(qtTrId("IDS_REGIST_OK"), window);
     m_btnRegist->setDefault(true);
-    m_btnCancel = new QPushButton(Localized("IDS_REGIST_CANCEL"), window);
+    //% "Cancel"
+    m_btnCancel = new QPushButton(qtTrId("IDS_REGIST_CANCEL"), window);
     m_btnCancel->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox(window);
     buttons->addButton(m_btnRegist, QDialogButtonBox::AcceptRole);
@@ -336,17 +356,7 @@ void RegistReserveController::OnSelchangeChannelCombo(QObject* /*sender*/) {
 }
 
 void RegistReserveController::ShowRecordingTime(double seconds) {
-    double const minutes = seconds / 60.0;
-    QString text;
-    if (minutes >= 60.0) {
-        long long const whole = static_cast<long long>(minutes);
-        text = Localized("IDS_RECTIME_HOURANDMINUTE")
-                   .arg(static_cast<long long>(minutes / 60.0))
-                   .arg(whole % 60);
-    } else {
-        text = Localized("IDS_RECTIME_MINUTE").arg(static_cast<long long>(minutes));
-    }
-    m_txtRecTime->setText(text);
+    m_txtRecTime->setText(RecordingTimeText(seconds / 60.0));
 }
 
 void RegistReserveController::OnDatetimeChangeStartTime(QObject* /*sender*/) {
@@ -359,13 +369,14 @@ void RegistReserveController::OnDatetimeChangeEndTime(QObject* sender) {
 
 void RegistReserveController::OnWeekly(QObject* /*sender*/) {}
 
-void RegistReserveController::ShowAlert(char const* key) {
-    RunAlertPanel(m_RegistWindow, Localized("AppTitle"), Localized(key), QStringLiteral("OK"));
+void RegistReserveController::ShowAlert(QString const& message) {
+    RunAlertPanel(m_RegistWindow, AppTitle(), message, QStringLiteral("OK"));
 }
 
 void RegistReserveController::OnRegist(QObject* /*sender*/) {
     if (m_edtTitle->text().toUtf8().size() > 255) {
-        ShowAlert("IDS_ERR_TOO_LONG_TITLE");
+        //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
+        ShowAlert(qtTrId("IDS_ERR_TOO_LONG_TITLE"));
         return;
     }
     if (!ChannelCheck() || !DateCheck()) {
@@ -391,7 +402,9 @@ bool RegistReserveController::ChannelCheck() {
         valid = x >= kFmLow && x <= kFmHigh;
     }
     if (!valid) {
-        ShowAlert("IDS_ERR_INVALID_FREQ");
+        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
+        //% "90.0 MHz."
+        ShowAlert(qtTrId("IDS_ERR_INVALID_FREQ"));
     }
     return valid;
 }
@@ -418,7 +431,8 @@ bool RegistReserveController::DateCheck() {
     double const end =
         ComposeEnd(PickerInstant(m_dpDate), PickerInstant(m_dpStart), PickerInstant(m_dpEnd));
     if (std::trunc(Now()) > std::trunc(end)) {
-        ShowAlert("IDS_ERR_PASSED_REC_TIME");
+        //% "The end time of this recording has already passed."
+        ShowAlert(qtTrId("IDS_ERR_PASSED_REC_TIME"));
         return false;
     }
     return true;

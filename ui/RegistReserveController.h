@@ -99,7 +99,7 @@ private:
     bool SelectedBandIsFM() const;
     double Now() const;
     void ShowRecordingTime(double seconds);
-    void ShowAlert(char const* key);
+    void ShowAlert(QString const& message);
     void RecordToControls();
     void ControlsToRecord();
 

@@ -3,9 +3,9 @@
 #include "ui/ResvManDlgController.h"
 
 #include "ui/AlertPanel.h"
-#include "ui/Localized.h"
 #include "ui/MyTableView.h"
 #include "ui/RegistReserveController.h"
+#include "ui/UiTexts.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -29,13 +29,15 @@ constexpr int kKindOver = 16;
 QString const kOK = QStringLiteral("OK");
 QString const kCancel = QStringLiteral("Cancel");
 
-bool Confirm(QWidget* parent, char const* key) {
-    return RunAlertPanel(parent, Localized("AppTitle"), Localized(key), kOK, kCancel) ==
-           kAlertDefaultReturn;
+bool Confirm(QWidget* parent, QString const& message) {
+    return RunAlertPanel(parent, AppTitle(), message, kOK, kCancel) == kAlertDefaultReturn;
 }
 
 void WarnOverlap(QWidget* parent) {
-    RunAlertPanel(parent, Localized("AppTitle"), Localized("IDS_WARN_OVERWRAP_TASK"), kOK);
+    RunAlertPanel(parent, AppTitle(),
+                  //% "This reservation overlaps the time of another reservation. Both are "
+                  //% "kept; only one of them can be recorded."
+                  qtTrId("IDS_WARN_OVERWRAP_TASK"), kOK);
 }
 
 } // namespace
@@ -107,7 +109,8 @@ void ResvManDlgController::OnEdit(QObject* /*sender*/) {
 }
 
 void ResvManDlgController::OnDelete(QObject* /*sender*/) {
-    if (!Confirm(m_mainWindow, "IDS_WARN_DELETE_SELECTED_TASK") || m_Schedule == nullptr) {
+    //% "Delete the selected reservations?"
+    if (!Confirm(m_mainWindow, qtTrId("IDS_WARN_DELETE_SELECTED_TASK")) || m_Schedule == nullptr) {
         return;
     }
     QList<int> const selected = MyTableView::selectedRowIndexes(m_lcResvList);
@@ -124,7 +127,8 @@ void ResvManDlgController::OnDelete(QObject* /*sender*/) {
 }
 
 void ResvManDlgController::OnAllRegistDelete() {
-    if (!Confirm(m_mainWindow, "IDS_WARN_DELETE_ALL_TASK") || m_Schedule == nullptr) {
+    //% "Delete all reservations?"
+    if (!Confirm(m_mainWindow, qtTrId("IDS_WARN_DELETE_ALL_TASK")) || m_Schedule == nullptr) {
         return;
     }
     // Memory only: the file follows at the next save, the wake plan at the next re-plan.

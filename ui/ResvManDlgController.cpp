@@ -4,10 +4,10 @@
 #include "ui/ResvManDlgController.h"
 
 #include "ui/ImageBtnCtrl.h"
-#include "ui/Localized.h"
 #include "ui/MyTableView.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvTableModel.h"
+#include "ui/UiTexts.h"
 
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -57,13 +57,12 @@ QVariant JstDateCell(double instant) {
     if (!ToTimeT(instant + kJstOffsetSeconds, t) || !gmtime_r(&t, &parts)) {
         return QVariant();
     }
-    static char const* const kWeekdayKeys[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
     char date[64];
     if (std::strftime(date, sizeof date, "%Y/%m/%d", &parts) == 0) {
         return QVariant();
     }
-    return QString::fromLatin1(date) + QLatin1String(" (") +
-           Localized(kWeekdayKeys[parts.tm_wday]) + QLatin1Char(')');
+    return QString::fromLatin1(date) + QLatin1String(" (") + WeekdayName(parts.tm_wday) +
+           QLatin1Char(')');
 }
 
 QVariant LocalTimeCell(double instant) {
@@ -121,23 +120,29 @@ void ResvManDlgController::initInstance() {
 
     struct ButtonSetup {
         ImageBtnCtrl* button;
-        char const* key;
+        char const* id;
         void (ResvManDlgController::*command)(QObject*);
     };
     ButtonSetup const buttons[] = {
-        {m_btnAdd, "IDS_ADD", &ResvManDlgController::OnAdd},
-        {m_btnDelete, "IDS_DELETE", &ResvManDlgController::OnDelete},
-        {m_btnEdit, "IDS_EDIT", &ResvManDlgController::OnEdit},
-        {m_btnConfig, "IDS_CONFIG", &ResvManDlgController::OnConfig},
-        {m_btnTaskTray, "IDS_TASK_TRAY", &ResvManDlgController::OnTaskTray},
-        {m_btnExit, "IDS_EXIT", &ResvManDlgController::OnExit},
+        //% "Add"
+        {m_btnAdd, QT_TRID_NOOP("IDS_ADD"), &ResvManDlgController::OnAdd},
+        //% "Delete"
+        {m_btnDelete, QT_TRID_NOOP("IDS_DELETE"), &ResvManDlgController::OnDelete},
+        //% "Edit"
+        {m_btnEdit, QT_TRID_NOOP("IDS_EDIT"), &ResvManDlgController::OnEdit},
+        //% "Settings"
+        {m_btnConfig, QT_TRID_NOOP("IDS_CONFIG"), &ResvManDlgController::OnConfig},
+        //% "Hide"
+        {m_btnTaskTray, QT_TRID_NOOP("IDS_TASK_TRAY"), &ResvManDlgController::OnTaskTray},
+        //% "Exit"
+        {m_btnExit, QT_TRID_NOOP("IDS_EXIT"), &ResvManDlgController::OnExit},
     };
     for (ButtonSetup const& setup : buttons) {
         if (!setup.button) {
             continue;
         }
         setup.button->setTarget(this);
-        setup.button->setString(Localized(setup.key));
+        setup.button->setString(qtTrId(setup.id));
         auto const command = setup.command;
         setup.button->setAction([this, command](QObject* sender) { (this->*command)(sender); });
         setup.button->SetImages(
@@ -252,7 +257,8 @@ QVariant ResvManDlgController::objectValueForTableColumn(QTableView* table,
     case 1:
         return JstDateCell(rec.dStartTime);
     case 2:
-        return rec.uWeek != 0 ? QVariant(Localized("IDS_MARU")) : QVariant();
+        //% "✓"
+        return rec.uWeek != 0 ? QVariant(qtTrId("IDS_MARU")) : QVariant();
     case 3:
         return LocalTimeCell(rec.dStartTime);
     case 4:

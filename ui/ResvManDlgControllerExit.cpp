@@ -2,7 +2,6 @@
 #include "ui/ResvManDlgController.h"
 
 #include "ui/ApplicationVisibility.h"
-#include "ui/Localized.h"
 #include "ui/ProgressDlgController.h"
 #include "ui/SuspendConfigController.h"
 
@@ -71,7 +70,9 @@ bool ResvManDlgController::ApplicationCloseCheck() {
     if (ProgressCon == nullptr) {
         return false; // no way to ask: keep the pending reservations
     }
-    ProgressCon->setMessage(Localized("IDS_WARN_ABOUT_EXIT"));
+    //% "Some reservations are still waiting to be recorded. If you exit now, they will "
+    //% "not be recorded. Exit anyway?"
+    ProgressCon->setMessage(qtTrId("IDS_WARN_ABOUT_EXIT"));
     return ProgressCon->DoModal(m_mainWindow);
 }
 

@@ -1,10 +1,10 @@
 #include "ui/ResvManWindow.h"
 
 #include "ui/ImageBtnCtrl.h"
-#include "ui/Localized.h"
 #include "ui/MyTableView.h"
 #include "ui/NoticeArea.h"
 #include "ui/ResvManDlgController.h"
+#include "ui/UiTexts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -35,7 +35,7 @@ QIcon ApplicationIcon() {
 }
 
 ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(Localized("AppTitle"));
+    setWindowTitle(AppTitle());
     setWindowIcon(ApplicationIcon());
 
     auto* central = new QWidget(this);
@@ -98,24 +98,25 @@ void ResvManWindow::sizeColumns() {
         header->resizeSection(column, width);
     };
     QString longestDay;
-    for (char const* key : {"sun", "mon", "tue", "wed", "thu", "fri", "sat"}) {
-        QString const day = Localized(key);
+    for (int weekday = 0; weekday < 7; ++weekday) {
+        QString const day = WeekdayName(weekday);
         if (cells.horizontalAdvance(day) > cells.horizontalAdvance(longestDay)) {
             longestDay = day;
         }
     }
     header->resizeSection(0, m_table->iconSize().width() + 14);
     fit(1, {QStringLiteral("0000/00/00 (%1)").arg(longestDay)});
-    fit(2, {Localized("IDS_MARU")});
+    //% "✓"
+    fit(2, {qtTrId("IDS_MARU")});
     fit(3, {QStringLiteral("00:00")});
     fit(4, {QStringLiteral("00:00")});
     fit(5, {QStringLiteral("FM 000.0"), QStringLiteral("AM 0000")});
     header->resizeSection(6, qMax(140, cells.horizontalAdvance(QString(10, QChar(0x3042)))));
 }
 
-QAction* ResvManWindow::addItem(QMenu* menu, char const* key, QKeySequence const& shortcut, int tag,
-                                void (ResvManDlgController::*handler)(QObject*)) {
-    QAction* action = menu->addAction(Localized(key));
+QAction* ResvManWindow::addItem(QMenu* menu, QString const& text, QKeySequence const& shortcut,
+                                int tag, void (ResvManDlgController::*handler)(QObject*)) {
+    QAction* action = menu->addAction(text);
     action->setShortcut(shortcut);
     if (tag != 0) {
         action->setData(tag);
@@ -143,36 +144,60 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     controller->m_btnExit = m_btnExit;
 
     using C = ResvManDlgController;
-    m_fileMenu = menuBar()->addMenu(Localized("IDS_MENU_FILE"));
-    m_actSettings = addItem(m_fileMenu, "IDS_MENU_SETTINGS", QKeySequence(QStringLiteral("Ctrl+,")),
-                            0, &C::OnMenuSuspendConfig);
+    //% "&File"
+    m_fileMenu = menuBar()->addMenu(qtTrId("IDS_MENU_FILE"));
+    m_actSettings = addItem(m_fileMenu,
+                            //% "Settings…"
+                            qtTrId("IDS_MENU_SETTINGS"), QKeySequence(QStringLiteral("Ctrl+,")), 0,
+                            &C::OnMenuSuspendConfig);
     m_fileMenu->addSeparator();
-    m_actClose = addItem(m_fileMenu, "IDS_MENU_CLOSE", QKeySequence(QStringLiteral("Ctrl+W")), 0,
+    m_actClose = addItem(m_fileMenu,
+                         //% "Close Window"
+                         qtTrId("IDS_MENU_CLOSE"), QKeySequence(QStringLiteral("Ctrl+W")), 0,
                          &C::OnMenuClose);
-    m_actDualClose = addItem(m_fileMenu, "IDS_MENU_DUAL_CLOSE",
+    m_actDualClose = addItem(m_fileMenu,
+                             //% "Close Together with Velto"
+                             qtTrId("IDS_MENU_DUAL_CLOSE"),
                              QKeySequence(QStringLiteral("Ctrl+Shift+W")), 0, &C::OnMenuDualClose);
     m_fileMenu->addSeparator();
-    m_actQuit = addItem(m_fileMenu, "IDS_MENU_QUIT", QKeySequence(QStringLiteral("Ctrl+Q")), 0,
+    m_actQuit = addItem(m_fileMenu,
+                        //% "Quit"
+                        qtTrId("IDS_MENU_QUIT"), QKeySequence(QStringLiteral("Ctrl+Q")), 0,
                         &C::OnMenuFinish);
     m_actQuit->setMenuRole(QAction::QuitRole);
 
-    m_reservationMenu = menuBar()->addMenu(Localized("IDS_MENU_RESERVATION"));
-    m_actNew = addItem(m_reservationMenu, "IDS_MENU_NEW", QKeySequence(QStringLiteral("Ctrl+N")), 0,
+    //% "&Reservation"
+    m_reservationMenu = menuBar()->addMenu(qtTrId("IDS_MENU_RESERVATION"));
+    m_actNew = addItem(m_reservationMenu,
+                       //% "New Reservation…"
+                       qtTrId("IDS_MENU_NEW"), QKeySequence(QStringLiteral("Ctrl+N")), 0,
                        &C::OnMenuNewRegist);
-    m_actEdit = addItem(m_reservationMenu, "IDS_MENU_EDIT", QKeySequence(QStringLiteral("Ctrl+E")),
-                        21, &C::OnMenuEditRegist);
-    m_actDelete = addItem(m_reservationMenu, "IDS_MENU_DELETE", QKeySequence(Qt::Key_Delete), 20,
+    m_actEdit = addItem(m_reservationMenu,
+                        //% "Edit Reservation…"
+                        qtTrId("IDS_MENU_EDIT"), QKeySequence(QStringLiteral("Ctrl+E")), 21,
+                        &C::OnMenuEditRegist);
+    m_actDelete = addItem(m_reservationMenu,
+                          //% "Delete Selected Reservations"
+                          qtTrId("IDS_MENU_DELETE"), QKeySequence(Qt::Key_Delete), 20,
                           &C::OnMenuDeleteRegist);
     m_reservationMenu->addSeparator();
-    m_actSwitchOn = addItem(m_reservationMenu, "IDS_MENU_SWITCH_ON", QKeySequence(), 24,
-                            &C::OnMenuSelectRegistValid);
-    m_actSwitchOff = addItem(m_reservationMenu, "IDS_MENU_SWITCH_OFF", QKeySequence(), 25,
-                             &C::OnMenuSelectRegistInvalid);
+    m_actSwitchOn =
+        addItem(m_reservationMenu,
+                //% "Switch On"
+                qtTrId("IDS_MENU_SWITCH_ON"), QKeySequence(), 24, &C::OnMenuSelectRegistValid);
+    m_actSwitchOff =
+        addItem(m_reservationMenu,
+                //% "Switch Off"
+                qtTrId("IDS_MENU_SWITCH_OFF"), QKeySequence(), 25, &C::OnMenuSelectRegistInvalid);
     m_reservationMenu->addSeparator();
-    m_actDeleteOver = addItem(m_reservationMenu, "IDS_MENU_DELETE_OVER", QKeySequence(), 22,
-                              &C::OnMenuErrorRegistDelete);
-    m_actDeleteAll = addItem(m_reservationMenu, "IDS_MENU_DELETE_ALL", QKeySequence(), 23,
-                             &C::OnMenuAllRegistDelete);
+    m_actDeleteOver =
+        addItem(m_reservationMenu,
+                //% "Delete Missed Reservations"
+                qtTrId("IDS_MENU_DELETE_OVER"), QKeySequence(), 22, &C::OnMenuErrorRegistDelete);
+    m_actDeleteAll =
+        addItem(m_reservationMenu,
+                //% "Delete All Reservations…"
+                qtTrId("IDS_MENU_DELETE_ALL"), QKeySequence(), 23, &C::OnMenuAllRegistDelete);
 
     for (QMenu* menu : {m_fileMenu, m_reservationMenu}) {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });

@@ -55,7 +55,7 @@ protected:
 private:
     // Widths that fit the texts of the current language; the title takes the rest.
     void sizeColumns();
-    QAction* addItem(QMenu* menu, char const* key, QKeySequence const& shortcut, int tag,
+    QAction* addItem(QMenu* menu, QString const& text, QKeySequence const& shortcut, int tag,
                      void (ResvManDlgController::*handler)(QObject*));
 
     ResvManDlgController* m_controller = nullptr;

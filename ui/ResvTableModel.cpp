@@ -1,6 +1,5 @@
 #include "ui/ResvTableModel.h"
 
-#include "ui/Localized.h"
 #include "ui/ResvManDlgController.h"
 
 #include <QTableView>
@@ -9,9 +8,24 @@ namespace {
 // Enough rows for several screens of scrolling; past that the cache starts again.
 constexpr int kCacheRows = 2048;
 
-char const* const kHeaderKeys[ResvTableModel::kColumnCount] = {
-    nullptr,       "IDS_COL_DATE",    "IDS_COL_WEEKLY",  "IDS_COL_START",
-    "IDS_COL_END", "IDS_COL_CHANNEL", "IDS_COL_STATION", "IDS_COL_TITLE"};
+// The status column is only as wide as its icon: no title.
+char const* const kHeaderIds[ResvTableModel::kColumnCount] = {
+    nullptr,
+    //% "Date"
+    QT_TRID_NOOP("IDS_COL_DATE"),
+    //% "Weekly"
+    QT_TRID_NOOP("IDS_COL_WEEKLY"),
+    //% "Start"
+    QT_TRID_NOOP("IDS_COL_START"),
+    //% "End"
+    QT_TRID_NOOP("IDS_COL_END"),
+    //% "Frequency"
+    QT_TRID_NOOP("IDS_COL_CHANNEL"),
+    //% "Station"
+    QT_TRID_NOOP("IDS_COL_STATION"),
+    //% "Title"
+    QT_TRID_NOOP("IDS_COL_TITLE"),
+};
 } // namespace
 
 QIcon NamedIcon(QString const& name) {
@@ -97,13 +111,16 @@ QVariant ResvTableModel::data(QModelIndex const& index, int role) const {
         if (isIcon) {
             qint64 const key = value.value<QIcon>().cacheKey();
             if (key == NamedIcon(QStringLiteral("icon1.icns")).cacheKey()) {
-                return Localized("IDS_TIP_OVER");
+                //% "Missed: the time of this reservation passed without a recording."
+                return qtTrId("IDS_TIP_OVER");
             }
             if (key == NamedIcon(QStringLiteral("sleep.icns")).cacheKey()) {
-                return Localized("IDS_TIP_OFF");
+                //% "Switched off: this reservation will not be recorded."
+                return qtTrId("IDS_TIP_OFF");
             }
             if (key == NamedIcon(QStringLiteral("error3.icns")).cacheKey()) {
-                return Localized("IDS_TIP_OVERLAP");
+                //% "Overlaps another reservation: only one of them can be recorded."
+                return qtTrId("IDS_TIP_OVERLAP");
             }
             return QVariant();
         }
@@ -136,8 +153,7 @@ QVariant ResvTableModel::headerData(int section, Qt::Orientation orientation, in
         return m_identifiers[section];
     }
     if (role == Qt::DisplayRole) {
-        // The status column is only as wide as its icon: no title.
-        return kHeaderKeys[section] ? Localized(kHeaderKeys[section]) : QString();
+        return kHeaderIds[section] ? qtTrId(kHeaderIds[section]) : QString();
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue<int>(section == 0 ? Qt::AlignCenter

@@ -3,8 +3,8 @@
 #include "platform/IUserDefaults.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
-#include "ui/Localized.h"
 #include "ui/ModalSession.h"
+#include "ui/UiTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -110,18 +110,28 @@ void SuspendConfigController::buildWindow() {
 }
 
 void SuspendConfigController::retranslate() {
-    configWindow->setWindowTitle(Localized("IDS_CONFIG_WINDOW_TITLE"));
+    //% "Power Settings"
+    configWindow->setWindowTitle(qtTrId("IDS_CONFIG_WINDOW_TITLE"));
     auto* wakeGroup = configWindow->findChild<QGroupBox*>(QStringLiteral("wakeGroup"));
     auto* afterGroup = configWindow->findChild<QGroupBox*>(QStringLiteral("afterGroup"));
-    wakeGroup->setTitle(Localized("IDS_CONFIG_GROUP_POWER"));
-    afterGroup->setTitle(Localized("IDS_CONFIG_GROUP_AFTER"));
-    m_chkAllowSuspend->setText(Localized("IDS_CONFIG_ALLOW_SUSPEND"));
-    m_chkUseACPI->setText(Localized("IDS_CONFIG_USE_ACPI"));
-    m_txtRestoreTime->setText(Localized("IDS_CONFIG_RESTORE_CAPTION"));
-    m_chkExitAfterRecord->setText(Localized("IDS_CONFIG_EXIT_AFTER_RECORD"));
-    m_chkShutdown->setText(Localized("IDS_CONFIG_SHUTDOWN"));
-    m_btnCancel->setText(Localized("IDS_BUTTON_CANCEL"));
-    m_btnOK->setText(Localized("IDS_BUTTON_OK"));
+    //% "Sleep and Wake-up"
+    wakeGroup->setTitle(qtTrId("IDS_CONFIG_GROUP_POWER"));
+    //% "After Recording"
+    afterGroup->setTitle(qtTrId("IDS_CONFIG_GROUP_AFTER"));
+    //% "Allow the computer to sleep when idle"
+    m_chkAllowSuspend->setText(qtTrId("IDS_CONFIG_ALLOW_SUSPEND"));
+    //% "Wake the computer before each reservation"
+    m_chkUseACPI->setText(qtTrId("IDS_CONFIG_USE_ACPI"));
+    //% "Wake up:"
+    m_txtRestoreTime->setText(qtTrId("IDS_CONFIG_RESTORE_CAPTION"));
+    //% "Quit Velto after each recording"
+    m_chkExitAfterRecord->setText(qtTrId("IDS_CONFIG_EXIT_AFTER_RECORD"));
+    //% "Shut down the computer after the last reservation"
+    m_chkShutdown->setText(qtTrId("IDS_CONFIG_SHUTDOWN"));
+    //% "Cancel"
+    m_btnCancel->setText(qtTrId("IDS_BUTTON_CANCEL"));
+    //% "OK"
+    m_btnOK->setText(qtTrId("IDS_BUTTON_OK"));
 }
 
 bool SuspendConfigController::DoModal(QWidget* parent) {
@@ -144,7 +154,8 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
                                  ? m_defaults->integerForKey(kDefaultsRestoreTime)
                                  : kRestoreDefault;
 
-    QString const unit = Localized("IDS_CONFIG_RESTORE");
+    //% " minutes before"
+    QString const unit = qtTrId("IDS_CONFIG_RESTORE");
     m_cmbRestoreTime->clear();
     for (int n = kRestoreFirst; n <= kRestoreLast; ++n) {
         m_cmbRestoreTime->addItem(QString::number(n) + unit);
@@ -205,8 +216,12 @@ void SuspendConfigController::OnCancel(QObject* /*sender*/) {
 void SuspendConfigController::OnUseAcpi(QObject* /*sender*/) {
     bool const on = m_chkUseACPI->isChecked();
     if (on) {
-        RunAlertPanel(configWindow, Localized("AppTitle"), Localized("IDS_WARN_USE_ACPI"),
-                      QStringLiteral("OK"));
+        RunAlertPanel(configWindow, AppTitle(),
+                      //% "To wake the computer for recordings, you will be asked for an "
+                      //% "administrator password, and the computer must be able to wake from "
+                      //% "its real-time clock alarm. Leave it suspended or powered off (not "
+                      //% "unplugged)."
+                      qtTrId("IDS_WARN_USE_ACPI"), QStringLiteral("OK"));
     }
     EnableUseACPI(on);
 }

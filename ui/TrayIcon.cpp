@@ -1,7 +1,7 @@
 #include "ui/TrayIcon.h"
 
 #include "ui/ApplicationVisibility.h"
-#include "ui/Localized.h"
+#include "ui/UiTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,9 +39,11 @@ bool TrayIcon::isShown() const {
 }
 
 void TrayIcon::retranslate() {
-    m_actShow->setText(Localized("IDS_TRAY_SHOW"));
-    m_actExit->setText(Localized("IDS_EXIT"));
-    m_tray->setToolTip(Localized("AppTitle"));
+    //% "Show"
+    m_actShow->setText(qtTrId("IDS_TRAY_SHOW"));
+    //% "Exit"
+    m_actExit->setText(qtTrId("IDS_EXIT"));
+    m_tray->setToolTip(AppTitle());
 }
 
 void TrayIcon::ShowApplication() {

@@ -1,7 +1,6 @@
 // The reservation commands of the main window, with the real reservation dialog driven
 // through its widgets: what each command changes in the list, whether it saves the file and
 // re-plans the wake-ups, what it asks first, and which menu items are enabled.
-#include "ui/Localized.h"
 #include "ui/MyTableView.h"
 #include "ui/RegistReserveController.h"
 #include "ui/RegistReserveWindow.h"
@@ -97,7 +96,7 @@ class TestCommands : public QObject {
         rec.cPending = pending;
         return rec;
     }
-    QString overlapWarning() { return Localized("IDS_WARN_OVERWRAP_TASK"); }
+    QString overlapWarning() { return qtTrId("IDS_WARN_OVERWRAP_TASK"); }
 
 private slots:
     void initTestCase() {
@@ -127,7 +126,7 @@ private slots:
             if (!request.alternateButton.isEmpty()) {
                 line += QLatin1Char('|') + request.alternateButton;
             }
-            if (request.title != Localized("AppTitle")) {
+            if (request.title != qtTrId("AppTitle")) {
                 line += QStringLiteral("|wrong title");
             }
             m_alerts << line;
@@ -298,7 +297,7 @@ private slots:
         }
         select({1, 3});
         m_con->OnDelete(nullptr);
-        QCOMPARE(m_alerts, QStringList{Localized("IDS_WARN_DELETE_SELECTED_TASK") +
+        QCOMPARE(m_alerts, QStringList{qtTrId("IDS_WARN_DELETE_SELECTED_TASK") +
                                        QStringLiteral("|OK|Cancel")});
         QCOMPARE(titles(), QStringList({"0", "2", "4"}));
         QCOMPARE(savedTitles(), QStringList({"0", "2", "4"}));
@@ -336,7 +335,7 @@ private slots:
         QVERIFY(list().Save(filePath().c_str()));
         m_con->OnAllRegistDelete();
         QCOMPARE(m_alerts,
-                 QStringList{Localized("IDS_WARN_DELETE_ALL_TASK") + QStringLiteral("|OK|Cancel")});
+                 QStringList{qtTrId("IDS_WARN_DELETE_ALL_TASK") + QStringLiteral("|OK|Cancel")});
         QCOMPARE(list().m_nCount.load(), 0);
         QCOMPARE(m_window->table()->model()->rowCount(), 0);
         QCOMPARE(savedTitles(), QStringList({"a", "b"}));

@@ -1,6 +1,5 @@
 // The reservation dialog's modal run, driven through its real widgets: what a record shows,
 // what the controls give back, which presses end the run and what they report.
-#include "ui/Localized.h"
 #include "ui/ModalSession.h"
 #include "ui/RegistReserveController.h"
 #include "ui/RegistReserveWindow.h"
@@ -63,7 +62,7 @@ class TestRegistDialog : public QObject {
         return rec;
     }
     QString recTime(int hours, int minutes) {
-        return Localized("IDS_RECTIME_HOURANDMINUTE").arg(hours).arg(minutes);
+        return qtTrId("IDS_RECTIME_HOURANDMINUTE").arg(hours).arg(minutes);
     }
 
 private slots:
@@ -250,7 +249,7 @@ private slots:
             QCOMPARE(QString::fromUtf8(result().cTitle), title);
             QCOMPARE(result().cTitle[255], '\0');
         } else {
-            QCOMPARE(alerts.messages, QStringList{Localized("IDS_ERR_TOO_LONG_TITLE")});
+            QCOMPARE(alerts.messages, QStringList{qtTrId("IDS_ERR_TOO_LONG_TITLE")});
             QCOMPARE(result().cTitle[0], '\0');
         }
     }
@@ -283,7 +282,7 @@ private slots:
             });
         }));
         QVERIFY(stillOpen);
-        QCOMPARE(alerts.messages, QStringList{Localized(key.toLatin1().constData())});
+        QCOMPARE(alerts.messages, QStringList{qtTrId(key.toLatin1().constData())});
         QVERIFY(result() == rec);
         QVERIFY(!m_dialog->IsAuthorizeUpdate());
     }
@@ -338,7 +337,7 @@ private slots:
         }));
         QStringList const parts = label.split(u' ');
         QCOMPARE(shown, parts.size() == 2 ? recTime(parts[0].toInt(), parts[1].toInt())
-                                          : Localized("IDS_RECTIME_MINUTE").arg(parts[0]));
+                                          : qtTrId("IDS_RECTIME_MINUTE").arg(parts[0]));
         QCOMPARE(result().dStartTime,
                  Jst(day.year(), day.month(), day.day(), start.hour(), start.minute()));
         QCOMPARE(result().dEndTime, wantEnd);

@@ -3,7 +3,6 @@
 // the dialog opens.
 #include "ui/DialogPlacement.h"
 #include "ui/LeadingNumber.h"
-#include "ui/Localized.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ReserveTime.h"
 
@@ -97,7 +96,7 @@ private slots:
         AlertLog alerts;
         QCOMPARE(dialog.ChannelCheck(), valid);
         QCOMPARE(alerts.messages,
-                 valid ? QStringList() : QStringList{Localized("IDS_ERR_INVALID_FREQ")});
+                 valid ? QStringList() : QStringList{qtTrId("IDS_ERR_INVALID_FREQ")});
         if (!valid) {
             QCOMPARE(alerts.buttons, QStringList{QStringLiteral("OK|")});
         }

@@ -1,5 +1,0 @@
-#include "ui/Localized.h"
-
-QString Localized(char const* key) {
-    return qtTrId(key);
-}

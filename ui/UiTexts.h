@@ -1,0 +1,15 @@
+// Texts that several windows share: the application's title and the names of the weekdays.
+// Every other text is looked up where it is shown, with its id written out, so that the
+// translation tools find it there.
+#pragma once
+
+#include <QString>
+
+// The application's title: window titles, alert panels, the tray icon's tooltip.
+QString AppTitle();
+
+// The weekday's full name (0 Sunday .. 6 Saturday), as the table's date column shows it.
+QString WeekdayName(int weekday);
+
+// The weekday's short name (0 Sunday .. 6 Saturday), as the weekly buttons show it.
+QString WeekdayShortName(int weekday);
