@@ -318,7 +318,8 @@ void CRecEngine::RecordingProc(int id) {
         return;
     }
     SCHEDULEITEM_TAG rec{};
-    if (!m_Schedule->readSchedule(id, &rec)) {
+    uint64_t serial = 0; // names the stored record this run takes
+    if (!m_Schedule->readSchedule(id, &rec, &serial)) {
         return;
     }
 
@@ -380,13 +381,10 @@ void CRecEngine::RecordingProc(int id) {
         WeeklyRearm(next, *m_services.calendar);
         m_Schedule->addSchedule(&next, result, 1);
     }
-    // Ids are reused: if the user deleted this reservation during the hand-off, a new one
-    // may hold its id by now and must not go in its place. Ours still carries the hand-off
-    // mark (uState 1, kept through the user's edits) or is unchanged.
-    SCHEDULEITEM_TAG stored{};
-    if (m_Schedule->readSchedule(id, &stored) && (stored.uState == 1 || stored == rec)) {
-        m_Schedule->deleteSchedule(id);
-    }
+    // The record this run took leaves the list, also when the user edited it meanwhile
+    // (the run's outcome replaces the edit). Ids are reused, so it is found by its serial:
+    // a reservation the user added after deleting this one may hold the id by now.
+    m_Schedule->deleteSchedule(id, serial);
     m_Schedule->Save(JoinPath(home, kReservationFileName).c_str());
     m_services.mainThread->requestTableReload();
 }

@@ -216,7 +216,7 @@ bool CScheduleItem::addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& resu
     if (!(checkOverlap ? mCheckLocked(rec, result) : ValidityCheck(rec, result)))
         return false;
 
-    auto stored = std::make_unique<SCHEDULEITEM_TAG>(rec);
+    auto stored = std::make_unique<StoredRecord>(rec, ++m_lastSerial);
     stored->nID = getNewIdLocked(); // over the records stored before this one
     m_usedIds[stored->nID / 64] |= uint64_t{1} << (stored->nID % 64);
 
@@ -249,7 +249,8 @@ bool CScheduleItem::editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result)
         return false;
     for (std::size_t i = 0; i < m_ppSchedule.size(); ++i) {
         if (m_ppSchedule[i]->nID == rec->nID) {
-            *m_ppSchedule[i] = *rec; // same id, so the id bitmap stays right
+            // Same id, so the id bitmap stays right; the serial stays with the record.
+            static_cast<SCHEDULEITEM_TAG&>(*m_ppSchedule[i]) = *rec;
             ResortAfterEditLocked(i);
             return true;
         }
@@ -279,9 +280,18 @@ void CScheduleItem::ResortAfterEditLocked(std::size_t index) {
 
 bool CScheduleItem::deleteSchedule(int id) {
     std::lock_guard lock(m_Lock);
+    return deleteLocked(id, nullptr);
+}
+
+bool CScheduleItem::deleteSchedule(int id, uint64_t serial) {
+    std::lock_guard lock(m_Lock);
+    return deleteLocked(id, &serial);
+}
+
+bool CScheduleItem::deleteLocked(int id, uint64_t const* serial) {
     auto it = std::find_if(m_ppSchedule.begin(), m_ppSchedule.end(),
                            [id](RecordPtr const& r) { return r->nID == id; });
-    if (it == m_ppSchedule.end())
+    if (it == m_ppSchedule.end() || (serial != nullptr && (*it)->serial != *serial))
         return false;
     int const stored = (*it)->nID;
     m_usedIds[stored / 64] &= ~(uint64_t{1} << (stored % 64));
@@ -376,12 +386,18 @@ bool CScheduleItem::readScheduleByIndex(int index, SCHEDULEITEM_TAG* out) {
 }
 
 bool CScheduleItem::readSchedule(int id, SCHEDULEITEM_TAG* out) {
+    return readSchedule(id, out, nullptr);
+}
+
+bool CScheduleItem::readSchedule(int id, SCHEDULEITEM_TAG* out, uint64_t* serial) {
     std::lock_guard lock(m_Lock);
     if (out == nullptr)
         return false;
     for (RecordPtr const& r : m_ppSchedule) {
         if (r->nID == id) {
             *out = *r;
+            if (serial != nullptr)
+                *serial = r->serial;
             return true;
         }
     }

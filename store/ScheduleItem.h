@@ -67,6 +67,10 @@ public:
     bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort);
     bool editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result);
     bool deleteSchedule(int id);
+    // Deletes the reservation with that id only while it is still the stored record that
+    // serial names (see readSchedule): an edit keeps it, a delete and a new add under the
+    // same id do not.
+    bool deleteSchedule(int id, uint64_t serial);
     int getNewId();
     bool mCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result);
     bool GlovalCheck(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result);
@@ -78,6 +82,9 @@ public:
 
     bool readScheduleByIndex(int index, SCHEDULEITEM_TAG* out);
     bool readSchedule(int id, SCHEDULEITEM_TAG* out);
+    // Also answers the stored record's serial: a number given to each record when it is
+    // added to the list, kept through its edits and never given again.
+    bool readSchedule(int id, SCHEDULEITEM_TAG* out, uint64_t* serial);
     bool readSchedule(SCHEDULEITEM_TAG* out); // the next reservation to start
     bool readScheduleLatest(SCHEDULEITEM_TAG* out);
 
@@ -94,7 +101,14 @@ public:
     std::string lastRescuedCopy() const;
 
 private:
-    using RecordPtr = std::unique_ptr<SCHEDULEITEM_TAG>;
+    // A stored record with its serial, which only the list sees: copies out of the list
+    // are plain records, and an edit assigns the record part only.
+    struct StoredRecord : SCHEDULEITEM_TAG {
+        StoredRecord(SCHEDULEITEM_TAG const& rec, uint64_t serialNumber)
+            : SCHEDULEITEM_TAG(rec), serial(serialNumber) {}
+        uint64_t serial;
+    };
+    using RecordPtr = std::unique_ptr<StoredRecord>;
 
     // The *Locked helpers expect m_Lock held; public operations take it and call them, so
     // nothing that holds the lock ever takes it again.
@@ -102,6 +116,7 @@ private:
     void TerminateLocked();
     bool addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result, bool sort,
                    bool checkOverlap);
+    bool deleteLocked(int id, uint64_t const* serial);
     bool mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) const;
     int getNewIdLocked() const;
     void mSortLocked();
@@ -115,13 +130,16 @@ private:
     std::vector<RecordPtr> m_ppSchedule;
     // Path of the last Load or Save when shorter than 256 bytes; null after Terminate.
     std::unique_ptr<char[]> m_pszPath;
-    // Guards the records, the path buffer, the id bitmap, m_nSorted and m_strRescued.
+    // Guards the records, the path buffer, the id bitmap, the serials, m_nSorted and
+    // m_strRescued.
     mutable std::mutex m_Lock;
     // Orders whole saves and loads (taken before m_Lock, never after it), so a slow fsync
     // never blocks readers of the list. Guards m_strPendingRescue.
     std::mutex m_FileLock;
     // Bit i set while a stored record has id i: finds the smallest free id quickly.
     std::array<uint64_t, (kScheduleMaxCount + 63) / 64> m_usedIds{};
+    // The last serial given to a stored record.
+    uint64_t m_lastSerial = 0;
     // How many leading records are known to be in (start, end) order. Sorting then only
     // has to sort what was appended after them and merge it in.
     std::size_t m_nSorted = 0;
