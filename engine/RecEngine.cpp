@@ -197,11 +197,9 @@ void CRecEngine::StartWatchThread() {
 }
 
 void CRecEngine::watchProc() {
-    while (!m_impl->stopping.load()) {
-        m_services.clock->sleepFor(1.0);
-        if (m_impl->stopping.load()) {
-            break;
-        }
+    IClock& clock = *m_services.clock;
+    // The sleep ends early when the engine stops, so that the program exits at once.
+    while (clock.waitUntil(clock.now() + 1.0, m_impl->stopping)) {
         WatchPass();
     }
 }
@@ -336,19 +334,12 @@ void CRecEngine::RecordingProc(int id) {
         {"AppTerminate", appTerminate},
     };
 
-    // Wait for the minute before the start in short slices, so that a stopping engine is
-    // not kept waiting by a run that has not begun its hand-off.
+    // Wait for the minute before the start. A stopping engine ends the wait: a run that has
+    // not begun its hand-off gives up.
     IClock& clock = *m_services.clock;
     double const handOffAt = rec.dStartTime - kStartLead;
-    for (;;) {
-        if (m_impl->stopping.load()) {
-            return;
-        }
-        double const now = clock.now();
-        if (!(now < handOffAt)) {
-            break;
-        }
-        clock.sleepUntil(std::min(handOffAt, now + 1.0));
+    if (!clock.waitUntil(handOffAt, m_impl->stopping)) {
+        return;
     }
 
     std::string const home = m_services.bundle->homeDirectory();
@@ -486,6 +477,9 @@ void CRecEngine::WaitForRunningHandOff() {
 
 void CRecEngine::StopThreads() {
     m_impl->stopping.store(true);
+    if (m_services.clock != nullptr) {
+        m_services.clock->wakeWaiters();
+    }
     {
         std::lock_guard lock(m_impl->threadMutex);
         if (m_impl->watchThread.joinable()) {

@@ -79,18 +79,19 @@ TEST_F(EngineThreadsTest, IdleWatchThreadOnlySleepsASecondAtATime) {
     EXPECT_EQ(All()[0], before[0]);
 }
 
-TEST_F(EngineThreadsTest, StoppingTheEngineEndsARunStillWaitingForItsStart) {
+TEST_F(EngineThreadsTest, StoppingTheEngineCutsItsWaitsShort) {
     double const start = kMonday0900 + 600.0;
     int const id = Add(MakeRec(start, start + 1800.0, "in ten minutes"));
     engine->StartWatchThread();
     engine->Launch(id);
     ASSERT_TRUE(fx.clock.waitForSleepers(2));
 
+    // No time passes: neither the watch thread's second nor the run's wait for its start is
+    // waited out.
     auto stopped = std::async(std::launch::async, [&] { engine.reset(); });
-    EXPECT_EQ(stopped.wait_for(100ms), std::future_status::timeout);
-    // One slice of the run's wait is all it takes.
-    fx.clock.advance(1.0);
-    ASSERT_EQ(stopped.wait_for(10s), std::future_status::ready);
+    bool const quick = stopped.wait_for(10s) == std::future_status::ready;
+    fx.clock.setAutoAdvance(true); // lets a stuck engine go before the check
+    ASSERT_TRUE(quick);
     EXPECT_TRUE(fx.launcher.calls().empty());
     EXPECT_TRUE(fx.notifications.posts().empty());
     EXPECT_FALSE(std::filesystem::exists(fx.bundle.homeDirectory() + "/.ResvInfo.dat"));
