@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kStartLead = 60.0;           // a reservation is handed over a minute early
 constexpr double kLaunchAttemptSeconds = 5.0; // how long the companion is asked to come up
 constexpr double kSettleSeconds = 5.0;        // lets a fresh companion register its observers
@@ -381,16 +380,18 @@ void CRecEngine::RecordingProc(int id) {
 }
 
 void CRecEngine::WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar) {
-    rec.dStartTime += kSecondsPerDay;
-    rec.dEndTime += kSecondsPerDay;
-    for (int step = 0; step < 7; ++step) {
-        int const weekday = calendar.dayOfWeek(rec.dStartTime);
+    // The first selected weekday within the next seven days, else the eighth day.
+    int days = 1;
+    for (; days <= 7; ++days) {
+        int const weekday = calendar.dayOfWeek(calendar.addDays(rec.dStartTime, days));
         if (weekday >= 0 && weekday < 7 && (rec.uWeek & kWeeklyKeys[weekday]) != 0) {
             break;
         }
-        rec.dStartTime += kSecondsPerDay;
-        rec.dEndTime += kSecondsPerDay;
     }
+    // Calendar days, not multiples of 86,400 s: both ends keep their local clock times
+    // across a change of daylight-saving time.
+    rec.dStartTime = calendar.addDays(rec.dStartTime, days);
+    rec.dEndTime = calendar.addDays(rec.dEndTime, days);
     rec.uState = 0;
 }
 

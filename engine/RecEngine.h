@@ -57,8 +57,8 @@ public:
     bool GetScheduleLatestDateTime(double* date);
     bool ReSettingSchedule();
 
-    // Moves a weekly record to its next selected weekday (whole days of 86,400 s, the
-    // weekday in the process's time zone) and sets uState to 0.
+    // Moves a weekly record to its next selected weekday at the same local clock times (the
+    // weekday and the clock in the process's time zone) and sets uState to 0.
     static void WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar);
 
     // Blocks until no recording run holds the engine lock (the exit command's wait).

@@ -49,12 +49,12 @@ bool ToTimeT(double instant, time_t& out) {
     return true;
 }
 
-constexpr int kJstOffsetSeconds = 9 * 3600; // Japan Standard Time, no daylight saving
-
-QVariant JstDateCell(double instant) {
+// The date in the process's time zone, the zone of the start and end columns and of the
+// reservation dialog.
+QVariant LocalDateCell(double instant) {
     time_t t = 0;
     struct tm parts {};
-    if (!ToTimeT(instant + kJstOffsetSeconds, t) || !gmtime_r(&t, &parts)) {
+    if (!ToTimeT(instant, t) || !localtime_r(&t, &parts)) {
         return QVariant();
     }
     char date[64];
@@ -255,7 +255,7 @@ QVariant ResvManDlgController::objectValueForTableColumn(QTableView* table,
         return QVariant();
     }
     case 1:
-        return JstDateCell(rec.dStartTime);
+        return LocalDateCell(rec.dStartTime);
     case 2:
         //% "✓"
         return rec.uWeek != 0 ? QVariant(qtTrId("IDS_MARU")) : QVariant();

@@ -447,6 +447,38 @@ private slots:
         QVERIFY(!m_dialog->IsAuthorizeUpdate());
     }
 
+    // Registering an unchanged reservation keeps its times in any zone, also across a
+    // daylight-saving change: the dialog composes in the zone it reads in.
+    void unchangedTimesInEveryZone_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("end");
+        QTest::newRow("Berlin, 20:00")
+            << QByteArray("Europe/Berlin") << Utc(2025, 1, 13, 19, 0) << Utc(2025, 1, 13, 20, 0);
+        QTest::newRow("Berlin, summer time begins")
+            << QByteArray("Europe/Berlin") << Utc(2025, 3, 30, 0, 30) << Utc(2025, 3, 30, 2, 0);
+        QTest::newRow("Berlin, summer time ends")
+            << QByteArray("Europe/Berlin") << Utc(2024, 10, 26, 23, 30) << Utc(2024, 10, 27, 2, 30);
+        QTest::newRow("New York, summer time ends")
+            << QByteArray("America/New_York") << Utc(2024, 11, 3, 4, 0) << Utc(2024, 11, 3, 7, 0);
+    }
+    void unchangedTimesInEveryZone() {
+        QFETCH(QByteArray, zone);
+        QFETCH(double, start);
+        QFETCH(double, end);
+        PinTimeZone(zone.constData());
+        SCHEDULEITEM_TAG const rec = Reservation(start, end, 954, "zone");
+        QString shownStart;
+        QVERIFY(run(rec, [&] {
+            shownStart = m_dialog->m_dpStart->time().toString(QStringLiteral("HH:mm"));
+            m_dialog->m_btnRegist->click();
+        }));
+        QCOMPARE(shownStart, QDateTime::fromSecsSinceEpoch(qint64(start)).toString("HH:mm"));
+        QCOMPARE(result().dStartTime, start);
+        QCOMPARE(result().dEndTime, end);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+    }
+
     // Only the dialog's own buttons end its run.
     void onlyItsOwnButtonsEndTheRun_data() {
         QTest::addColumn<QString>("attempt");
