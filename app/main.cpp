@@ -13,6 +13,7 @@
 #include "platform/linux/QtUserDefaults.h"
 #include "platform/linux/SleepVeto.h"
 #include "platform/linux/SystemClock.h"
+#include "store/SafeFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/MyTableView.h"
@@ -172,6 +173,10 @@ int main(int argc, char** argv) {
     if (lock == InstanceLock::Result::Unavailable) {
         std::fprintf(stderr, "resvman: cannot lock %s; running without the lock.\n",
                      InstanceLock::LockPath(bundle.homeDirectory()).c_str());
+    }
+    if (lock == InstanceLock::Result::Acquired) {
+        // No other process of ours saves here now: what a crashed save left goes.
+        RemoveSaveLeftovers(bundle.homeDirectory() + "/" + kReservationFileName);
     }
     QuitOnTerminationSignals(app);
     mark("one-instance checks");

@@ -7,10 +7,21 @@
 #include <string>
 
 // Replaces the file at path by size bytes of data, or leaves it exactly as it was and
-// answers false. Writes a temporary file in the same folder, syncs it and renames it over
-// path. A replaced file keeps its permission bits (read/write only) and, where allowed,
-// its owner; a new file is created 0600, since it holds the user's own reservations.
+// answers false with errno set. Writes an unnamed temporary file in the same folder, syncs
+// it, names it and renames it over path, so that a save cut short leaves nothing behind
+// (where the file system has no unnamed files, a named one, which a crash can leave). A
+// replaced file keeps its permission bits (read/write only) and, where allowed, its owner;
+// a new file is created 0600, since it holds the user's own reservations.
+//
+// When the folder may not be written but the file may, the file is rewritten in place
+// instead: a crash during that write can leave it short.
 bool WriteFileAtomically(std::string const& path, uint8_t const* data, std::size_t size);
+
+// Removes what saves cut short by a crash left in the folder of path, and in the folder of
+// the file a symbolic link at path points to: files named like this program's temporary
+// files and owned by this user. Only for when no save can be under way there (under the
+// instance lock). Answers how many were removed.
+int RemoveSaveLeftovers(std::string const& path);
 
 // Copies everything the open file fd holds, from its first byte, to a new file
 // "<path>.damaged-YYYYMMDD-HHMMSS" (local time; "-2", "-3" ... appended while a name is
