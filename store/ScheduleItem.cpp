@@ -446,10 +446,25 @@ bool CScheduleItem::readScheduleLatest(SCHEDULEITEM_TAG* out) {
     return true;
 }
 
+SaveOutcome CScheduleItem::lastSaveOutcome() const {
+    std::lock_guard lock(m_Lock);
+    return m_lastSave;
+}
+
 bool CScheduleItem::Save(char const* path) {
     if (path == nullptr || *path == '\0')
         return false;
     std::lock_guard fileLock(m_FileLock);
+    SaveOutcome outcome;
+    outcome.path = path;
+    bool const saved = SaveLocked(path, outcome);
+    outcome.saved = saved;
+    std::lock_guard lock(m_Lock);
+    m_lastSave = std::move(outcome);
+    return saved;
+}
+
+bool CScheduleItem::SaveLocked(char const* path, SaveOutcome& outcome) {
 
     // A snapshot under the list's lock: the file never shows a half-done change, and the
     // slow part (writing and syncing) does not hold up the other threads.
@@ -471,16 +486,26 @@ bool CScheduleItem::Save(char const* path) {
         int fd = ::open(path, O_RDONLY | O_CLOEXEC);
         if (fd >= 0) {
             RescueDamagedFile(fd, path);
+            int const error = errno; // why the copy failed, when it did
             ::close(fd);
-            if (!m_strPendingRescue.empty())
+            if (!m_strPendingRescue.empty()) {
+                outcome.error = error;
+                outcome.rescuePending = true;
                 return false;
+            }
         } else if (errno == ENOENT) {
             m_strPendingRescue.clear(); // nothing left to keep
         } else {
+            outcome.error = errno;
+            outcome.rescuePending = true;
             return false;
         }
     }
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    if (!WriteFileAtomically(path, bytes.data(), bytes.size())) {
+        outcome.error = errno;
+        return false;
+    }
+    return true;
 }
 
 void CScheduleItem::RescueDamagedFile(int fd, std::string const& path) {

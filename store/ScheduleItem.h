@@ -49,6 +49,14 @@ inline constexpr int kScheduleMaxCount = 10000;
 void ScheduleRecordToBytes(SCHEDULEITEM_TAG const& rec, uint8_t out[kScheduleRecordSize]);
 void ScheduleRecordFromBytes(uint8_t const in[kScheduleRecordSize], SCHEDULEITEM_TAG& rec);
 
+// How the last save of a list went.
+struct SaveOutcome {
+    bool saved = true;          // also before the first save
+    int error = 0;              // the errno of the step that failed
+    bool rescuePending = false; // refused: the damaged file's copy could not be made first
+    std::string path;           // the file the save was for
+};
+
 // Length of a title field's text: never reads past the 256-byte field, even when a
 // damaged record has no terminating zero.
 std::size_t ScheduleTitleLength(SCHEDULEITEM_TAG const& rec);
@@ -79,6 +87,8 @@ public:
 
     bool Load(char const* path);
     bool Save(char const* path);
+    // What the last Save found; safe on any thread.
+    SaveOutcome lastSaveOutcome() const;
 
     bool readScheduleByIndex(int index, SCHEDULEITEM_TAG* out);
     bool readSchedule(int id, SCHEDULEITEM_TAG* out);
@@ -125,6 +135,8 @@ private:
     void SetCountLocked();
     void RememberPathLocked(char const* path);
     void RescueDamagedFile(int fd, std::string const& path);
+    // Save with m_FileLock held.
+    bool SaveLocked(char const* path, SaveOutcome& outcome);
 
     // Each record on its own heap block so that reordering and inserting move pointers only.
     std::vector<RecordPtr> m_ppSchedule;
@@ -147,4 +159,6 @@ private:
     std::string m_strRescued;
     // A damaged file whose copy could not be made yet: no save may replace it until then.
     std::string m_strPendingRescue;
+    // Guarded by m_Lock.
+    SaveOutcome m_lastSave;
 };

@@ -7,6 +7,7 @@
 #include "ui/MyTableView.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvTableModel.h"
+#include "ui/SaveFailure.h"
 #include "ui/UiTexts.h"
 
 #include <QGuiApplication>
@@ -176,6 +177,8 @@ void ResvManDlgController::showWindow() {
 
 void ResvManDlgController::displayTheTable() {
     m_reloadQueued.store(false);
+    // Every save, the commands' and the recording runs', is followed by a redraw.
+    UpdateSaveNotice();
     if (auto* table = qobject_cast<MyTableView*>(m_lcResvList)) {
         table->reloadData();
     } else if (m_model) {
@@ -309,6 +312,22 @@ void ResvManDlgController::ShowNotice(NoticeKind kind, QString const& text) {
     if (m_noticeArea != nullptr) {
         m_noticeArea->showNotice(kind, text);
     }
+}
+
+void ResvManDlgController::UpdateSaveNotice() {
+    if (m_Schedule == nullptr) {
+        return;
+    }
+    SaveOutcome const outcome = m_Schedule->lastSaveOutcome();
+    if (outcome.saved) {
+        ClearNotice(NoticeKind::SaveFailed);
+        return;
+    }
+    ShowNotice(
+        NoticeKind::SaveFailed,
+        //% "The reservations could not be saved to %1: %2. The changes since the "
+        //% "last save are lost when the program ends."
+        qtTrId("IDS_WARN_SAVE_FAILED").arg(SaveFailurePath(outcome), SaveFailureReason(outcome)));
 }
 
 void ResvManDlgController::ClearNotice(NoticeKind kind) {

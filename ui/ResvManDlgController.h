@@ -68,6 +68,9 @@ public:
     // window).
     void ShowNotice(NoticeKind kind, QString const& text);
     void ClearNotice(NoticeKind kind);
+    // Shows why the last save of the reservation file failed, or clears that notice once a
+    // save succeeded.
+    void UpdateSaveNotice();
 
     // Hiding, companion coordination and exit.
     bool windowShouldClose(QObject* sender);
@@ -82,6 +85,9 @@ public:
     void OnExit(QObject* sender);
     void OnMenuFinish(QObject* sender);
     bool ApplicationCloseCheck();
+    // The exit's last steps: waits for a hand-off in progress, then saves the list. Answers
+    // whether the save succeeded.
+    bool SaveForExit();
 
     // Connected before awakeFromNib (the application's assembly does it).
     QMainWindow* m_mainWindow = nullptr;

@@ -319,5 +319,41 @@
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
         <translation>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</translation>
     </message>
+    <message id="IDS_WARN_SAVE_FAILED">
+        <source>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</source>
+        <translation>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</translation>
+    </message>
+    <message id="IDS_WARN_EXIT_UNSAVED">
+        <source>The reservations could not be saved to %1: %2. If you exit now, the changes since the last save are lost. Exit anyway?</source>
+        <translation>The reservations could not be saved to %1: %2. If you exit now, the changes since the last save are lost. Exit anyway?</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_RESCUE">
+        <source>a copy of the damaged reservation file could not be kept first</source>
+        <translation>a copy of the damaged reservation file could not be kept first</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_DENIED">
+        <source>writing there is not allowed</source>
+        <translation>writing there is not allowed</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_FULL">
+        <source>the disk is full</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_READ_ONLY">
+        <source>the disk is read-only</source>
+        <translation>the disk is read-only</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NO_FOLDER">
+        <source>its folder does not exist</source>
+        <translation>its folder does not exist</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NOT_A_FILE">
+        <source>something that is not a file has its name</source>
+        <translation>something that is not a file has its name</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_OTHER">
+        <source>system error %1</source>
+        <translation>system error %1</translation>
+    </message>
 </context>
 </TS>

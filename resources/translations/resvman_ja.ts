@@ -319,5 +319,41 @@
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
         <translation>このフォルダーの予約は、すでに起動している別のプログラムが使用しています。そちらを終了してから、もう一度起動してください。</translation>
     </message>
+    <message id="IDS_WARN_SAVE_FAILED">
+        <source>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</source>
+        <translation>予約を %1 に保存できませんでした（%2）。前回保存したあとの変更は、プログラムを終了すると失われます。</translation>
+    </message>
+    <message id="IDS_WARN_EXIT_UNSAVED">
+        <source>The reservations could not be saved to %1: %2. If you exit now, the changes since the last save are lost. Exit anyway?</source>
+        <translation>予約を %1 に保存できませんでした（%2）。いま終了すると、前回保存したあとの変更は失われます。終了しますか？</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_RESCUE">
+        <source>a copy of the damaged reservation file could not be kept first</source>
+        <translation>破損した予約ファイルのコピーを先に作成できませんでした</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_DENIED">
+        <source>writing there is not allowed</source>
+        <translation>書き込みが許可されていません</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_FULL">
+        <source>the disk is full</source>
+        <translation>ディスクの空き容量がありません</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_READ_ONLY">
+        <source>the disk is read-only</source>
+        <translation>ディスクが読み取り専用です</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NO_FOLDER">
+        <source>its folder does not exist</source>
+        <translation>保存先のフォルダーがありません</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NOT_A_FILE">
+        <source>something that is not a file has its name</source>
+        <translation>同じ名前でファイル以外のもの（フォルダーなど）があります</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_OTHER">
+        <source>system error %1</source>
+        <translation>システムエラー：%1</translation>
+    </message>
 </context>
 </TS>

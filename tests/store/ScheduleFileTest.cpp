@@ -215,13 +215,21 @@ TEST_F(ScheduleFile, FailedSaveLeavesTheOldFileAsItWas) {
         m_list.addSchedule(&r, ret, 1);
     }
 
-    EXPECT_FALSE(m_list.Save((m_dir + "/missing/.ResvInfo.dat").c_str()));
+    // Each failure is told with its reason.
+    auto failure = [&](std::string const& path) {
+        EXPECT_FALSE(m_list.Save(path.c_str())) << path;
+        SaveOutcome const outcome = m_list.lastSaveOutcome();
+        EXPECT_FALSE(outcome.saved);
+        EXPECT_EQ(outcome.path, path);
+        return outcome.error;
+    };
+    EXPECT_EQ(failure(m_dir + "/missing/.ResvInfo.dat"), ENOENT);
     fs::create_directory(m_dir + "/folder");
-    EXPECT_FALSE(m_list.Save((m_dir + "/folder").c_str()));
+    EXPECT_EQ(failure(m_dir + "/folder"), EISDIR);
     EXPECT_TRUE(fs::is_directory(m_dir + "/folder"));
     {
         FileSizeLimit full(2 * kScheduleRecordSize); // the disk fills up mid-write
-        EXPECT_FALSE(m_list.Save(m_file.c_str()));
+        EXPECT_EQ(failure(m_file), EFBIG);
     }
     EXPECT_EQ(ReadFile(m_file), old);
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat", "folder"}))
@@ -229,6 +237,7 @@ TEST_F(ScheduleFile, FailedSaveLeavesTheOldFileAsItWas) {
 
     // A later save succeeds and keeps the file's permission bits.
     ASSERT_TRUE(m_list.Save(m_file.c_str()));
+    EXPECT_TRUE(m_list.lastSaveOutcome().saved);
     EXPECT_EQ(ReadFile(m_file).size(), 20 * kScheduleRecordSize);
     EXPECT_EQ(fs::status(m_file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |

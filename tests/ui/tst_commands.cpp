@@ -2,6 +2,7 @@
 // through its widgets: what each command changes in the list, whether it saves the file and
 // re-plans the wake-ups, what it asks first, and which menu items are enabled.
 #include "ui/MyTableView.h"
+#include "ui/NoticeArea.h"
 #include "ui/RegistReserveController.h"
 #include "ui/RegistReserveWindow.h"
 #include "ui/ResvManDlgController.h"
@@ -329,6 +330,27 @@ private slots:
 
     // Delete all empties the list only; the file follows at the next save, which even a
     // confirmed delete with nothing selected makes.
+    // A save that fails is told above the table, with the file and the reason, until a
+    // save succeeds.
+    void failedSaveIsShownUntilASaveSucceeds() {
+        NoticeArea const* notices = m_window->notices();
+        std::filesystem::create_directory(filePath()); // not a file: every save fails
+        add(reservation(now() + 3600, "first"));
+        add(reservation(now() + 7200, "second"));
+        select({0});
+        m_con->OnDelete(nullptr);
+        QVERIFY(notices->hasNotice(NoticeKind::SaveFailed));
+        QString const text = notices->noticeText(NoticeKind::SaveFailed);
+        QVERIFY2(text.contains(QString::fromStdString(filePath())), qPrintable(text));
+        QVERIFY2(text.contains(qtTrId("IDS_SAVE_REASON_NOT_A_FILE")), qPrintable(text));
+
+        std::filesystem::remove(filePath());
+        select({0});
+        m_con->OnDelete(nullptr);
+        QVERIFY(!notices->hasNotice(NoticeKind::SaveFailed));
+        QCOMPARE(savedTitles(), QStringList());
+    }
+
     void deleteAllWaitsForTheNextSave() {
         add(reservation(Jst(2024, 5, 20, 20, 0), "a"));
         add(reservation(Jst(2024, 5, 21, 20, 0), "b"));

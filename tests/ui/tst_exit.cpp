@@ -193,6 +193,31 @@ private slots:
         QVERIFY(m_window->isVisible()); // exit hides nothing; the process ends
     }
 
+    // A final save that fails is told, and the exit asks whether to go on without it.
+    void exitWithAFailedSaveAsksFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Cancel stays") << kAlertAlternateReturn;
+        QTest::newRow("OK exits") << kAlertDefaultReturn;
+    }
+    void exitWithAFailedSaveAsksFirst() {
+        QFETCH(int, answer);
+        std::filesystem::create_directory(filePath()); // not a file: the save fails
+        QSignalSpy terminate(m_controller.get(), &ResvManDlgController::terminateRequested);
+        QStringList asked;
+        SetAlertPanelHandler([&](AlertRequest const& request) {
+            asked << request.message + QLatin1Char('|') + request.defaultButton + QLatin1Char('|') +
+                         request.alternateButton;
+            return answer;
+        });
+        m_controller->OnExit(nullptr);
+        SetAlertPanelHandler(nullptr);
+        QCOMPARE(asked, QStringList(qtTrId("IDS_WARN_EXIT_UNSAVED")
+                                        .arg(QString::fromStdString(filePath()),
+                                             qtTrId("IDS_SAVE_REASON_NOT_A_FILE")) +
+                                    QStringLiteral("|OK|Cancel")));
+        QCOMPARE(terminate.count(), answer == kAlertDefaultReturn ? 1 : 0);
+    }
+
     // A recording hand-off holds the engine lock: the exit waits for it, then saves what
     // the user changed last.
     void exitWaitsForTheHandOffThenSaves() {
