@@ -7,6 +7,7 @@
 #include "app/AppController.h"
 #include "app/BundleLocation.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
 #include "platform/linux/LocalCalendar.h"
@@ -29,17 +30,13 @@
 #include <QElapsedTimer>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,34 +69,6 @@ void InstallTranslators(QApplication& app) {
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         app.installTranslator(toolkit);
     }
-}
-
-// SIGTERM and SIGINT end the event loop, so the normal termination steps run.
-int g_signalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int) {
-    char const byte = 1;
-    ssize_t const written = ::write(g_signalPipe[1], &byte, 1);
-    (void)written;
-}
-
-void QuitOnTerminationSignals(QApplication& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte = 0;
-        ssize_t const got = ::read(g_signalPipe[0], &byte, 1);
-        (void)got;
-        app.quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
 }
 
 // Reports the time to the first drawing of the table, then quits.
@@ -178,7 +147,8 @@ int main(int argc, char** argv) {
         // No other process of ours saves here now: what a crashed save left goes.
         RemoveSaveLeftovers(bundle.homeDirectory() + "/" + kReservationFileName);
     }
-    QuitOnTerminationSignals(app);
+    // Caught from here on; handled once the controllers exist and the event loop runs.
+    TerminationSignals terminationSignals;
     mark("one-instance checks");
 
     // Platform services. Declared before the controllers, so they outlive them.
@@ -232,6 +202,8 @@ int main(int argc, char** argv) {
     };
 
     TrayIcon tray(QApplication::windowIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
+    QObject::connect(&terminationSignals, &TerminationSignals::received, resvMan.get(),
+                     [&resvMan] { resvMan->OnTerminationSignal(); });
 
     // A second start asks this one to come forward.
     QObject::connect(&single, &SingleInstance::showRequested, window.get(), [&window] {
@@ -257,7 +229,15 @@ int main(int argc, char** argv) {
     appCon->applicationDidFinishLaunching();
     mark("applicationDidFinishLaunching");
 
-    int const result = app.exec();
+    // A signal handled during the start-up (in a dialog's loop) already ended the run.
+    int const result = resvMan->TerminationRequested() ? 0 : app.exec();
+    if (resvMan->TerminationRequested() && !resvMan->SaveForExit()) {
+        SaveOutcome const outcome = resvMan->m_Schedule->lastSaveOutcome();
+        std::fprintf(stderr, "resvman: the reservations could not be saved to %s: %s\n",
+                     outcome.path.c_str(),
+                     outcome.rescuePending ? "a copy of the damaged file could not be made first"
+                                           : std::strerror(outcome.error));
+    }
     appCon->applicationWillTerminate();
     return result;
 }

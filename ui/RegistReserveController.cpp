@@ -507,7 +507,8 @@ bool RegistReserveController::DoModal(QWidget* parent) {
         ModalSession session(m_RegistWindow);
         for (;;) {
             result = session.runModalSession();
-            if (result != ModalSession::kRunContinuesResponse && m_bSelfButton) {
+            if (result == ModalSession::kRunAbortedResponse ||
+                (result != ModalSession::kRunContinuesResponse && m_bSelfButton)) {
                 break;
             }
         }

@@ -88,6 +88,11 @@ public:
     // The exit's last steps: waits for a hand-off in progress, then saves the list. Answers
     // whether the save succeeded.
     bool SaveForExit();
+    // SIGTERM or SIGINT: every open dialog and alert ends as if cancelled and the event loop
+    // ends, also when the main window would refuse to close; the program's assembly then
+    // runs SaveForExit and the termination steps.
+    void OnTerminationSignal();
+    bool TerminationRequested() const { return m_terminationRequested; }
 
     // Connected before awakeFromNib (the application's assembly does it).
     QMainWindow* m_mainWindow = nullptr;
@@ -112,4 +117,5 @@ signals:
 private:
     ResvTableModel* m_model = nullptr;
     std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
+    bool m_terminationRequested = false;
 };

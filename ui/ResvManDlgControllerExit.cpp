@@ -3,6 +3,7 @@
 
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
+#include "ui/ModalSession.h"
 #include "ui/ProgressDlgController.h"
 #include "ui/SaveFailure.h"
 #include "ui/SuspendConfigController.h"
@@ -111,6 +112,15 @@ void ResvManDlgController::OnExit(QObject* /*sender*/) {
     // still reach them until the process ends.
     emit terminateRequested();
     QCoreApplication::quit();
+}
+
+void ResvManDlgController::OnTerminationSignal() {
+    m_terminationRequested = true;
+    // The reservation, settings and countdown dialogs end their runs as if cancelled; exit()
+    // ends every event loop, an alert's too, without asking the windows to close (the main
+    // window would refuse: its close box only hides).
+    ModalSession::abortAll();
+    QCoreApplication::exit(0);
 }
 
 void ResvManDlgController::OnMenuFinish(QObject* /*sender*/) {

@@ -176,7 +176,8 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
         m_btnOK->setFocus();
         do {
             result = session.runModalSession(50);
-        } while (result == ModalSession::kRunContinuesResponse || !m_bSelfButton);
+        } while (result != ModalSession::kRunAbortedResponse &&
+                 (result == ModalSession::kRunContinuesResponse || !m_bSelfButton));
     }
 
     if (result == 1) {
