@@ -179,7 +179,8 @@ void RegistReserveController::BuildWindow() {
     m_btnRegist->setDefault(true);
     //% "Cancel"
     m_btnCancel = new QPushButton(qtTrId("IDS_REGIST_CANCEL"), window);
-    m_btnCancel->setAutoDefault(false);
+    // Return on the focused Cancel button cancels; elsewhere it registers.
+    m_btnCancel->setAutoDefault(true);
     auto* buttons = new QDialogButtonBox(window);
     buttons->addButton(m_btnRegist, QDialogButtonBox::AcceptRole);
     buttons->addButton(m_btnCancel, QDialogButtonBox::RejectRole);

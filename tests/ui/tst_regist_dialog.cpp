@@ -506,21 +506,35 @@ private slots:
     void keyboard_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("focus");
         QTest::addColumn<bool>("registered");
-        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << false;
-        QTest::newRow("Return registers") << int(Qt::Key_Return) << 0 << true;
-        QTest::newRow("Enter registers") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << "title" << false;
+        QTest::newRow("Return registers") << int(Qt::Key_Return) << 0 << "title" << true;
+        QTest::newRow("Enter registers")
+            << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "title" << true;
         QTest::newRow("Ctrl+Return registers")
-            << int(Qt::Key_Return) << int(Qt::ControlModifier) << true;
+            << int(Qt::Key_Return) << int(Qt::ControlModifier) << "title" << true;
+        QTest::newRow("Return on Cancel cancels") << int(Qt::Key_Return) << 0 << "cancel" << false;
+        QTest::newRow("Return on a weekday registers")
+            << int(Qt::Key_Return) << 0 << "weekday" << true;
+        QTest::newRow("Ctrl+Return on Cancel registers")
+            << int(Qt::Key_Return) << int(Qt::ControlModifier) << "cancel" << true;
     }
     void keyboard() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
+        QFETCH(QString, focus);
         QFETCH(bool, registered);
         QVERIFY(run(Reservation(m_now + 60, m_now + 120, 954), [&] {
                     QTest::keyClicks(m_dialog->m_edtTitle, QStringLiteral("news"));
-                    QTest::keyClick(m_dialog->m_edtTitle, Qt::Key(key),
-                                    Qt::KeyboardModifiers(modifiers));
+                    QWidget* target = m_dialog->m_edtTitle;
+                    if (focus == "cancel") {
+                        target = m_dialog->m_btnCancel;
+                    } else if (focus == "weekday") {
+                        target = m_dialog->m_btnSat;
+                    }
+                    target->setFocus(Qt::TabFocusReason);
+                    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
                 }) == registered);
         QCOMPARE(QString::fromUtf8(result().cTitle),
                  registered ? QStringLiteral("news") : QString());
