@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -459,8 +460,12 @@ void RegistReserveController::RecordToControls() {
                                       LocalTime(rec.dStartTime).second()));
     ShowRecordingTime(rec.dEndTime - rec.dStartTime);
 
-    m_edtTitle->setText(QString::fromUtf8(
+    // As the table shows it: a title that is not valid UTF-8 shows no text at all.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString const title = decoder.decode(QByteArrayView(
         rec.cTitle, static_cast<qsizetype>(std::min<std::size_t>(ScheduleTitleLength(rec), 255))));
+    m_titleUnreadable = decoder.hasError();
+    m_edtTitle->setText(m_titleUnreadable ? QString() : title);
 
     for (int k = 0; k < 7; ++k) {
         if ((rec.uWeek & kWeeklyKeys[k]) != 0) {
@@ -487,7 +492,13 @@ ReservationInput RegistReserveController::Input() const {
 }
 
 void RegistReserveController::ControlsToRecord() {
+    char title[sizeof m_rgData->cTitle];
+    std::memcpy(title, m_rgData->cTitle, sizeof title);
     ComposeReservation(Input(), Now(), *m_rgData);
+    // A title it could not show is kept as it was unless the user typed a new one.
+    if (m_titleUnreadable && !m_edtTitle->isModified()) {
+        std::memcpy(m_rgData->cTitle, title, sizeof title);
+    }
 }
 
 bool RegistReserveController::DoModal(QWidget* parent) {

@@ -447,6 +447,26 @@ private slots:
         QVERIFY(!m_dialog->IsAuthorizeUpdate());
     }
 
+    // A title that is not valid UTF-8 shows empty, as in the table; registering keeps its
+    // bytes unless a new title is typed.
+    void unreadableTitle() {
+        SCHEDULEITEM_TAG const rec =
+            Reservation(Jst(2024, 6, 1, 20, 0), Jst(2024, 6, 1, 21, 0), 954, "\xff\xfe broken");
+        QString shown = QStringLiteral("not read");
+        QVERIFY(run(rec, [&] {
+            shown = m_dialog->m_edtTitle->text();
+            m_dialog->m_btnRegist->click();
+        }));
+        QVERIFY(shown.isEmpty());
+        QVERIFY(result() == rec);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+        QVERIFY(run(rec, [&] {
+            QTest::keyClicks(m_dialog->m_edtTitle, QStringLiteral("typed"));
+            m_dialog->m_btnRegist->click();
+        }));
+        QCOMPARE(QString::fromUtf8(result().cTitle), QStringLiteral("typed"));
+    }
+
     // Registering an unchanged reservation keeps its times in any zone, also across a
     // daylight-saving change: the dialog composes in the zone it reads in.
     void unchangedTimesInEveryZone_data() {
