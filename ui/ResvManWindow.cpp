@@ -147,21 +147,21 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     //% "&File"
     m_fileMenu = menuBar()->addMenu(qtTrId("IDS_MENU_FILE"));
     m_actSettings = addItem(m_fileMenu,
-                            //% "Settings…"
+                            //% "&Settings…"
                             qtTrId("IDS_MENU_SETTINGS"), QKeySequence(QStringLiteral("Ctrl+,")), 0,
                             &C::OnMenuSuspendConfig);
     m_fileMenu->addSeparator();
     m_actClose = addItem(m_fileMenu,
-                         //% "Close Window"
+                         //% "&Close Window"
                          qtTrId("IDS_MENU_CLOSE"), QKeySequence(QStringLiteral("Ctrl+W")), 0,
                          &C::OnMenuClose);
     m_actDualClose = addItem(m_fileMenu,
-                             //% "Close Together with Velto"
+                             //% "Close &Together with Velto"
                              qtTrId("IDS_MENU_DUAL_CLOSE"),
                              QKeySequence(QStringLiteral("Ctrl+Shift+W")), 0, &C::OnMenuDualClose);
     m_fileMenu->addSeparator();
     m_actQuit = addItem(m_fileMenu,
-                        //% "Quit"
+                        //% "E&xit"
                         qtTrId("IDS_MENU_QUIT"), QKeySequence(QStringLiteral("Ctrl+Q")), 0,
                         &C::OnMenuFinish);
     m_actQuit->setMenuRole(QAction::QuitRole);
@@ -169,34 +169,36 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     //% "&Reservation"
     m_reservationMenu = menuBar()->addMenu(qtTrId("IDS_MENU_RESERVATION"));
     m_actNew = addItem(m_reservationMenu,
-                       //% "New Reservation…"
+                       //% "&New Reservation…"
                        qtTrId("IDS_MENU_NEW"), QKeySequence(QStringLiteral("Ctrl+N")), 0,
                        &C::OnMenuNewRegist);
     m_actEdit = addItem(m_reservationMenu,
-                        //% "Edit Reservation…"
+                        //% "&Edit Reservation…"
                         qtTrId("IDS_MENU_EDIT"), QKeySequence(QStringLiteral("Ctrl+E")), 21,
                         &C::OnMenuEditRegist);
     m_actDelete = addItem(m_reservationMenu,
-                          //% "Delete Selected Reservations"
+                          //% "&Delete Selected Reservations…"
                           qtTrId("IDS_MENU_DELETE"), QKeySequence(Qt::Key_Delete), 20,
                           &C::OnMenuDeleteRegist);
     m_reservationMenu->addSeparator();
     m_actSwitchOn =
         addItem(m_reservationMenu,
-                //% "Switch On"
-                qtTrId("IDS_MENU_SWITCH_ON"), QKeySequence(), 24, &C::OnMenuSelectRegistValid);
+                //% "Switch &On"
+                qtTrId("IDS_MENU_SWITCH_ON"), QKeySequence(QStringLiteral("Ctrl+Shift+E")), 24,
+                &C::OnMenuSelectRegistValid);
     m_actSwitchOff =
         addItem(m_reservationMenu,
-                //% "Switch Off"
-                qtTrId("IDS_MENU_SWITCH_OFF"), QKeySequence(), 25, &C::OnMenuSelectRegistInvalid);
+                //% "Switch O&ff"
+                qtTrId("IDS_MENU_SWITCH_OFF"), QKeySequence(QStringLiteral("Ctrl+Shift+D")), 25,
+                &C::OnMenuSelectRegistInvalid);
     m_reservationMenu->addSeparator();
     m_actDeleteOver =
         addItem(m_reservationMenu,
-                //% "Delete Missed Reservations"
+                //% "Delete &Missed Reservations"
                 qtTrId("IDS_MENU_DELETE_OVER"), QKeySequence(), 22, &C::OnMenuErrorRegistDelete);
     m_actDeleteAll =
         addItem(m_reservationMenu,
-                //% "Delete All Reservations…"
+                //% "Delete &All Reservations…"
                 qtTrId("IDS_MENU_DELETE_ALL"), QKeySequence(), 23, &C::OnMenuAllRegistDelete);
 
     for (QMenu* menu : {m_fileMenu, m_reservationMenu}) {

@@ -39,10 +39,10 @@ bool TrayIcon::isShown() const {
 }
 
 void TrayIcon::retranslate() {
-    //% "Show"
+    //% "&Show"
     m_actShow->setText(qtTrId("IDS_TRAY_SHOW"));
-    //% "Exit"
-    m_actExit->setText(qtTrId("IDS_EXIT"));
+    //% "E&xit"
+    m_actExit->setText(qtTrId("IDS_TRAY_EXIT"));
     m_tray->setToolTip(AppTitle());
 }
 

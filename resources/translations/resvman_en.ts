@@ -220,8 +220,8 @@
         <translation>Cancel</translation>
     </message>
     <message id="IDS_TRAY_SHOW">
-        <source>Show</source>
-        <translation>Show</translation>
+        <source>&amp;Show</source>
+        <translation>&amp;Show</translation>
     </message>
     <message id="IDS_COL_DATE">
         <source>Date</source>
@@ -272,48 +272,48 @@
         <translation>&amp;Reservation</translation>
     </message>
     <message id="IDS_MENU_NEW">
-        <source>New Reservation…</source>
-        <translation>New Reservation…</translation>
+        <source>&amp;New Reservation…</source>
+        <translation>&amp;New Reservation…</translation>
     </message>
     <message id="IDS_MENU_EDIT">
-        <source>Edit Reservation…</source>
-        <translation>Edit Reservation…</translation>
+        <source>&amp;Edit Reservation…</source>
+        <translation>&amp;Edit Reservation…</translation>
     </message>
     <message id="IDS_MENU_DELETE">
-        <source>Delete Selected Reservations</source>
-        <translation>Delete Selected Reservations</translation>
+        <source>&amp;Delete Selected Reservations…</source>
+        <translation>&amp;Delete Selected Reservations…</translation>
     </message>
     <message id="IDS_MENU_DELETE_OVER">
-        <source>Delete Missed Reservations</source>
-        <translation>Delete Missed Reservations</translation>
+        <source>Delete &amp;Missed Reservations</source>
+        <translation>Delete &amp;Missed Reservations</translation>
     </message>
     <message id="IDS_MENU_DELETE_ALL">
-        <source>Delete All Reservations…</source>
-        <translation>Delete All Reservations…</translation>
+        <source>Delete &amp;All Reservations…</source>
+        <translation>Delete &amp;All Reservations…</translation>
     </message>
     <message id="IDS_MENU_SWITCH_ON">
-        <source>Switch On</source>
-        <translation>Switch On</translation>
+        <source>Switch &amp;On</source>
+        <translation>Switch &amp;On</translation>
     </message>
     <message id="IDS_MENU_SWITCH_OFF">
-        <source>Switch Off</source>
-        <translation>Switch Off</translation>
+        <source>Switch O&amp;ff</source>
+        <translation>Switch O&amp;ff</translation>
     </message>
     <message id="IDS_MENU_SETTINGS">
-        <source>Settings…</source>
-        <translation>Settings…</translation>
+        <source>&amp;Settings…</source>
+        <translation>&amp;Settings…</translation>
     </message>
     <message id="IDS_MENU_CLOSE">
-        <source>Close Window</source>
-        <translation>Close Window</translation>
+        <source>&amp;Close Window</source>
+        <translation>&amp;Close Window</translation>
     </message>
     <message id="IDS_MENU_DUAL_CLOSE">
-        <source>Close Together with Velto</source>
-        <translation>Close Together with Velto</translation>
+        <source>Close &amp;Together with Velto</source>
+        <translation>Close &amp;Together with Velto</translation>
     </message>
     <message id="IDS_MENU_QUIT">
-        <source>Quit</source>
-        <translation>Quit</translation>
+        <source>E&amp;xit</source>
+        <translation>E&amp;xit</translation>
     </message>
     <message id="IDS_ERR_ALREADY_RUNNING">
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
@@ -354,6 +354,10 @@
     <message id="IDS_SAVE_REASON_OTHER">
         <source>system error %1</source>
         <translation>system error %1</translation>
+    </message>
+    <message id="IDS_TRAY_EXIT">
+        <source>E&amp;xit</source>
+        <translation>E&amp;xit</translation>
     </message>
 </context>
 </TS>

@@ -85,7 +85,7 @@
     </message>
     <message id="IDS_ERR_TOO_LONG_TITLE">
         <source>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</source>
-        <translation>タイトルが長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
+        <translation>番組名が長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
     </message>
     <message id="IDS_ERR_INVALID_FREQ">
         <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
@@ -137,7 +137,7 @@
     </message>
     <message id="IDS_REGIST_PROGRAM">
         <source>Title:</source>
-        <translation>タイトル：</translation>
+        <translation>番組名：</translation>
     </message>
     <message id="IDS_REGIST_WEEKLY">
         <source>Every week on:</source>
@@ -220,8 +220,8 @@
         <translation>キャンセル</translation>
     </message>
     <message id="IDS_TRAY_SHOW">
-        <source>Show</source>
-        <translation>表示</translation>
+        <source>&amp;Show</source>
+        <translation>表示(&amp;S)</translation>
     </message>
     <message id="IDS_COL_DATE">
         <source>Date</source>
@@ -272,48 +272,48 @@
         <translation>予約(&amp;R)</translation>
     </message>
     <message id="IDS_MENU_NEW">
-        <source>New Reservation…</source>
-        <translation>新規予約…</translation>
+        <source>&amp;New Reservation…</source>
+        <translation>新規予約(&amp;N)…</translation>
     </message>
     <message id="IDS_MENU_EDIT">
-        <source>Edit Reservation…</source>
-        <translation>予約を編集…</translation>
+        <source>&amp;Edit Reservation…</source>
+        <translation>予約を編集(&amp;E)…</translation>
     </message>
     <message id="IDS_MENU_DELETE">
-        <source>Delete Selected Reservations</source>
-        <translation>選択した予約を削除</translation>
+        <source>&amp;Delete Selected Reservations…</source>
+        <translation>選択した予約を削除(&amp;D)…</translation>
     </message>
     <message id="IDS_MENU_DELETE_OVER">
-        <source>Delete Missed Reservations</source>
-        <translation>期限切れの予約を削除</translation>
+        <source>Delete &amp;Missed Reservations</source>
+        <translation>期限切れの予約を削除(&amp;M)</translation>
     </message>
     <message id="IDS_MENU_DELETE_ALL">
-        <source>Delete All Reservations…</source>
-        <translation>すべての予約を削除…</translation>
+        <source>Delete &amp;All Reservations…</source>
+        <translation>すべての予約を削除(&amp;A)…</translation>
     </message>
     <message id="IDS_MENU_SWITCH_ON">
-        <source>Switch On</source>
-        <translation>有効にする</translation>
+        <source>Switch &amp;On</source>
+        <translation>有効にする(&amp;O)</translation>
     </message>
     <message id="IDS_MENU_SWITCH_OFF">
-        <source>Switch Off</source>
-        <translation>無効にする</translation>
+        <source>Switch O&amp;ff</source>
+        <translation>無効にする(&amp;F)</translation>
     </message>
     <message id="IDS_MENU_SETTINGS">
-        <source>Settings…</source>
-        <translation>設定…</translation>
+        <source>&amp;Settings…</source>
+        <translation>設定(&amp;S)…</translation>
     </message>
     <message id="IDS_MENU_CLOSE">
-        <source>Close Window</source>
-        <translation>ウィンドウを閉じる</translation>
+        <source>&amp;Close Window</source>
+        <translation>ウィンドウを閉じる(&amp;C)</translation>
     </message>
     <message id="IDS_MENU_DUAL_CLOSE">
-        <source>Close Together with Velto</source>
-        <translation>Velto と一緒に閉じる</translation>
+        <source>Close &amp;Together with Velto</source>
+        <translation>Velto と一緒に閉じる(&amp;T)</translation>
     </message>
     <message id="IDS_MENU_QUIT">
-        <source>Quit</source>
-        <translation>終了</translation>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
     </message>
     <message id="IDS_ERR_ALREADY_RUNNING">
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
@@ -354,6 +354,10 @@
     <message id="IDS_SAVE_REASON_OTHER">
         <source>system error %1</source>
         <translation>システムエラー：%1</translation>
+    </message>
+    <message id="IDS_TRAY_EXIT">
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
     </message>
 </context>
 </TS>
