@@ -75,6 +75,13 @@ void AppController::applicationDidFinishLaunching() {
 
     if (resvManCon) {
         resvManCon->initInstance();
+    }
+    // Registered first, but asked nothing before the list is loaded: its first answer must
+    // count a reservation that is already within the lead.
+    if (startSleepVeto) {
+        startSleepVeto();
+    }
+    if (resvManCon) {
         resvManCon->showWindow();
     }
 }

@@ -51,6 +51,8 @@ public:
     std::function<void(char const* name, std::function<void()> handler)> addObserver;
     // Attaches the sleep veto with its source of the next reservation's start.
     std::function<void(std::function<bool(double*)> nextStart)> registerSleepVeto;
+    // Lets the attached veto look at the rule: the reservations are loaded.
+    std::function<void()> startSleepVeto;
     // Stands in for GetAuthorization at start-up when set (tests: no password request).
     std::function<bool(AuthorizationRef*)> startupAuthorization;
 };

@@ -200,6 +200,11 @@ int main(int argc, char** argv) {
         });
         sleepVeto->Register(); // reports its own failure and lets the program run on
     };
+    appCon->startSleepVeto = [&sleepVeto] {
+        if (sleepVeto) {
+            sleepVeto->Start();
+        }
+    };
 
     TrayIcon tray(QApplication::windowIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
     QObject::connect(&terminationSignals, &TerminationSignals::received, resvMan.get(),

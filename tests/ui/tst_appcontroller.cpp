@@ -67,6 +67,9 @@ class TestAppController : public QObject {
             m_steps << "sleep";
             QVERIFY(nextStart);
         };
+        m_app->startSleepVeto = [this] {
+            m_steps << (m_con->m_Schedule ? "sleep rule(after the list is loaded)" : "sleep rule");
+        };
         m_app->addObserver = [this](char const* name, std::function<void()> handler) {
             m_steps << QString::fromLatin1(name);
             m_observers.insert(QString::fromLatin1(name), std::move(handler));
@@ -129,7 +132,8 @@ private slots:
         if (asks) {
             expected << "authorization";
         }
-        expected << "showWindow(after initInstance)";
+        expected << "sleep rule(after the list is loaded)"
+                 << "showWindow(after initInstance)";
         QCOMPARE(m_steps, expected);
         // initInstance did its work: the list, the buttons, the window.
         QVERIFY(m_con->m_Schedule);
