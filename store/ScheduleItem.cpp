@@ -519,6 +519,40 @@ void CScheduleItem::RescueDamagedFile(int fd, std::string const& path) {
     m_strRescued = copy;
 }
 
+bool CScheduleItem::AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged) {
+    for (std::size_t i = 0; i < records; ++i) {
+        SCHEDULEITEM_TAG rec;
+        ScheduleRecordFromBytes(data + i * kScheduleRecordSize, rec);
+        if (rec.nID < 0)
+            continue; // marked as not to be loaded
+        if (ScheduleTitleLength(rec) == kTitleSize) {
+            // No terminator: keep the text readable as a C string by everyone after us.
+            rec.cTitle[kTitleSize - 1] = '\0';
+            damaged = true;
+        }
+        rec.uState = 0; // nothing is being recorded at start-up
+        SCHEDULE_RETURN result;
+        if (!addLocked(rec, result, false, false)) {
+            // The records before the refused one stay, in file order.
+            damaged = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CScheduleItem::LoadFromMemory(uint8_t const* data, std::size_t size, bool* damaged) {
+    std::lock_guard lock(m_Lock);
+    InitializeLocked();
+    bool hurt = size % kScheduleRecordSize != 0; // a trailing fragment is dropped
+    bool const ok = AddFileRecordsLocked(data, size / kScheduleRecordSize, hurt);
+    if (ok)
+        mSortLocked();
+    if (damaged != nullptr)
+        *damaged = hurt;
+    return ok;
+}
+
 bool CScheduleItem::Load(char const* path) {
     if (path == nullptr || *path == '\0')
         return false;
@@ -549,27 +583,11 @@ bool CScheduleItem::Load(char const* path) {
             break;
         }
         std::size_t const whole = static_cast<std::size_t>(got) / kScheduleRecordSize;
-        for (std::size_t i = 0; i < whole && !stopped; ++i) {
-            SCHEDULEITEM_TAG rec;
-            ScheduleRecordFromBytes(buffer.data() + i * kScheduleRecordSize, rec);
-            if (rec.nID < 0)
-                continue; // marked as not to be loaded
-            if (ScheduleTitleLength(rec) == kTitleSize) {
-                // No terminator: keep the text readable as a C string by everyone after us.
-                rec.cTitle[kTitleSize - 1] = '\0';
-                damaged = true;
-            }
-            rec.uState = 0; // nothing is being recorded at start-up
-            SCHEDULE_RETURN result;
-            if (!addLocked(rec, result, false, false)) {
-                // The records before the refused one stay, in file order.
-                ok = false;
-                stopped = true;
-                damaged = true;
-            }
-        }
-        if (stopped)
+        if (!AddFileRecordsLocked(buffer.data(), whole, damaged)) {
+            ok = false;
+            stopped = true;
             break;
+        }
         if (static_cast<std::size_t>(got) < buffer.size()) {
             // End of file. A trailing fragment can only be damage; it is dropped rather
             // than completed with bytes of another record.

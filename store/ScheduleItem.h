@@ -87,6 +87,11 @@ public:
 
     bool Load(char const* path);
     bool Save(char const* path);
+    // Replaces the list by the records of a reservation file's bytes, read as Load reads
+    // the file, and answers as Load does; nothing is copied aside. damaged, when given, tells
+    // whether the bytes held anything the list does not keep as it was (a refused record,
+    // a trailing fragment, a title without its zero).
+    bool LoadFromMemory(uint8_t const* data, std::size_t size, bool* damaged = nullptr);
     // What the last Save found; safe on any thread.
     SaveOutcome lastSaveOutcome() const;
 
@@ -127,6 +132,9 @@ private:
     bool addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result, bool sort,
                    bool checkOverlap);
     bool deleteLocked(int id, uint64_t const* serial);
+    // Adds the given whole records of a reservation file; false at a refused record (the
+    // rest must not be read). Sets damaged when the list does not keep one as it was.
+    bool AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged);
     bool mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) const;
     int getNewIdLocked() const;
     void mSortLocked();
