@@ -146,6 +146,8 @@ struct RecHandOff {
 struct CRecEngine::Impl {
     std::mutex threadMutex; // guards starting and joining the watch thread
     std::thread watchThread;
+    std::thread loader;  // reads the reservation file at start-up
+    bool loaded = false; // what the loader's Load answered, read after joining it
     std::atomic<bool> stopping{false};
     std::shared_ptr<RecRunTracker> runs = std::make_shared<RecRunTracker>();
     int clockSlot = -1;
@@ -181,6 +183,29 @@ void CRecEngine::CreateSchedule() {
 
 std::string CRecEngine::ReservationFilePath() {
     return JoinPath(m_services.bundle->homeDirectory(), kReservationFileName);
+}
+
+void CRecEngine::StartLoadingSchedule() {
+    if (m_impl->loader.joinable()) {
+        return;
+    }
+    CreateSchedule();
+    try {
+        m_impl->loader = std::thread([this, path = ReservationFilePath()] {
+            m_impl->loaded = m_Schedule->Load(path.c_str());
+        });
+    } catch (std::exception const&) {
+        // No thread: LoadSchedule reads the file itself.
+    }
+}
+
+bool CRecEngine::LoadSchedule() {
+    if (m_impl->loader.joinable()) {
+        m_impl->loader.join();
+        return m_impl->loaded;
+    }
+    CreateSchedule();
+    return m_Schedule->Load(ReservationFilePath().c_str());
 }
 
 // ---- watch loop -------------------------------------------------------------------------
@@ -477,6 +502,9 @@ void CRecEngine::WaitForRunningHandOff() {
 }
 
 void CRecEngine::StopThreads() {
+    if (m_impl->loader.joinable()) {
+        m_impl->loader.join();
+    }
     m_impl->stopping.store(true);
     if (m_services.clock != nullptr) {
         m_services.clock->wakeWaiters();

@@ -40,6 +40,13 @@ public:
     void CreateSchedule();
     // The reservation file: ".ResvInfo.dat" in the folder that holds the bundle.
     std::string ReservationFilePath();
+    // Creates the list and starts reading the reservation file into it on a thread of its
+    // own, so that the program's start-up can make its windows meanwhile. Nothing may use
+    // the list until LoadSchedule has returned.
+    void StartLoadingSchedule();
+    // Creates the list and reads the reservation file into it, or waits for the reading
+    // that StartLoadingSchedule began. Answers what Load answered.
+    bool LoadSchedule();
 
     // Starts the watch thread (once); it runs watchProc until the engine is destroyed.
     void StartWatchThread();

@@ -174,6 +174,7 @@ void CScheduleItem::TerminateLocked() {
     m_ppSchedule.shrink_to_fit();
     m_pszPath.reset();
     m_usedIds.fill(0);
+    m_firstFreeWord = 0;
     m_nSorted = 0;
     SetCountLocked();
 }
@@ -295,6 +296,7 @@ bool CScheduleItem::deleteLocked(int id, uint64_t const* serial) {
         return false;
     int const stored = (*it)->nID;
     m_usedIds[stored / 64] &= ~(uint64_t{1} << (stored % 64));
+    m_firstFreeWord = std::min(m_firstFreeWord, static_cast<std::size_t>(stored / 64));
     if (static_cast<std::size_t>(it - m_ppSchedule.begin()) < m_nSorted)
         --m_nSorted;
     m_ppSchedule.erase(it); // the others keep their order
@@ -308,8 +310,11 @@ int CScheduleItem::getNewId() {
 }
 
 int CScheduleItem::getNewIdLocked() const {
-    for (std::size_t word = 0; word < m_usedIds.size(); ++word) {
+    // Every word before m_firstFreeWord is full: a load of thousands of records does not
+    // search from the start for each.
+    for (std::size_t word = m_firstFreeWord; word < m_usedIds.size(); ++word) {
         if (~m_usedIds[word] != 0) {
+            m_firstFreeWord = word;
             int id = static_cast<int>(word * 64) + std::countr_one(m_usedIds[word]);
             return id < kScheduleMaxCount ? id : -1;
         }
@@ -332,15 +337,23 @@ bool CScheduleItem::mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& r
         return false;
     double const start = rec.dStartTime;
     double const end = rec.dEndTime;
-    for (RecordPtr const& other : m_ppSchedule) {
+    auto overlaps = [&](StoredRecord const& other) {
         // A reservation being edited is not compared with its own stored copy.
-        if (other->cValid == 0 || other->nID == rec.nID)
-            continue;
-        if (start < other->dEndTime && other->dStartTime < end) {
-            result.nResult = 1; // a warning: the record is still accepted
-            return true;
-        }
+        return other.cValid != 0 && other.nID != rec.nID && start < other.dEndTime &&
+               other.dStartTime < end;
+    };
+    // In the sorted front of the list nothing from the first start at or after the end on
+    // can overlap (the table asks this for every row it draws); the rest is looked at whole.
+    std::size_t i = 0;
+    for (; i < m_nSorted && m_ppSchedule[i]->dStartTime < end && result.nResult == 0; ++i) {
+        if (overlaps(*m_ppSchedule[i]))
+            result.nResult = 1;
     }
+    for (i = std::max(i, m_nSorted); i < m_ppSchedule.size() && result.nResult == 0; ++i) {
+        if (overlaps(*m_ppSchedule[i]))
+            result.nResult = 1;
+    }
+    // An overlap is a warning: the record is still accepted.
     return true;
 }
 
@@ -569,6 +582,8 @@ bool CScheduleItem::Load(char const* path) {
         ::close(fd);
         return false;
     }
+    m_ppSchedule.reserve(static_cast<std::size_t>(
+        std::min<off_t>(st.st_size / static_cast<off_t>(kScheduleRecordSize), kScheduleMaxCount)));
 
     constexpr std::size_t kChunkRecords = 512;
     std::vector<uint8_t> buffer(kChunkRecords * kScheduleRecordSize);

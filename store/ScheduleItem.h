@@ -158,6 +158,8 @@ private:
     std::mutex m_FileLock;
     // Bit i set while a stored record has id i: finds the smallest free id quickly.
     std::array<uint64_t, (kScheduleMaxCount + 63) / 64> m_usedIds{};
+    // No word before this one has a free id (a hint; it only ever lags behind).
+    mutable std::size_t m_firstFreeWord = 0;
     // The last serial given to a stored record.
     uint64_t m_lastSerial = 0;
     // How many leading records are known to be in (start, end) order. Sorting then only

@@ -502,8 +502,13 @@ void RegistReserveController::ControlsToRecord() {
 }
 
 bool RegistReserveController::DoModal(QWidget* parent) {
-    if (m_RegistWindow == nullptr || !m_rgData) {
-        awakeFromNib();
+    // Made on the first run when the program did not make it at start-up; the record handed
+    // in stays.
+    if (m_RegistWindow == nullptr) {
+        BuildWindow();
+    }
+    if (!m_rgData) {
+        m_rgData = std::make_unique<SCHEDULEITEM_TAG>();
     }
     SCHEDULEITEM_TAG const before = *m_rgData;
     m_bUpdate = false;

@@ -93,7 +93,7 @@ ResvManDlgController::~ResvManDlgController() {
 // ---- Life cycle ----
 
 void ResvManDlgController::awakeFromNib() {
-    m_Schedule = nullptr;
+    // The list is made by initInstance (or is being read already: StartLoadingSchedule).
     if (!m_lcResvList) {
         return;
     }
@@ -115,9 +115,7 @@ void ResvManDlgController::awakeFromNib() {
 }
 
 void ResvManDlgController::initInstance() {
-    std::string const path = ReservationFilePath();
-    CreateSchedule();
-    m_Schedule->Load(path.c_str()); // a missing or damaged file is not reported
+    LoadSchedule(); // a missing or damaged file is not reported
 
     struct ButtonSetup {
         ImageBtnCtrl* button;

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,7 +37,6 @@ QIcon ApplicationIcon() {
 
 ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(AppTitle());
-    setWindowIcon(ApplicationIcon());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -53,6 +53,7 @@ ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     m_table->setIconSize(QSize(18, 18));
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setMinimumSectionSize(24);
+    m_table->viewport()->installEventFilter(this);
     layout->addWidget(m_table, 1);
     connect(m_table->horizontalHeader(), &QHeaderView::sectionCountChanged, this,
             [this](int before, int now) {
@@ -111,7 +112,9 @@ void ResvManWindow::sizeColumns() {
     fit(3, {QStringLiteral("00:00")});
     fit(4, {QStringLiteral("00:00")});
     fit(5, {QStringLiteral("FM 000.0"), QStringLiteral("AM 0000")});
-    header->resizeSection(6, qMax(140, cells.horizontalAdvance(QString(10, QChar(0x3042)))));
+    // Ten full-width characters, about as wide as the font is high each: measured without a
+    // Japanese font, which would be loaded only for this.
+    header->resizeSection(6, qMax(140, cells.height() * 10));
 }
 
 QAction* ResvManWindow::addItem(QMenu* menu, QString const& text, QKeySequence const& shortcut,
@@ -222,6 +225,15 @@ void ResvManWindow::validateMenu(QMenu* menu) {
             action->setEnabled(m_controller->validateMenuItem(action));
         }
     }
+}
+
+bool ResvManWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && watched == m_table->viewport() && !m_painted) {
+        m_painted = true;
+        // Once the first drawing is on its way: the window is up.
+        QTimer::singleShot(0, this, &ResvManWindow::firstPainted);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void ResvManWindow::closeEvent(QCloseEvent* event) {
