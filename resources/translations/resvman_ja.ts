@@ -349,7 +349,7 @@
     </message>
     <message id="IDS_SAVE_REASON_NOT_A_FILE">
         <source>something that is not a file has its name</source>
-        <translation>同じ名前でファイル以外のもの（フォルダーなど）があります</translation>
+        <translation>同じ名前のフォルダーなど、ファイルではないものがあります</translation>
     </message>
     <message id="IDS_SAVE_REASON_OTHER">
         <source>system error %1</source>
