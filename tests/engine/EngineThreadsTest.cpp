@@ -121,6 +121,21 @@ TEST_F(EngineThreadsTest, ExitWaitAndStoppingLetAHandOffInProgressFinish) {
     EXPECT_EQ(std::filesystem::file_size(fx.bundle.homeDirectory() + "/.ResvInfo.dat"), 0u);
 }
 
+// At start-up the reservation file is read on a thread of its own while the windows are made;
+// LoadSchedule waits for it and answers what the load answered.
+TEST_F(EngineThreadsTest, ReservationFileReadOnAThreadOfItsOwn) {
+    Add(MakeRec(kMonday0900 + 7200.0, kMonday0900 + 9000.0, "second"));
+    Add(MakeRec(kMonday0900 + 3600.0, kMonday0900 + 5400.0, "first"));
+    ASSERT_TRUE(list->Save(engine->ReservationFilePath().c_str()));
+    list->Initialize();
+
+    engine->StartLoadingSchedule();
+    EXPECT_TRUE(engine->LoadSchedule());
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"first", "second"}));
+    EXPECT_TRUE(engine->LoadSchedule()) << "without a reading under way it reads itself";
+    EXPECT_EQ(Titles().size(), 2u);
+}
+
 // Real threads on a clock running 50 times as fast: the watch thread and the recording runs
 // against a thread doing what the user's commands do. No reservation may be handed over
 // twice, and none may vanish without being handed over or deleted by the user.
