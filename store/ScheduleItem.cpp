@@ -452,7 +452,7 @@ bool CScheduleItem::Save(char const* path) {
     if (!m_strPendingRescue.empty() && m_strPendingRescue == path) {
         // The damaged file could not be copied at load time; it must not be replaced
         // before a copy exists.
-        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        int fd = OpenRegularForReading(path);
         if (fd >= 0) {
             RescueDamagedFile(fd, path);
             ::close(fd);
@@ -486,14 +486,9 @@ bool CScheduleItem::Load(char const* path) {
     InitializeLocked();
     RememberPathLocked(path);
 
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularForReading(path);
     if (fd < 0)
-        return false; // the first run has no file yet
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
+        return false; // the first run has no file yet, or something else lies in its place
 
     constexpr std::size_t kChunkRecords = 512;
     std::vector<uint8_t> buffer(kChunkRecords * kScheduleRecordSize);
