@@ -7,6 +7,7 @@
 #include "app/AppController.h"
 #include "app/BundleLocation.h"
 #include "app/SingleInstance.h"
+#include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
 #include "platform/linux/LocalCalendar.h"
@@ -43,6 +44,7 @@
 namespace {
 
 constexpr int kExitAlreadyRunning = 3;
+constexpr int kExitNoSafeFolder = 4;
 
 // Japanese when the desktop asks for it first, English otherwise.
 bool DesktopWantsJapanese() {
@@ -151,6 +153,16 @@ int main(int argc, char** argv) {
     mark("translations");
 
     BundleLocation bundle;
+    // Where the reservations are kept, and why not beside the program when they are not.
+    std::string const folderReport = BundleLocation::Report(bundle.choice());
+    if (!folderReport.empty()) {
+        std::fputs(folderReport.c_str(), stderr);
+    }
+    if (bundle.homeDirectory().empty()) {
+        RunAlertPanel(nullptr, Localized("AppTitle"), NoSafeFolderText(bundle.choice().unusable),
+                      QStringLiteral("OK"));
+        return kExitNoSafeFolder;
+    }
 
     SingleInstance single;
     if (!measureStartup && single.claim() == SingleInstance::Claim::Secondary) {

@@ -12,10 +12,12 @@
 #include "tests/support/FakeEngineServices.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -194,20 +196,62 @@ private slots:
     }
 
     void bundleFolderRule() {
-        QCOMPARE(BundleLocation::HomeFor("/b/build/bundle/ResvMan.app", "", "/home/u"),
+        QCOMPARE(BundleLocation::BundleFolderOf("/b/build/bundle/ResvMan.app"),
                  std::string("/b/build/bundle"));
-        QCOMPARE(BundleLocation::HomeFor("/media/usb/ResvMan.app/", "", "/home/u"),
+        QCOMPARE(BundleLocation::BundleFolderOf("/media/usb/ResvMan.app/"),
                  std::string("/media/usb"));
-        QCOMPARE(BundleLocation::HomeFor("/ResvMan.app", "", "/home/u"), std::string("/"));
-        // Installed: the user's data folder.
-        QCOMPARE(BundleLocation::HomeFor("/usr/bin", "/home/u/data", "/home/u"),
+        QCOMPARE(BundleLocation::BundleFolderOf("/ResvMan.app"), std::string("/"));
+        QCOMPARE(BundleLocation::BundleFolderOf("/usr/bin"), std::string());
+        QCOMPARE(BundleLocation::BundleFolderOf("/opt/.app"), std::string());
+        // Installed, or the bundle's folder passed over: the user's data folder.
+        QCOMPARE(BundleLocation::PerUserFolder("/home/u/data", "/home/u"),
                  std::string("/home/u/data/resvman"));
-        QCOMPARE(BundleLocation::HomeFor("/usr/bin", "", "/home/u"),
+        QCOMPARE(BundleLocation::PerUserFolder("", "/home/u"),
                  std::string("/home/u/.local/share/resvman"));
-        QCOMPARE(BundleLocation::HomeFor("/usr/bin", "relative/data", "/home/u"),
+        QCOMPARE(BundleLocation::PerUserFolder("relative/data", "/home/u"),
                  std::string("/home/u/.local/share/resvman"));
-        QCOMPARE(BundleLocation::HomeFor("/opt/.app", "", "/home/u"),
-                 std::string("/home/u/.local/share/resvman"));
+    }
+
+    void bundleFolderIsUsedOnlyWhenNobodyElseMayChangeIt() {
+        QTemporaryDir dir;
+        std::string const root = dir.path().toStdString();
+        std::string const apps = root + "/apps";
+        std::string const data = root + "/data";
+        QVERIFY(QDir().mkpath(QString::fromStdString(apps + "/ResvMan.app")));
+        ::chmod(apps.c_str(), 0755);
+        auto choose = [&] {
+            return BundleLocation::Choose(apps + "/ResvMan.app", data, root, trust::ForThisUser());
+        };
+        BundleLocation::Choice choice = choose();
+        QCOMPARE(choice.folder, apps);
+        QVERIFY(choice.passedOver.ok());
+        QCOMPARE(BundleLocation::Report(choice), std::string());
+
+        // A folder everyone may write: the per-user folder, made private, and said so.
+        ::chmod(apps.c_str(), 0777);
+        choice = choose();
+        QCOMPARE(choice.folder, data + "/resvman");
+        QCOMPARE(choice.passedOver.problem, trust::Problem::WritableByOther);
+        struct stat st {};
+        QCOMPARE(::stat(choice.folder.c_str(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0700u);
+        QVERIFY(BundleLocation::Report(choice).find("using " + data + "/resvman instead") !=
+                std::string::npos);
+
+        // The user's own folder, but the reservation file leads through a shared one.
+        ::chmod(apps.c_str(), 0755);
+        QVERIFY(QDir().mkpath(QString::fromStdString(root + "/shared")));
+        ::chmod((root + "/shared").c_str(), 0777);
+        ::symlink((root + "/shared/resv.dat").c_str(), (apps + "/.ResvInfo.dat").c_str());
+        choice = choose();
+        QCOMPARE(choice.folder, data + "/resvman");
+        QCOMPARE(choice.passedOver.where, root + "/shared");
+
+        // Nowhere safe at all.
+        ::chmod(data.c_str(), 0777);
+        choice = choose();
+        QVERIFY(choice.folder.empty());
+        QVERIFY(BundleLocation::Report(choice).find("no safe folder") != std::string::npos);
     }
 
     void lockKeepsASecondProcessOut() {
