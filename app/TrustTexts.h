@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/BundleLocation.h"
+#include "platform/linux/HelperInstaller.h"
 #include "platform/linux/ScheduleToolPath.h"
 
 #include <QString>
@@ -20,3 +21,6 @@ QString NoSafeFolderText(trust::Verdict const& unusable);
 
 // Why waking and shutting down are unavailable; "" when the wake-up helper is there.
 QString HelperProblemText(HelperSearch const& search);
+
+// The alert after an installation of the wake-up helper that did not succeed.
+QString HelperInstallFailedText(HelperInstaller::Result result, QString const& detail);

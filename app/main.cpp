@@ -10,6 +10,7 @@
 #include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/HelperInstaller.h"
 #include "platform/linux/LocalCalendar.h"
 #include "platform/linux/QtUserDefaults.h"
 #include "platform/linux/SleepVeto.h"
@@ -40,6 +41,7 @@
 #include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -159,7 +161,7 @@ int main(int argc, char** argv) {
         std::fputs(folderReport.c_str(), stderr);
     }
     if (bundle.homeDirectory().empty()) {
-        RunAlertPanel(nullptr, Localized("AppTitle"), NoSafeFolderText(bundle.choice().unusable),
+        RunAlertPanel(nullptr, AppTitle(), NoSafeFolderText(bundle.choice().unusable),
                       QStringLiteral("OK"));
         return kExitNoSafeFolder;
     }
@@ -214,6 +216,10 @@ int main(int argc, char** argv) {
     auto resvMan = std::make_unique<ResvManDlgController>(services);
 
     window->connectController(resvMan.get());
+    QString const folderNotice = DataFolderNoticeText(bundle.choice());
+    if (!folderNotice.isEmpty()) {
+        resvMan->ShowNotice(NoticeKind::DataFolder, folderNotice);
+    }
     resvMan->suspendCon = suspendCon.get();
     resvMan->ReserveCon = reserveCon.get();
     resvMan->ProgressCon = progressCon.get();
@@ -237,6 +243,31 @@ int main(int argc, char** argv) {
         });
         sleepVeto->Register(); // reports its own failure and lets the program run on
     };
+
+    // The wake-up helper: its row in the settings dialog, the one-time installation, and
+    // the main window's line while waking or shutting down is on without it.
+    HelperInstaller installer;
+    SuspendConfigController::InstallDone installDone;
+    QObject::connect(&installer, &HelperInstaller::finished, &installer,
+                     [&](HelperInstaller::Result result, QString const& detail) {
+                         std::fprintf(stderr, "resvman: wake-up helper: %s\n", qPrintable(detail));
+                         bool const installed = result == HelperInstaller::Result::Installed;
+                         if (installed) {
+                             app_->RefreshHelper();
+                             app_->UpdateHelperNotice();
+                             resvMan->ReSettingSchedule();
+                         }
+                         if (auto done = std::exchange(installDone, nullptr)) {
+                             done(installed, HelperInstallFailedText(result, detail));
+                         }
+                     });
+    suspendCon->helperProblem = [app_] { return app_->HelperProblem(); };
+    suspendCon->installHelper = [&installer,
+                                 &installDone](SuspendConfigController::InstallDone done) {
+        installDone = std::move(done);
+        installer.start();
+    };
+    resvMan->configClosed = [app_] { app_->UpdateHelperNotice(); };
 
     TrayIcon tray(QApplication::windowIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
 

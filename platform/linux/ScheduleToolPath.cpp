@@ -22,13 +22,6 @@ std::string FolderOf(const std::string& path) {
 
 std::vector<std::string> HelperFolders() {
     std::vector<std::string> folders;
-    if (geteuid() == 0) {
-        char buffer[PATH_MAX];
-        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-        if (n > 0) {
-            folders.push_back(FolderOf(std::string(buffer, static_cast<std::size_t>(n))));
-        }
-    }
     for (const std::string& folder :
          {FolderOf(RESVMAN_SCHEDULE_TOOL_INSTALL_PATH), std::string(kPackageHelperFolder),
           std::string(kLocalHelperFolder)}) {
@@ -61,6 +54,17 @@ HelperSearch FindScheduleTool(const std::vector<std::string>& folders) {
     return search;
 }
 
-std::string ScheduleToolPath() {
-    return FindScheduleTool(HelperFolders()).tool;
+HelperSearch FindInstalledHelper() {
+    if (geteuid() == 0) {
+        char buffer[PATH_MAX];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        if (n > 0) {
+            HelperSearch beside =
+                FindScheduleTool({FolderOf(std::string(buffer, static_cast<std::size_t>(n)))});
+            if (!beside.tool.empty()) {
+                return beside;
+            }
+        }
+    }
+    return FindScheduleTool(HelperFolders());
 }

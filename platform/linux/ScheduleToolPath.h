@@ -26,11 +26,12 @@ struct HelperSearch {
     std::vector<trust::Verdict> refused; // installations that are there but not root's alone
 };
 
-// The folders above, in order, without repeats.
+// The installations' folders above, in order, without repeats.
 std::vector<std::string> HelperFolders();
 
 // The first folder of folders whose tool and broker pass the checks.
 HelperSearch FindScheduleTool(std::vector<std::string> const& folders);
 
-// FindScheduleTool(HelperFolders()).tool.
-std::string ScheduleToolPath();
+// The search above: for root, the pair beside this program first (passed over without a
+// word when it is not root's alone: it is no installation), then HelperFolders().
+HelperSearch FindInstalledHelper();

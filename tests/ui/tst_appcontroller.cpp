@@ -195,6 +195,33 @@ private slots:
         m_app->applicationWillTerminate(); // aboutToQuit and the end of main both call it
     }
 
+    // Waking or shutting down on without the helper: a line in the main window until the
+    // helper is installed, when the new tool is taken and the right is asked for anew.
+    void missingHelperIsShownUntilInstalled() {
+        assemble();
+        HelperSearch found;
+        m_app->findHelper = [&found] { return found; };
+        m_app->RefreshHelper();
+        auto shown = [this] { return m_con->m_noticeArea->hasNotice(NoticeKind::WakeHelper); };
+        m_app->UpdateHelperNotice();
+        QVERIFY(!shown()); // neither is on
+        m_fakes->defaults.setInteger(kDefaultsShutdown, 1);
+        m_app->UpdateHelperNotice();
+        QVERIFY(shown());
+        QVERIFY(!m_app->HelperProblem().isEmpty());
+
+        QCOMPARE(AuthorizationCreate(nullptr, nullptr, 0, &m_app->m_Authorization),
+                 errAuthorizationSuccess);
+        found.tool = "/usr/local/libexec/resvman/schedule";
+        m_app->RefreshHelper();
+        QVERIFY(!m_app->m_Authorization);
+        QCOMPARE(QString::fromUtf8(m_app->_pszExePath), QString::fromStdString(found.tool));
+        QCOMPARE(m_app->_unExePathLength, int32_t(found.tool.size()));
+        m_app->UpdateHelperNotice();
+        QVERIFY(!shown());
+        QVERIFY(m_app->HelperProblem().isEmpty());
+    }
+
     void bundleFolderRule() {
         QCOMPARE(BundleLocation::BundleFolderOf("/b/build/bundle/ResvMan.app"),
                  std::string("/b/build/bundle"));
