@@ -2,12 +2,15 @@
 // operations are in AppControllerSchedule.cpp.
 #include "app/AppController.h"
 
+#include "app/TrustTexts.h"
 #include "platform/INotificationCenter.h"
 #include "platform/IUserDefaults.h"
 #include "platform/linux/AdminAuthorization.h"
 #include "platform/linux/ScheduleToolPath.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/ResvManDlgController.h"
+
+#include <QCoreApplication>
 
 #include <cstdlib>
 #include <cstring>
@@ -34,7 +37,8 @@ AppController::~AppController() {
 
 void AppController::awakeFromNib() {
     m_Authorization = nullptr;
-    std::string const path = ScheduleToolPath();
+    m_helper = findHelper ? findHelper() : FindInstalledHelper();
+    std::string const& path = m_helper.tool;
     std::free(_pszExePath);
     _pszExePath = nullptr;
     _unExePathLength = 0;
@@ -75,6 +79,7 @@ void AppController::applicationDidFinishLaunching() {
 
     if (resvManCon) {
         resvManCon->initInstance();
+        UpdateHelperNotice();
     }
     // Registered first, but asked nothing before the list is loaded: its first answer must
     // count a reservation that is already within the lead.
@@ -84,6 +89,49 @@ void AppController::applicationDidFinishLaunching() {
     if (resvManCon) {
         resvManCon->showWindow();
     }
+}
+
+QString AppController::HelperProblem() const {
+    return HelperProblemText(m_helper);
+}
+
+void AppController::RefreshHelper() {
+    HelperSearch found = findHelper ? findHelper() : FindInstalledHelper();
+    if (found.tool == m_helper.tool) {
+        m_helper = std::move(found);
+        return;
+    }
+    // A right obtained for another tool, or for none, is of no use for this one.
+    if (m_Authorization) {
+        AuthorizationFree(m_Authorization, kAuthorizationFlagDefaults);
+        m_Authorization = nullptr;
+    }
+    std::free(_pszExePath);
+    _pszExePath = nullptr;
+    _unExePathLength = 0;
+    m_helper = std::move(found);
+    if (!m_helper.tool.empty()) {
+        _pszExePath = static_cast<char*>(std::malloc(m_helper.tool.size() + 1));
+        if (_pszExePath) {
+            std::memcpy(_pszExePath, m_helper.tool.c_str(), m_helper.tool.size() + 1);
+            _unExePathLength = static_cast<int32_t>(m_helper.tool.size());
+        }
+    }
+}
+
+void AppController::UpdateHelperNotice() {
+    if (!resvManCon) {
+        return;
+    }
+    QString const problem = HelperProblem();
+    if (problem.isEmpty() || !(SettingIsOn(m_defaults, kDefaultsShutdown) ||
+                               SettingIsOn(m_defaults, kDefaultsUseAcpi))) {
+        resvManCon->ClearNotice(NoticeKind::WakeHelper);
+        return;
+    }
+    //% "%1 Install it in Settings."
+    resvManCon->ShowNotice(NoticeKind::WakeHelper,
+                           qtTrId("IDS_NOTICE_INSTALL_HELPER").arg(problem));
 }
 
 void AppController::applicationWillTerminate() {

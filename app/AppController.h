@@ -4,8 +4,10 @@
 #pragma once
 
 #include "platform/IPrivilegedOps.h"
+#include "platform/linux/ScheduleToolPath.h"
 
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <functional>
 
@@ -33,6 +35,17 @@ public:
     bool ForceShutDownTime(double instant) override; // seconds since 1970 UTC
     bool cancelScheduleWake(int kind) override;
 
+    // The wake-up helper (the schedule tool and its broker, an installation of root's):
+    // found at awakeFromNib, looked for again by RefreshHelper.
+    HelperSearch m_helper;
+    // Why waking and shutting down are unavailable, in words; "" when the helper is there.
+    QString HelperProblem() const;
+    // After an installation: takes the helper now found, and drops an authorization that
+    // was obtained while there was none, so that the next run asks for the right anew.
+    void RefreshHelper();
+    // The main window's line while waking or shutting down is on but cannot be done.
+    void UpdateHelperNotice();
+
     // Sleep veto.
     void SleepNotification();
     bool GetScheduleNearDateTimePipe(double* date);
@@ -55,4 +68,6 @@ public:
     std::function<void()> startSleepVeto;
     // Stands in for GetAuthorization at start-up when set (tests: no password request).
     std::function<bool(AuthorizationRef*)> startupAuthorization;
+    // Stands in for the search of the installed helper when set (tests).
+    std::function<HelperSearch()> findHelper;
 };

@@ -8,8 +8,10 @@
 #include "app/BundleLocation.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
+#include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/HelperInstaller.h"
 #include "platform/linux/LocalCalendar.h"
 #include "platform/linux/QtUserDefaults.h"
 #include "platform/linux/SleepVeto.h"
@@ -38,10 +40,14 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr int kExitAlreadyRunning = 3;
+constexpr int kExitNoSafeFolder = 4;
 
 // Japanese when the desktop asks for it first, English otherwise.
 bool DesktopWantsJapanese() {
@@ -126,6 +132,16 @@ int main(int argc, char** argv) {
     mark("translations");
 
     BundleLocation bundle;
+    // Where the reservations are kept, and why not beside the program when they are not.
+    std::string const folderReport = BundleLocation::Report(bundle.choice());
+    if (!folderReport.empty()) {
+        std::fputs(folderReport.c_str(), stderr);
+    }
+    if (bundle.homeDirectory().empty()) {
+        RunAlertPanel(nullptr, AppTitle(), NoSafeFolderText(bundle.choice().unusable),
+                      QStringLiteral("OK"));
+        return kExitNoSafeFolder;
+    }
 
     SingleInstance single;
     if (!measureStartup && single.claim() == SingleInstance::Claim::Secondary) {
@@ -190,6 +206,10 @@ int main(int argc, char** argv) {
     window = std::make_unique<ResvManWindow>();
 
     window->connectController(resvMan.get());
+    QString const folderNotice = DataFolderNoticeText(bundle.choice());
+    if (!folderNotice.isEmpty()) {
+        resvMan->ShowNotice(NoticeKind::DataFolder, folderNotice);
+    }
     resvMan->suspendCon = suspendCon.get();
     resvMan->ReserveCon = reserveCon.get();
     resvMan->ProgressCon = progressCon.get();
@@ -218,6 +238,31 @@ int main(int argc, char** argv) {
             sleepVeto->Start();
         }
     };
+
+    // The wake-up helper: its row in the settings dialog, the one-time installation, and
+    // the main window's line while waking or shutting down is on without it.
+    HelperInstaller installer;
+    SuspendConfigController::InstallDone installDone;
+    QObject::connect(&installer, &HelperInstaller::finished, &installer,
+                     [&](HelperInstaller::Result result, QString const& detail) {
+                         std::fprintf(stderr, "resvman: wake-up helper: %s\n", qPrintable(detail));
+                         bool const installed = result == HelperInstaller::Result::Installed;
+                         if (installed) {
+                             app_->RefreshHelper();
+                             app_->UpdateHelperNotice();
+                             resvMan->ReSettingSchedule();
+                         }
+                         if (auto done = std::exchange(installDone, nullptr)) {
+                             done(installed, HelperInstallFailedText(result, detail));
+                         }
+                     });
+    suspendCon->helperProblem = [app_] { return app_->HelperProblem(); };
+    suspendCon->installHelper = [&installer,
+                                 &installDone](SuspendConfigController::InstallDone done) {
+        installDone = std::move(done);
+        installer.start();
+    };
+    resvMan->configClosed = [app_] { app_->UpdateHelperNotice(); };
 
     TrayIcon tray(QIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
     // The icon's images take a while to load: they follow the window's first drawing.

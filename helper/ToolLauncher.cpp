@@ -8,8 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ToolLauncher::ToolLauncher(int toolFd, std::string toolPath)
-    : m_toolFd(toolFd), m_toolPath(std::move(toolPath)) {}
+ToolLauncher::ToolLauncher(int toolFd, std::string toolPath, uid_t user)
+    : m_toolFd(toolFd), m_toolPath(std::move(toolPath)), m_user(user) {}
 
 IToolLauncher::Outcome ToolLauncher::Launch(const std::vector<std::string>& arguments) {
     Outcome outcome;
@@ -20,7 +20,8 @@ IToolLauncher::Outcome ToolLauncher::Launch(const std::vector<std::string>& argu
     }
     argv.push_back(nullptr);
     std::string path = std::string("PATH=") + kSafePath;
-    char* env[] = {path.data(), nullptr};
+    std::string user = std::string(kRequestingUserVariable) + "=" + std::to_string(m_user);
+    char* env[] = {path.data(), user.data(), nullptr};
 
     // The child reports a failed exec through this pipe; a clean close means it ran.
     int report[2];

@@ -5,15 +5,18 @@
 #include "helper/IToolLauncher.h"
 
 #include <string>
+#include <sys/types.h>
 
 class ToolLauncher : public IToolLauncher {
 public:
-    // toolFd: an O_PATH descriptor of the tool; toolPath: its name, used as argv[0].
-    ToolLauncher(int toolFd, std::string toolPath);
+    // toolFd: an O_PATH descriptor of the tool; toolPath: its name, used as argv[0];
+    // user: the user the runs are for, handed to the tool as $PKEXEC_UID.
+    ToolLauncher(int toolFd, std::string toolPath, uid_t user);
 
     Outcome Launch(const std::vector<std::string>& arguments) override;
 
 private:
     int m_toolFd;
     std::string m_toolPath;
+    uid_t m_user;
 };

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Prints every speed and memory figure the project keeps an eye on, each beside its target,
-# from a release build: the store, the watch pass, the table reload, start-up with 10,000
-# reservations beside an empty window's, resident memory and idle CPU over 60 s with 10,000
-# reservations, and the exit.
+# from a release build: the store, the presets file (ordinary and hostile), the watch pass,
+# the table reload, start-up with 10,000 reservations beside an empty window's, resident
+# memory and idle CPU over 60 s with 10,000 reservations, and the exit.
 #
 #   ./scripts/figures.sh            (IDLE_SECONDS=60 by default)
 set -euo pipefail
@@ -14,8 +14,8 @@ idle_seconds=${IDLE_SECONDS:-60}
 
 build=$root/build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRESVMAN_TESTS=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_store bench_engine resvman_bundle \
-    tst_resvtable startup_reference >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_store bench_engine bench_presets \
+    resvman_bundle tst_resvtable startup_reference >/dev/null
 
 work=$(mktemp -d)
 cleanup() {
@@ -54,6 +54,19 @@ row "store: load of a 10,000-record file" "$(pick "$store" BM_Load/real_time 2)"
 row "store: next-reservation query" "$(pick "$store" BM_NextReservation 2)" "<= 1000 us"
 row "store: latest-reservation query" "$(pick "$store" BM_LatestReservation 2)" "<= 1000 us"
 row "store: next query right after an unsorted add" "$(pick "$store" BM_NextReservationAfterUnsortedAdd 2)" "<= 1000 us"
+
+# The companion's presets file, ordinary and hostile, up to the 1 MiB cap: read or refused.
+"$build/tests/bench/bench_presets" --benchmark_format=json --benchmark_repetitions=3 \
+    --benchmark_report_aggregates_only=true 2>/dev/null |
+    python3 -c '
+import json, sys
+for b in json.load(sys.stdin)["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        name = b["run_name"].split("/", 1)[1]
+        outcome = "read" if b["read"] else "refused"
+        print("%-58s %14s   target <= 100 ms, <= 50 MB" % (
+            "presets: %s (%s)" % (name, outcome),
+            "%.2f ms %5.1f MiB" % (b["real_time"], b["peak_KiB"] / 1024)))'
 
 engine=$(bench "$build/tests/bench/bench_engine")
 row "engine: one watch pass, 10,000 none due (CPU)" "$(pick "$engine" BM_WatchPassNothingDue/10000 3)" "<= 2000 us"

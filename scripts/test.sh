@@ -19,22 +19,34 @@ trap 'rm -rf "$runtime_dir"' EXIT
 section() { printf '\n==== %s ====\n' "$1"; }
 
 section "build (RelWithDebInfo, warnings as errors)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON
-cmake --build build -j"$jobs"
+# With the umask of user-private-group systems: the build sets the modes it needs itself
+# (the bundle_modes test checks the result).
+(
+    umask 002
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON
+    cmake --build build -j"$jobs"
+)
 
 section "all tests (private session bus)"
 (cd build && dbus-run-session -- ctest --output-on-failure -j2 --timeout 600)
 
 section "installation into a temporary DESTDIR"
 destdir=$(mktemp -d)
-DESTDIR=$destdir cmake --install build >/dev/null
+(umask 002 && DESTDIR=$destdir cmake --install build >/dev/null)
 prefix=$destdir$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' build/CMakeCache.txt)
 for f in bin/resvman libexec/resvman/schedule libexec/resvman/resvman-schedule-broker \
-    share/polkit-1/actions/org.velto.resvman.schedule.policy \
     share/applications/org.velto.ResvMan.desktop share/metainfo/org.velto.ResvMan.metainfo.xml \
     share/icons/hicolor/scalable/apps/resvman.svg share/icons/hicolor/48x48/apps/resvman.png; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
+# The polkit action goes where polkitd reads it, whatever the prefix, under a name of its
+# installation's own (the one the settings dialog's installation gives /usr/local).
+action=$destdir/usr/share/polkit-1/actions/org.velto.resvman.schedule.usr-local-libexec-resvman.policy
+[ -e "$action" ] || { echo "missing after install: $action"; exit 1; }
+grep -q "/usr/local/libexec/resvman/resvman-schedule-broker<" "$action" ||
+    { echo "the polkit action does not name the installed broker"; exit 1; }
+# Installed folders are 0755 whatever the umask.
+[ "$(stat -c %a "$prefix/libexec/resvman")" = 755 ] || { echo "libexec/resvman is not 0755"; exit 1; }
 desktop-file-validate "$prefix/share/applications/org.velto.ResvMan.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.velto.ResvMan.metainfo.xml"
 # The installed program starts (and stops by itself) with its files in a fresh home.

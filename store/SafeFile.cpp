@@ -282,3 +282,21 @@ std::string CopyFileBeside(int fd, std::string const& path) {
     SyncFolder(FolderOf(copy));
     return copy;
 }
+
+int OpenRegularForReading(std::string const& path, int extraFlags) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = ENXIO;
+        return -1;
+    }
+    // Reads of a regular file never wait anyway; the flag goes, so that nobody who inherits
+    // the descriptor is surprised by it.
+    int const flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}

@@ -1,5 +1,5 @@
-// File writing that never leaves a half-written reservation file behind, and the copy that
-// keeps a damaged file before it is replaced.
+// File writing that never leaves a half-written reservation file behind, the copy that keeps
+// a damaged file before it is replaced, and opening a file for reading that cannot hang.
 #pragma once
 
 #include <cstddef>
@@ -28,3 +28,8 @@ int RemoveSaveLeftovers(std::string const& path);
 // taken, so an earlier copy is never overwritten). Answers the copy's path, or "" when no
 // complete copy could be made (a partial copy is removed).
 std::string CopyFileBeside(int fd, std::string const& path);
+
+// Opens path for reading without waiting (a FIFO in the file's place would block an ordinary
+// open) and keeps it only when it is a regular file: -1 otherwise, with errno ENXIO or the
+// open's own error (ENOENT for a missing file). extraFlags: e.g. O_NOFOLLOW.
+int OpenRegularForReading(std::string const& path, int extraFlags = 0);

@@ -496,7 +496,7 @@ bool CScheduleItem::SaveLocked(char const* path, SaveOutcome& outcome) {
     if (!m_strPendingRescue.empty() && m_strPendingRescue == path) {
         // The damaged file could not be copied at load time; it must not be replaced
         // before a copy exists.
-        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        int fd = OpenRegularForReading(path);
         if (fd >= 0) {
             RescueDamagedFile(fd, path);
             int const error = errno; // why the copy failed, when it did
@@ -574,9 +574,9 @@ bool CScheduleItem::Load(char const* path) {
     InitializeLocked();
     RememberPathLocked(path);
 
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularForReading(path);
     if (fd < 0)
-        return false; // the first run has no file yet
+        return false; // the first run has no file yet, or something else lies in its place
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);

@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <functional>
 
 class QAction;
 class QMainWindow;
@@ -105,6 +106,8 @@ public:
     QTableView* m_lcResvList = nullptr;
     NoticeArea* m_noticeArea = nullptr;
     SuspendConfigController* suspendCon = nullptr;
+    // Called each time the settings dialog closes (set by the program's assembly).
+    std::function<void()> configClosed;
     RegistReserveController* ReserveCon = nullptr;
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;

@@ -49,10 +49,14 @@ void ResvManDlgController::OnDualUnHide(QObject* /*sender*/) {
 }
 
 void ResvManDlgController::OnConfig(QObject* /*sender*/) {
-    if (suspendCon == nullptr || !suspendCon->DoModal(m_mainWindow)) {
+    if (suspendCon == nullptr) {
         return;
     }
-    if (!suspendCon->IsAuthorizeUpdate()) {
+    bool const confirmed = suspendCon->DoModal(m_mainWindow);
+    if (configClosed) {
+        configClosed(); // whatever the answer: the wake-up helper may have been installed
+    }
+    if (!confirmed || !suspendCon->IsAuthorizeUpdate()) {
         return;
     }
     if (m_services.privileged != nullptr) {

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -82,6 +83,28 @@ void SuspendConfigController::buildWindow() {
     afterLayout->addWidget(m_chkExitAfterRecord);
     afterLayout->addWidget(m_chkShutdown);
 
+    // Waking and shutting down need the wake-up helper; while it is missing, why, and the
+    // button that installs it.
+    m_helperRow = new QWidget(configWindow);
+    m_helperRow->setObjectName(QStringLiteral("helperRow"));
+    auto* helperIcon = new QLabel(m_helperRow);
+    int const iconSize = configWindow->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    helperIcon->setPixmap(configWindow->style()
+                              ->standardIcon(QStyle::SP_MessageBoxInformation)
+                              .pixmap(iconSize, iconSize));
+    helperIcon->setAlignment(Qt::AlignTop);
+    m_txtHelper = new QLabel(m_helperRow);
+    m_txtHelper->setWordWrap(true);
+    m_btnInstallHelper = new QPushButton(m_helperRow);
+    m_btnInstallHelper->setAutoDefault(false);
+    auto* helperLayout = new QGridLayout(m_helperRow);
+    helperLayout->setContentsMargins(4, 0, 4, 0);
+    helperLayout->addWidget(helperIcon, 0, 0);
+    helperLayout->addWidget(m_txtHelper, 0, 1);
+    helperLayout->addWidget(m_btnInstallHelper, 1, 1, Qt::AlignLeft);
+    helperLayout->setColumnStretch(1, 1);
+    m_helperRow->hide();
+
     auto* buttons = new QDialogButtonBox(configWindow);
     m_btnOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     m_btnCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
@@ -90,6 +113,7 @@ void SuspendConfigController::buildWindow() {
     auto* layout = new QVBoxLayout(configWindow);
     layout->addWidget(wakeGroup);
     layout->addWidget(afterGroup);
+    layout->addWidget(m_helperRow);
     layout->addSpacing(4);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -105,6 +129,8 @@ void SuspendConfigController::buildWindow() {
     connect(m_chkShutdown, &QCheckBox::clicked, this, [this] { OnCheckShutdown(m_chkShutdown); });
     connect(m_cmbRestoreTime, &QComboBox::activated, this,
             [this] { OnCmbSelChangeRestoreTime(m_cmbRestoreTime); });
+    connect(m_btnInstallHelper, &QPushButton::clicked, this,
+            [this] { OnInstallHelper(m_btnInstallHelper); });
 
     retranslate();
 }
@@ -132,6 +158,44 @@ void SuspendConfigController::retranslate() {
     m_btnCancel->setText(qtTrId("IDS_BUTTON_CANCEL"));
     //% "OK"
     m_btnOK->setText(qtTrId("IDS_BUTTON_OK"));
+    //% "Install the wake-up helper"
+    m_btnInstallHelper->setText(qtTrId("IDS_BUTTON_INSTALL_HELPER"));
+}
+
+void SuspendConfigController::UpdateHelperRow() {
+    QString const problem = helperProblem ? helperProblem() : QString();
+    bool const wasShown = !m_helperRow->isHidden();
+    m_txtHelper->setText(problem);
+    m_btnInstallHelper->setVisible(static_cast<bool>(installHelper));
+    m_helperRow->setVisible(!problem.isEmpty());
+    // As wide as the groups above, so the text wraps within the dialog.
+    m_txtHelper->setMinimumWidth(problem.isEmpty() ? 0 : 320);
+    if (wasShown != !problem.isEmpty()) {
+        configWindow->adjustSize();
+    }
+}
+
+void SuspendConfigController::OnInstallHelper(QObject* /*sender*/) {
+    if (!installHelper) {
+        return;
+    }
+    m_btnInstallHelper->setEnabled(false);
+    //% "Installing the wake-up helper. Enter an administrator's password when asked."
+    m_txtHelper->setText(qtTrId("IDS_HELPER_INSTALLING"));
+    QPointer<SuspendConfigController> self(this);
+    installHelper([self](bool installed, QString const& message) {
+        if (!self) {
+            return;
+        }
+        self->m_btnInstallHelper->setEnabled(true);
+        self->UpdateHelperRow();
+        QWidget* parent = self->configWindow && self->configWindow->isVisible()
+                              ? static_cast<QWidget*>(self->configWindow)
+                              : nullptr;
+        //% "The wake-up helper is installed. Waking and shutting down are available."
+        RunAlertPanel(parent, AppTitle(), installed ? qtTrId("IDS_MSG_HELPER_INSTALLED") : message,
+                      QStringLiteral("OK"));
+    });
 }
 
 bool SuspendConfigController::DoModal(QWidget* parent) {
@@ -167,6 +231,7 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
 
     // The lead only matters while waking is on; open with the list in step with the box.
     EnableUseACPI(m_chkUseACPI->isChecked());
+    UpdateHelperRow();
 
     PlaceDialogOverParent(configWindow, parent);
 

@@ -3,6 +3,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -49,6 +52,19 @@ public:
     // The dialog's two buttons (tests click them).
     QPushButton* m_btnOK = nullptr;
     QPushButton* m_btnCancel = nullptr;
+
+    // The wake-up helper's row, shown while waking and shutting down cannot be done.
+    // helperProblem answers why ("" when the helper is installed); installHelper starts the
+    // one-time installation and calls done with its outcome, in words when it failed. Both
+    // are set by the program's assembly; without them the row stays hidden.
+    using InstallDone = std::function<void(bool installed, QString const& message)>;
+    std::function<QString()> helperProblem;
+    std::function<void(InstallDone done)> installHelper;
+    QWidget* m_helperRow = nullptr;
+    QLabel* m_txtHelper = nullptr;
+    QPushButton* m_btnInstallHelper = nullptr;
+    void OnInstallHelper(QObject* sender);
+    void UpdateHelperRow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

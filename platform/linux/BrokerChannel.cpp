@@ -1,11 +1,13 @@
 #include "platform/linux/BrokerChannel.h"
 
 #include "helper/BrokerFrame.h"
+#include "platform/linux/Trust.h"
 
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -47,6 +49,15 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
     }
     if (launch == Launch::Automatic) {
         launch = geteuid() == 0 ? Launch::Direct : Launch::Pkexec;
+    }
+    if (launch == Launch::Pkexec || geteuid() == 0) {
+        const trust::Verdict verdict = trust::CheckFile(brokerPath, trust::kRootOnly, true);
+        if (!verdict.ok()) {
+            std::fprintf(stderr, "resvman: not running %s as root (%s)\n", brokerPath.c_str(),
+                         verdict.Describe().c_str());
+            *result = StartResult::Refused;
+            return nullptr;
+        }
     }
     // Close-on-exec, so that other programs this one starts (the companion) do not keep the
     // channel open and the broker always sees the end of it.

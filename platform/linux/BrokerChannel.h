@@ -15,12 +15,20 @@ public:
         Direct,
         Pkexec,
     };
-    enum class StartResult { Started, Dismissed, Failed };
+    enum class StartResult {
+        Started,
+        Dismissed, // the password request was dismissed
+        Failed,
+        Refused, // the broker is not root's alone: it is never run as root (see Start)
+    };
 
     static constexpr const char* kPkexec = "/usr/bin/pkexec";
 
     // Starts the broker at brokerPath and waits for its greeting; that is when pkexec asks
     // for the administrator password. Null when no broker came up; *result says why.
+    // Whenever the broker would run as root (through pkexec, or directly by root), it must
+    // be a file of root's in folders only root may change (trust::kRootOnly); otherwise it
+    // is not started and the reason goes to standard error.
     static std::unique_ptr<BrokerChannel> Start(const std::string& brokerPath, Launch launch,
                                                 StartResult* result);
 

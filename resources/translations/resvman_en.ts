@@ -359,5 +359,61 @@
         <source>E&amp;xit</source>
         <translation>E&amp;xit</translation>
     </message>
+    <message id="IDS_NOTICE_INSTALL_HELPER">
+        <source>%1 Install it in Settings.</source>
+        <translation>%1 Install it in Settings.</translation>
+    </message>
+    <message id="IDS_TRUST_WRITABLE">
+        <source>other users can change it</source>
+        <translation>other users can change it</translation>
+    </message>
+    <message id="IDS_TRUST_OWNER">
+        <source>it belongs to another user</source>
+        <translation>it belongs to another user</translation>
+    </message>
+    <message id="IDS_TRUST_UNUSABLE">
+        <source>it cannot be checked</source>
+        <translation>it cannot be checked</translation>
+    </message>
+    <message id="IDS_NOTICE_DATA_FOLDER">
+        <source>The reservations are kept in %1, not beside the program, because %2: %3. Velto.app is looked for there too.</source>
+        <translation>The reservations are kept in %1, not beside the program, because %2: %3. Velto.app is looked for there too.</translation>
+    </message>
+    <message id="IDS_ERR_NO_SAFE_FOLDER">
+        <source>The reservations cannot be kept safely, because %1: %2. Correct the owner or the permissions of that folder, then start the program again.</source>
+        <translation>The reservations cannot be kept safely, because %1: %2. Correct the owner or the permissions of that folder, then start the program again.</translation>
+    </message>
+    <message id="IDS_HELPER_UNSAFE">
+        <source>Waking and shutting down are unavailable: the installed wake-up helper cannot be run as administrator, because %1: %2.</source>
+        <translation>Waking and shutting down are unavailable: the installed wake-up helper cannot be run as administrator, because %1: %2.</translation>
+    </message>
+    <message id="IDS_HELPER_MISSING">
+        <source>Waking and shutting down are unavailable: the wake-up helper is not installed on this computer.</source>
+        <translation>Waking and shutting down are unavailable: the wake-up helper is not installed on this computer.</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_DISMISSED">
+        <source>The wake-up helper was not installed: the administrator&apos;s password was not given.</source>
+        <translation>The wake-up helper was not installed: the administrator&apos;s password was not given.</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_UNAVAILABLE">
+        <source>The wake-up helper cannot be installed from here (%1). Install the program&apos;s package, or install it with cmake as described in its README.</source>
+        <translation>The wake-up helper cannot be installed from here (%1). Install the program&apos;s package, or install it with cmake as described in its README.</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_FAILED">
+        <source>The wake-up helper could not be installed: %1</source>
+        <translation>The wake-up helper could not be installed: %1</translation>
+    </message>
+    <message id="IDS_BUTTON_INSTALL_HELPER">
+        <source>Install the wake-up helper</source>
+        <translation>Install the wake-up helper</translation>
+    </message>
+    <message id="IDS_HELPER_INSTALLING">
+        <source>Installing the wake-up helper. Enter an administrator&apos;s password when asked.</source>
+        <translation>Installing the wake-up helper. Enter an administrator&apos;s password when asked.</translation>
+    </message>
+    <message id="IDS_MSG_HELPER_INSTALLED">
+        <source>The wake-up helper is installed. Waking and shutting down are available.</source>
+        <translation>The wake-up helper is installed. Waking and shutting down are available.</translation>
+    </message>
 </context>
 </TS>

@@ -359,5 +359,61 @@
         <source>E&amp;xit</source>
         <translation>終了(&amp;X)</translation>
     </message>
+    <message id="IDS_NOTICE_INSTALL_HELPER">
+        <source>%1 Install it in Settings.</source>
+        <translation>%1設定からインストールしてください。</translation>
+    </message>
+    <message id="IDS_TRUST_WRITABLE">
+        <source>other users can change it</source>
+        <translation>他のユーザーが変更できる</translation>
+    </message>
+    <message id="IDS_TRUST_OWNER">
+        <source>it belongs to another user</source>
+        <translation>別のユーザーが所有している</translation>
+    </message>
+    <message id="IDS_TRUST_UNUSABLE">
+        <source>it cannot be checked</source>
+        <translation>確認できない</translation>
+    </message>
+    <message id="IDS_NOTICE_DATA_FOLDER">
+        <source>The reservations are kept in %1, not beside the program, because %2: %3. Velto.app is looked for there too.</source>
+        <translation>%2 は%3ため、予約はプログラムの隣ではなく %1 に保存しています。Velto.app もそこで探します。</translation>
+    </message>
+    <message id="IDS_ERR_NO_SAFE_FOLDER">
+        <source>The reservations cannot be kept safely, because %1: %2. Correct the owner or the permissions of that folder, then start the program again.</source>
+        <translation>%1 は%2ため、予約を安全に保存できません。そのフォルダーの所有者またはアクセス権を直してから、もう一度起動してください。</translation>
+    </message>
+    <message id="IDS_HELPER_UNSAFE">
+        <source>Waking and shutting down are unavailable: the installed wake-up helper cannot be run as administrator, because %1: %2.</source>
+        <translation>コンピュータの起動と電源オフは使えません。%1 は%2ため、インストールされている起動用ヘルパーを管理者として実行できません。</translation>
+    </message>
+    <message id="IDS_HELPER_MISSING">
+        <source>Waking and shutting down are unavailable: the wake-up helper is not installed on this computer.</source>
+        <translation>コンピュータの起動と電源オフは使えません。このコンピュータには起動用ヘルパーがインストールされていません。</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_DISMISSED">
+        <source>The wake-up helper was not installed: the administrator&apos;s password was not given.</source>
+        <translation>管理者パスワードが入力されなかったため、起動用ヘルパーはインストールされませんでした。</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_UNAVAILABLE">
+        <source>The wake-up helper cannot be installed from here (%1). Install the program&apos;s package, or install it with cmake as described in its README.</source>
+        <translation>ここからは起動用ヘルパーをインストールできません（%1）。このプログラムのパッケージをインストールするか、README の説明に従って cmake でインストールしてください。</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_FAILED">
+        <source>The wake-up helper could not be installed: %1</source>
+        <translation>起動用ヘルパーをインストールできませんでした: %1</translation>
+    </message>
+    <message id="IDS_BUTTON_INSTALL_HELPER">
+        <source>Install the wake-up helper</source>
+        <translation>起動用ヘルパーをインストール</translation>
+    </message>
+    <message id="IDS_HELPER_INSTALLING">
+        <source>Installing the wake-up helper. Enter an administrator&apos;s password when asked.</source>
+        <translation>起動用ヘルパーをインストールしています。求められたら管理者パスワードを入力してください。</translation>
+    </message>
+    <message id="IDS_MSG_HELPER_INSTALLED">
+        <source>The wake-up helper is installed. Waking and shutting down are available.</source>
+        <translation>起動用ヘルパーをインストールしました。コンピュータの起動と電源オフが使えるようになりました。</translation>
+    </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -135,12 +136,14 @@ TEST_F(AuthorizationTest, OperationsRunTheToolWithTheirVectors) {
     const auto commands = sandbox.Commands();
     ASSERT_EQ(commands.size(), 7u); // every run lists its kind first
     EXPECT_NE(commands[0].find("list-units"), std::string::npos);
-    EXPECT_NE(commands[2].find("--unit=resvman-wake-" + std::to_string(std::int64_t(wake))),
+    EXPECT_NE(commands[2].find("--unit=resvman-wake-u" + std::to_string(getuid()) + "-" +
+                               std::to_string(std::int64_t(wake))),
               std::string::npos);
-    EXPECT_NE(
-        commands[4].find("--unit=resvman-shutdown-" + std::to_string(std::int64_t(wake + 3600))),
-        std::string::npos);
-    EXPECT_EQ(commands[6], "/usr/bin/systemctl stop --no-ask-password -- resvman-shutdown-" +
+    EXPECT_NE(commands[4].find("--unit=resvman-shutdown-u" + std::to_string(getuid()) + "-" +
+                               std::to_string(std::int64_t(wake + 3600))),
+              std::string::npos);
+    EXPECT_EQ(commands[6], "/usr/bin/systemctl stop --no-ask-password -- resvman-shutdown-u" +
+                               std::to_string(getuid()) + "-" +
                                std::to_string(std::int64_t(wake + 3600)) + "-0.timer");
     EXPECT_EQ(sandbox.Alarm(), std::to_string(std::int64_t(wake)) + "\n");
     EXPECT_EQ(CalendarIn(commands[2]).size(), 23u);
@@ -210,14 +213,31 @@ TEST_F(AuthorizationTest, FreeEndsTheBroker) {
     EXPECT_EQ(kill(broker, 0), -1);
 }
 
-TEST(ScheduleToolPath, TheBundledToolNeedsItsBrokerBesideIt) {
-    Sandbox bundled;
-    Sandbox installed;
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, installed.tool), bundled.tool);
-    unlink(bundled.broker.c_str());
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, installed.tool), installed.tool);
-    EXPECT_EQ(ScheduleToolPathFor("", installed.tool), installed.tool);
-    chmod(installed.tool.c_str(), 0644);
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, installed.tool), "");
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, "relative/schedule"), "");
+TEST(ScheduleToolPath, OnlyAnInstallationOfRootsAloneIsUsed) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make root's and others' installations";
+    }
+    Sandbox first;
+    Sandbox second;
+    const std::vector<std::string> folders = {first.bundle, second.bundle, "/nonexistent"};
+    EXPECT_EQ(FindScheduleTool(folders).tool, first.tool);
+    unlink(first.broker.c_str()); // a tool counts only with its broker
+    HelperSearch search = FindScheduleTool(folders);
+    EXPECT_EQ(search.tool, second.tool);
+    ASSERT_EQ(search.refused.size(), 1u);
+    EXPECT_EQ(search.refused[0].problem, trust::Problem::Missing);
+
+    // The user's own copy, or one in a folder the user may write, is never taken.
+    chown(second.tool.c_str(), 50001, 50001);
+    search = FindScheduleTool(folders);
+    EXPECT_EQ(search.tool, "");
+    ASSERT_EQ(search.refused.size(), 2u);
+    EXPECT_EQ(search.refused[1].problem, trust::Problem::OwnedByOther);
+    chown(second.tool.c_str(), 0, 0);
+    chown(second.bundle.c_str(), 50001, 50001);
+    EXPECT_EQ(FindScheduleTool(folders).refused.at(1).problem, trust::Problem::OwnedByOther);
+    chown(second.bundle.c_str(), 0, 0);
+    chmod(second.bundle.c_str(), 0775);
+    EXPECT_EQ(FindScheduleTool(folders).refused.at(1).problem, trust::Problem::WritableByOther);
+    EXPECT_TRUE(FindScheduleTool({"/nonexistent"}).refused.empty());
 }

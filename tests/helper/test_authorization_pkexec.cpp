@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -66,6 +67,8 @@ public:
             why = "no dbus-daemon";
             return;
         }
+        // Where no bus ever ran, its folder may be missing too.
+        mkdir("/run/dbus", 0755);
         // Left over by a bus that was killed; dbus-daemon would refuse to start over them.
         unlink(kBusSocket);
         unlink("/run/dbus/pid");
@@ -127,7 +130,7 @@ TEST(Pkexec, StartsTheBrokerAndRunsTheTool) {
 
     const auto log = sandbox.Log();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0], "env PATH=/usr/sbin:/usr/bin:/sbin:/bin");
+    EXPECT_EQ(log[0], "env PATH=/usr/sbin:/usr/bin:/sbin:/bin PKEXEC_UID=0");
     EXPECT_NE(log[1].find("list-units"), std::string::npos);
 }
 

@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -231,7 +232,8 @@ TEST(BrokerProcess, RunsTheToolBesideItWithACleanEnvironment) {
     EXPECT_EQ(ExitStatus(pid), 0);
     const auto log = sandbox.Log();
     ASSERT_EQ(log.size(), 4u); // env, list, systemd-run; env (the refused run)
-    EXPECT_EQ(log[0], "env PATH=/usr/sbin:/usr/bin:/sbin:/bin");
+    EXPECT_EQ(log[0],
+              "env PATH=/usr/sbin:/usr/bin:/sbin:/bin PKEXEC_UID=" + std::to_string(getuid()));
     EXPECT_NE(log[2].find("/usr/bin/systemd-run"), std::string::npos);
     EXPECT_EQ(log[3], log[0]);
 }
@@ -267,6 +269,18 @@ TEST(BrokerProcess, RefusesToStartWithoutATrustworthyTool) {
          },
          {}},
         {"arguments given", [](Sandbox&) {}, {"/usr/bin/id"}},
+        // Run as root, the broker takes only root's tool, even one of its own owner's.
+        {"tool and broker of another user's",
+         [](Sandbox& s) {
+             if (geteuid() == 0) {
+                 chown(s.tool.c_str(), 50001, 50001);
+                 chown(s.broker.c_str(), 50001, 50001);
+                 chmod(s.broker.c_str(), 0755);
+             } else {
+                 unlink(s.tool.c_str());
+             }
+         },
+         {}},
     };
     for (const auto& c : cases) {
         Sandbox sandbox;
@@ -305,6 +319,77 @@ TEST(BrokerChannel, StartsExecutesAndEndsTheBroker) {
     EXPECT_EQ(kill(pid, 0), -1); // reaped
     EXPECT_FALSE(channel->Execute({"18264530", "wake", "18264597"}));
     EXPECT_EQ(sandbox.Commands().size(), 2u);
+}
+
+TEST(BrokerChannel, NeverRunsAsRootWhatOthersCouldChange) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "the check is for brokers that run as root";
+    }
+    const std::vector<std::pair<const char*, std::function<void(Sandbox&)>>> spoils = {
+        {"folder everyone may write", [](Sandbox& s) { chmod(s.bundle.c_str(), 0777); }},
+        {"folder of another user's", [](Sandbox& s) { chown(s.bundle.c_str(), 50001, 50001); }},
+        {"broker of another user's", [](Sandbox& s) { chown(s.broker.c_str(), 50001, 50001); }},
+        {"broker its group may write", [](Sandbox& s) { chmod(s.broker.c_str(), 0775); }},
+    };
+    for (const auto& [what, spoil] : spoils) {
+        Sandbox sandbox;
+        spoil(sandbox);
+        for (const auto launch : {BrokerChannel::Launch::Direct, BrokerChannel::Launch::Pkexec}) {
+            BrokerChannel::StartResult result;
+            EXPECT_FALSE(BrokerChannel::Start(sandbox.broker, launch, &result)) << what;
+            EXPECT_EQ(result, BrokerChannel::StartResult::Refused) << what;
+        }
+        EXPECT_TRUE(sandbox.Log().empty()) << what;
+    }
+}
+
+// Whether this process may raise a hard resource limit (CAP_SYS_RESOURCE): some
+// containers run root without it.
+bool CanRaiseHardLimits() {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const rlimit low{1 << 20, 1 << 20};
+        const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+        _exit(setrlimit(RLIMIT_FSIZE, &low) == 0 && setrlimit(RLIMIT_FSIZE, &none) == 0 ? 0 : 1);
+    }
+    return ExitStatus(pid) == 0;
+}
+
+TEST(BrokerProcess, InheritedResourceLimitsCannotStopTheToolHalfway) {
+    // A file-size limit of a few bytes would kill the tool between its first and its second
+    // write of the RTC alarm (and the sandbox tool at its first log line). The broker and
+    // the tool lift it, or, where they may not, refuse to start and change nothing.
+    Sandbox sandbox;
+    SocketPair pair;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pair.fd[1], 0);
+        dup2(pair.fd[1], 1);
+        const rlimit tiny{4, 4};
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        char* argv[] = {sandbox.broker.data(), nullptr};
+        char* envp[] = {nullptr};
+        execve(sandbox.broker.c_str(), argv, envp);
+        _exit(127);
+    }
+    close(pair.fd[1]);
+    pair.fd[1] = -1;
+    std::string frame;
+    if (!CanRaiseHardLimits()) {
+        EXPECT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::End);
+        EXPECT_EQ(ExitStatus(pid), 3);
+        EXPECT_EQ(sandbox.Alarm(), "");
+        EXPECT_TRUE(sandbox.Log().empty());
+        return;
+    }
+    const std::string when = Future();
+    ASSERT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::Frame);
+    ASSERT_TRUE(broker::WriteFrame(pair.fd[0], Payload({"73019482", "wake", when})));
+    ASSERT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::Frame);
+    EXPECT_EQ(frame, "started 0");
+    pair.CloseWriter();
+    EXPECT_EQ(ExitStatus(pid), 0);
+    EXPECT_EQ(sandbox.Alarm(), std::to_string(std::stoll(when) + 978307200) + "\n");
 }
 
 TEST(BrokerChannel, NoBrokerNoChannel) {

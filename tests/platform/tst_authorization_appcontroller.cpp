@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(AppControllerAuthorization, OperationsReachTheToolAndTerminationEndsTheBroker) {
     AuthorizationSetBrokerLaunch(BrokerChannel::Launch::Direct);
@@ -27,8 +28,11 @@ TEST(AppControllerAuthorization, OperationsReachTheToolAndTerminationEndsTheBrok
 
     const auto commands = sandbox.Commands();
     ASSERT_EQ(commands.size(), 5u);
-    EXPECT_NE(commands[2].find("--unit=resvman-wake-" + seconds(wake) + "-0 "), std::string::npos);
-    EXPECT_NE(commands[4].find("--unit=resvman-shutdown-" + seconds(wake + 35) + "-0 "),
+    EXPECT_NE(commands[2].find("--unit=resvman-wake-u" + std::to_string(getuid()) + "-" +
+                               seconds(wake) + "-0 "),
+              std::string::npos);
+    EXPECT_NE(commands[4].find("--unit=resvman-shutdown-u" + std::to_string(getuid()) + "-" +
+                               seconds(wake + 35) + "-0 "),
               std::string::npos);
     EXPECT_EQ(sandbox.Alarm(), seconds(wake) + "\n");
 

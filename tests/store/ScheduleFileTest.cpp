@@ -84,6 +84,12 @@ TEST_F(ScheduleFile, MissingEmptyAndBadPaths) {
     EXPECT_FALSE(m_list.Load(m_file.c_str())); // first run: no file yet
     EXPECT_EQ(m_list.m_nCount.load(), 0);
     EXPECT_FALSE(m_list.Load(m_dir.c_str())); // a folder is not a reservation file
+    // Nor is a FIFO, and with nobody writing to it the load must not wait for one.
+    std::string const fifo = m_dir + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(m_list.Load(fifo.c_str()));
+    EXPECT_FALSE(m_list.Save(fifo.c_str()));
+    ::unlink(fifo.c_str());
 
     EXPECT_TRUE(Load({}));
     EXPECT_EQ(m_list.m_nCount.load(), 0);

@@ -289,6 +289,53 @@ private slots:
         QCOMPARE(r.writes.front(), std::string("USEACPI=1"));
     }
 
+    // Without the wake-up helper the dialog says why waking and shutting down cannot be done
+    // and offers the installation; its outcome is reported, and the row goes once it is in.
+    void helperRowOffersTheInstallation() {
+        RecordingDefaults defaults;
+        bool shownWithout = true;
+        run(defaults, [&](SuspendConfigController& d) {
+            shownWithout = d.m_helperRow->isVisible();
+            d.m_btnCancel->click();
+        });
+        QVERIFY(!shownWithout);
+
+        SuspendConfigController dialog(&defaults);
+        QString problem = QStringLiteral("Waking is unavailable.");
+        SuspendConfigController::InstallDone pending;
+        dialog.helperProblem = [&problem] { return problem; };
+        dialog.installHelper = [&pending](SuspendConfigController::InstallDone done) {
+            pending = std::move(done);
+        };
+        std::vector<QString> texts;
+        std::vector<bool> enabled;
+        std::vector<bool> shown;
+        runWith(dialog, defaults, [&](SuspendConfigController& d) {
+            shown.push_back(d.m_helperRow->isVisible());
+            texts.push_back(d.m_txtHelper->text());
+            d.m_btnInstallHelper->click();
+            enabled.push_back(d.m_btnInstallHelper->isEnabled());
+            texts.push_back(d.m_txtHelper->text());
+            pending(false, QStringLiteral("Not installed: no password."));
+            enabled.push_back(d.m_btnInstallHelper->isEnabled());
+            texts.push_back(d.m_txtHelper->text());
+            d.m_btnInstallHelper->click();
+            problem.clear();
+            pending(true, QString());
+            shown.push_back(d.m_helperRow->isVisible());
+            d.m_btnOK->click();
+        });
+        QCOMPARE(shown, std::vector<bool>({true, false}));
+        QCOMPARE(enabled, std::vector<bool>({false, true}));
+        QCOMPARE(texts.at(0), QStringLiteral("Waking is unavailable."));
+        QVERIFY(texts.at(1).startsWith(QStringLiteral("Installing the wake-up helper")));
+        QCOMPARE(texts.at(2), QStringLiteral("Waking is unavailable."));
+        QCOMPARE(m_alerts.size(), size_t(2));
+        QCOMPARE(m_alerts.at(0).message, QStringLiteral("Not installed: no password."));
+        QVERIFY(
+            m_alerts.at(1).message.startsWith(QStringLiteral("The wake-up helper is installed")));
+    }
+
     // A lead stored by hand outside 3..9 shows the nearest entry; confirming it writes that
     // entry and, with waking on, is a change.
     void leadOutsideTheList_data() {
@@ -317,7 +364,8 @@ private slots:
     }
 
     // With RESVMAN_SCREENSHOTS set to a folder, saves the open dialog in both languages
-    // (settings-dialog-en.png, settings-dialog-ja.png) for the documentation.
+    // (settings-dialog-en.png, settings-dialog-ja.png) for the documentation, and as it shows
+    // without the wake-up helper (settings-dialog-helper-en.png, ...-ja.png).
     void screenshots() {
         QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
         if (dir.isEmpty()) {
@@ -337,6 +385,19 @@ private slots:
                 shot = d.configWindow->grab().toImage();
                 d.m_btnCancel->click();
             });
+            // As a bundle without the wake-up helper shows it.
+            QImage helperShot;
+            SuspendConfigController withoutHelper(&defaults);
+            //% "Waking and shutting down are unavailable: the wake-up helper is not installed "
+            //% "on this computer."
+            withoutHelper.helperProblem = [] { return qtTrId("IDS_HELPER_MISSING"); };
+            withoutHelper.installHelper = [](SuspendConfigController::InstallDone) {};
+            runWith(withoutHelper, defaults, [&helperShot](SuspendConfigController& d) {
+                helperShot = d.configWindow->grab().toImage();
+                d.m_btnCancel->click();
+            });
+            QVERIFY(helperShot.save(
+                QDir(dir).filePath(QStringLiteral("settings-dialog-helper-%1.png").arg(lang))));
             QCoreApplication::removeTranslator(&translator);
             QCoreApplication::installTranslator(&m_translator);
             QVERIFY(
