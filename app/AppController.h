@@ -8,6 +8,7 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 class ResvManDlgController;
 class INotificationCenter;
@@ -27,11 +28,13 @@ public:
     void applicationWillTerminate();
     void applicationDidUnhide();
 
-    // Privileged schedule tool.
+    // Privileged schedule tool. The three operations are made on the planning thread and
+    // wait for the tool; the authorization and the tool path are shared under a lock.
     bool GetAuthorization(AuthorizationRef* authorization);
     bool SettingWakeTime(double instant) override;   // seconds since 1970 UTC
     bool ForceShutDownTime(double instant) override; // seconds since 1970 UTC
     bool cancelScheduleWake(int kind) override;
+    PrivilegedFailure lastFailure() override;
 
     // Sleep veto.
     void SleepNotification();
@@ -53,4 +56,11 @@ public:
     std::function<void(std::function<bool(double*)> nextStart)> registerSleepVeto;
     // Stands in for GetAuthorization at start-up when set (tests: no password request).
     std::function<bool(AuthorizationRef*)> startupAuthorization;
+
+private:
+    template <typename Operation> bool RunPrivileged(Operation operation);
+
+    // Held across a whole tool run: guards m_Authorization, the tool path and m_lastFailure.
+    std::mutex m_toolMutex;
+    PrivilegedFailure m_lastFailure = PrivilegedFailure::None;
 };

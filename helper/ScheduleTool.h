@@ -25,6 +25,8 @@ public:
         kExitRefused = 2,   // the arguments are not one of the four accepted shapes
         kExitNoSystemd = 3, // systemd is not the init system here
         kExitNotRoot = 4,
+        kExitNotWakeable = 5, // systemd refused a wake-up timer: no alarm clock can wake us
+        kExitTooMany = 6,     // the user already has the most wake-ups the tool keeps
     };
 
     // Debian 12 paths (merged /usr); never looked up through PATH.

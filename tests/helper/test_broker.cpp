@@ -293,17 +293,18 @@ TEST(BrokerChannel, StartsExecutesAndEndsTheBroker) {
     auto channel = BrokerChannel::Start(sandbox.broker, BrokerChannel::Launch::Direct, &result);
     ASSERT_TRUE(channel);
     EXPECT_EQ(result, BrokerChannel::StartResult::Started);
-    int status = -1;
-    EXPECT_TRUE(channel->Execute({"18264530", "shutdown", "18264597"}, &status));
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(channel->Execute({"18264530", "shutdown"}));
-    EXPECT_FALSE(channel->Execute({std::string(300, 'x')})); // not sent; channel stays
+    using Kind = BrokerChannel::Answer::Kind;
+    const auto answer = channel->Execute({"18264530", "shutdown", "18264597"});
+    EXPECT_EQ(answer.kind, Kind::Exited);
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_EQ(channel->Execute({"18264530", "shutdown"}).kind, Kind::Refused);
+    EXPECT_EQ(channel->Execute({std::string(300, 'x')}).kind, Kind::Refused); // not sent
     EXPECT_FALSE(channel->broken());
-    EXPECT_TRUE(channel->Execute({"18264530", "wake", "18264597"}));
+    EXPECT_EQ(channel->Execute({"18264530", "wake", "18264597"}).kind, Kind::Exited);
     const pid_t pid = channel->pid();
     channel->Close();
     EXPECT_EQ(kill(pid, 0), -1); // reaped
-    EXPECT_FALSE(channel->Execute({"18264530", "wake", "18264597"}));
+    EXPECT_EQ(channel->Execute({"18264530", "wake", "18264597"}).kind, Kind::Lost);
     EXPECT_EQ(sandbox.Commands().size(), 2u);
 }
 
