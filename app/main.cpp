@@ -9,8 +9,12 @@
 #include "app/SingleInstance.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/LocalCalendar.h"
+#include "platform/linux/LoginAutostart.h"
 #include "platform/linux/QtUserDefaults.h"
+#include "platform/linux/ResumeWatch.h"
+#include "platform/linux/SessionActivity.h"
 #include "platform/linux/SleepVeto.h"
 #include "platform/linux/SystemClock.h"
 #include "ui/AlertPanel.h"
@@ -20,6 +24,7 @@
 #include "ui/RegistReserveController.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
+#include "ui/ShutdownWarning.h"
 #include "ui/SuspendConfigController.h"
 #include "ui/TrayIcon.h"
 #include "ui/UiTexts.h"
@@ -182,6 +187,8 @@ int main(int argc, char** argv) {
     DBusNotificationCenter notifications;
     CompanionLauncher launcher;
     LocalCalendar calendar;
+    DesktopNotifier desktopNotifier;
+    LoginAutostart autostart = LoginAutostart::ForThisProgram();
     std::unique_ptr<SleepVeto> sleepVeto;
 
     auto appCon = std::make_unique<AppController>();
@@ -197,9 +204,21 @@ int main(int argc, char** argv) {
     auto reserveCon = std::make_unique<RegistReserveController>();
     auto suspendCon = std::make_unique<SuspendConfigController>(&defaults);
     auto progressCon = std::make_unique<ProgressDlgController>();
+    suspendCon->m_autostart = &autostart;
+    // The shutdown warning outlives the main window controller, which points at it.
+    std::unique_ptr<ResvManDlgController>* controller = nullptr;
+    ShutdownWarning shutdownWarning(&desktopNotifier, [&controller](double instant) {
+        if (controller != nullptr && *controller) {
+            (*controller)->CancelPlannedShutdown(instant);
+        }
+    });
+    shutdownWarning.userActive = [&shutdownWarning](std::function<void(bool)> answer) {
+        SessionActivity::AskUserActive(&shutdownWarning, std::move(answer));
+    };
     auto window = std::make_unique<ResvManWindow>();
     // Destroyed first: its destructor stops the engine's threads before anything they use.
     auto resvMan = std::make_unique<ResvManDlgController>(services);
+    controller = &resvMan;
 
     window->connectController(resvMan.get());
     resvMan->suspendCon = suspendCon.get();
@@ -207,6 +226,9 @@ int main(int argc, char** argv) {
     resvMan->ProgressCon = progressCon.get();
     resvMan->appCon = appCon.get();
     resvMan->m_notifications = &notifications;
+    resvMan->m_shutdownWarning = &shutdownWarning;
+    // The clock jumped while the machine slept, and timers may have fired: plan again.
+    ResumeWatch resumeWatch([&resvMan] { resvMan->ReSettingSchedule(); });
 
     appCon->resvManCon = resvMan.get();
     appCon->m_notifications = &notifications;

@@ -1,6 +1,7 @@
 #include "ui/SuspendConfigController.h"
 
 #include "platform/IUserDefaults.h"
+#include "platform/linux/LoginAutostart.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
 #include "ui/ModalSession.h"
@@ -13,9 +14,11 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -56,6 +59,24 @@ void SuspendConfigController::buildWindow() {
     configWindow->setObjectName(QStringLiteral("SuspendConfigWindow"));
     configWindow->installEventFilter(this);
 
+    // Why the last plan failed, while it did: a warning sign and the reason.
+    m_problemRow = new QWidget(configWindow);
+    m_problemRow->setObjectName(QStringLiteral("planProblem"));
+    auto* problemIcon = new QLabel(m_problemRow);
+    int const iconSize = configWindow->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    problemIcon->setPixmap(
+        configWindow->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+    problemIcon->setAlignment(Qt::AlignTop);
+    m_txtPlanProblem = new QLabel(m_problemRow);
+    m_txtPlanProblem->setWordWrap(true);
+    m_txtPlanProblem->setTextFormat(Qt::PlainText);
+    m_txtPlanProblem->setMaximumWidth(360);
+    auto* problemLayout = new QHBoxLayout(m_problemRow);
+    problemLayout->setContentsMargins(2, 0, 2, 4);
+    problemLayout->addWidget(problemIcon, 0, Qt::AlignTop);
+    problemLayout->addWidget(m_txtPlanProblem, 1);
+    m_problemRow->hide();
+
     auto* wakeGroup = new QGroupBox(configWindow);
     wakeGroup->setObjectName(QStringLiteral("wakeGroup"));
     m_chkAllowSuspend = new QCheckBox(wakeGroup);
@@ -81,6 +102,9 @@ void SuspendConfigController::buildWindow() {
     auto* afterLayout = new QVBoxLayout(afterGroup);
     afterLayout->addWidget(m_chkExitAfterRecord);
     afterLayout->addWidget(m_chkShutdown);
+    // Waking from power-off needs the program running again after the login.
+    m_chkStartAtLogin = new QCheckBox(afterGroup);
+    afterLayout->addWidget(m_chkStartAtLogin);
 
     auto* buttons = new QDialogButtonBox(configWindow);
     m_btnOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -88,6 +112,7 @@ void SuspendConfigController::buildWindow() {
     m_btnOK->setDefault(true);
 
     auto* layout = new QVBoxLayout(configWindow);
+    layout->addWidget(m_problemRow);
     layout->addWidget(wakeGroup);
     layout->addWidget(afterGroup);
     layout->addSpacing(4);
@@ -128,6 +153,8 @@ void SuspendConfigController::retranslate() {
     m_chkExitAfterRecord->setText(qtTrId("IDS_CONFIG_EXIT_AFTER_RECORD"));
     //% "Shut down the computer after the last reservation"
     m_chkShutdown->setText(qtTrId("IDS_CONFIG_SHUTDOWN"));
+    //% "Start at login (needed to wake from power-off)"
+    m_chkStartAtLogin->setText(qtTrId("IDS_CONFIG_START_AT_LOGIN"));
     //% "Cancel"
     m_btnCancel->setText(qtTrId("IDS_BUTTON_CANCEL"));
     //% "OK"
@@ -149,6 +176,9 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
     loadCheckBox(*m_defaults, m_chkAllowSuspend, kDefaultsSuspendFlag);
     long const openShutdown = loadCheckBox(*m_defaults, m_chkShutdown, kDefaultsShutdown);
     loadCheckBox(*m_defaults, m_chkExitAfterRecord, kDefaultsExitAfterRecord);
+    m_chkStartAtLogin->setVisible(m_autostart != nullptr);
+    bool const openStartAtLogin = m_autostart != nullptr && m_autostart->enabled();
+    m_chkStartAtLogin->setChecked(openStartAtLogin);
 
     long const openRestore = m_defaults->objectForKey(kDefaultsRestoreTime)
                                  ? m_defaults->integerForKey(kDefaultsRestoreTime)
@@ -193,6 +223,16 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
         m_bAuthorizeUpdate = (useAcpi != 0) != (openUseAcpi != 0) ||
                              (shutdown != 0) != (openShutdown != 0) ||
                              (useAcpi != 0 && restore != openRestore);
+
+        bool const startAtLogin = m_chkStartAtLogin->isChecked();
+        QString why;
+        if (m_autostart != nullptr && startAtLogin != openStartAtLogin &&
+            !m_autostart->setEnabled(startAtLogin, &why)) {
+            //% "Could not change the start at login (%1): %2"
+            RunAlertPanel(configWindow, AppTitle(),
+                          qtTrId("IDS_ERR_START_AT_LOGIN").arg(m_autostart->entryPath(), why),
+                          QStringLiteral("OK"));
+        }
     }
 
     configWindow->hide();
@@ -201,6 +241,11 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
 
 bool SuspendConfigController::IsAuthorizeUpdate() {
     return m_bAuthorizeUpdate;
+}
+
+void SuspendConfigController::setPlanProblem(QString const& text) {
+    m_txtPlanProblem->setText(text);
+    m_problemRow->setVisible(!text.isEmpty());
 }
 
 void SuspendConfigController::OnOK(QObject* /*sender*/) {

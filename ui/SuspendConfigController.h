@@ -11,6 +11,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 class IUserDefaults;
+class LoginAutostart;
 
 class SuspendConfigController : public QObject {
     Q_OBJECT
@@ -23,6 +24,8 @@ public:
     bool DoModal(QWidget* parent);
     // True after a confirmed run that changed what the wake-up and shutdown times depend on.
     bool IsAuthorizeUpdate();
+    // Why the latest plan failed (shown at the top of the dialog); empty when it did not.
+    void setPlanProblem(QString const& text);
 
     void OnOK(QObject* sender);
     void OnCancel(QObject* sender);
@@ -43,8 +46,13 @@ public:
     QCheckBox* m_chkExitAfterRecord = nullptr;
     QCheckBox* m_chkShutdown = nullptr;
     QComboBox* m_cmbRestoreTime = nullptr;
+    QCheckBox* m_chkStartAtLogin = nullptr;
+    QLabel* m_txtPlanProblem = nullptr;
     bool m_bSelfButton = false;
     bool m_bAuthorizeUpdate = false;
+
+    // The "Start at login" entry; null: the box is not shown. Not owned.
+    LoginAutostart* m_autostart = nullptr;
 
     // The dialog's two buttons (tests click them).
     QPushButton* m_btnOK = nullptr;
@@ -58,4 +66,5 @@ private:
     void retranslate();
 
     IUserDefaults* m_defaults;
+    QWidget* m_problemRow = nullptr;
 };

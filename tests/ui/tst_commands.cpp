@@ -70,7 +70,10 @@ class TestCommands : public QObject {
         }
         return out;
     }
-    bool replanned() { return !m_fakes->privileged.calls().empty(); }
+    bool replanned() {
+        m_con->WaitForPlanning(); // planning runs on a thread of its own
+        return !m_fakes->privileged.calls().empty();
+    }
     void select(QList<int> rows) {
         QItemSelectionModel* selection = m_window->table()->selectionModel();
         selection->clearSelection();
