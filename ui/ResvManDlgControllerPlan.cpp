@@ -98,6 +98,11 @@ void ResvManDlgController::ShowPlanOutcome(PlanOutcome const& outcome) {
 
 void ResvManDlgController::setPlanProblem(QString const& text) {
     m_planProblem = text;
+    if (text.isEmpty()) {
+        ClearNotice(NoticeKind::WakePlan);
+    } else {
+        ShowNotice(NoticeKind::WakePlan, text);
+    }
     if (suspendCon != nullptr) {
         suspendCon->setPlanProblem(text);
     }

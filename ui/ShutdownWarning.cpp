@@ -62,6 +62,7 @@ void ShutdownWarning::buildWindow() {
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     m_txtMsg = new QLabel(m_window);
+    m_txtMsg->setObjectName(QStringLiteral("message"));
     m_txtMsg->setWordWrap(true);
     m_txtMsg->setMinimumWidth(340);
     m_txtMsg->setMaximumWidth(380);

@@ -70,7 +70,7 @@ void SuspendConfigController::buildWindow() {
     m_txtPlanProblem = new QLabel(m_problemRow);
     m_txtPlanProblem->setWordWrap(true);
     m_txtPlanProblem->setTextFormat(Qt::PlainText);
-    m_txtPlanProblem->setMaximumWidth(360);
+    m_txtPlanProblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* problemLayout = new QHBoxLayout(m_problemRow);
     problemLayout->setContentsMargins(2, 0, 2, 4);
     problemLayout->addWidget(problemIcon, 0, Qt::AlignTop);
@@ -93,6 +93,9 @@ void SuspendConfigController::buildWindow() {
     wakeLayout->addWidget(m_chkUseACPI, 1, 0, 1, 4);
     wakeLayout->addWidget(m_txtRestoreTime, 2, 1);
     wakeLayout->addWidget(m_cmbRestoreTime, 2, 2);
+    // Waking from power-off needs the program running again after the login.
+    m_chkStartAtLogin = new QCheckBox(wakeGroup);
+    wakeLayout->addWidget(m_chkStartAtLogin, 3, 0, 1, 4);
     wakeLayout->setColumnStretch(3, 1);
 
     auto* afterGroup = new QGroupBox(configWindow);
@@ -102,9 +105,6 @@ void SuspendConfigController::buildWindow() {
     auto* afterLayout = new QVBoxLayout(afterGroup);
     afterLayout->addWidget(m_chkExitAfterRecord);
     afterLayout->addWidget(m_chkShutdown);
-    // Waking from power-off needs the program running again after the login.
-    m_chkStartAtLogin = new QCheckBox(afterGroup);
-    afterLayout->addWidget(m_chkStartAtLogin);
 
     auto* buttons = new QDialogButtonBox(configWindow);
     m_btnOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
