@@ -181,8 +181,8 @@ void ShutdownWarning::tick() {
         return;
     }
     int const seconds = static_cast<int>(std::min<double>(left, kWarnSeconds));
-    //% "The computer will shut down in %n second(s)."
-    m_txtMsg->setText(qtTrId("IDS_SHUTDOWN_COUNTDOWN", seconds));
+    //% "The computer will shut down in %1 s."
+    m_txtMsg->setText(qtTrId("IDS_SHUTDOWN_COUNTDOWN").arg(seconds));
     m_level->setValue(kWarnSeconds - seconds);
 }
 

@@ -331,9 +331,9 @@
         <source>After the last recording, the computer shuts down at %1.</source>
         <translation>After the last recording, the computer shuts down at %1.</translation>
     </message>
-    <message id="IDS_SHUTDOWN_COUNTDOWN" numerus="yes">
-        <source>The computer will shut down in %n second(s).</source>
-        <translation><numerusform>The computer will shut down in %n second.</numerusform><numerusform>The computer will shut down in %n seconds.</numerusform></translation>
+    <message id="IDS_SHUTDOWN_COUNTDOWN">
+        <source>The computer will shut down in %1 s.</source>
+        <translation>The computer will shut down in %1 s.</translation>
     </message>
     <message id="IDS_PLAN_FAILED">
         <source>Wake-ups are not planned: %1</source>

@@ -331,9 +331,9 @@
         <source>After the last recording, the computer shuts down at %1.</source>
         <translation>最後の予約録音のあと、%1 にコンピュータの電源を切ります。</translation>
     </message>
-    <message id="IDS_SHUTDOWN_COUNTDOWN" numerus="yes">
-        <source>The computer will shut down in %n second(s).</source>
-        <translation><numerusform>あと %n 秒でコンピュータの電源を切ります。</numerusform></translation>
+    <message id="IDS_SHUTDOWN_COUNTDOWN">
+        <source>The computer will shut down in %1 s.</source>
+        <translation>あと%1秒でコンピュータの電源を切ります。</translation>
     </message>
     <message id="IDS_PLAN_FAILED">
         <source>Wake-ups are not planned: %1</source>
