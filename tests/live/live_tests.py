@@ -7,7 +7,7 @@
   broker   the broker in front of the tool, and a tool that hangs, ended at its deadline;
   program  the real program with wake-ups and shutdown on (see program_case.py).
 
-Usage: live_tests.py CASE --bundle DIR --shim SO --artifacts DIR
+Usage: live_tests.py CASE --bundle DIR --shim SO --notifications PROGRAM --artifacts DIR
 """
 
 import argparse
@@ -242,6 +242,7 @@ def main():
     parser.add_argument("case", choices=("tool", "broker", "program"))
     parser.add_argument("--bundle", required=True)
     parser.add_argument("--shim", required=True)
+    parser.add_argument("--notifications", required=True, help="notifications-standin")
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
     args.bundle = os.path.abspath(args.bundle)
