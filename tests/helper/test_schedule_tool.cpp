@@ -3,8 +3,10 @@
 #include "FakeSystemd.h"
 #include "Sandbox.h"
 #include "helper/ProcessRunner.h"
+
 #include "helper/ScheduleTool.h"
 #include "helper/SysfsRtcAlarm.h"
+#include <chrono>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -249,4 +251,13 @@ TEST(ProcessRunner, RunsByAbsolutePathWithACleanEnvironment) {
     EXPECT_EQ(runner.run({"env"}).status, -1); // never looked up through PATH
     EXPECT_EQ(runner.run({"/nonexistent/program"}).status, 127);
     EXPECT_EQ(runner.run({}).status, -1);
+
+    // A command that hangs is killed at the deadline, and that counts as a failure.
+    ProcessRunner impatient(std::chrono::milliseconds(200));
+    const auto began = std::chrono::steady_clock::now();
+    const auto hung = impatient.run({"/usr/bin/sleep", "30"});
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+    EXPECT_TRUE(hung.timedOut);
+    EXPECT_EQ(hung.status, -1);
+    EXPECT_FALSE(impatient.run({"/usr/bin/true"}).timedOut);
 }
