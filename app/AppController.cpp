@@ -36,6 +36,7 @@ AppController::~AppController() {
 }
 
 void AppController::awakeFromNib() {
+    std::lock_guard lock(m_toolMutex);
     m_Authorization = nullptr;
     m_helper = findHelper ? findHelper() : FindInstalledHelper();
     std::string const& path = m_helper.tool;
@@ -68,9 +69,11 @@ void AppController::applicationDidFinishLaunching() {
         });
     }
 
-    // The password request, when one is needed, comes before the first planning.
+    // The password request, when one is needed, comes before the first planning (the
+    // planning thread is not running yet).
     if (SettingIsOn(m_defaults, kDefaultsShutdown) || SettingIsOn(m_defaults, kDefaultsUseAcpi)) {
         if (startupAuthorization) {
+            std::lock_guard lock(m_toolMutex);
             startupAuthorization(&m_Authorization);
         } else {
             GetAuthorization(&m_Authorization);
@@ -135,7 +138,13 @@ void AppController::UpdateHelperNotice() {
 }
 
 void AppController::applicationWillTerminate() {
-    // Any way out of the process comes here, possibly more than once.
+    // Any way out of the process comes here, possibly more than once. A tool run under way
+    // on the planning thread gives up at once, and the thread ends before what it uses goes.
+    AuthorizationSetRunsAbandoned(true);
+    if (resvManCon) {
+        resvManCon->StopPlanning();
+    }
+    std::lock_guard lock(m_toolMutex);
     if (m_Authorization) {
         AuthorizationFree(m_Authorization, kAuthorizationFlagDefaults);
         m_Authorization = nullptr;

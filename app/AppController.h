@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 class ResvManDlgController;
 class INotificationCenter;
@@ -29,11 +30,13 @@ public:
     void applicationWillTerminate();
     void applicationDidUnhide();
 
-    // Privileged schedule tool.
+    // Privileged schedule tool. The three operations are made on the planning thread and
+    // wait for the tool; the authorization and the tool path are shared under a lock.
     bool GetAuthorization(AuthorizationRef* authorization);
     bool SettingWakeTime(double instant) override;   // seconds since 1970 UTC
     bool ForceShutDownTime(double instant) override; // seconds since 1970 UTC
     bool cancelScheduleWake(int kind) override;
+    PrivilegedFailure lastFailure() override;
 
     // The wake-up helper (the schedule tool and its broker, an installation of root's):
     // found at awakeFromNib, looked for again by RefreshHelper.
@@ -70,4 +73,11 @@ public:
     std::function<bool(AuthorizationRef*)> startupAuthorization;
     // Stands in for the search of the installed helper when set (tests).
     std::function<HelperSearch()> findHelper;
+
+private:
+    template <typename Operation> bool RunPrivileged(Operation operation);
+
+    // Held across a whole tool run: guards m_Authorization, the tool path and m_lastFailure.
+    std::mutex m_toolMutex;
+    PrivilegedFailure m_lastFailure = PrivilegedFailure::None;
 };

@@ -11,9 +11,13 @@
 #include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/HelperInstaller.h"
 #include "platform/linux/LocalCalendar.h"
+#include "platform/linux/LoginAutostart.h"
 #include "platform/linux/QtUserDefaults.h"
+#include "platform/linux/ResumeWatch.h"
+#include "platform/linux/SessionActivity.h"
 #include "platform/linux/SleepVeto.h"
 #include "platform/linux/SystemClock.h"
 #include "store/SafeFile.h"
@@ -24,6 +28,7 @@
 #include "ui/RegistReserveController.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
+#include "ui/ShutdownWarning.h"
 #include "ui/SuspendConfigController.h"
 #include "ui/TrayIcon.h"
 #include "ui/UiTexts.h"
@@ -178,6 +183,8 @@ int main(int argc, char** argv) {
     DBusNotificationCenter notifications;
     CompanionLauncher launcher;
     LocalCalendar calendar;
+    DesktopNotifier desktopNotifier;
+    LoginAutostart autostart = LoginAutostart::ForThisProgram();
     std::unique_ptr<SleepVeto> sleepVeto;
 
     auto appCon = std::make_unique<AppController>();
@@ -194,14 +201,26 @@ int main(int argc, char** argv) {
     std::unique_ptr<SuspendConfigController> suspendCon;
     std::unique_ptr<ProgressDlgController> progressCon;
     std::unique_ptr<ResvManWindow> window;
+    // The shutdown warning outlives the main window controller, which points at it.
+    std::unique_ptr<ResvManDlgController>* controller = nullptr;
+    ShutdownWarning shutdownWarning(&desktopNotifier, [&controller](double instant) {
+        if (controller != nullptr && *controller) {
+            (*controller)->CancelPlannedShutdown(instant);
+        }
+    });
+    shutdownWarning.userActive = [&shutdownWarning](std::function<void(bool)> answer) {
+        SessionActivity::AskUserActive(&shutdownWarning, std::move(answer));
+    };
     // Destroyed first: its destructor stops the engine's threads before anything they use.
     std::unique_ptr<ResvManDlgController> resvMan;
 
     // The reservations are read while the windows are made.
     resvMan = std::make_unique<ResvManDlgController>(services);
+    controller = &resvMan;
     resvMan->StartLoadingSchedule();
     reserveCon = std::make_unique<RegistReserveController>();
     suspendCon = std::make_unique<SuspendConfigController>(&defaults);
+    suspendCon->m_autostart = &autostart;
     progressCon = std::make_unique<ProgressDlgController>();
     window = std::make_unique<ResvManWindow>();
 
@@ -215,6 +234,9 @@ int main(int argc, char** argv) {
     resvMan->ProgressCon = progressCon.get();
     resvMan->appCon = appCon.get();
     resvMan->m_notifications = &notifications;
+    resvMan->m_shutdownWarning = &shutdownWarning;
+    // The clock jumped while the machine slept, and timers may have fired: plan again.
+    ResumeWatch resumeWatch([&resvMan] { resvMan->ReSettingSchedule(); });
 
     appCon->resvManCon = resvMan.get();
     appCon->m_notifications = &notifications;

@@ -43,6 +43,12 @@ private:
     int m_fd = -1;
 };
 
+// The kernel reads the alarm clock only where an RTC can wake the machine.
+bool KernelHasAlarmClock() {
+    timespec now{};
+    return clock_gettime(CLOCK_REALTIME_ALARM, &now) == 0;
+}
+
 std::string CommandLine(const std::vector<std::string>& argv) {
     std::string line;
     for (const auto& arg : argv) {
@@ -56,7 +62,9 @@ std::string CommandLine(const std::vector<std::string>& argv) {
 ScheduleTool::ScheduleTool(ICommandRunner& runner, IRtcAlarm& rtc, std::string runRoot,
                            std::function<std::int64_t()> now, uid_t user)
     : m_runner(runner), m_rtc(rtc), m_runRoot(std::move(runRoot)), m_now(std::move(now)),
-      m_user(user) {}
+      m_user(user) {
+    hasAlarmClock = KernelHasAlarmClock;
+}
 
 std::string_view ScheduleTool::Prefix(schedule::Kind kind) {
     return kind == schedule::Kind::Wake ? kWakePrefix : kShutdownPrefix;
@@ -178,6 +186,14 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
     if (!ListUnits(kind, &units, err)) {
         return kExitFailed;
     }
+    if (kind == schedule::Kind::Wake &&
+        static_cast<std::size_t>(std::count_if(units.begin(), units.end(), [&](const Unit& u) {
+            return u.user == m_user;
+        })) >= kMaxWakeUps) {
+        err << "schedule: refused: " << kMaxWakeUps
+            << " wake-ups are already planned for this user; no more are kept\n";
+        return kExitTooMany;
+    }
     unsigned serial = 0;
     while (std::any_of(units.begin(), units.end(), [&](const Unit& u) {
         return u.user == m_user && u.time == when && u.serial == serial;
@@ -204,11 +220,16 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
     if (kind == schedule::Kind::Wake) {
         argv.emplace_back(kTrue);
     } else {
-        argv.emplace_back(kSystemctl);
-        argv.emplace_back("poweroff");
+        const std::vector<std::string> powerOff = PowerOffCommand();
+        argv.insert(argv.end(), powerOff.begin(), powerOff.end());
     }
     if (m_runner.run(argv).status != 0) {
         err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+        if (kind == schedule::Kind::Wake && hasAlarmClock && !hasAlarmClock()) {
+            err << "schedule: this machine has no alarm clock that can wake it; no wake-up "
+                   "was scheduled\n";
+            return kExitNotWakeable;
+        }
         return kExitFailed;
     }
     if (kind != schedule::Kind::Wake) {
@@ -228,6 +249,28 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
         break;
     }
     return kExitFailed;
+}
+
+std::vector<std::string> ScheduleTool::PowerOffCommand() {
+    // logind's own check, not "systemctl poweroff --check-inhibitors=yes": that one also
+    // refuses whenever any other user is logged in, which the user who recorded always is.
+    const std::vector<std::string> ping = {
+        kBusctl, "--system", "--timeout=5", "call", "--", "org.freedesktop.login1",
+        "/org/freedesktop/login1", "org.freedesktop.DBus.Peer", "Ping"};
+    if (m_runner.run(ping).status == 0) {
+        // Flag 1: refuse even root while a program holds a shutdown inhibitor.
+        return {kBusctl,
+                "--system",
+                "call",
+                "--",
+                "org.freedesktop.login1",
+                "/org/freedesktop/login1",
+                "org.freedesktop.login1.Manager",
+                "PowerOffWithFlags",
+                "t",
+                "1"};
+    }
+    return {kSystemctl, "poweroff"};
 }
 
 int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {

@@ -1,7 +1,10 @@
 // The schedule tool: adds machine wake-ups and shutdowns as systemd transient timers and
 // cancels them by kind. A wake-up is a timer with WakeSystem=true (wakes from suspend); the
 // earliest future one also goes to the RTC wake alarm (powers on a machine that is off).
-// A shutdown is a timer that runs "systemctl poweroff". Unit names carry the user the timer
+// A shutdown is a timer that powers the machine off through systemd-logind, which refuses
+// while another program holds a shutdown inhibitor (a package upgrade, a user at work);
+// where no logind answers, there are no inhibitors, and it runs "systemctl poweroff". Each
+// user keeps at most kMaxWakeUps wake-ups. Unit names carry the user the timer
 // is for and the instant, so the tool finds each user's timers, and the earliest wake-up,
 // without parsing dates; a cancel stops only the requesting user's own timers.
 #pragma once
@@ -10,6 +13,7 @@
 #include "helper/IRtcAlarm.h"
 #include "helper/ScheduleArgs.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -27,12 +31,18 @@ public:
         kExitRefused = 2,   // the arguments are not one of the four accepted shapes
         kExitNoSystemd = 3, // systemd is not the init system here
         kExitNotRoot = 4,
+        kExitNotWakeable = 5, // systemd refused a wake-up timer: no alarm clock can wake us
+        kExitTooMany = 6,     // the user already has the most wake-ups the tool keeps
     };
 
     // Debian 12 paths (merged /usr); never looked up through PATH.
     static constexpr const char* kSystemdRun = "/usr/bin/systemd-run";
     static constexpr const char* kSystemctl = "/usr/bin/systemctl";
     static constexpr const char* kTrue = "/usr/bin/true";
+    static constexpr const char* kBusctl = "/usr/bin/busctl";
+
+    // The most wake-ups one user may hold; the program plans the earliest ones only.
+    static constexpr std::size_t kMaxWakeUps = 64;
 
     static constexpr std::string_view kWakePrefix = "resvman-wake-";
     static constexpr std::string_view kShutdownPrefix = "resvman-shutdown-";
@@ -53,6 +63,10 @@ public:
     // arguments: what follows the tool's name on its command line.
     int Run(const std::vector<std::string>& arguments, std::ostream& err);
 
+    // Whether this machine has a clock that can wake it (asked when systemd refuses a
+    // wake-up timer, to tell that apart from other failures). The kernel's answer unless set.
+    std::function<bool()> hasAlarmClock;
+
     static std::string_view Prefix(schedule::Kind kind);
     // The beginning of the names of one user's timers of that kind.
     static std::string UserPrefix(schedule::Kind kind, uid_t user);
@@ -67,6 +81,8 @@ private:
     int Set(schedule::Kind kind, double absoluteTime, std::ostream& err);
     int Cancel(schedule::Kind kind, std::ostream& err);
     bool ListUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err);
+    // The command a shutdown timer runs: through logind when it answers now.
+    std::vector<std::string> PowerOffCommand();
     // Points the RTC alarm at the earliest future wake-up of wakeUps (every user's).
     Alarm ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err);
 

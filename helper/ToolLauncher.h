@@ -1,9 +1,11 @@
 // Runs the tool from a descriptor opened (and checked) once at broker start, so the file
-// that runs is the file that was checked, whatever happens to the path afterwards.
+// that runs is the file that was checked, whatever happens to the path afterwards. A tool
+// that has not ended by its deadline is killed, with everything it started.
 #pragma once
 
 #include "helper/IToolLauncher.h"
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
 
@@ -14,6 +16,9 @@ public:
     ToolLauncher(int toolFd, std::string toolPath, uid_t user);
 
     Outcome Launch(const std::vector<std::string>& arguments) override;
+
+    static constexpr std::chrono::milliseconds kDeadline{60000};
+    std::chrono::milliseconds deadline = kDeadline;
 
 private:
     int m_toolFd;

@@ -23,6 +23,7 @@ class RegistReserveController;
 class SuspendConfigController;
 class ProgressDlgController;
 class ResvTableModel;
+class ShutdownWarning;
 
 class ResvManDlgController : public QObject, public CRecEngine, public IMainThreadRequests {
     Q_OBJECT
@@ -95,6 +96,15 @@ public:
     void OnTerminationSignal();
     bool TerminationRequested() const { return m_terminationRequested; }
 
+    // The outcome of a planning run, on the main thread: a failure is shown in the main
+    // window and the settings dialog until a run succeeds; the shutdown warning follows the
+    // planned shutdown.
+    void ShowPlanOutcome(PlanOutcome const& outcome);
+    // "Wake-ups are not planned: <why>", in the current language.
+    static QString PlanFailureText(PrivilegedFailure failure);
+    // The failure the window shows now; empty when none.
+    QString planProblem() const { return m_planProblem; }
+
     // Connected before awakeFromNib (the application's assembly does it).
     QMainWindow* m_mainWindow = nullptr;
     ImageBtnCtrl* m_btnTaskTray = nullptr;
@@ -112,12 +122,22 @@ public:
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;
     INotificationCenter* m_notifications = nullptr; // posts the hide message
+    ShutdownWarning* m_shutdownWarning = nullptr;   // may be null (no warning)
 
 signals:
     // The exit command asks the application to terminate.
     void terminateRequested();
+    // After each planning run, on the main thread.
+    void planFinished(PlanOutcome const& outcome);
+
+protected:
+    void PlanFinished(PlanOutcome const& outcome) override; // on the planning thread
 
 private:
+    void setPlanProblem(QString const& text);
+
+    QString m_planProblem;
+    PrivilegedFailure m_lastFailure = PrivilegedFailure::None;
     ResvTableModel* m_model = nullptr;
     std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
     bool m_terminationRequested = false;

@@ -59,11 +59,9 @@ void ResvManDlgController::OnConfig(QObject* /*sender*/) {
     if (!confirmed || !suspendCon->IsAuthorizeUpdate()) {
         return;
     }
-    if (m_services.privileged != nullptr) {
-        m_services.privileged->cancelScheduleWake(1); // the wake-ups
-        m_services.privileged->cancelScheduleWake(2); // the shutdown
-    }
-    ReSettingSchedule();
+    // Both kinds are cancelled and planned again from the new settings, by the planning
+    // thread: the window does not wait for the tool.
+    ReSettingScheduleAfterSettings();
 }
 
 void ResvManDlgController::OnMenuSuspendConfig(QObject* /*sender*/) {

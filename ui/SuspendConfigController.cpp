@@ -1,6 +1,7 @@
 #include "ui/SuspendConfigController.h"
 
 #include "platform/IUserDefaults.h"
+#include "platform/linux/LoginAutostart.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
 #include "ui/ModalSession.h"
@@ -13,6 +14,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -57,6 +59,24 @@ void SuspendConfigController::buildWindow() {
     configWindow->setObjectName(QStringLiteral("SuspendConfigWindow"));
     configWindow->installEventFilter(this);
 
+    // Why the last plan failed, while it did: a warning sign and the reason.
+    m_problemRow = new QWidget(configWindow);
+    m_problemRow->setObjectName(QStringLiteral("planProblem"));
+    auto* problemIcon = new QLabel(m_problemRow);
+    int const iconSize = configWindow->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    problemIcon->setPixmap(
+        configWindow->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+    problemIcon->setAlignment(Qt::AlignTop);
+    m_txtPlanProblem = new QLabel(m_problemRow);
+    m_txtPlanProblem->setWordWrap(true);
+    m_txtPlanProblem->setTextFormat(Qt::PlainText);
+    m_txtPlanProblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* problemLayout = new QHBoxLayout(m_problemRow);
+    problemLayout->setContentsMargins(2, 0, 2, 4);
+    problemLayout->addWidget(problemIcon, 0, Qt::AlignTop);
+    problemLayout->addWidget(m_txtPlanProblem, 1);
+    m_problemRow->hide();
+
     auto* wakeGroup = new QGroupBox(configWindow);
     wakeGroup->setObjectName(QStringLiteral("wakeGroup"));
     m_chkAllowSuspend = new QCheckBox(wakeGroup);
@@ -73,6 +93,9 @@ void SuspendConfigController::buildWindow() {
     wakeLayout->addWidget(m_chkUseACPI, 1, 0, 1, 4);
     wakeLayout->addWidget(m_txtRestoreTime, 2, 1);
     wakeLayout->addWidget(m_cmbRestoreTime, 2, 2);
+    // Waking from power-off needs the program running again after the login.
+    m_chkStartAtLogin = new QCheckBox(wakeGroup);
+    wakeLayout->addWidget(m_chkStartAtLogin, 3, 0, 1, 4);
     wakeLayout->setColumnStretch(3, 1);
 
     auto* afterGroup = new QGroupBox(configWindow);
@@ -88,7 +111,6 @@ void SuspendConfigController::buildWindow() {
     m_helperRow = new QWidget(configWindow);
     m_helperRow->setObjectName(QStringLiteral("helperRow"));
     auto* helperIcon = new QLabel(m_helperRow);
-    int const iconSize = configWindow->style()->pixelMetric(QStyle::PM_SmallIconSize);
     helperIcon->setPixmap(configWindow->style()
                               ->standardIcon(QStyle::SP_MessageBoxInformation)
                               .pixmap(iconSize, iconSize));
@@ -111,6 +133,7 @@ void SuspendConfigController::buildWindow() {
     m_btnOK->setDefault(true);
 
     auto* layout = new QVBoxLayout(configWindow);
+    layout->addWidget(m_problemRow);
     layout->addWidget(wakeGroup);
     layout->addWidget(afterGroup);
     layout->addWidget(m_helperRow);
@@ -154,6 +177,8 @@ void SuspendConfigController::retranslate() {
     m_chkExitAfterRecord->setText(qtTrId("IDS_CONFIG_EXIT_AFTER_RECORD"));
     //% "Shut down the computer after the last reservation"
     m_chkShutdown->setText(qtTrId("IDS_CONFIG_SHUTDOWN"));
+    //% "Start at login (needed to wake from power-off)"
+    m_chkStartAtLogin->setText(qtTrId("IDS_CONFIG_START_AT_LOGIN"));
     //% "Cancel"
     m_btnCancel->setText(qtTrId("IDS_BUTTON_CANCEL"));
     //% "OK"
@@ -213,6 +238,9 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
     loadCheckBox(*m_defaults, m_chkAllowSuspend, kDefaultsSuspendFlag);
     long const openShutdown = loadCheckBox(*m_defaults, m_chkShutdown, kDefaultsShutdown);
     loadCheckBox(*m_defaults, m_chkExitAfterRecord, kDefaultsExitAfterRecord);
+    m_chkStartAtLogin->setVisible(m_autostart != nullptr);
+    bool const openStartAtLogin = m_autostart != nullptr && m_autostart->enabled();
+    m_chkStartAtLogin->setChecked(openStartAtLogin);
 
     long const openRestore = m_defaults->objectForKey(kDefaultsRestoreTime)
                                  ? m_defaults->integerForKey(kDefaultsRestoreTime)
@@ -259,6 +287,16 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
         m_bAuthorizeUpdate = (useAcpi != 0) != (openUseAcpi != 0) ||
                              (shutdown != 0) != (openShutdown != 0) ||
                              (useAcpi != 0 && restore != openRestore);
+
+        bool const startAtLogin = m_chkStartAtLogin->isChecked();
+        QString why;
+        if (m_autostart != nullptr && startAtLogin != openStartAtLogin &&
+            !m_autostart->setEnabled(startAtLogin, &why)) {
+            //% "Could not change the start at login (%1): %2"
+            RunAlertPanel(configWindow, AppTitle(),
+                          qtTrId("IDS_ERR_START_AT_LOGIN").arg(m_autostart->entryPath(), why),
+                          QStringLiteral("OK"));
+        }
     }
 
     configWindow->hide();
@@ -267,6 +305,11 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
 
 bool SuspendConfigController::IsAuthorizeUpdate() {
     return m_bAuthorizeUpdate;
+}
+
+void SuspendConfigController::setPlanProblem(QString const& text) {
+    m_txtPlanProblem->setText(text);
+    m_problemRow->setVisible(!text.isEmpty());
 }
 
 void SuspendConfigController::OnOK(QObject* /*sender*/) {

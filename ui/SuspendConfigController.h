@@ -14,6 +14,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 class IUserDefaults;
+class LoginAutostart;
 
 class SuspendConfigController : public QObject {
     Q_OBJECT
@@ -26,6 +27,8 @@ public:
     bool DoModal(QWidget* parent);
     // True after a confirmed run that changed what the wake-up and shutdown times depend on.
     bool IsAuthorizeUpdate();
+    // Why the latest plan failed (shown at the top of the dialog); empty when it did not.
+    void setPlanProblem(QString const& text);
 
     void OnOK(QObject* sender);
     void OnCancel(QObject* sender);
@@ -46,8 +49,13 @@ public:
     QCheckBox* m_chkExitAfterRecord = nullptr;
     QCheckBox* m_chkShutdown = nullptr;
     QComboBox* m_cmbRestoreTime = nullptr;
+    QCheckBox* m_chkStartAtLogin = nullptr;
+    QLabel* m_txtPlanProblem = nullptr;
     bool m_bSelfButton = false;
     bool m_bAuthorizeUpdate = false;
+
+    // The "Start at login" entry; null: the box is not shown. Not owned.
+    LoginAutostart* m_autostart = nullptr;
 
     // The dialog's two buttons (tests click them).
     QPushButton* m_btnOK = nullptr;
@@ -74,4 +82,5 @@ private:
     void retranslate();
 
     IUserDefaults* m_defaults;
+    QWidget* m_problemRow = nullptr;
 };

@@ -415,5 +415,57 @@
         <source>The wake-up helper is installed. Waking and shutting down are available.</source>
         <translation>The wake-up helper is installed. Waking and shutting down are available.</translation>
     </message>
+    <message id="IDS_CANCEL_SHUTDOWN">
+        <source>Cancel shutdown</source>
+        <translation>Cancel shutdown</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_TITLE">
+        <source>The computer will shut down soon</source>
+        <translation>The computer will shut down soon</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_BODY">
+        <source>After the last recording, the computer shuts down at %1.</source>
+        <translation>After the last recording, the computer shuts down at %1.</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_COUNTDOWN">
+        <source>The computer will shut down in %1 s.</source>
+        <translation>The computer will shut down in %1 s.</translation>
+    </message>
+    <message id="IDS_PLAN_FAILED">
+        <source>Wake-ups are not planned: %1</source>
+        <translation>Wake-ups are not planned: %1</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_AUTHORIZED">
+        <source>the administrator password was not given.</source>
+        <translation>the administrator password was not given.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_UNAVAILABLE">
+        <source>the wake-up helper could not be started.</source>
+        <translation>the wake-up helper could not be started.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NO_SYSTEMD">
+        <source>this computer does not run systemd.</source>
+        <translation>this computer does not run systemd.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_WAKEABLE">
+        <source>this computer has no clock alarm that can wake it.</source>
+        <translation>this computer has no clock alarm that can wake it.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TIMED_OUT">
+        <source>the wake-up helper did not answer in time.</source>
+        <translation>the wake-up helper did not answer in time.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TOOL_FAILED">
+        <source>the wake-up helper reported an error.</source>
+        <translation>the wake-up helper reported an error.</translation>
+    </message>
+    <message id="IDS_CONFIG_START_AT_LOGIN">
+        <source>Start at login (needed to wake from power-off)</source>
+        <translation>Start at login (needed to wake from power-off)</translation>
+    </message>
+    <message id="IDS_ERR_START_AT_LOGIN">
+        <source>Could not change the start at login (%1): %2</source>
+        <translation>Could not change the start at login (%1): %2</translation>
+    </message>
 </context>
 </TS>

@@ -415,5 +415,57 @@
         <source>The wake-up helper is installed. Waking and shutting down are available.</source>
         <translation>起動用ヘルパーをインストールしました。コンピュータの起動と電源オフが使えるようになりました。</translation>
     </message>
+    <message id="IDS_CANCEL_SHUTDOWN">
+        <source>Cancel shutdown</source>
+        <translation>シャットダウンを中止</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_TITLE">
+        <source>The computer will shut down soon</source>
+        <translation>まもなくコンピュータの電源を切ります</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_BODY">
+        <source>After the last recording, the computer shuts down at %1.</source>
+        <translation>最後の予約録音のあと、%1 にコンピュータの電源を切ります。</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_COUNTDOWN">
+        <source>The computer will shut down in %1 s.</source>
+        <translation>あと%1秒でコンピュータの電源を切ります。</translation>
+    </message>
+    <message id="IDS_PLAN_FAILED">
+        <source>Wake-ups are not planned: %1</source>
+        <translation>起動の予約ができていません：%1</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_AUTHORIZED">
+        <source>the administrator password was not given.</source>
+        <translation>管理者パスワードが入力されませんでした。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_UNAVAILABLE">
+        <source>the wake-up helper could not be started.</source>
+        <translation>起動用の補助プログラムを開始できませんでした。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NO_SYSTEMD">
+        <source>this computer does not run systemd.</source>
+        <translation>このコンピュータでは systemd が動いていません。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_WAKEABLE">
+        <source>this computer has no clock alarm that can wake it.</source>
+        <translation>このコンピュータには、起動に使える時計のアラームがありません。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TIMED_OUT">
+        <source>the wake-up helper did not answer in time.</source>
+        <translation>起動用の補助プログラムが時間内に応答しませんでした。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TOOL_FAILED">
+        <source>the wake-up helper reported an error.</source>
+        <translation>起動用の補助プログラムがエラーを報告しました。</translation>
+    </message>
+    <message id="IDS_CONFIG_START_AT_LOGIN">
+        <source>Start at login (needed to wake from power-off)</source>
+        <translation>ログイン時にこのプログラムを開始する（電源オフからの起動に必要）</translation>
+    </message>
+    <message id="IDS_ERR_START_AT_LOGIN">
+        <source>Could not change the start at login (%1): %2</source>
+        <translation>ログイン時の開始を変更できませんでした（%1）：%2</translation>
+    </message>
 </context>
 </TS>

@@ -145,11 +145,18 @@ TEST_F(RecordingRunTest, OnceOnlyReservationLeavesTheListAndTheFile) {
     EXPECT_STREQ(rec.cTitle, "stays");
 }
 
-TEST_F(RecordingRunTest, WeeklyMondayWednesdayMovesToWednesdayUnderANewId) {
+TEST_F(RecordingRunTest, WeeklyMondayWednesdayMovesToWednesdayUnderANewIdAndIsPlanned) {
+    fx.defaults.setInteger(kDefaultsUseAcpi, 1);
     uint32_t const monWed = kWeeklyKeys[1] | kWeeklyKeys[3];
     int const id = AddDue("weekly", kFM800, monWed); // Monday 09:00:59 JST
     SCHEDULEITEM_TAG const before = Get(id);
     engine->RecordingProc(id);
+    // The hand-off plans the next occurrence's wake-up by itself.
+    ASSERT_TRUE(engine->WaitForPlanning());
+    EXPECT_EQ(
+        fx.privileged.calls(),
+        (std::vector<std::string>{FakePrivilegedOps::Cancel(1), FakePrivilegedOps::Cancel(2),
+                                  FakePrivilegedOps::Wake(before.dStartTime + 2 * kDay - 300.0)}));
 
     auto const all = All();
     ASSERT_EQ(all.size(), 1u);

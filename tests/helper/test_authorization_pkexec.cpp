@@ -122,10 +122,10 @@ TEST(Pkexec, StartsTheBrokerAndRunsTheTool) {
     auto channel = BrokerChannel::Start(sandbox.broker, BrokerChannel::Launch::Pkexec, &result);
     ASSERT_TRUE(channel) << "pkexec did not start the broker";
     EXPECT_EQ(result, BrokerChannel::StartResult::Started);
-    int status = -1;
-    EXPECT_TRUE(channel->Execute({"18264530", "wake", "18264597"}, &status));
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(channel->Execute({"/bin/sh", "-c", "id"}));
+    const auto answer = channel->Execute({"18264530", "wake", "18264597"});
+    EXPECT_EQ(answer.kind, BrokerChannel::Answer::Kind::Exited);
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_EQ(channel->Execute({"/bin/sh", "-c", "id"}).kind, BrokerChannel::Answer::Kind::Refused);
     channel->Close();
 
     const auto log = sandbox.Log();

@@ -2,8 +2,11 @@
 #include "Sandbox.h"
 #include "helper/BrokerFrame.h"
 #include "helper/BrokerSession.h"
+#include "helper/ToolLauncher.h"
 #include "platform/linux/BrokerChannel.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -181,6 +184,34 @@ TEST(BrokerSession, ReportsTheToolsStatusOrWhyItDidNotStart) {
     EXPECT_EQ(session.HandleRequest(Payload({"18264530", "wake", "18264597"})), "started 3");
     launcher.outcome = {false, -1, ENOENT};
     EXPECT_EQ(session.HandleRequest(Payload({"18264530", "wake", "18264597"})), "failed 2");
+    launcher.outcome = {true, 137, 0, true};
+    EXPECT_EQ(session.HandleRequest(Payload({"18264530", "wake", "18264597"})), "timed-out");
+}
+
+TEST(ToolLauncher, AToolPastItsDeadlineIsEndedWithWhatItStarted) {
+    const std::string folder = MakeScratchFolder();
+    const std::string tool = folder + "/schedule";
+    WriteFile(tool,
+              "#!/bin/sh\necho $$ > " + folder + "/pid\n/usr/bin/sleep 30 &\n/usr/bin/sleep 30\n");
+    chmod(tool.c_str(), 0755);
+    const int fd = open(tool.c_str(), O_PATH); // a script needs its descriptor after the exec
+    ASSERT_GE(fd, 0);
+    ToolLauncher launcher(fd, tool, getuid());
+    launcher.deadline = std::chrono::milliseconds(300);
+    const auto began = std::chrono::steady_clock::now();
+    const auto outcome = launcher.Launch({"18264530", "wake", "18264597"});
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+    EXPECT_TRUE(outcome.timedOut);
+    const pid_t group = std::atoi(ReadFile(folder + "/pid").c_str());
+    ASSERT_GT(group, 0);
+    // The sleep it left in the background is gone too (once its new parent has reaped it).
+    const auto reaped = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (kill(-group, 0) == 0 && std::chrono::steady_clock::now() < reaped) {
+        usleep(10000);
+    }
+    EXPECT_EQ(kill(-group, 0), -1);
+    close(fd);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(BrokerSession, ServesUntilClosedAndStopsAtBadFraming) {
@@ -307,17 +338,18 @@ TEST(BrokerChannel, StartsExecutesAndEndsTheBroker) {
     auto channel = BrokerChannel::Start(sandbox.broker, BrokerChannel::Launch::Direct, &result);
     ASSERT_TRUE(channel);
     EXPECT_EQ(result, BrokerChannel::StartResult::Started);
-    int status = -1;
-    EXPECT_TRUE(channel->Execute({"18264530", "shutdown", "18264597"}, &status));
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(channel->Execute({"18264530", "shutdown"}));
-    EXPECT_FALSE(channel->Execute({std::string(300, 'x')})); // not sent; channel stays
+    using Kind = BrokerChannel::Answer::Kind;
+    const auto answer = channel->Execute({"18264530", "shutdown", "18264597"});
+    EXPECT_EQ(answer.kind, Kind::Exited);
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_EQ(channel->Execute({"18264530", "shutdown"}).kind, Kind::Refused);
+    EXPECT_EQ(channel->Execute({std::string(300, 'x')}).kind, Kind::Refused); // not sent
     EXPECT_FALSE(channel->broken());
-    EXPECT_TRUE(channel->Execute({"18264530", "wake", "18264597"}));
+    EXPECT_EQ(channel->Execute({"18264530", "wake", "18264597"}).kind, Kind::Exited);
     const pid_t pid = channel->pid();
     channel->Close();
     EXPECT_EQ(kill(pid, 0), -1); // reaped
-    EXPECT_FALSE(channel->Execute({"18264530", "wake", "18264597"}));
+    EXPECT_EQ(channel->Execute({"18264530", "wake", "18264597"}).kind, Kind::Lost);
     EXPECT_EQ(sandbox.Commands().size(), 2u);
 }
 
@@ -337,7 +369,7 @@ TEST(BrokerChannel, NeverRunsAsRootWhatOthersCouldChange) {
         for (const auto launch : {BrokerChannel::Launch::Direct, BrokerChannel::Launch::Pkexec}) {
             BrokerChannel::StartResult result;
             EXPECT_FALSE(BrokerChannel::Start(sandbox.broker, launch, &result)) << what;
-            EXPECT_EQ(result, BrokerChannel::StartResult::Refused) << what;
+            EXPECT_EQ(result, BrokerChannel::StartResult::Failed) << what;
         }
         EXPECT_TRUE(sandbox.Log().empty()) << what;
     }

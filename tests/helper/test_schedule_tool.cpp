@@ -3,8 +3,10 @@
 #include "FakeSystemd.h"
 #include "Sandbox.h"
 #include "helper/ProcessRunner.h"
+
 #include "helper/ScheduleTool.h"
 #include "helper/SysfsRtcAlarm.h"
+#include <chrono>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -51,6 +53,7 @@ protected:
     int Run(std::vector<std::string> args) {
         ScheduleTool tool(
             systemd, rtc, runRoot, [] { return kNow; }, 1000);
+        tool.hasAlarmClock = [this] { return alarmClock; };
         std::ostringstream err;
         const int status = tool.Run(args, err);
         messages = err.str();
@@ -69,6 +72,7 @@ protected:
 
     FakeSystemd systemd;
     FakeRtc rtc;
+    bool alarmClock = true; // what the kernel would say
     std::string runRoot;
     std::string messages;
 };
@@ -134,6 +138,25 @@ TEST_F(ScheduleToolTest, FailuresAreReported) {
 
     systemd.failWhenContains = "list-units";
     EXPECT_EQ(Run({"18264530", "shutdown", "18264597"}), ScheduleTool::kExitFailed);
+
+    // A wake-up timer systemd refuses on a machine no clock can wake is told apart.
+    systemd.failWhenContains = "WakeSystem=true";
+    rtc.failWrites = false;
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitFailed);
+    alarmClock = false;
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitNotWakeable);
+    EXPECT_NE(messages.find("no alarm clock"), std::string::npos);
+}
+
+TEST_F(ScheduleToolTest, EachUserKeepsAtMost64WakeUps) {
+    systemd.units.insert("resvman-wake-u1001-1714553700-0.timer"); // another user's
+    for (std::size_t i = 0; i < ScheduleTool::kMaxWakeUps; ++i) {
+        ASSERT_EQ(Wake(kWake + 60 * static_cast<std::int64_t>(i)), 0) << i << messages;
+    }
+    EXPECT_EQ(Wake(kWake - 60), ScheduleTool::kExitTooMany);
+    EXPECT_EQ(systemd.units.size(), ScheduleTool::kMaxWakeUps + 1);
+    ASSERT_EQ(Run({"18264530", "wake", "18264597"}), 0);
+    EXPECT_EQ(Wake(kWake), 0); // room again after the cancel
 }
 
 TEST_F(ScheduleToolTest, ShutdownPowersOffAtTheLaterWholeSecond) {
@@ -143,9 +166,18 @@ TEST_F(ScheduleToolTest, ShutdownPowersOffAtTheLaterWholeSecond) {
               "--unit=resvman-shutdown-u1000-1714553701-0 '--description=ResvMan shutdown after "
               "recordings' '--on-calendar=2024-05-01 08:55:01 UTC' "
               "--timer-property=AccuracySec=1s --timer-property=RemainAfterElapse=false -- "
-              "/usr/bin/systemctl poweroff");
+              "/usr/bin/busctl --system call -- org.freedesktop.login1 /org/freedesktop/login1 "
+              "org.freedesktop.login1.Manager PowerOffWithFlags t 1");
     EXPECT_EQ(systemd.commands.front(), ListShutdown());
     EXPECT_TRUE(rtc.writes.empty());
+
+    // Where logind does not answer, there are no inhibitors to honour.
+    systemd.failWhenContains = "Peer Ping";
+    ASSERT_EQ(Run({"73019482", "shutdown", At(kWake + 60)}), 0) << messages;
+    EXPECT_TRUE(systemd.commands.back().ends_with("RemainAfterElapse=false -- "
+                                                  "/usr/bin/systemctl poweroff"))
+        << systemd.commands.back();
+    systemd.failWhenContains.clear();
 
     // A wake-up with a fraction goes to the earlier whole second.
     ASSERT_EQ(Run({"73019482", "wake", At(kWake, ".7500000000")}), 0);
@@ -290,4 +322,13 @@ TEST(ProcessRunner, RunsByAbsolutePathWithACleanEnvironment) {
     EXPECT_EQ(runner.run({"env"}).status, -1); // never looked up through PATH
     EXPECT_EQ(runner.run({"/nonexistent/program"}).status, 127);
     EXPECT_EQ(runner.run({}).status, -1);
+
+    // A command that hangs is killed at the deadline, and that counts as a failure.
+    ProcessRunner impatient(std::chrono::milliseconds(200));
+    const auto began = std::chrono::steady_clock::now();
+    const auto hung = impatient.run({"/usr/bin/sleep", "30"});
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+    EXPECT_TRUE(hung.timedOut);
+    EXPECT_EQ(hung.status, -1);
+    EXPECT_FALSE(impatient.run({"/usr/bin/true"}).timedOut);
 }

@@ -7,6 +7,7 @@
 #include "ui/RegistReserveWindow.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
+#include "ui/SuspendConfigController.h"
 
 #include "tests/support/FakeEngineServices.h"
 #include "tst_regist_support.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -71,7 +73,10 @@ class TestCommands : public QObject {
         }
         return out;
     }
-    bool replanned() { return !m_fakes->privileged.calls().empty(); }
+    bool replanned() {
+        m_con->WaitForPlanning(); // planning runs on a thread of its own
+        return !m_fakes->privileged.calls().empty();
+    }
     void select(QList<int> rows) {
         QItemSelectionModel* selection = m_window->table()->selectionModel();
         selection->clearSelection();
@@ -431,6 +436,35 @@ private slots:
         select({0, 1});
         QVERIFY(enabled(m_window->m_actDelete));
         QVERIFY(!enabled(m_window->m_actEdit));
+    }
+
+    // A plan that fails says why above the table and in the settings dialog, until a plan
+    // works again.
+    void aFailedPlanIsShownUntilAPlanWorks() {
+        SuspendConfigController settings(&m_fakes->defaults);
+        m_con->suspendCon = &settings;
+        add(reservation(now() + 7200.0, "news"));
+        NoticeArea* notices = m_window->notices();
+        QLabel* const problem = settings.m_txtPlanProblem;
+
+        m_fakes->privileged.setAnswer([](std::string const& call) {
+            return call == "cancel 1" ? PrivilegedFailure::NotWakeable : PrivilegedFailure::None;
+        });
+        m_con->ReSettingSchedule();
+        QVERIFY(m_con->WaitForPlanning());
+        QString const why =
+            QStringLiteral("Wake-ups are not planned: this computer has no clock alarm that can "
+                           "wake it.");
+        QTRY_COMPARE(notices->noticeText(NoticeKind::WakePlan), why);
+        QCOMPARE(problem->text(), why);
+        QVERIFY(!problem->parentWidget()->isHidden());
+
+        m_fakes->privileged.setAnswer(nullptr);
+        m_con->ReSettingSchedule();
+        QVERIFY(m_con->WaitForPlanning());
+        QTRY_VERIFY(!notices->hasNotice(NoticeKind::WakePlan));
+        QVERIFY(problem->parentWidget()->isHidden());
+        m_con->suspendCon = nullptr;
     }
 };
 

@@ -137,6 +137,7 @@ private slots:
         m_controller->OnMenuSuspendConfig(nullptr);
         SetAlertPanelHandler(nullptr);
 
+        QVERIFY(m_controller->WaitForPlanning());
         QStringList got;
         for (std::string const& c : m_services->privileged.calls()) {
             got << QString::fromStdString(c);

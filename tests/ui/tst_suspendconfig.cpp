@@ -1,5 +1,6 @@
 // The power settings dialog, driven through its real widgets while its modal run polls.
 #include "WhenShown.h"
+#include "platform/linux/LoginAutostart.h"
 #include "ui/AlertPanel.h"
 #include "ui/ModalSession.h"
 #include "ui/SuspendConfigController.h"
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -363,6 +365,53 @@ private slots:
         QCOMPARE(QString::fromStdString(r.writes.back()), written);
     }
 
+    // "Start at login" shows whether the autostart entry is there, and OK writes or removes
+    // it; the command is quoted as desktop entries want it, whatever its folder is called.
+    void startAtLoginWritesTheAutostartEntry() {
+        QTemporaryDir dir;
+        QString const command =
+            QStringLiteral(R"(/opt/My Apps/100% "radio"/$HOME\ResvMan.app/AppRun)");
+        LoginAutostart autostart(dir.filePath(QStringLiteral("autostart/x.desktop")), command);
+        RecordingDefaults defaults;
+        SuspendConfigController dialog(&defaults);
+        bool offered = true;
+        runWith(dialog, defaults, [&offered](SuspendConfigController& d) {
+            offered = !d.m_chkStartAtLogin->isHidden(); // no entry to write: no box
+            d.m_btnOK->click();
+        });
+        QVERIFY(!offered);
+
+        dialog.m_autostart = &autostart;
+        std::vector<bool> shownOn;
+        auto const toggleThen = [&shownOn](bool ok) {
+            return [&shownOn, ok](SuspendConfigController& d) {
+                shownOn.push_back(d.m_chkStartAtLogin->isChecked());
+                d.m_chkStartAtLogin->click();
+                (ok ? d.m_btnOK : d.m_btnCancel)->click();
+            };
+        };
+        QVERIFY(runWith(dialog, defaults, toggleThen(true)).answer);
+        QVERIFY(autostart.enabled());
+        QFile entry(autostart.entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains(
+            R"(Exec="/opt/My Apps/100%% \\"radio\\"/\\$HOME\\\\ResvMan.app/AppRun")"));
+        entry.close();
+        runWith(dialog, defaults, toggleThen(false)); // Cancel: the entry stays
+        QVERIFY(autostart.enabled());
+        runWith(dialog, defaults, toggleThen(true));
+        QVERIFY(!QFile::exists(autostart.entryPath()));
+        QCOMPARE(shownOn, std::vector<bool>({false, true, true}));
+
+        // Switched off in the desktop's own settings.
+        QVERIFY(autostart.setEnabled(true));
+        QVERIFY(entry.open(QIODevice::Append));
+        entry.write("Hidden=true\n");
+        entry.close();
+        QVERIFY(!autostart.enabled());
+        QVERIFY(m_alerts.empty());
+    }
+
     // With RESVMAN_SCREENSHOTS set to a folder, saves the open dialog in both languages
     // (settings-dialog-en.png, settings-dialog-ja.png) for the documentation, and as it shows
     // without the wake-up helper (settings-dialog-helper-en.png, ...-ja.png).
@@ -380,8 +429,12 @@ private slots:
             defaults.setInteger("USEACPI", 1);
             defaults.setInteger("SHUTDOWN", 1);
             defaults.setInteger("RESTORETIME", 5);
+            QTemporaryDir home;
+            LoginAutostart autostart(home.filePath(QStringLiteral("x.desktop")), "/bin/true");
+            SuspendConfigController dialog(&defaults);
+            dialog.m_autostart = &autostart;
             QImage shot;
-            run(defaults, [&shot](SuspendConfigController& d) {
+            runWith(dialog, defaults, [&shot](SuspendConfigController& d) {
                 shot = d.configWindow->grab().toImage();
                 d.m_btnCancel->click();
             });
