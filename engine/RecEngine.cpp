@@ -235,8 +235,11 @@ void CRecEngine::WatchPass() {
             if (!m_RecLock.try_lock()) {
                 return;
             }
-            m_Schedule->editSchedule(&candidate, result);
+            bool const marked = m_Schedule->editSchedule(&candidate, result);
             m_RecLock.unlock();
+            if (marked) {
+                Journal(ReservationEntry(JournalKind::Missed, candidate, now));
+            }
             m_services.mainThread->requestDisplayTheTable();
             continue;
         }
@@ -358,11 +361,15 @@ void CRecEngine::RecordingProc(int id) {
 
     std::lock_guard lock(m_RecLock);
     double const launchMark = clock.now();
+    bool const keepHistory = m_services.journal != nullptr;
+    bool const wasRunning = keepHistory && m_services.launcher->isRunning();
+    bool reached = false;
     for (;;) {
         if (clock.now() - launchMark >= kLaunchAttemptSeconds) {
             break;
         }
         if (m_services.launcher->openURL(companion)) {
+            reached = true;
             break;
         }
         m_services.launcher->launchApplication(kCompanionLaunchName);
@@ -372,6 +379,17 @@ void CRecEngine::RecordingProc(int id) {
 
     // Sent whether or not the companion came up.
     m_services.notifications->postNotification(kNotifySendMessage, std::string("message"), message);
+    if (keepHistory) {
+        // The message is a broadcast: whether anyone heard it shows only in whether the
+        // companion's bus name had an owner as it went out.
+        JournalEntry handedOver = ReservationEntry(JournalKind::HandedOver, rec, clock.now());
+        handedOver.lead = rec.dStartTime - handedOver.at;
+        handedOver.companion = wasRunning ? CompanionState::AlreadyRunning
+                               : reached  ? CompanionState::Started
+                                          : CompanionState::NotStarted;
+        handedOver.present = m_services.launcher->isRunning();
+        Journal(handedOver);
+    }
 
     SCHEDULE_RETURN result;
     if (rec.uWeek != 0) {
@@ -439,44 +457,135 @@ bool CRecEngine::ReSettingSchedule() {
     IUserDefaults& defaults = *m_services.defaults;
     IPrivilegedOps& privileged = *m_services.privileged;
 
+    // What this run leaves planned, for the history.
+    bool wakeUpsCancelled = false;
+    std::vector<double> wakeUps;
+    bool shutdownCancelled = false;
+    std::optional<double> shutdownAt;
+
     bool wakePlanned = false;
     if (IsOn(defaults, kDefaultsUseAcpi)) {
         long const lead = defaults.objectForKey(kDefaultsRestoreTime)
                               ? defaults.integerForKey(kDefaultsRestoreTime)
                               : kDefaultRestoreMinutes;
-        privileged.cancelScheduleWake(kCancelWakeUps);
-        privileged.cancelScheduleWake(kCancelShutdowns);
+        wakeUpsCancelled = privileged.cancelScheduleWake(kCancelWakeUps);
+        shutdownCancelled = privileged.cancelScheduleWake(kCancelShutdowns);
         double const offset = -static_cast<double>(lead) * 60.0;
         int const n = m_Schedule != nullptr ? m_Schedule->m_nCount.load() : 0;
         for (int i = 0; i < n; ++i) {
             SCHEDULEITEM_TAG rec{};
-            if (m_Schedule->readScheduleByIndex(i, &rec) && rec.cPending != 0) {
-                privileged.SettingWakeTime(rec.dStartTime + offset);
+            if (m_Schedule->readScheduleByIndex(i, &rec) && rec.cPending != 0 &&
+                privileged.SettingWakeTime(rec.dStartTime + offset)) {
+                wakeUps.push_back(rec.dStartTime + offset);
             }
         }
         wakePlanned = true;
     }
 
-    if (!IsOn(defaults, kDefaultsShutdown)) {
+    auto journalPlans = [&] {
+        if (wakeUpsCancelled) {
+            JournalEntry plan;
+            plan.kind = JournalKind::WakeUpsPlanned;
+            plan.at = m_services.clock->now();
+            std::sort(wakeUps.begin(), wakeUps.end());
+            plan.instants = wakeUps;
+            Journal(plan);
+        }
+        if (shutdownAt || shutdownCancelled) {
+            JournalEntry shutdown;
+            shutdown.kind =
+                shutdownAt ? JournalKind::ShutdownPlanned : JournalKind::ShutdownCancelled;
+            shutdown.at = m_services.clock->now();
+            if (shutdownAt) {
+                shutdown.instants = {*shutdownAt};
+            }
+            Journal(shutdown);
+        }
         return true;
+    };
+
+    if (!IsOn(defaults, kDefaultsShutdown)) {
+        return journalPlans();
     }
     int const active = m_Schedule != nullptr ? m_Schedule->GetCountByKind(kKindActive) : 0;
     if (active <= 0) {
         // A shutdown planned for reservations that are gone must not stay behind.
         if (!wakePlanned) {
-            privileged.cancelScheduleWake(kCancelShutdowns);
+            shutdownCancelled = privileged.cancelScheduleWake(kCancelShutdowns);
         }
-        return true;
+        return journalPlans();
     }
     if (!wakePlanned) {
-        privileged.cancelScheduleWake(kCancelWakeUps);
+        wakeUpsCancelled = privileged.cancelScheduleWake(kCancelWakeUps);
     }
-    privileged.cancelScheduleWake(kCancelShutdowns);
+    shutdownCancelled = privileged.cancelScheduleWake(kCancelShutdowns) || shutdownCancelled;
     double latestEnd = 0.0;
-    if (GetScheduleLatestDateTime(&latestEnd)) {
-        privileged.ForceShutDownTime(latestEnd + kShutdownAfterEnd);
+    if (GetScheduleLatestDateTime(&latestEnd) &&
+        privileged.ForceShutDownTime(latestEnd + kShutdownAfterEnd)) {
+        shutdownAt = latestEnd + kShutdownAfterEnd;
     }
-    return true;
+    return journalPlans();
+}
+
+void CRecEngine::ReSettingScheduleAfterSettings() {
+    IPrivilegedOps& privileged = *m_services.privileged;
+    JournalEntry wakeUps;
+    wakeUps.kind = JournalKind::WakeUpsPlanned;
+    wakeUps.at = m_services.clock->now();
+    if (privileged.cancelScheduleWake(kCancelWakeUps)) {
+        Journal(wakeUps); // none planned now
+    }
+    if (privileged.cancelScheduleWake(kCancelShutdowns)) {
+        JournalEntry shutdown;
+        shutdown.kind = JournalKind::ShutdownCancelled;
+        shutdown.at = wakeUps.at;
+        Journal(shutdown);
+    }
+    ReSettingSchedule();
+}
+
+// ---- history ----------------------------------------------------------------------------
+
+void CRecEngine::Journal(JournalEntry const& entry) {
+    if (m_services.journal != nullptr) {
+        m_services.journal->Record(entry);
+    }
+}
+
+JournalEntry CRecEngine::ReservationEntry(JournalKind kind, SCHEDULEITEM_TAG const& rec,
+                                          double at) {
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.at = at;
+    entry.title = TitleText(rec);
+    entry.freq = rec.uFreq;
+    entry.start = rec.dStartTime;
+    entry.end = rec.dEndTime;
+    entry.week = rec.uWeek;
+    return entry;
+}
+
+std::vector<SCHEDULEITEM_TAG> CRecEngine::PassedUnrecorded() {
+    std::vector<SCHEDULEITEM_TAG> passed;
+    if (m_Schedule == nullptr) {
+        return passed;
+    }
+    double const nowWhole = std::trunc(m_services.clock->now());
+    SCHEDULEITEM_TAG rec{};
+    for (int i = 0; m_Schedule->readScheduleByIndex(i, &rec); ++i) {
+        // What the watch loop will mark over on its first passes.
+        if (rec.cPending != 0 && rec.cValid != 0 && rec.uState != 1 && rec.dEndTime < nowWhole) {
+            passed.push_back(rec);
+        }
+    }
+    return passed;
+}
+
+std::optional<JournalEntry> CRecEngine::FindMiss(SCHEDULEITEM_TAG const& rec) {
+    if (m_services.journal == nullptr) {
+        return std::nullopt;
+    }
+    return m_services.journal->FindMiss(TitleText(rec), rec.uFreq, rec.dStartTime, rec.dEndTime);
 }
 
 // ---- lifetime ---------------------------------------------------------------------------

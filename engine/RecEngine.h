@@ -10,12 +10,15 @@
 #include "platform/IMainThread.h"
 #include "platform/INotificationCenter.h"
 #include "platform/IPrivilegedOps.h"
+#include "platform/IRecordingJournal.h"
 #include "platform/IUserDefaults.h"
 #include "store/ScheduleItem.h"
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CRecEngine {
 public:
@@ -29,6 +32,7 @@ public:
         IPrivilegedOps* privileged = nullptr; // the application controller
         ILocalCalendar* calendar = nullptr;
         IBundleLocation* bundle = nullptr;
+        IRecordingJournal* journal = nullptr; // none: nothing is kept
     };
 
     explicit CRecEngine(Services const& services);
@@ -56,10 +60,20 @@ public:
     bool GetScheduleNearDateTime(double* date);
     bool GetScheduleLatestDateTime(double* date);
     bool ReSettingSchedule();
+    // The power settings changed: cancel both kinds, then plan again.
+    void ReSettingScheduleAfterSettings();
 
     // Moves a weekly record to its next selected weekday (whole days of 86,400 s, the
     // weekday in the process's time zone) and sets uState to 0.
     static void WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar);
+
+    // The reservations whose end has passed without a hand-off and that the watch loop has
+    // yet to mark over: at start-up, those missed while the program was not running.
+    std::vector<SCHEDULEITEM_TAG> PassedUnrecorded();
+    // What the history says about a reservation that is over.
+    std::optional<JournalEntry> FindMiss(SCHEDULEITEM_TAG const& rec);
+    // The reservation's fields as the history keeps them.
+    static JournalEntry ReservationEntry(JournalKind kind, SCHEDULEITEM_TAG const& rec, double at);
 
     // Blocks until no recording run holds the engine lock (the exit command's wait).
     void WaitForRunningHandOff();
@@ -78,6 +92,7 @@ public:
 protected:
     // Starts rec_start_func for reservation id on a detached thread of its own.
     virtual void LaunchRecordingThread(int id);
+    void Journal(JournalEntry const& entry);
 
     Services m_services;
 
