@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/RecEngine.h"
+#include "platform/linux/SqliteJournal.h"
 #include "ui/NoticeArea.h"
 
 #include <QObject>
@@ -22,6 +23,8 @@ class RegistReserveController;
 class SuspendConfigController;
 class ProgressDlgController;
 class ResvTableModel;
+class HistoryWindow;
+class RecordingNotices;
 
 class ResvManDlgController : public QObject, public CRecEngine, public IMainThreadRequests {
     Q_OBJECT
@@ -69,6 +72,15 @@ public:
     void ShowNotice(NoticeKind kind, QString const& text);
     void ClearNotice(NoticeKind kind);
 
+    // The recording history: the History window, what the journal reports (on the main
+    // thread), and the reason shown for a missed reservation.
+    void OnMenuHistory(QObject* sender);
+    void ShowHistory();
+    HistoryWindow* historyWindow() const;
+    void JournalRecorded(JournalEntry const& entry);
+    void JournalTrouble(SqliteJournal::Trouble const& trouble);
+    QString MissedReason(int row);
+
     // Hiding, companion coordination and exit.
     bool windowShouldClose(QObject* sender);
     void OnTaskTray(QObject* sender);
@@ -98,6 +110,7 @@ public:
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;
     INotificationCenter* m_notifications = nullptr; // posts the hide message
+    RecordingNotices* m_recordingNotices = nullptr; // desktop notifications of failures
 
 signals:
     // The exit command asks the application to terminate.
@@ -105,5 +118,7 @@ signals:
 
 private:
     ResvTableModel* m_model = nullptr;
+    QPointer<HistoryWindow> m_history;
+    QString m_journalSetAside;               // the notice after the history was begun afresh
     std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
 };

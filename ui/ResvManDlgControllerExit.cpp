@@ -52,10 +52,8 @@ void ResvManDlgController::OnConfig(QObject* /*sender*/) {
         return;
     }
     if (m_services.privileged != nullptr) {
-        m_services.privileged->cancelScheduleWake(1); // the wake-ups
-        m_services.privileged->cancelScheduleWake(2); // the shutdown
+        ReSettingScheduleAfterSettings(); // both kinds cancelled, then planned again
     }
-    ReSettingSchedule();
 }
 
 void ResvManDlgController::OnMenuSuspendConfig(QObject* /*sender*/) {
