@@ -7,16 +7,20 @@
 #include "app/AppController.h"
 #include "app/BundleLocation.h"
 #include "app/SingleInstance.h"
+#include "platform/linux/BootInfo.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
 #include "platform/linux/LocalCalendar.h"
 #include "platform/linux/QtUserDefaults.h"
 #include "platform/linux/SleepVeto.h"
+#include "platform/linux/SleepWatch.h"
+#include "platform/linux/SqliteJournal.h"
 #include "platform/linux/SystemClock.h"
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/MyTableView.h"
 #include "ui/ProgressDlgController.h"
+#include "ui/RecordingNotices.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
@@ -183,6 +187,9 @@ int main(int argc, char** argv) {
     CompanionLauncher launcher;
     LocalCalendar calendar;
     std::unique_ptr<SleepVeto> sleepVeto;
+    // The recording history beside the reservation file. Outlives the controllers: their
+    // threads report to it until they stop.
+    SqliteJournal journal(bundle.homeDirectory() + "/" + kJournalFileName);
 
     auto appCon = std::make_unique<AppController>();
     CRecEngine::Services services;
@@ -193,6 +200,7 @@ int main(int argc, char** argv) {
     services.privileged = appCon.get();
     services.calendar = &calendar;
     services.bundle = &bundle;
+    services.journal = &journal;
 
     auto reserveCon = std::make_unique<RegistReserveController>();
     auto suspendCon = std::make_unique<SuspendConfigController>(&defaults);
@@ -207,6 +215,36 @@ int main(int argc, char** argv) {
     resvMan->ProgressCon = progressCon.get();
     resvMan->appCon = appCon.get();
     resvMan->m_notifications = &notifications;
+
+    // What the history hears, on the main thread; a click on a notification opens it.
+    ResvManDlgController* const controller = resvMan.get();
+    resvMan->m_recordingNotices = new RecordingNotices(
+        nullptr, [controller] { controller->ShowHistory(); }, controller);
+    journal.setListener([controller](JournalEntry const& entry) {
+        QMetaObject::invokeMethod(
+            controller, [controller, entry] { controller->JournalRecorded(entry); },
+            Qt::QueuedConnection);
+    });
+    journal.setTroubleListener([controller](SqliteJournal::Trouble const& trouble) {
+        QMetaObject::invokeMethod(
+            controller, [controller, trouble] { controller->JournalTrouble(trouble); },
+            Qt::QueuedConnection);
+    });
+    bool exitCommand = false;
+    QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested,
+                     [&exitCommand] { exitCommand = true; });
+    // When the computer sleeps and wakes, for the reasons of misses and the wake-ups.
+    SleepWatch sleepWatch;
+    auto journalNow = [&journal, &clock](JournalKind kind) {
+        JournalEntry entry;
+        entry.kind = kind;
+        entry.at = clock.now();
+        journal.Record(entry);
+    };
+    QObject::connect(&sleepWatch, &SleepWatch::goingToSleep,
+                     [journalNow] { journalNow(JournalKind::Sleep); });
+    QObject::connect(&sleepWatch, &SleepWatch::resumed,
+                     [journalNow] { journalNow(JournalKind::Woke); });
 
     appCon->resvManCon = resvMan.get();
     appCon->m_notifications = &notifications;
@@ -249,10 +287,25 @@ int main(int argc, char** argv) {
     resvMan->awakeFromNib();
     appCon->awakeFromNib();
     mark("awakeFromNib");
+    JournalEntry started;
+    started.kind = JournalKind::ProgramStarted;
+    started.at = clock.now();
+    started.bootId = CurrentBootId();
+    started.bootAt = CurrentBootTime();
+    journal.Record(started);
     appCon->applicationDidFinishLaunching();
     mark("applicationDidFinishLaunching");
 
     int const result = app.exec();
     appCon->applicationWillTerminate();
+    // No hand-off goes on past the exit row.
+    resvMan->StopThreads();
+    JournalEntry exited;
+    exited.kind = JournalKind::ProgramExited;
+    exited.at = clock.now();
+    exited.exitCause = exitCommand ? ExitCause::ExitCommand : ExitCause::Ended;
+    journal.Record(exited);
+    journal.setListener({});
+    journal.setTroubleListener({});
     return result;
 }
