@@ -119,6 +119,7 @@ signals:
 private:
     ResvTableModel* m_model = nullptr;
     QPointer<HistoryWindow> m_history;
+    bool m_historyReloadQueued = false;
     QString m_journalSetAside;               // the notice after the history was begun afresh
     std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
 };

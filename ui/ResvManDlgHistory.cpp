@@ -7,6 +7,11 @@
 #include "ui/RecordingNotices.h"
 
 #include <QMainWindow>
+#include <QTimer>
+
+namespace {
+constexpr int kHistoryReloadDelayMs = 200;
+}
 
 void ResvManDlgController::OnMenuHistory(QObject* /*sender*/) {
     ShowHistory();
@@ -30,8 +35,16 @@ void ResvManDlgController::JournalRecorded(JournalEntry const& entry) {
     if (m_recordingNotices != nullptr) {
         m_recordingNotices->EntryRecorded(entry);
     }
-    if (m_history && m_history->isVisible()) {
-        m_history->reload();
+    // Entries come in bursts (everything missed while the program was away): one reading
+    // of the journal for the lot.
+    if (m_history && m_history->isVisible() && !m_historyReloadQueued) {
+        m_historyReloadQueued = true;
+        QTimer::singleShot(kHistoryReloadDelayMs, this, [this] {
+            m_historyReloadQueued = false;
+            if (m_history && m_history->isVisible()) {
+                m_history->reload();
+            }
+        });
     }
 }
 

@@ -167,11 +167,19 @@ private slots:
                 failed);
         }
 
+        // An entry that arrives while the window is open shows up in it.
+        JournalEntry const late = Missed(kNow, "Late news", MissReason::NotRunning);
+        m_journal->Record(late);
+        m_con->JournalRecorded(late);
+        QTRY_COMPARE(model->rowCount(), 5);
+        QCOMPARE(cell(0, HistoryModel::Title),
+                 QStringLiteral("Late news  (01/14 21:00–21:30, FM 80.0)"));
+
         useLanguage(":/i18n/resvman_ja.qm");
         m_con->ShowHistory();
-        QCOMPARE(cell(0, HistoryModel::Time), QStringLiteral("2024/01/15 (月) 09:59"));
-        QCOMPARE(cell(2, HistoryModel::Outcome), QStringLiteral("録音されず"));
-        QCOMPARE(cell(2, HistoryModel::Reason),
+        QCOMPARE(cell(1, HistoryModel::Time), QStringLiteral("2024/01/15 (月) 09:59"));
+        QCOMPARE(cell(3, HistoryModel::Outcome), QStringLiteral("録音されず"));
+        QCOMPARE(cell(3, HistoryModel::Reason),
                  QStringLiteral("開始時刻にコンピュータがスリープ中か、電源が切れていました。"));
         QCOMPARE(model->headerData(HistoryModel::Time, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("日時"));
