@@ -173,6 +173,25 @@ JournalEntry EntryFromRow(sqlite3_stmt* row) {
     return entry;
 }
 
+// The newest entries first, at most limit (0: all).
+bool ReadNewest(sqlite3* db, std::size_t limit, std::vector<JournalEntry>& entries) {
+    std::string const sql =
+        std::string("SELECT ") + kColumns + " FROM events ORDER BY at DESC, id DESC LIMIT ?1";
+    Statement ask(db, sql.c_str());
+    if (!ask.ok()) {
+        return false;
+    }
+    ask.bind(1, limit == 0 ? int64_t{-1} : static_cast<int64_t>(limit));
+    if (limit != 0) {
+        entries.reserve(limit);
+    }
+    int result = SQLITE_ROW;
+    while ((result = ask.step()) == SQLITE_ROW) {
+        entries.push_back(EntryFromRow(ask.get()));
+    }
+    return result == SQLITE_DONE;
+}
+
 bool FileExists(std::string const& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -736,21 +755,48 @@ void SqliteJournal::Record(JournalEntry const& entry) {
 std::vector<JournalEntry> SqliteJournal::Read(std::size_t limit) {
     std::vector<JournalEntry> entries;
     std::lock_guard lock(m->readMutex);
-    sqlite3* const db = m->Reader();
-    if (db == nullptr) {
-        return entries;
-    }
-    std::string const sql =
-        std::string("SELECT ") + kColumns + " FROM events ORDER BY at DESC, id DESC LIMIT ?1";
-    Statement ask(db, sql.c_str());
-    ask.bind(1, limit == 0 ? int64_t{-1} : static_cast<int64_t>(limit));
-    if (limit != 0) {
-        entries.reserve(limit);
-    }
-    while (ask.step() == SQLITE_ROW) {
-        entries.push_back(EntryFromRow(ask.get()));
+    if (sqlite3* const db = m->Reader()) {
+        ReadNewest(db, limit, entries);
     }
     return entries;
+}
+
+bool SqliteJournal::ReadFile(std::string const& path, std::size_t limit,
+                             std::vector<JournalEntry>& entries, std::string& error) {
+    entries.clear();
+    sqlite3* db = nullptr;
+    // Read-write so that the shared memory of a log left behind can be set up; nothing is
+    // written. A file that does not exist is not created.
+    int opened =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (opened == SQLITE_CANTOPEN || opened == SQLITE_READONLY || opened == SQLITE_PERM) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+        opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW,
+                                 nullptr);
+    }
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> const closer(db, &sqlite3_close_v2);
+    if (opened != SQLITE_OK) {
+        error = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened);
+        return false;
+    }
+    sqlite3_busy_timeout(db, kReadBusyTimeoutMs);
+    Statement ask(db, "PRAGMA user_version");
+    if (ask.step() != SQLITE_ROW) {
+        error = sqlite3_errmsg(db);
+        return false;
+    }
+    int const version = sqlite3_column_int(ask.get(), 0);
+    if (version != kSchemaVersion) {
+        error = "schema version " + std::to_string(version) + ", this program reads " +
+                std::to_string(kSchemaVersion);
+        return false;
+    }
+    if (!ReadNewest(db, limit, entries)) {
+        error = sqlite3_errmsg(db);
+        return false;
+    }
+    return true;
 }
 
 std::optional<JournalEntry> SqliteJournal::FindMiss(std::string const& title, uint32_t freq,

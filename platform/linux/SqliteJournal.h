@@ -56,6 +56,12 @@ public:
     std::optional<JournalEntry> FindMiss(std::string const& title, uint32_t freq, double start,
                                          double end) override;
 
+    // Reads the journal at path without running one on it (the program may be writing it
+    // meanwhile), newest first, at most limit (0: all). Creates and changes nothing; false
+    // with the reason when the file cannot be read.
+    static bool ReadFile(std::string const& path, std::size_t limit,
+                         std::vector<JournalEntry>& entries, std::string& error);
+
     // Told every entry once it is handled, with what the journal derived (a miss seen
     // before is not told again). Runs on the journal's thread; setting a new listener
     // (or none) waits for a call under way, so afterwards the old one is never called.

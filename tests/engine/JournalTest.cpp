@@ -340,6 +340,13 @@ TEST_F(JournalTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
+    // Read as it is (the command line does), an older file is refused, not changed.
+    std::vector<JournalEntry> read;
+    std::string error;
+    EXPECT_FALSE(SqliteJournal::ReadFile(path, 0, read, error));
+    EXPECT_NE(error.find("schema version 1"), std::string::npos) << error;
+    EXPECT_FALSE(SqliteJournal::ReadFile(path + ".none", 0, read, error));
+    EXPECT_FALSE(fs::exists(path + ".none"));
 
     Open();
     journal->Record(Row(JournalKind::Sleep, kMonday0900));
@@ -351,6 +358,9 @@ TEST_F(JournalTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
     EXPECT_EQ(rows[2].title, "Old");
     EXPECT_TRUE(rows[2].present); // not known in the first version: taken as there
     EXPECT_EQ(journal->FindMiss("Lost", 594, 1705271000, 1705271500)->id, rows[1].id);
+    ASSERT_TRUE(SqliteJournal::ReadFile(path, 2, read, error)) << error;
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[1].id, rows[1].id);
 }
 
 } // namespace
