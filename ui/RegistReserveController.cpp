@@ -1,12 +1,12 @@
 #include "ui/RegistReserveController.h"
 
+#include "platform/linux/LocalCalendar.h"
 #include "platform/linux/PresetFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
-#include "ui/LeadingNumber.h"
 #include "ui/ModalSession.h"
 #include "ui/RegistReserveWindow.h"
-#include "ui/ReserveTime.h"
+#include "ui/ReservationInput.h"
 #include "ui/UiTexts.h"
 
 #include <QComboBox>
@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,13 +29,7 @@
 
 namespace {
 
-constexpr uint32_t kFmBand = 0x01000000;
 constexpr uint32_t kFreqMask = 0x00FFFFFF;
-constexpr int kAmLow = 522;
-constexpr int kAmHigh = 1602;
-constexpr int kAmStep = 9;
-constexpr double kFmLow = 76.0;
-constexpr double kFmHigh = 90.0;
 
 // FM frequencies are shown in MHz with one decimal; a frequency between two 0.1 MHz steps
 // (80.05, which the dialog accepts) gets two, so showing it and registering again keeps it.
@@ -46,26 +41,8 @@ QString FormatAm(uint32_t freq) {
     return QString::asprintf("%u", freq);
 }
 
-// The frequency (no band bits) the channel text stands for; 0 when it stands for none.
-uint32_t ChannelTextFrequency(QString const& text, bool fm) {
-    if (fm) {
-        double const value = std::round(LeadingDoubleValue(text) * 100.0);
-        if (!(value > 0.0) || value > kFreqMask) {
-            return 0;
-        }
-        return static_cast<uint32_t>(value);
-    }
-    int const value = LeadingIntValue(text);
-    return value > 0 && static_cast<uint32_t>(value) <= kFreqMask ? static_cast<uint32_t>(value)
-                                                                  : 0;
-}
-
 QString StationName(PRESETITEM_TAG const& slot) {
     return QString::fromUtf8(slot.cName, static_cast<qsizetype>(PresetNameLength(slot)));
-}
-
-double PickerInstant(QDateTimeEdit const* picker) {
-    return static_cast<double>(picker->dateTime().toMSecsSinceEpoch()) / 1000.0;
 }
 
 // The recording time label's text for a length in minutes (fractions dropped).
@@ -203,7 +180,8 @@ void RegistReserveController::BuildWindow() {
     m_btnRegist->setDefault(true);
     //% "Cancel"
     m_btnCancel = new QPushButton(qtTrId("IDS_REGIST_CANCEL"), window);
-    m_btnCancel->setAutoDefault(false);
+    // Return on the focused Cancel button cancels; elsewhere it registers.
+    m_btnCancel->setAutoDefault(true);
     auto* buttons = new QDialogButtonBox(window);
     buttons->addButton(m_btnRegist, QDialogButtonBox::AcceptRole);
     buttons->addButton(m_btnCancel, QDialogButtonBox::RejectRole);
@@ -324,7 +302,7 @@ bool RegistReserveController::SelectedBandIsFM() const {
 
 void RegistReserveController::UpdateDisplay() {
     bool const fm = SelectedBandIsFM();
-    uint32_t const freq = ChannelTextFrequency(m_cmbChannel->currentText(), fm);
+    uint32_t const freq = ChannelFrequency(fm, m_cmbChannel->currentText());
     int const slot = SearchChannel(fm, freq);
     if (slot >= 0) {
         m_txtHz->setText(fm ? QStringLiteral("MHz") : QStringLiteral("kHz"));
@@ -360,7 +338,10 @@ void RegistReserveController::ShowRecordingTime(double seconds) {
 }
 
 void RegistReserveController::OnDatetimeChangeStartTime(QObject* /*sender*/) {
-    ShowRecordingTime(PickerLengthMinutes(PickerInstant(m_dpStart), PickerInstant(m_dpEnd)) * 60.0);
+    // The length on the date picker's day, so that a daylight-saving change counts.
+    QDate const day = m_dpDate->date();
+    QTime const start = m_dpStart->time();
+    ShowRecordingTime(ComposeEnd(day, start, m_dpEnd->time()) - ComposeStart(day, start));
 }
 
 void RegistReserveController::OnDatetimeChangeEndTime(QObject* sender) {
@@ -392,15 +373,8 @@ void RegistReserveController::OnCancelRegist(QObject* /*sender*/) {
 }
 
 bool RegistReserveController::ChannelCheck() {
-    QString const text = m_cmbChannel->currentText();
-    bool valid = false;
-    if (!SelectedBandIsFM()) {
-        int const v = LeadingIntValue(text);
-        valid = v >= kAmLow && v <= kAmHigh && (v - kAmLow) % kAmStep == 0;
-    } else {
-        double const x = LeadingDoubleValue(text);
-        valid = x >= kFmLow && x <= kFmHigh;
-    }
+    bool const valid =
+        CheckFrequency(SelectedBandIsFM(), m_cmbChannel->currentText()) == ReservationProblem::None;
     if (!valid) {
         //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
         //% "90.0 MHz."
@@ -415,22 +389,8 @@ QPushButton* RegistReserveController::WeekdayButton(int weekday) const {
     return weekday >= 0 && weekday < 7 ? buttons[weekday] : nullptr;
 }
 
-bool RegistReserveController::AnyWeekdayOn() const {
-    for (int k = 0; k < 7; ++k) {
-        if (WeekdayButton(k)->isChecked()) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool RegistReserveController::DateCheck() {
-    if (AnyWeekdayOn()) {
-        return true;
-    }
-    double const end =
-        ComposeEnd(PickerInstant(m_dpDate), PickerInstant(m_dpStart), PickerInstant(m_dpEnd));
-    if (std::trunc(Now()) > std::trunc(end)) {
+    if (CheckTime(Input(), Now()) == ReservationProblem::EndPassed) {
         //% "The end time of this recording has already passed."
         ShowAlert(qtTrId("IDS_ERR_PASSED_REC_TIME"));
         return false;
@@ -493,16 +453,19 @@ void RegistReserveController::RecordToControls() {
 
     SetPicker(m_dpDate, rec.dStartTime);
     SetPicker(m_dpStart, rec.dStartTime);
-    std::tm start{};
-    std::tm end{};
-    LocalFields(rec.dStartTime, start);
-    LocalFields(rec.dEndTime, end);
-    SetPicker(m_dpEnd, ComposeJst(start.tm_year + 1900, start.tm_mon + 1, start.tm_mday,
-                                  end.tm_hour, end.tm_min, start.tm_sec));
+    // The end's clock time on the start's day, with the start's second.
+    QDate const day = LocalDate(rec.dStartTime);
+    QTime const end = LocalTime(rec.dEndTime);
+    SetPicker(m_dpEnd, LocalWallClock(day.year(), day.month(), day.day(), end.hour(), end.minute(),
+                                      LocalTime(rec.dStartTime).second()));
     ShowRecordingTime(rec.dEndTime - rec.dStartTime);
 
-    m_edtTitle->setText(QString::fromUtf8(
+    // As the table shows it: a title that is not valid UTF-8 shows no text at all.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString const title = decoder.decode(QByteArrayView(
         rec.cTitle, static_cast<qsizetype>(std::min<std::size_t>(ScheduleTitleLength(rec), 255))));
+    m_titleUnreadable = decoder.hasError();
+    m_edtTitle->setText(m_titleUnreadable ? QString() : title);
 
     for (int k = 0; k < 7; ++k) {
         if ((rec.uWeek & kWeeklyKeys[k]) != 0) {
@@ -511,36 +474,41 @@ void RegistReserveController::RecordToControls() {
     }
 }
 
-void RegistReserveController::ControlsToRecord() {
-    SCHEDULEITEM_TAG& rec = *m_rgData;
-
-    uint32_t week = 0;
+ReservationInput RegistReserveController::Input() const {
+    ReservationInput input;
+    input.date = m_dpDate->date();
+    input.start = m_dpStart->time();
+    input.end = m_dpEnd->time();
+    input.fm = SelectedBandIsFM();
+    input.channel = m_cmbChannel->currentText();
+    input.title = m_edtTitle->text();
     for (int k = 0; k < 7; ++k) {
         QPushButton* const button = WeekdayButton(k);
         if (button->isChecked()) {
-            week += kWeeklyKeys[button->property("tag").toInt()];
+            input.week += kWeeklyKeys[button->property("tag").toInt()];
         }
     }
-    rec.uWeek = week;
+    return input;
+}
 
-    QByteArray const title = m_edtTitle->text().toUtf8().left(255);
-    std::memset(rec.cTitle, 0, sizeof rec.cTitle);
-    std::memcpy(rec.cTitle, title.constData(), static_cast<std::size_t>(title.size()));
-
-    double const picked = PickerInstant(m_dpDate);
-    double const baseDay = week == 0 ? picked : WeeklyBaseDay(picked, Now(), week);
-    double const start = PickerInstant(m_dpStart);
-    rec.dStartTime = ComposeStart(baseDay, start);
-    rec.dEndTime = ComposeEnd(baseDay, start, PickerInstant(m_dpEnd));
-
-    bool const fm = SelectedBandIsFM();
-    uint32_t const freq = ChannelTextFrequency(m_cmbChannel->currentText(), fm);
-    rec.uFreq = fm ? kFmBand + freq : freq;
+void RegistReserveController::ControlsToRecord() {
+    char title[sizeof m_rgData->cTitle];
+    std::memcpy(title, m_rgData->cTitle, sizeof title);
+    ComposeReservation(Input(), Now(), *m_rgData);
+    // A title it could not show is kept as it was unless the user typed a new one.
+    if (m_titleUnreadable && !m_edtTitle->isModified()) {
+        std::memcpy(m_rgData->cTitle, title, sizeof title);
+    }
 }
 
 bool RegistReserveController::DoModal(QWidget* parent) {
-    if (m_RegistWindow == nullptr || !m_rgData) {
-        awakeFromNib();
+    // Made on the first run when the program did not make it at start-up; the record handed
+    // in stays.
+    if (m_RegistWindow == nullptr) {
+        BuildWindow();
+    }
+    if (!m_rgData) {
+        m_rgData = std::make_unique<SCHEDULEITEM_TAG>();
     }
     SCHEDULEITEM_TAG const before = *m_rgData;
     m_bUpdate = false;
@@ -556,7 +524,8 @@ bool RegistReserveController::DoModal(QWidget* parent) {
         ModalSession session(m_RegistWindow);
         for (;;) {
             result = session.runModalSession();
-            if (result != ModalSession::kRunContinuesResponse && m_bSelfButton) {
+            if (result == ModalSession::kRunAbortedResponse ||
+                (result != ModalSession::kRunContinuesResponse && m_bSelfButton)) {
                 break;
             }
         }

@@ -21,6 +21,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 class RegistReserveWindow;
+struct ReservationInput;
 
 class RegistReserveController : public QObject {
     Q_OBJECT
@@ -95,7 +96,8 @@ public:
 private:
     void BuildWindow();
     QPushButton* WeekdayButton(int weekday) const;
-    bool AnyWeekdayOn() const;
+    // What the controls hold.
+    ReservationInput Input() const;
     bool SelectedBandIsFM() const;
     double Now() const;
     void ShowRecordingTime(double seconds);
@@ -104,5 +106,6 @@ private:
     void ControlsToRecord();
 
     NowFunction m_now;
+    bool m_titleUnreadable = false; // the record's title is not valid UTF-8
     std::string m_presetFilePath;
 };

@@ -102,9 +102,9 @@ class TestHistory : public QObject {
 
     QStringList shownSince(std::size_t before) {
         QStringList texts;
-        for (std::size_t i = before; i < m_notifier.shown.size(); ++i) {
-            texts << QString::fromStdString(m_notifier.shown[i].summary + " | " +
-                                            m_notifier.shown[i].body);
+        for (std::size_t i = before; i < m_notifier.all.size(); ++i) {
+            texts << QString::fromStdString(m_notifier.all[i].summary + " | " +
+                                            m_notifier.all[i].body);
         }
         return texts;
     }
@@ -116,7 +116,7 @@ private slots:
         tzset();
         m_fakes = std::make_unique<FakeEngineServices>(kNow);
         m_journal = std::make_unique<FakeJournal>();
-        m_notifier.shown.clear();
+        m_notifier.all.clear();
         makeController(m_journal.get());
     }
 
@@ -227,7 +227,7 @@ private slots:
                  QStringList{QStringLiteral("Recordings were missed | 2 recordings were missed "
                                             "while Velto Timer Recorder was not running: "
                                             "“News”, “Jazz”")});
-        QVERIFY(m_notifier.shown[0].critical);
+        QVERIFY(m_notifier.all[0].critical);
 
         struct Case {
             JournalEntry entry;
@@ -249,14 +249,14 @@ private slots:
              "wake the computer in time: it came up at 2024/01/15 (Mon) 10:00."},
         };
         for (Case const& c : cases) {
-            std::size_t const before = m_notifier.shown.size();
+            std::size_t const before = m_notifier.all.size();
             m_con->JournalRecorded(c.entry);
             QCOMPARE(shownSince(before), c.told.isEmpty() ? QStringList() : QStringList{c.told});
         }
 
         // A click on a notification opens the History window.
         QVERIFY(m_con->historyWindow() == nullptr);
-        m_notifier.shown.front().onAction("default");
+        m_notifier.all.front().onAction("default");
         QVERIFY(m_con->historyWindow() != nullptr && m_con->historyWindow()->isVisible());
     }
 
