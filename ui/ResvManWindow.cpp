@@ -205,7 +205,7 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
                 qtTrId("IDS_MENU_DELETE_ALL"), QKeySequence(), 23, &C::OnMenuAllRegistDelete);
     m_reservationMenu->addSeparator();
     m_actHistory = addItem(m_reservationMenu,
-                           //% "History…"
+                           //% "&History…"
                            qtTrId("IDS_MENU_HISTORY"), QKeySequence(QStringLiteral("Ctrl+H")), 0,
                            &C::OnMenuHistory);
 

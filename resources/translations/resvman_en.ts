@@ -513,8 +513,8 @@
         <translation>Close</translation>
     </message>
     <message id="IDS_MENU_HISTORY">
-        <source>History…</source>
-        <translation>History…</translation>
+        <source>&amp;History…</source>
+        <translation>&amp;History…</translation>
     </message>
     <message id="IDS_NOTICE_JOURNAL_SET_ASIDE">
         <source>The recording history could not be used (%1). It was kept as %2, and a new history was begun.</source>

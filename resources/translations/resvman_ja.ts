@@ -510,8 +510,8 @@
         <translation>閉じる</translation>
     </message>
     <message id="IDS_MENU_HISTORY">
-        <source>History…</source>
-        <translation>録音の履歴…</translation>
+        <source>&amp;History…</source>
+        <translation>録音の履歴(&amp;H)…</translation>
     </message>
     <message id="IDS_NOTICE_JOURNAL_SET_ASIDE">
         <source>The recording history could not be used (%1). It was kept as %2, and a new history was begun.</source>
