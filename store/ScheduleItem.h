@@ -64,7 +64,9 @@ public:
     bool Initialize(); // empties the list; always true
     void Terminate();
 
-    bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort);
+    // newId, when given, receives the id the stored copy got.
+    bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort,
+                     int* newId = nullptr);
     bool editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result);
     bool deleteSchedule(int id);
     int getNewId();
@@ -75,6 +77,11 @@ public:
 
     bool Load(char const* path);
     bool Save(char const* path);
+    // Load, but the records keep the ids the file holds when those are all in range and
+    // unique (as a saved list's are); otherwise they are renumbered as Load does. For a
+    // program that works on the file between runs of the one that owns it, so that the ids
+    // it reports stay the file's.
+    bool LoadWithStoredIds(char const* path);
 
     bool readScheduleByIndex(int index, SCHEDULEITEM_TAG* out);
     bool readSchedule(int id, SCHEDULEITEM_TAG* out);
@@ -109,6 +116,8 @@ private:
     void ResortAfterEditLocked(std::size_t index);
     void SetCountLocked();
     void RememberPathLocked(char const* path);
+    bool LoadFile(char const* path, bool keepIds);
+    void RestoreIdsLocked(std::vector<int32_t> const& ids);
     void RescueDamagedFile(int fd, std::string const& path);
 
     // Each record on its own heap block so that reordering and inserting move pointers only.
