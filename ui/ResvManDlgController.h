@@ -102,6 +102,8 @@ public:
 signals:
     // The exit command asks the application to terminate.
     void terminateRequested();
+    // The table was redrawn; every change of the reservations is followed by one.
+    void tableReloaded();
 
 private:
     ResvTableModel* m_model = nullptr;
