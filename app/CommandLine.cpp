@@ -7,6 +7,7 @@
 #include "app/Translations.h"
 #include "platform/IBundle.h"
 #include "store/SafeFile.h"
+#include "ui/UiTexts.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -138,9 +139,9 @@ private:
         InstanceLock::Result const lock =
             InstanceLock::AcquireWithin(m_folder, kLockWaitMs, &m_lockFd);
         if (lock == InstanceLock::Result::HeldByOther) {
-            //% "The program is using the reservations in %1 but cannot be reached over the session
-            //bus. Give the command in the session where the program runs, or set
-            //DBUS_SESSION_BUS_ADDRESS to that session's bus."
+            //% "The program is using the reservations in %1 but cannot be reached over the "
+            //% "session bus. Give the command in the session where the program runs, or set "
+            //% "DBUS_SESSION_BUS_ADDRESS to that session's bus."
             return RequestOutcome::Fail(
                 qtTrId("IDS_CLI_LOCKED").arg(QString::fromStdString(m_folder)));
         }
@@ -165,36 +166,20 @@ private:
 
 void NoteDirectChange(Session const& session) {
     if (session.direct()) {
-        //% "The program is not running: the reservation file was changed directly. The wake-up plan
-        //is brought up to date when the program next starts."
+        //% "The program is not running: the reservation file was changed directly. The wake-up "
+        //% "plan is brought up to date when the program next starts."
         Say(qtTrId("IDS_CLI_PLAN_LATER"));
     }
 }
 
 // ---- Texts of the list ----
 
-char const* const kWeekdayShortIds[7] = {
-    //% "Sun"
-    QT_TRID_NOOP("IDS_REGIST_SUN"),
-    //% "Mon"
-    QT_TRID_NOOP("IDS_REGIST_MON"),
-    //% "Tue"
-    QT_TRID_NOOP("IDS_REGIST_TUE"),
-    //% "Wed"
-    QT_TRID_NOOP("IDS_REGIST_WED"),
-    //% "Thu"
-    QT_TRID_NOOP("IDS_REGIST_THU"),
-    //% "Fri"
-    QT_TRID_NOOP("IDS_REGIST_FRI"),
-    //% "Sat"
-    QT_TRID_NOOP("IDS_REGIST_SAT"),
-};
 char const* const kDayKeys[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 
 QString ShortDay(QString const& key) {
     for (int k = 0; k < 7; ++k) {
         if (key == QLatin1String(kDayKeys[k])) {
-            return qtTrId(kWeekdayShortIds[k]);
+            return WeekdayShortName(k);
         }
     }
     return key;
@@ -439,8 +424,8 @@ int RunAdd(Arguments& a) {
     }
     Out(QByteArray::number(id) + '\n');
     if (result == 1) {
-        //% "This reservation overlaps the time of another reservation. Both are kept; only one of
-        //them can be recorded."
+        //% "This reservation overlaps the time of another reservation. Both are kept; only one of "
+        //% "them can be recorded."
         Say(qtTrId("IDS_WARN_OVERWRAP_TASK"));
     }
     NoteDirectChange(a.session);
@@ -453,7 +438,8 @@ bool ParseIds(QStringList const& list, QList<int>& ids) {
         bool ok = false;
         int const id = arg.toInt(&ok, 10);
         if (!ok || id < 0 || arg.startsWith(QLatin1Char('+'))) {
-            //% "“%1” is not a reservation id. The ids are the numbers that “resvman list” shows."
+            //% "“%1” is not a reservation id. The ids are the numbers that “resvman list” "
+            //% "shows."
             Say(qtTrId("IDS_CLI_BAD_ID").arg(arg));
             return false;
         }
@@ -567,8 +553,8 @@ Command const kCommands[] = {
      RunDisable},
     {"export", "export --ics [FILE]",
      [] {
-         //% "write the switched-on reservations as an iCalendar file (to standard output without
-         //FILE)"
+         //% "write the switched-on reservations as an iCalendar file (to standard output without "
+         //% "FILE)"
          return qtTrId("IDS_CLI_HELP_EXPORT");
      },
      RunExport},
@@ -601,12 +587,13 @@ void PrintHelp() {
     //% "show the version"
     line(QStringLiteral("--version"), qtTrId("IDS_CLI_HELP_VERSION"));
     text += QLatin1Char('\n');
-    //% "Dates and times are in this computer's time zone; an end at or before the start ends on the
-    //next day. While the program runs, the commands go through it; otherwise they change the
-    //reservation file directly, and the wake-up plan catches up at the program's next start."
+    //% "Dates and times are in this computer's time zone; an end at or before the start ends on "
+    //% "the next day. While the program runs, the commands go through it; otherwise they change "
+    //% "the reservation file directly, and the wake-up plan catches up at the program's next "
+    //% "start."
     text += Wrapped(qtTrId("IDS_CLI_HELP_NOTES"), 78) + QLatin1Char('\n');
-    //% "Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was
-    //refused and nothing was changed."
+    //% "Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was "
+    //% "refused and nothing was changed."
     text += Wrapped(qtTrId("IDS_CLI_HELP_EXIT"), 78) + QLatin1Char('\n');
     Out(text);
 }

@@ -16,8 +16,8 @@ bool FileReservationTarget::load(QString& error) {
     }
     // The ids this command reports must be those the next command and the file know.
     if (!m_list.LoadWithStoredIds(m_path.c_str())) {
-        //% "The reservation file %1 could not be read. Start the program once: it keeps a copy of a
-        //damaged file and goes on with what it can read."
+        //% "The reservation file %1 could not be read. Start the program once: it keeps a copy of "
+        //% "a damaged file and goes on with what it can read."
         error = qtTrId("IDS_CLI_READ_FAILED").arg(QString::fromStdString(m_path));
         return false;
     }

@@ -153,8 +153,8 @@ RequestOutcome ParseWeekly(QVariantMap const& fields, uint32_t& week) {
             ++k;
         }
         if (k == 7) {
-            //% "“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by
-            //commas."
+            //% "“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by "
+            //% "commas."
             return RequestOutcome::Refuse(qtTrId("IDS_REQ_BAD_WEEKDAY").arg(day));
         }
         week |= kWeeklyKeys[k];
@@ -357,8 +357,8 @@ RequestOutcome ReservationRequests::SetEnabled(QList<int> const& ids, bool enabl
     // As in the window, a reservation that is over stays as it is; here that is said.
     for (SCHEDULEITEM_TAG const& rec : found) {
         if (rec.cPending == 0) {
-            //% "Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit
-            //it in the window."
+            //% "Reservation %1 is over: it can no longer be switched on or off. Delete it, or "
+            //% "edit it in the window."
             return RequestOutcome::Refuse(qtTrId("IDS_REQ_SWITCH_OVER").arg(rec.nID));
         }
     }

@@ -59,8 +59,8 @@ QString RefusalMessage(ReservationRefusal refusal) {
         //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
         return qtTrId("IDS_ERR_TOO_LONG_TITLE");
     case ReservationRefusal::InvalidFrequency:
-        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0
-        //MHz."
+        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 "
+        //% "MHz."
         return qtTrId("IDS_ERR_INVALID_FREQ");
     case ReservationRefusal::EndPassed:
         //% "The end time of this recording has already passed."

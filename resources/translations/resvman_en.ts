@@ -340,8 +340,8 @@
         <translation>See “resvman --help”.</translation>
     </message>
     <message id="IDS_CLI_LOCKED">
-        <source>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session's bus.</source>
-        <translation>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session's bus.</translation>
+        <source>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session&apos;s bus.</source>
+        <translation>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session&apos;s bus.</translation>
     </message>
     <message id="IDS_CLI_PLAN_LATER">
         <source>The program is not running: the reservation file was changed directly. The wake-up plan is brought up to date when the program next starts.</source>
@@ -440,8 +440,8 @@
         <translation>show the version</translation>
     </message>
     <message id="IDS_CLI_HELP_NOTES">
-        <source>Dates and times are in this computer's time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program's next start.</source>
-        <translation>Dates and times are in this computer's time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program's next start.</translation>
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</translation>
     </message>
     <message id="IDS_CLI_HELP_EXIT">
         <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>

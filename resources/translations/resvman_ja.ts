@@ -340,7 +340,7 @@
         <translation>「resvman --help」をご覧ください。</translation>
     </message>
     <message id="IDS_CLI_LOCKED">
-        <source>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session's bus.</source>
+        <source>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session&apos;s bus.</source>
         <translation>%1 の予約はプログラムが使用中ですが、セッションバスでプログラムに接続できません。プログラムが動いているセッションでコマンドを実行するか、DBUS_SESSION_BUS_ADDRESS にそのセッションのバスを指定してください。</translation>
     </message>
     <message id="IDS_CLI_PLAN_LATER">
@@ -440,7 +440,7 @@
         <translation>バージョンを表示します</translation>
     </message>
     <message id="IDS_CLI_HELP_NOTES">
-        <source>Dates and times are in this computer's time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program's next start.</source>
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
         <translation>日付と時刻は、このコンピュータのタイムゾーンで指定します。終了時刻が開始時刻と同じか、それより前の場合は、翌日に終了します。プログラムの起動中はコマンドがプログラムを通して実行され、起動していないときは予約ファイルを直接変更します（コンピュータを起動する予定は、次にプログラムを起動したときに更新されます）。</translation>
     </message>
     <message id="IDS_CLI_HELP_EXIT">
