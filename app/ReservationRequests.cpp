@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
+#include <QTime>
 
 #include <cmath>
 #include <ctime>
@@ -38,17 +39,23 @@ QString LocalText(double instant, char const* format) {
     return QString::fromLatin1(text);
 }
 
-// The instant of a local date and clock time; the reservation dialog's pickers hold such
-// instants.
-double LocalInstant(QDate const& date, int hour, int minute) {
-    std::tm tm{};
-    tm.tm_year = date.year() - 1900;
-    tm.tm_mon = date.month() - 1;
-    tm.tm_mday = date.day();
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<double>(std::mktime(&tm));
+// The message of a problem, as the reservation dialog's alert shows it.
+QString ProblemMessage(ReservationProblem problem) {
+    switch (problem) {
+    case ReservationProblem::TitleTooLong:
+        //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
+        return qtTrId("IDS_ERR_TOO_LONG_TITLE");
+    case ReservationProblem::InvalidFrequency:
+        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
+        //% "90.0 MHz."
+        return qtTrId("IDS_ERR_INVALID_FREQ");
+    case ReservationProblem::EndPassed:
+        //% "The end time of this recording has already passed."
+        return qtTrId("IDS_ERR_PASSED_REC_TIME");
+    case ReservationProblem::None:
+        break;
+    }
+    return QString();
 }
 
 QString StateName(CScheduleItem& list, SCHEDULEITEM_TAG const& rec) {
@@ -209,11 +216,9 @@ RequestOutcome ParseAdd(QVariantMap const& fields, ReservationInput& input, bool
     }
     off = offValue.toBool();
 
-    // The dialog's date picker and start picker both hold the start; the end picker the
-    // end on the same day.
-    input.day = LocalInstant(date, startHour, startMinute);
-    input.start = input.day;
-    input.end = LocalInstant(date, endHour, endMinute);
+    input.date = date;
+    input.start = QTime(startHour, startMinute);
+    input.end = QTime(endHour, endMinute);
     return {};
 }
 
@@ -309,9 +314,9 @@ RequestOutcome ReservationRequests::Add(QVariantMap const& fields, int& id, int&
         return parsed;
     }
     double const now = m_target.now();
-    if (ReservationRefusal const refusal = CheckReservation(input, now);
-        refusal != ReservationRefusal::None) {
-        return RequestOutcome::Refuse(RefusalMessage(refusal));
+    if (ReservationProblem const problem = CheckReservation(input, now);
+        problem != ReservationProblem::None) {
+        return RequestOutcome::Refuse(ProblemMessage(problem));
     }
 
     SCHEDULEITEM_TAG rec;
@@ -324,7 +329,7 @@ RequestOutcome ReservationRequests::Add(QVariantMap const& fields, int& id, int&
             return RequestOutcome::Refuse(qtTrId("IDS_REQ_LIST_FULL"));
         }
         // The checks above leave no other refusal (start before end, a frequency).
-        return RequestOutcome::Refuse(RefusalMessage(ReservationRefusal::InvalidFrequency));
+        return RequestOutcome::Refuse(ProblemMessage(ReservationProblem::InvalidFrequency));
     }
     result = check.nResult;
     return Committed();

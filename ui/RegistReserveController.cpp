@@ -3,9 +3,9 @@
 #include "platform/linux/PresetFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
-#include "ui/LeadingNumber.h"
 #include "ui/ModalSession.h"
 #include "ui/RegistReserveWindow.h"
+#include "ui/ReservationInput.h"
 #include "ui/ReserveTime.h"
 #include "ui/UiTexts.h"
 
@@ -28,13 +28,7 @@
 
 namespace {
 
-constexpr uint32_t kFmBand = 0x01000000;
 constexpr uint32_t kFreqMask = 0x00FFFFFF;
-constexpr int kAmLow = 522;
-constexpr int kAmHigh = 1602;
-constexpr int kAmStep = 9;
-constexpr double kFmLow = 76.0;
-constexpr double kFmHigh = 90.0;
 
 // FM frequencies are shown in MHz with one decimal; a frequency between two 0.1 MHz steps
 // (80.05, which the dialog accepts) gets two, so showing it and registering again keeps it.
@@ -44,20 +38,6 @@ QString FormatFm(uint32_t freq) {
 
 QString FormatAm(uint32_t freq) {
     return QString::asprintf("%u", freq);
-}
-
-// The frequency (no band bits) the channel text stands for; 0 when it stands for none.
-uint32_t ChannelTextFrequency(QString const& text, bool fm) {
-    if (fm) {
-        double const value = std::round(LeadingDoubleValue(text) * 100.0);
-        if (!(value > 0.0) || value > kFreqMask) {
-            return 0;
-        }
-        return static_cast<uint32_t>(value);
-    }
-    int const value = LeadingIntValue(text);
-    return value > 0 && static_cast<uint32_t>(value) <= kFreqMask ? static_cast<uint32_t>(value)
-                                                                  : 0;
 }
 
 QString StationName(PRESETITEM_TAG const& slot) {
@@ -324,7 +304,7 @@ bool RegistReserveController::SelectedBandIsFM() const {
 
 void RegistReserveController::UpdateDisplay() {
     bool const fm = SelectedBandIsFM();
-    uint32_t const freq = ChannelTextFrequency(m_cmbChannel->currentText(), fm);
+    uint32_t const freq = ChannelFrequency(fm, m_cmbChannel->currentText());
     int const slot = SearchChannel(fm, freq);
     if (slot >= 0) {
         m_txtHz->setText(fm ? QStringLiteral("MHz") : QStringLiteral("kHz"));
@@ -392,15 +372,8 @@ void RegistReserveController::OnCancelRegist(QObject* /*sender*/) {
 }
 
 bool RegistReserveController::ChannelCheck() {
-    QString const text = m_cmbChannel->currentText();
-    bool valid = false;
-    if (!SelectedBandIsFM()) {
-        int const v = LeadingIntValue(text);
-        valid = v >= kAmLow && v <= kAmHigh && (v - kAmLow) % kAmStep == 0;
-    } else {
-        double const x = LeadingDoubleValue(text);
-        valid = x >= kFmLow && x <= kFmHigh;
-    }
+    bool const valid =
+        CheckFrequency(SelectedBandIsFM(), m_cmbChannel->currentText()) == ReservationProblem::None;
     if (!valid) {
         //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
         //% "90.0 MHz."
@@ -415,22 +388,8 @@ QPushButton* RegistReserveController::WeekdayButton(int weekday) const {
     return weekday >= 0 && weekday < 7 ? buttons[weekday] : nullptr;
 }
 
-bool RegistReserveController::AnyWeekdayOn() const {
-    for (int k = 0; k < 7; ++k) {
-        if (WeekdayButton(k)->isChecked()) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool RegistReserveController::DateCheck() {
-    if (AnyWeekdayOn()) {
-        return true;
-    }
-    double const end =
-        ComposeEnd(PickerInstant(m_dpDate), PickerInstant(m_dpStart), PickerInstant(m_dpEnd));
-    if (std::trunc(Now()) > std::trunc(end)) {
+    if (CheckTime(Input(), Now()) == ReservationProblem::EndPassed) {
         //% "The end time of this recording has already passed."
         ShowAlert(qtTrId("IDS_ERR_PASSED_REC_TIME"));
         return false;
@@ -511,31 +470,25 @@ void RegistReserveController::RecordToControls() {
     }
 }
 
-void RegistReserveController::ControlsToRecord() {
-    SCHEDULEITEM_TAG& rec = *m_rgData;
-
-    uint32_t week = 0;
+ReservationInput RegistReserveController::Input() const {
+    ReservationInput input;
+    input.date = m_dpDate->date();
+    input.start = m_dpStart->time();
+    input.end = m_dpEnd->time();
+    input.fm = SelectedBandIsFM();
+    input.channel = m_cmbChannel->currentText();
+    input.title = m_edtTitle->text();
     for (int k = 0; k < 7; ++k) {
         QPushButton* const button = WeekdayButton(k);
         if (button->isChecked()) {
-            week += kWeeklyKeys[button->property("tag").toInt()];
+            input.week += kWeeklyKeys[button->property("tag").toInt()];
         }
     }
-    rec.uWeek = week;
+    return input;
+}
 
-    QByteArray const title = m_edtTitle->text().toUtf8().left(255);
-    std::memset(rec.cTitle, 0, sizeof rec.cTitle);
-    std::memcpy(rec.cTitle, title.constData(), static_cast<std::size_t>(title.size()));
-
-    double const picked = PickerInstant(m_dpDate);
-    double const baseDay = week == 0 ? picked : WeeklyBaseDay(picked, Now(), week);
-    double const start = PickerInstant(m_dpStart);
-    rec.dStartTime = ComposeStart(baseDay, start);
-    rec.dEndTime = ComposeEnd(baseDay, start, PickerInstant(m_dpEnd));
-
-    bool const fm = SelectedBandIsFM();
-    uint32_t const freq = ChannelTextFrequency(m_cmbChannel->currentText(), fm);
-    rec.uFreq = fm ? kFmBand + freq : freq;
+void RegistReserveController::ControlsToRecord() {
+    ComposeReservation(Input(), Now(), *m_rgData);
 }
 
 bool RegistReserveController::DoModal(QWidget* parent) {

@@ -21,6 +21,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 class RegistReserveWindow;
+struct ReservationInput;
 
 class RegistReserveController : public QObject {
     Q_OBJECT
@@ -95,7 +96,9 @@ public:
 private:
     void BuildWindow();
     QPushButton* WeekdayButton(int weekday) const;
-    bool AnyWeekdayOn() const;
+    // What the controls hold, for the checks and the composition they share with the
+    // command line.
+    ReservationInput Input() const;
     bool SelectedBandIsFM() const;
     double Now() const;
     void ShowRecordingTime(double seconds);

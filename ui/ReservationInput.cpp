@@ -5,10 +5,13 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 
 namespace {
+
 constexpr uint32_t kFmBand = 0x01000000;
 constexpr uint32_t kFreqMask = 0x00FFFFFF;
 constexpr int kAmLow = 522;
@@ -16,59 +19,52 @@ constexpr int kAmHigh = 1602;
 constexpr int kAmStep = 9;
 constexpr double kFmLow = 76.0;
 constexpr double kFmHigh = 90.0;
-constexpr qsizetype kTitleMaxBytes = 255;
+constexpr qsizetype kTitleBytes = 255;
+
+// 0 Sunday .. 6 Saturday.
+int Weekday(QDate day) {
+    return day.dayOfWeek() % 7;
+}
+
 } // namespace
 
-bool TitleFits(QString const& title) {
-    return title.toUtf8().size() <= kTitleMaxBytes;
+ReservationProblem CheckTitle(QString const& title) {
+    return title.toUtf8().size() > kTitleBytes ? ReservationProblem::TitleTooLong
+                                               : ReservationProblem::None;
 }
 
-bool ChannelValid(bool fm, QString const& channel) {
+ReservationProblem CheckFrequency(bool fm, QString const& channel) {
+    bool valid = false;
     if (!fm) {
         int const v = LeadingIntValue(channel);
-        return v >= kAmLow && v <= kAmHigh && (v - kAmLow) % kAmStep == 0;
+        valid = v >= kAmLow && v <= kAmHigh && (v - kAmLow) % kAmStep == 0;
+    } else {
+        double const x = LeadingDoubleValue(channel);
+        valid = x >= kFmLow && x <= kFmHigh;
     }
-    double const x = LeadingDoubleValue(channel);
-    return x >= kFmLow && x <= kFmHigh;
+    return valid ? ReservationProblem::None : ReservationProblem::InvalidFrequency;
 }
 
-bool EndNotPassed(ReservationInput const& input, double now) {
+ReservationProblem CheckTime(ReservationInput const& input, double now) {
+    // Weekly reservations are not checked against the present.
     if (input.week != 0) {
-        return true; // a weekly reservation moves on to its next day by itself
+        return ReservationProblem::None;
     }
-    double const end = ComposeEnd(input.day, input.start, input.end);
-    return !(std::trunc(now) > std::trunc(end));
+    double const end = ComposeEnd(input.date, input.start, input.end);
+    // A start already past with an end still to come passes.
+    return std::trunc(now) > std::trunc(end) ? ReservationProblem::EndPassed
+                                             : ReservationProblem::None;
 }
 
-ReservationRefusal CheckReservation(ReservationInput const& input, double now) {
-    if (!TitleFits(input.title)) {
-        return ReservationRefusal::TitleTooLong;
+ReservationProblem CheckReservation(ReservationInput const& input, double now) {
+    for (ReservationProblem const problem :
+         {CheckTitle(input.title), CheckFrequency(input.fm, input.channel),
+          CheckTime(input, now)}) {
+        if (problem != ReservationProblem::None) {
+            return problem;
+        }
     }
-    if (!ChannelValid(input.fm, input.channel)) {
-        return ReservationRefusal::InvalidFrequency;
-    }
-    if (!EndNotPassed(input, now)) {
-        return ReservationRefusal::EndPassed;
-    }
-    return ReservationRefusal::None;
-}
-
-QString RefusalMessage(ReservationRefusal refusal) {
-    switch (refusal) {
-    case ReservationRefusal::TitleTooLong:
-        //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
-        return qtTrId("IDS_ERR_TOO_LONG_TITLE");
-    case ReservationRefusal::InvalidFrequency:
-        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 "
-        //% "MHz."
-        return qtTrId("IDS_ERR_INVALID_FREQ");
-    case ReservationRefusal::EndPassed:
-        //% "The end time of this recording has already passed."
-        return qtTrId("IDS_ERR_PASSED_REC_TIME");
-    case ReservationRefusal::None:
-        break;
-    }
-    return QString();
+    return ReservationProblem::None;
 }
 
 uint32_t ChannelFrequency(bool fm, QString const& channel) {
@@ -84,17 +80,58 @@ uint32_t ChannelFrequency(bool fm, QString const& channel) {
                                                                   : 0;
 }
 
-void ComposeReservation(ReservationInput const& input, double now, SCHEDULEITEM_TAG& rec) {
-    rec.uWeek = input.week & 0x7Fu;
+QDate ReservationBaseDay(ReservationInput const& input, double now) {
+    if (input.week == 0) {
+        return input.date;
+    }
+    QDate day = std::max(input.date, LocalDate(now));
+    for (int i = 0; i < 7; ++i) {
+        if ((input.week & kWeeklyKeys[Weekday(day)]) != 0) {
+            break;
+        }
+        day = day.addDays(1);
+    }
+    return day;
+}
 
-    QByteArray const title = input.title.toUtf8().left(kTitleMaxBytes);
+double ComposeStart(QDate day, QTime start) {
+    return ComposeJst(day.year(), day.month(), day.day(), start.hour(), start.minute(), 0);
+}
+
+double ComposeEnd(QDate day, QTime start, QTime end) {
+    bool const nextDay = end.hour() * 60 + end.minute() <= start.hour() * 60 + start.minute();
+    // A day past the end of the month rolls over into the next month and year.
+    return ComposeJst(day.year(), day.month(), day.day() + (nextDay ? 1 : 0), end.hour(),
+                      end.minute(), 0);
+}
+
+void ComposeReservation(ReservationInput const& input, double now, SCHEDULEITEM_TAG& rec) {
+    rec.uWeek = input.week;
+
+    QByteArray const title = input.title.toUtf8().left(kTitleBytes);
     std::memset(rec.cTitle, 0, sizeof rec.cTitle);
     std::memcpy(rec.cTitle, title.constData(), static_cast<std::size_t>(title.size()));
 
-    double const baseDay = rec.uWeek == 0 ? input.day : WeeklyBaseDay(input.day, now, rec.uWeek);
-    rec.dStartTime = ComposeStart(baseDay, input.start);
-    rec.dEndTime = ComposeEnd(baseDay, input.start, input.end);
+    QDate const day = ReservationBaseDay(input, now);
+    rec.dStartTime = ComposeStart(day, input.start);
+    rec.dEndTime = ComposeEnd(day, input.start, input.end);
 
     uint32_t const freq = ChannelFrequency(input.fm, input.channel);
     rec.uFreq = input.fm ? kFmBand + freq : freq;
+}
+
+QDate LocalDate(double instant) {
+    std::tm tm{};
+    if (!LocalFields(instant, tm)) {
+        return QDate();
+    }
+    return QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+}
+
+QTime LocalTime(double instant) {
+    std::tm tm{};
+    if (!LocalFields(instant, tm)) {
+        return QTime();
+    }
+    return QTime(tm.tm_hour, tm.tm_min, std::min(tm.tm_sec, 59));
 }

@@ -1,47 +1,63 @@
-// One reservation as a person enters it, its checks and the record made from it. The
-// reservation dialog, the command line and the D-Bus interface all go through these
-// functions, so that they accept the same reservations, refuse the others with the same
-// messages in the same order, and store the same times.
+// What the reservation dialog's controls hold, and its rules, without any widget: the
+// checks run when a reservation is registered and the composition of the record's fields.
+// The dialog uses them, and so can anything else that makes reservations from the same
+// inputs.
+//
+// Times are in the process's time zone (TZ, /etc/localtime) throughout: the fields are read
+// in it and the times are composed in it, so the clock times picked are the clock times
+// recorded. Instants are seconds since 1970-01-01 00:00 UTC.
 #pragma once
 
 #include "store/ScheduleItem.h"
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 
 #include <cstdint>
 
 struct ReservationInput {
-    QString title;
-    bool fm = false;
-    QString channel;    // as typed: "954", "1134kHz", "80.0"
-    double day = 0.0;   // an instant on the reservation's day (the local calendar day counts)
-    double start = 0.0; // an instant whose local hour and minute are the start
-    double end = 0.0;   // likewise the end; at or before the start means the next day
-    uint32_t week = 0;  // kWeeklyKeys of the days it repeats on; 0 once only
+    QDate date;        // the day (once only), or the first day a weekly one may start on
+    QTime start;       // hour and minute count
+    QTime end;         // at or before the start: on the next day
+    bool fm = false;   // the band
+    QString channel;   // the channel as typed or chosen: "954", "1134kHz", "80.7"
+    QString title;     // at most 255 bytes as UTF-8
+    uint32_t week = 0; // kWeeklyKeys bits of the repeat days; 0 once only
 };
 
-enum class ReservationRefusal {
+// What keeps a reservation from being registered; the dialog checks in this order and
+// reports the first.
+enum class ReservationProblem {
     None,
-    TitleTooLong,     // more than 255 UTF-8 bytes
-    InvalidFrequency, // AM off 522..1602 kHz or its 9 kHz step, FM off 76.0..90.0 MHz
-    EndPassed,        // a once-only reservation whose end is already past
+    TitleTooLong,     // above 255 bytes as UTF-8
+    InvalidFrequency, // AM 522 to 1602 kHz on the 9 kHz step, FM 76.0 to 90.0 MHz
+    EndPassed,        // once only, and its end is earlier than now (whole seconds)
 };
 
-// The single checks, each as the register button runs it.
-bool TitleFits(QString const& title);
-bool ChannelValid(bool fm, QString const& channel);
-bool EndNotPassed(ReservationInput const& input, double now);
-
-// All checks in the register button's order; the first one that fails.
-ReservationRefusal CheckReservation(ReservationInput const& input, double now);
-
-// The refusal's message in the user's language, as the dialog's alert shows it.
-QString RefusalMessage(ReservationRefusal refusal);
+ReservationProblem CheckTitle(QString const& title);
+ReservationProblem CheckFrequency(bool fm, QString const& channel);
+ReservationProblem CheckTime(ReservationInput const& input, double now);
+ReservationProblem CheckReservation(ReservationInput const& input, double now);
 
 // The frequency (no band bits) a channel text stands for; 0 when it stands for none.
 uint32_t ChannelFrequency(bool fm, QString const& channel);
 
-// Writes uWeek, cTitle, dStartTime, dEndTime and uFreq of rec as a registered reservation
-// stores them: a weekly one starts on the first selected weekday that is today or later
-// and not before its day. The other fields are left as they are.
+// The day a reservation starts on: the picked day for a once-only one; for a weekly one
+// the first day that is today or later, not before the picked day, whose weekday is one
+// of its days.
+QDate ReservationBaseDay(ReservationInput const& input, double now);
+
+// Start and end on the given day: the end on the next day when its clock time is not
+// later than the start's. Second 0.
+double ComposeStart(QDate day, QTime start);
+double ComposeEnd(QDate day, QTime start, QTime end);
+
+// Writes uWeek, cTitle, dStartTime, dEndTime and uFreq of rec from the input; the other
+// fields keep their values.
 void ComposeReservation(ReservationInput const& input, double now, SCHEDULEITEM_TAG& rec);
+
+// The local calendar day and the clock time (to the second) of an instant; invalid for one
+// that cannot be represented.
+QDate LocalDate(double instant);
+QTime LocalTime(double instant);
