@@ -23,6 +23,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unistd.h>
 
 #ifndef RESVMAN_VERSION
@@ -240,7 +241,11 @@ QString Wrapped(QString const& text, int width, QString const& indent = QString(
         for (char32_t const c : piece) {
             pieceWidth += c == U' ' ? 0 : CharWidth(c);
         }
-        if (used > 0 && used + pieceWidth > width) {
+        // Closing brackets and stops never begin a line; they may stand past its end.
+        bool const closing =
+            piece.size() == 1 &&
+            std::u32string_view(U"）」』。、，．").find(piece[0]) != std::u32string_view::npos;
+        if (used > 0 && used + pieceWidth > width && !closing) {
             lines << indent + QString::fromStdU32String(line).trimmed();
             line.clear();
             used = 0;

@@ -34,6 +34,7 @@
 #include <QTranslator>
 
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -399,6 +400,20 @@ private slots:
                 return;
             }
         }
+    }
+
+    // A program that holds the file but cannot be reached (another session's bus): the
+    // command waits a moment for the lock, then gives up with 1 and leaves the file alone.
+    void heldFileIsLeftAlone() {
+        QVERIFY(QFile(file()).open(QIODevice::WriteOnly));
+        int lock = -1;
+        QCOMPARE(InstanceLock::Acquire(m_dir->path().toStdString(), &lock),
+                 InstanceLock::Result::Acquired);
+        Run const result = run(m_program, {QStringLiteral("remove"), QStringLiteral("0")});
+        ::close(lock);
+        QCOMPARE(result.exit, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("cannot be reached")), result.err.toUtf8());
+        QCOMPARE(ReadAll(file()), QByteArray());
     }
 
     // The examples of the D-Bus page, run as written against a running program: the output
