@@ -12,6 +12,9 @@ set(CPACK_PACKAGE_VENDOR Velto)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Velto Timer Recorder maintainers <resvman@velto.example>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Staged through DESTDIR, so that a rule with an absolute destination (the polkit action,
+# which polkitd reads from /usr/share only) lands in the package, not on this machine.
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
