@@ -228,6 +228,11 @@ RequestOutcome CheckIds(CScheduleItem& list, QList<int> const& ids, QList<SCHEDU
         //% "Give the id of at least one reservation."
         return RequestOutcome::Refuse(qtTrId("IDS_REQ_NO_IDS"));
     }
+    // A list never holds more; a longer request would only keep the window busy.
+    if (ids.size() > kScheduleMaxCount) {
+        //% "Give at most 10000 ids."
+        return RequestOutcome::Refuse(qtTrId("IDS_REQ_TOO_MANY_IDS"));
+    }
     for (int const id : ids) {
         SCHEDULEITEM_TAG rec;
         if (!list.readSchedule(id, &rec)) {

@@ -503,5 +503,9 @@
         <source>Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit it in the window.</source>
         <translation>Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit it in the window.</translation>
     </message>
+    <message id="IDS_REQ_TOO_MANY_IDS">
+        <source>Give at most 10000 ids.</source>
+        <translation>Give at most 10000 ids.</translation>
+    </message>
 </context>
 </TS>

@@ -503,5 +503,9 @@
         <source>Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit it in the window.</source>
         <translation>予約 %1 は期限切れのため、有効・無効を切り替えられません。削除するか、ウィンドウで編集してください。</translation>
     </message>
+    <message id="IDS_REQ_TOO_MANY_IDS">
+        <source>Give at most 10000 ids.</source>
+        <translation>IDは10000個までにしてください。</translation>
+    </message>
 </context>
 </TS>
