@@ -2,12 +2,15 @@
 // operations are in AppControllerSchedule.cpp.
 #include "app/AppController.h"
 
+#include "app/TrustTexts.h"
 #include "platform/INotificationCenter.h"
 #include "platform/IUserDefaults.h"
 #include "platform/linux/AdminAuthorization.h"
 #include "platform/linux/ScheduleToolPath.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/ResvManDlgController.h"
+
+#include <QCoreApplication>
 
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +36,10 @@ AppController::~AppController() {
 }
 
 void AppController::awakeFromNib() {
+    std::lock_guard lock(m_toolMutex);
     m_Authorization = nullptr;
-    std::string const path = ScheduleToolPath();
+    m_helper = findHelper ? findHelper() : FindInstalledHelper();
+    std::string const& path = m_helper.tool;
     std::free(_pszExePath);
     _pszExePath = nullptr;
     _unExePathLength = 0;
@@ -64,9 +69,11 @@ void AppController::applicationDidFinishLaunching() {
         });
     }
 
-    // The password request, when one is needed, comes before the first planning.
+    // The password request, when one is needed, comes before the first planning (the
+    // planning thread is not running yet).
     if (SettingIsOn(m_defaults, kDefaultsShutdown) || SettingIsOn(m_defaults, kDefaultsUseAcpi)) {
         if (startupAuthorization) {
+            std::lock_guard lock(m_toolMutex);
             startupAuthorization(&m_Authorization);
         } else {
             GetAuthorization(&m_Authorization);
@@ -75,12 +82,69 @@ void AppController::applicationDidFinishLaunching() {
 
     if (resvManCon) {
         resvManCon->initInstance();
+        UpdateHelperNotice();
+    }
+    // Registered first, but asked nothing before the list is loaded: its first answer must
+    // count a reservation that is already within the lead.
+    if (startSleepVeto) {
+        startSleepVeto();
+    }
+    if (resvManCon) {
         resvManCon->showWindow();
     }
 }
 
+QString AppController::HelperProblem() const {
+    return HelperProblemText(m_helper);
+}
+
+void AppController::RefreshHelper() {
+    HelperSearch found = findHelper ? findHelper() : FindInstalledHelper();
+    if (found.tool == m_helper.tool) {
+        m_helper = std::move(found);
+        return;
+    }
+    // A right obtained for another tool, or for none, is of no use for this one.
+    if (m_Authorization) {
+        AuthorizationFree(m_Authorization, kAuthorizationFlagDefaults);
+        m_Authorization = nullptr;
+    }
+    std::free(_pszExePath);
+    _pszExePath = nullptr;
+    _unExePathLength = 0;
+    m_helper = std::move(found);
+    if (!m_helper.tool.empty()) {
+        _pszExePath = static_cast<char*>(std::malloc(m_helper.tool.size() + 1));
+        if (_pszExePath) {
+            std::memcpy(_pszExePath, m_helper.tool.c_str(), m_helper.tool.size() + 1);
+            _unExePathLength = static_cast<int32_t>(m_helper.tool.size());
+        }
+    }
+}
+
+void AppController::UpdateHelperNotice() {
+    if (!resvManCon) {
+        return;
+    }
+    QString const problem = HelperProblem();
+    if (problem.isEmpty() || !(SettingIsOn(m_defaults, kDefaultsShutdown) ||
+                               SettingIsOn(m_defaults, kDefaultsUseAcpi))) {
+        resvManCon->ClearNotice(NoticeKind::WakeHelper);
+        return;
+    }
+    //% "%1 Install it in Settings."
+    resvManCon->ShowNotice(NoticeKind::WakeHelper,
+                           qtTrId("IDS_NOTICE_INSTALL_HELPER").arg(problem));
+}
+
 void AppController::applicationWillTerminate() {
-    // Any way out of the process comes here, possibly more than once.
+    // Any way out of the process comes here, possibly more than once. A tool run under way
+    // on the planning thread gives up at once, and the thread ends before what it uses goes.
+    AuthorizationSetRunsAbandoned(true);
+    if (resvManCon) {
+        resvManCon->StopPlanning();
+    }
+    std::lock_guard lock(m_toolMutex);
     if (m_Authorization) {
         AuthorizationFree(m_Authorization, kAuthorizationFlagDefaults);
         m_Authorization = nullptr;

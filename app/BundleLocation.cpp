@@ -1,10 +1,11 @@
 #include "app/BundleLocation.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,10 +26,33 @@ std::string Env(char const* name) {
     char const* value = std::getenv(name);
     return value ? std::string(value) : std::string();
 }
+
+// Creates what is missing of path, each new folder private to the user (as the base-
+// directory rules ask of $XDG_DATA_HOME), whatever the umask.
+void MakePrivateFolders(std::string const& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        std::string const prefix = slash == std::string::npos ? path : path.substr(0, slash);
+        if (::mkdir(prefix.c_str(), 0700) == 0) {
+            ::chmod(prefix.c_str(), 0700);
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+}
+
+// A folder to keep the reservations in: the user's own, and the way to the reservation file
+// (a symbolic link, perhaps) as safe as the folder.
+trust::Verdict CheckDataFolder(std::string const& folder, trust::Policy policy) {
+    trust::Verdict verdict = trust::CheckFolder(folder, policy, true);
+    if (verdict.ok()) {
+        verdict = trust::CheckWay(folder + "/" + kReservationFileName, policy);
+    }
+    return verdict;
+}
 } // namespace
 
-std::string BundleLocation::HomeFor(std::string const& executableDir,
-                                    std::string const& xdgDataHome, std::string const& home) {
+std::string BundleLocation::BundleFolderOf(std::string const& executableDir) {
     std::string dir = executableDir;
     while (dir.size() > 1 && dir.back() == '/') {
         dir.pop_back();
@@ -37,11 +61,50 @@ std::string BundleLocation::HomeFor(std::string const& executableDir,
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".app") == 0) {
         return Parent(dir);
     }
+    return {};
+}
+
+std::string BundleLocation::PerUserFolder(std::string const& xdgDataHome, std::string const& home) {
     // Relative values of XDG_DATA_HOME are invalid by the base-directory rules.
     if (!xdgDataHome.empty() && xdgDataHome.front() == '/') {
         return xdgDataHome + "/resvman";
     }
     return (home.empty() ? std::string("/tmp") : home) + "/.local/share/resvman";
+}
+
+BundleLocation::Choice BundleLocation::Choose(std::string const& executableDir,
+                                              std::string const& xdgDataHome,
+                                              std::string const& home, trust::Policy policy) {
+    Choice choice;
+    choice.bundleFolder = BundleFolderOf(executableDir);
+    if (!choice.bundleFolder.empty()) {
+        choice.passedOver = CheckDataFolder(choice.bundleFolder, policy);
+        if (choice.passedOver.ok()) {
+            choice.folder = choice.bundleFolder;
+            return choice;
+        }
+    }
+    std::string const perUser = PerUserFolder(xdgDataHome, home);
+    MakePrivateFolders(perUser);
+    choice.unusable = CheckDataFolder(perUser, policy);
+    if (choice.unusable.ok()) {
+        choice.folder = perUser;
+    }
+    return choice;
+}
+
+std::string BundleLocation::Report(Choice const& choice) {
+    std::string line;
+    if (!choice.passedOver.ok()) {
+        line = "resvman: not keeping the reservations beside the program in " +
+               choice.bundleFolder + " (" + choice.passedOver.Describe() + ")";
+        line += choice.folder.empty() ? "\n" : "; using " + choice.folder + " instead\n";
+    }
+    if (choice.folder.empty()) {
+        line +=
+            "resvman: no safe folder for the reservations: " + choice.unusable.Describe() + "\n";
+    }
+    return line;
 }
 
 BundleLocation::BundleLocation() {
@@ -52,6 +115,5 @@ BundleLocation::BundleLocation() {
         }
     }
     QString const exeDir = QCoreApplication::applicationDirPath();
-    m_home = HomeFor(exeDir.toStdString(), Env("XDG_DATA_HOME"), home);
-    QDir().mkpath(QString::fromStdString(m_home));
+    m_choice = Choose(exeDir.toStdString(), Env("XDG_DATA_HOME"), home, trust::ForThisUser());
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 SingleInstance::SingleInstance(QDBusConnection connection, QString serviceName, QObject* parent)
@@ -59,8 +60,15 @@ std::string InstanceLock::LockPath(std::string const& folder) {
 }
 
 InstanceLock::Result InstanceLock::Acquire(std::string const& folder, int* fdOut) {
-    int const fd = ::open(LockPath(folder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a symbolic link, and never a FIFO or device in the lock's place.
+    int const fd = ::open(LockPath(folder).c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
     if (fd < 0) {
+        return Result::Unavailable;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return Result::Unavailable;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

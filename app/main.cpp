@@ -12,12 +12,20 @@
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "app/WindowReservationTarget.h"
+#include "app/TerminationSignals.h"
+#include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/DesktopNotifier.h"
+#include "platform/linux/HelperInstaller.h"
 #include "platform/linux/LocalCalendar.h"
+#include "platform/linux/LoginAutostart.h"
 #include "platform/linux/QtUserDefaults.h"
+#include "platform/linux/ResumeWatch.h"
+#include "platform/linux/SessionActivity.h"
 #include "platform/linux/SleepVeto.h"
 #include "platform/linux/SystemClock.h"
+#include "store/SafeFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/MyTableView.h"
@@ -25,55 +33,31 @@
 #include "ui/RegistReserveController.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
+#include "ui/ShutdownWarning.h"
 #include "ui/SuspendConfigController.h"
 #include "ui/TrayIcon.h"
 #include "ui/UiTexts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr int kExitAlreadyRunning = 3;
 constexpr int kLockWaitMs = 3000;
-
-// SIGTERM and SIGINT end the event loop, so the normal termination steps run.
-int g_signalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int) {
-    char const byte = 1;
-    ssize_t const written = ::write(g_signalPipe[1], &byte, 1);
-    (void)written;
-}
-
-void QuitOnTerminationSignals(QApplication& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte = 0;
-        ssize_t const got = ::read(g_signalPipe[0], &byte, 1);
-        (void)got;
-        app.quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
+constexpr int kExitNoSafeFolder = 4;
 
 // Reports the time to the first drawing of the table, then quits.
 class StartupMeter : public QObject {
@@ -85,6 +69,11 @@ protected:
         if (event->type() == QEvent::Paint && !m_done) {
             m_done = true;
             std::printf("startup-ms: %lld\n", static_cast<long long>(m_timer.elapsed()));
+            // For a measurement from outside that counts the process's start as well.
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("first-paint-monotonic-ns: %lld\n",
+                        static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
             std::fflush(stdout);
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
@@ -123,13 +112,22 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Velto"));
     QApplication::setApplicationName(QStringLiteral("ResvMan"));
     QApplication::setDesktopFileName(QStringLiteral("resvman"));
-    QApplication::setWindowIcon(ApplicationIcon());
     // Hiding every window is not quitting: only the exit command ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTranslators(app);
     mark("translations");
 
     BundleLocation bundle;
+    // Where the reservations are kept, and why not beside the program when they are not.
+    std::string const folderReport = BundleLocation::Report(bundle.choice());
+    if (!folderReport.empty()) {
+        std::fputs(folderReport.c_str(), stderr);
+    }
+    if (bundle.homeDirectory().empty()) {
+        RunAlertPanel(nullptr, AppTitle(), NoSafeFolderText(bundle.choice().unusable),
+                      QStringLiteral("OK"));
+        return kExitNoSafeFolder;
+    }
 
     SingleInstance single;
     // The scripting interface shares the object a second start calls; it answers once the
@@ -157,7 +155,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "resvman: cannot lock %s; running without the lock.\n",
                      InstanceLock::LockPath(bundle.homeDirectory()).c_str());
     }
-    QuitOnTerminationSignals(app);
+    if (lock == InstanceLock::Result::Acquired) {
+        // No other process of ours saves here now: what a crashed save left goes.
+        RemoveSaveLeftovers(bundle.homeDirectory() + "/" + kReservationFileName);
+    }
+    // Caught from here on; handled once the controllers exist and the event loop runs.
+    TerminationSignals terminationSignals;
     mark("one-instance checks");
 
     // Platform services. Declared before the controllers, so they outlive them.
@@ -166,6 +169,8 @@ int main(int argc, char** argv) {
     DBusNotificationCenter notifications;
     CompanionLauncher launcher;
     LocalCalendar calendar;
+    DesktopNotifier desktopNotifier;
+    LoginAutostart autostart = LoginAutostart::ForThisProgram();
     std::unique_ptr<SleepVeto> sleepVeto;
 
     auto appCon = std::make_unique<AppController>();
@@ -178,19 +183,46 @@ int main(int argc, char** argv) {
     services.calendar = &calendar;
     services.bundle = &bundle;
 
-    auto reserveCon = std::make_unique<RegistReserveController>();
-    auto suspendCon = std::make_unique<SuspendConfigController>(&defaults);
-    auto progressCon = std::make_unique<ProgressDlgController>();
-    auto window = std::make_unique<ResvManWindow>();
+    std::unique_ptr<RegistReserveController> reserveCon;
+    std::unique_ptr<SuspendConfigController> suspendCon;
+    std::unique_ptr<ProgressDlgController> progressCon;
+    std::unique_ptr<ResvManWindow> window;
+    // The shutdown warning outlives the main window controller, which points at it.
+    std::unique_ptr<ResvManDlgController>* controller = nullptr;
+    ShutdownWarning shutdownWarning(&desktopNotifier, [&controller](double instant) {
+        if (controller != nullptr && *controller) {
+            (*controller)->CancelPlannedShutdown(instant);
+        }
+    });
+    shutdownWarning.userActive = [&shutdownWarning](std::function<void(bool)> answer) {
+        SessionActivity::AskUserActive(&shutdownWarning, std::move(answer));
+    };
     // Destroyed first: its destructor stops the engine's threads before anything they use.
-    auto resvMan = std::make_unique<ResvManDlgController>(services);
+    std::unique_ptr<ResvManDlgController> resvMan;
+
+    // The reservations are read while the windows are made.
+    resvMan = std::make_unique<ResvManDlgController>(services);
+    controller = &resvMan;
+    resvMan->StartLoadingSchedule();
+    reserveCon = std::make_unique<RegistReserveController>();
+    suspendCon = std::make_unique<SuspendConfigController>(&defaults);
+    suspendCon->m_autostart = &autostart;
+    progressCon = std::make_unique<ProgressDlgController>();
+    window = std::make_unique<ResvManWindow>();
 
     window->connectController(resvMan.get());
+    QString const folderNotice = DataFolderNoticeText(bundle.choice());
+    if (!folderNotice.isEmpty()) {
+        resvMan->ShowNotice(NoticeKind::DataFolder, folderNotice);
+    }
     resvMan->suspendCon = suspendCon.get();
     resvMan->ReserveCon = reserveCon.get();
     resvMan->ProgressCon = progressCon.get();
     resvMan->appCon = appCon.get();
     resvMan->m_notifications = &notifications;
+    resvMan->m_shutdownWarning = &shutdownWarning;
+    // The clock jumped while the machine slept, and timers may have fired: plan again.
+    ResumeWatch resumeWatch([&resvMan] { resvMan->ReSettingSchedule(); });
 
     appCon->resvManCon = resvMan.get();
     appCon->m_notifications = &notifications;
@@ -209,8 +241,45 @@ int main(int argc, char** argv) {
         });
         sleepVeto->Register(); // reports its own failure and lets the program run on
     };
+    appCon->startSleepVeto = [&sleepVeto] {
+        if (sleepVeto) {
+            sleepVeto->Start();
+        }
+    };
 
-    TrayIcon tray(QApplication::windowIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
+    // The wake-up helper: its row in the settings dialog, the one-time installation, and
+    // the main window's line while waking or shutting down is on without it.
+    HelperInstaller installer;
+    SuspendConfigController::InstallDone installDone;
+    QObject::connect(&installer, &HelperInstaller::finished, &installer,
+                     [&](HelperInstaller::Result result, QString const& detail) {
+                         std::fprintf(stderr, "resvman: wake-up helper: %s\n", qPrintable(detail));
+                         bool const installed = result == HelperInstaller::Result::Installed;
+                         if (installed) {
+                             app_->RefreshHelper();
+                             app_->UpdateHelperNotice();
+                             resvMan->ReSettingSchedule();
+                         }
+                         if (auto done = std::exchange(installDone, nullptr)) {
+                             done(installed, HelperInstallFailedText(result, detail));
+                         }
+                     });
+    suspendCon->helperProblem = [app_] { return app_->HelperProblem(); };
+    suspendCon->installHelper = [&installer,
+                                 &installDone](SuspendConfigController::InstallDone done) {
+        installDone = std::move(done);
+        installer.start();
+    };
+    resvMan->configClosed = [app_] { app_->UpdateHelperNotice(); };
+
+    TrayIcon tray(QIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
+    // The icon's images take a while to load: they follow the window's first drawing.
+    QObject::connect(window.get(), &ResvManWindow::firstPainted, &tray, [&tray] {
+        QApplication::setWindowIcon(ApplicationIcon());
+        tray.setIcon(QApplication::windowIcon());
+    });
+    QObject::connect(&terminationSignals, &TerminationSignals::received, resvMan.get(),
+                     [&resvMan] { resvMan->OnTerminationSignal(); });
 
     // A second start asks this one to come forward.
     QObject::connect(&single, &SingleInstance::showRequested, window.get(), [&window] {
@@ -227,8 +296,10 @@ int main(int argc, char** argv) {
 
     mark("services and windows");
 
-    // The interface is loaded: the controllers set themselves up, then the launch.
-    reserveCon->awakeFromNib();
+    // The interface is loaded: the controllers set themselves up, then the launch. The
+    // reservation dialog's window is made when it is first opened; the table's station
+    // column needs only the presets.
+    reserveCon->LoadChannelPreset();
     progressCon->awakeFromNib();
     resvMan->awakeFromNib();
     appCon->awakeFromNib();
@@ -250,7 +321,15 @@ int main(int argc, char** argv) {
     QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested, api, closeApi);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, api, closeApi);
 
-    int const result = app.exec();
+    // A signal handled during the start-up (in a dialog's loop) already ended the run.
+    int const result = resvMan->TerminationRequested() ? 0 : app.exec();
+    if (resvMan->TerminationRequested() && !resvMan->SaveForExit()) {
+        SaveOutcome const outcome = resvMan->m_Schedule->lastSaveOutcome();
+        std::fprintf(stderr, "resvman: the reservations could not be saved to %s: %s\n",
+                     outcome.path.c_str(),
+                     outcome.rescuePending ? "a copy of the damaged file could not be made first"
+                                           : std::strerror(outcome.error));
+    }
     appCon->applicationWillTerminate();
     return result;
 }

@@ -9,10 +9,10 @@
 #include <exception>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kStartLead = 60.0;           // a reservation is handed over a minute early
 constexpr double kLaunchAttemptSeconds = 5.0; // how long the companion is asked to come up
 constexpr double kSettleSeconds = 5.0;        // lets a fresh companion register its observers
@@ -145,15 +145,27 @@ struct RecHandOff {
 };
 
 struct CRecEngine::Impl {
+    explicit Impl(PlanningWorker::Job job) : planner(std::move(job)) {}
+
     std::mutex threadMutex; // guards starting and joining the watch thread
     std::thread watchThread;
+    std::thread loader;  // reads the reservation file at start-up
+    bool loaded = false; // what the loader's Load answered, read after joining it
     std::atomic<bool> stopping{false};
     std::shared_ptr<RecRunTracker> runs = std::make_shared<RecRunTracker>();
     int clockSlot = -1;
+    // The latest end of the recordings handed to the companion: they are no longer in the
+    // list, but the shutdown still waits for them.
+    std::atomic<double> handedOffEnd{0.0};
+    // A shutdown instant the user declined; no later run plans it again.
+    std::atomic<double> declinedShutdown{0.0};
+    PlanningWorker planner;
 };
 
 CRecEngine::CRecEngine(Services const& services)
-    : m_services(services), m_impl(std::make_unique<Impl>()) {}
+    : m_services(services), m_impl(std::make_unique<Impl>([this](PlanRequest const& request) {
+          PlanFinished(RunPlan(request));
+      })) {}
 
 CRecEngine::~CRecEngine() {
     StopThreads();
@@ -184,6 +196,29 @@ std::string CRecEngine::ReservationFilePath() {
     return JoinPath(m_services.bundle->homeDirectory(), kReservationFileName);
 }
 
+void CRecEngine::StartLoadingSchedule() {
+    if (m_impl->loader.joinable()) {
+        return;
+    }
+    CreateSchedule();
+    try {
+        m_impl->loader = std::thread([this, path = ReservationFilePath()] {
+            m_impl->loaded = m_Schedule->Load(path.c_str());
+        });
+    } catch (std::exception const&) {
+        // No thread: LoadSchedule reads the file itself.
+    }
+}
+
+bool CRecEngine::LoadSchedule() {
+    if (m_impl->loader.joinable()) {
+        m_impl->loader.join();
+        return m_impl->loaded;
+    }
+    CreateSchedule();
+    return m_Schedule->Load(ReservationFilePath().c_str());
+}
+
 // ---- watch loop -------------------------------------------------------------------------
 
 void CRecEngine::StartWatchThread() {
@@ -197,11 +232,9 @@ void CRecEngine::StartWatchThread() {
 }
 
 void CRecEngine::watchProc() {
-    while (!m_impl->stopping.load()) {
-        m_services.clock->sleepFor(1.0);
-        if (m_impl->stopping.load()) {
-            break;
-        }
+    IClock& clock = *m_services.clock;
+    // The sleep ends early when the engine stops, so that the program exits at once.
+    while (clock.waitUntil(clock.now() + 1.0, m_impl->stopping)) {
         WatchPass();
     }
 }
@@ -318,7 +351,8 @@ void CRecEngine::RecordingProc(int id) {
         return;
     }
     SCHEDULEITEM_TAG rec{};
-    if (!m_Schedule->readSchedule(id, &rec)) {
+    uint64_t serial = 0; // names the stored record this run takes
+    if (!m_Schedule->readSchedule(id, &rec, &serial)) {
         return;
     }
 
@@ -335,19 +369,12 @@ void CRecEngine::RecordingProc(int id) {
         {"AppTerminate", appTerminate},
     };
 
-    // Wait for the minute before the start in short slices, so that a stopping engine is
-    // not kept waiting by a run that has not begun its hand-off.
+    // Wait for the minute before the start. A stopping engine ends the wait: a run that has
+    // not begun its hand-off gives up.
     IClock& clock = *m_services.clock;
     double const handOffAt = rec.dStartTime - kStartLead;
-    for (;;) {
-        if (m_impl->stopping.load()) {
-            return;
-        }
-        double const now = clock.now();
-        if (!(now < handOffAt)) {
-            break;
-        }
-        clock.sleepUntil(std::min(handOffAt, now + 1.0));
+    if (!clock.waitUntil(handOffAt, m_impl->stopping)) {
+        return;
     }
 
     std::string const home = m_services.bundle->homeDirectory();
@@ -380,28 +407,34 @@ void CRecEngine::RecordingProc(int id) {
         WeeklyRearm(next, *m_services.calendar);
         m_Schedule->addSchedule(&next, result, 1);
     }
-    // Ids are reused: if the user deleted this reservation during the hand-off, a new one
-    // may hold its id by now and must not go in its place. Ours still carries the hand-off
-    // mark (uState 1, kept through the user's edits) or is unchanged.
-    SCHEDULEITEM_TAG stored{};
-    if (m_Schedule->readSchedule(id, &stored) && (stored.uState == 1 || stored == rec)) {
-        m_Schedule->deleteSchedule(id);
-    }
+    // The record this run took leaves the list, also when the user edited it meanwhile
+    // (the run's outcome replaces the edit). Ids are reused, so it is found by its serial:
+    // a reservation the user added after deleting this one may hold the id by now.
+    m_Schedule->deleteSchedule(id, serial);
     m_Schedule->Save(JoinPath(home, kReservationFileName).c_str());
     m_services.mainThread->requestTableReload();
+    double known = m_impl->handedOffEnd.load();
+    while (rec.dEndTime > known &&
+           !m_impl->handedOffEnd.compare_exchange_weak(known, rec.dEndTime)) {
+    }
+    // The next wake-up (a weekly reservation's next occurrence, or the reservation that was
+    // beyond the planned ones) is planned now, not whenever the user next changes something.
+    ReSettingSchedule();
 }
 
 void CRecEngine::WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar) {
-    rec.dStartTime += kSecondsPerDay;
-    rec.dEndTime += kSecondsPerDay;
-    for (int step = 0; step < 7; ++step) {
-        int const weekday = calendar.dayOfWeek(rec.dStartTime);
+    // The first selected weekday within the next seven days, else the eighth day.
+    int days = 1;
+    for (; days <= 7; ++days) {
+        int const weekday = calendar.dayOfWeek(calendar.addDays(rec.dStartTime, days));
         if (weekday >= 0 && weekday < 7 && (rec.uWeek & kWeeklyKeys[weekday]) != 0) {
             break;
         }
-        rec.dStartTime += kSecondsPerDay;
-        rec.dEndTime += kSecondsPerDay;
     }
+    // Calendar days, not multiples of 86,400 s: both ends keep their local clock times
+    // across a change of daylight-saving time.
+    rec.dStartTime = calendar.addDays(rec.dStartTime, days);
+    rec.dEndTime = calendar.addDays(rec.dEndTime, days);
     rec.uState = 0;
 }
 
@@ -436,47 +469,205 @@ bool CRecEngine::GetScheduleLatestDateTime(double* date) {
 }
 
 bool CRecEngine::ReSettingSchedule() {
+    PlanRequest request;
+    request.plan = true;
+    m_impl->planner.Request(request);
+    return true;
+}
+
+void CRecEngine::ReSettingScheduleAfterSettings() {
+    PlanRequest request;
+    request.plan = true;
+    request.cancelBothFirst = true;
+    m_impl->planner.Request(request);
+}
+
+void CRecEngine::CancelPlannedShutdown(double instant) {
+    m_impl->declinedShutdown.store(instant);
+    PlanRequest request;
+    request.cancelShutdown = true;
+    m_impl->planner.Request(request);
+}
+
+bool CRecEngine::WaitForPlanning(std::chrono::milliseconds timeout) {
+    return m_impl->planner.WaitIdle(timeout);
+}
+
+void CRecEngine::StopPlanning() {
+    m_impl->planner.Stop();
+}
+
+bool CRecEngine::PlanningStopped() const {
+    return m_impl->planner.stopping();
+}
+
+void CRecEngine::PlanFinished(PlanOutcome const&) {}
+
+namespace {
+
+// Makes a run's privileged calls and keeps the score. After a failure that every later call
+// would meet too, the run makes no more calls; after a refused wake-up timer, no more
+// wake-ups.
+class PlanCalls {
+public:
+    PlanCalls(IPrivilegedOps& ops, PlanningWorker const& worker, PlanOutcome& outcome)
+        : m_ops(ops), m_worker(worker), m_outcome(outcome) {}
+
+    bool Cancel(int kind) {
+        return Call([&] { return m_ops.cancelScheduleWake(kind); });
+    }
+    bool Wake(double instant) {
+        if (m_noWakeUps) {
+            return false;
+        }
+        return Call([&] { return m_ops.SettingWakeTime(instant); });
+    }
+    bool Shutdown(double instant) {
+        return Call([&] { return m_ops.ForceShutDownTime(instant); });
+    }
+
+private:
+    template <typename Op> bool Call(Op op) {
+        if (m_givenUp) {
+            return false;
+        }
+        if (m_worker.stopping()) {
+            m_outcome.abandoned = true;
+            m_givenUp = true;
+            return false;
+        }
+        ++m_outcome.toolRuns;
+        if (op()) {
+            return true;
+        }
+        PrivilegedFailure const failure = m_ops.lastFailure();
+        if (m_outcome.failure == PrivilegedFailure::None) {
+            // A false answer with no reason given still failed.
+            m_outcome.failure =
+                failure == PrivilegedFailure::None ? PrivilegedFailure::ToolFailed : failure;
+        }
+        switch (failure) {
+        case PrivilegedFailure::ToolFailed:
+        case PrivilegedFailure::None:
+            break;
+        case PrivilegedFailure::NotWakeable:
+            m_noWakeUps = true;
+            break;
+        default:
+            m_givenUp = true;
+            break;
+        }
+        return false;
+    }
+
+    IPrivilegedOps& m_ops;
+    PlanningWorker const& m_worker;
+    PlanOutcome& m_outcome;
+    bool m_givenUp = false;
+    bool m_noWakeUps = false;
+};
+
+} // namespace
+
+PlanOutcome CRecEngine::RunPlan(PlanRequest const& request) {
     IUserDefaults& defaults = *m_services.defaults;
-    IPrivilegedOps& privileged = *m_services.privileged;
+    PlanOutcome outcome;
+    outcome.wakeOn = IsOn(defaults, kDefaultsUseAcpi);
+    outcome.shutdownOn = IsOn(defaults, kDefaultsShutdown);
+    PlanCalls calls(*m_services.privileged, m_impl->planner, outcome);
+
+    if (request.cancelShutdown) {
+        calls.Cancel(kCancelShutdowns);
+    }
+    if (request.cancelBothFirst) {
+        calls.Cancel(kCancelWakeUps);
+        calls.Cancel(kCancelShutdowns);
+    }
+    if (!request.plan) {
+        return outcome;
+    }
 
     bool wakePlanned = false;
-    if (IsOn(defaults, kDefaultsUseAcpi)) {
+    if (outcome.wakeOn) {
         long const lead = defaults.objectForKey(kDefaultsRestoreTime)
                               ? defaults.integerForKey(kDefaultsRestoreTime)
                               : kDefaultRestoreMinutes;
-        privileged.cancelScheduleWake(kCancelWakeUps);
-        privileged.cancelScheduleWake(kCancelShutdowns);
+        calls.Cancel(kCancelWakeUps);
+        calls.Cancel(kCancelShutdowns);
         double const offset = -static_cast<double>(lead) * 60.0;
+        double const now = m_services.clock->now();
+        // Every pending reservation, switched on or off, whose wake-up still lies ahead; of
+        // those, the earliest. A wake-up already behind would plan nothing.
+        std::vector<double> wakeUps;
+        int eligible = 0;
         int const n = m_Schedule != nullptr ? m_Schedule->m_nCount.load() : 0;
         for (int i = 0; i < n; ++i) {
             SCHEDULEITEM_TAG rec{};
-            if (m_Schedule->readScheduleByIndex(i, &rec) && rec.cPending != 0) {
-                privileged.SettingWakeTime(rec.dStartTime + offset);
+            if (!m_Schedule->readScheduleByIndex(i, &rec) || rec.cPending == 0) {
+                continue;
+            }
+            double const wake = rec.dStartTime + offset;
+            if (!(wake > now)) {
+                continue;
+            }
+            ++eligible;
+            // A max-heap of the earliest kMaxPlannedWakeUps seen so far.
+            if (wakeUps.size() < static_cast<std::size_t>(kMaxPlannedWakeUps)) {
+                wakeUps.push_back(wake);
+                std::push_heap(wakeUps.begin(), wakeUps.end());
+            } else if (wake < wakeUps.front()) {
+                std::pop_heap(wakeUps.begin(), wakeUps.end());
+                wakeUps.back() = wake;
+                std::push_heap(wakeUps.begin(), wakeUps.end());
+            }
+        }
+        std::sort_heap(wakeUps.begin(), wakeUps.end());
+        outcome.wakeUpsLeftOut = eligible - static_cast<int>(wakeUps.size());
+        for (double const wake : wakeUps) {
+            if (calls.Wake(wake)) {
+                ++outcome.wakeUps;
             }
         }
         wakePlanned = true;
     }
 
-    if (!IsOn(defaults, kDefaultsShutdown)) {
-        return true;
+    if (!outcome.shutdownOn) {
+        return outcome;
     }
+    // A recording handed over and not yet over counts as active: the shutdown waits for it.
+    double const now = m_services.clock->now();
+    double const handedOffEnd = m_impl->handedOffEnd.load();
+    bool const recording = handedOffEnd > now;
     int const active = m_Schedule != nullptr ? m_Schedule->GetCountByKind(kKindActive) : 0;
-    if (active <= 0) {
+    if (active <= 0 && !recording) {
         // A shutdown planned for reservations that are gone must not stay behind.
         if (!wakePlanned) {
-            privileged.cancelScheduleWake(kCancelShutdowns);
+            calls.Cancel(kCancelShutdowns);
         }
-        return true;
+        return outcome;
     }
     if (!wakePlanned) {
-        privileged.cancelScheduleWake(kCancelWakeUps);
+        calls.Cancel(kCancelWakeUps);
     }
-    privileged.cancelScheduleWake(kCancelShutdowns);
+    calls.Cancel(kCancelShutdowns);
     double latestEnd = 0.0;
-    if (GetScheduleLatestDateTime(&latestEnd)) {
-        privileged.ForceShutDownTime(latestEnd + kShutdownAfterEnd);
+    bool haveEnd = false;
+    if (active > 0) {
+        // None while an active weekly reservation exists: it would never be the last.
+        haveEnd = GetScheduleLatestDateTime(&latestEnd);
+        if (haveEnd && recording) {
+            latestEnd = std::max(latestEnd, handedOffEnd);
+        }
+    } else {
+        haveEnd = true;
+        latestEnd = handedOffEnd;
     }
-    return true;
+    double const shutdownAt = latestEnd + kShutdownAfterEnd;
+    if (haveEnd && shutdownAt != m_impl->declinedShutdown.load() && calls.Shutdown(shutdownAt)) {
+        outcome.shutdownPlanned = true;
+        outcome.shutdownAt = shutdownAt;
+    }
+    return outcome;
 }
 
 // ---- lifetime ---------------------------------------------------------------------------
@@ -487,7 +678,14 @@ void CRecEngine::WaitForRunningHandOff() {
 }
 
 void CRecEngine::StopThreads() {
+    if (m_impl->loader.joinable()) {
+        m_impl->loader.join();
+    }
+    StopPlanning();
     m_impl->stopping.store(true);
+    if (m_services.clock != nullptr) {
+        m_services.clock->wakeWaiters();
+    }
     {
         std::lock_guard lock(m_impl->threadMutex);
         if (m_impl->watchThread.joinable()) {

@@ -3,6 +3,7 @@
 // derives from it and adds the window. Nothing here knows about windows or Qt.
 #pragma once
 
+#include "engine/PlanningWorker.h"
 #include "platform/IBundle.h"
 #include "platform/ICalendar.h"
 #include "platform/IClock.h"
@@ -13,6 +14,7 @@
 #include "platform/IUserDefaults.h"
 #include "store/ScheduleItem.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +42,13 @@ public:
     void CreateSchedule();
     // The reservation file: ".ResvInfo.dat" in the folder that holds the bundle.
     std::string ReservationFilePath();
+    // Creates the list and starts reading the reservation file into it on a thread of its
+    // own, so that the program's start-up can make its windows meanwhile. Nothing may use
+    // the list until LoadSchedule has returned.
+    void StartLoadingSchedule();
+    // Creates the list and reads the reservation file into it, or waits for the reading
+    // that StartLoadingSchedule began. Answers what Load answered.
+    bool LoadSchedule();
 
     // Starts the watch thread (once); it runs watchProc until the engine is destroyed.
     void StartWatchThread();
@@ -52,22 +61,39 @@ public:
     // Hands reservation id to the companion; runs on a recording thread.
     void RecordingProc(int id);
 
-    // Planning, on the main thread. Instants are seconds since 1970-01-01 00:00 UTC.
+    // Planning. Instants are seconds since 1970-01-01 00:00 UTC.
     bool GetScheduleNearDateTime(double* date);
     bool GetScheduleLatestDateTime(double* date);
+    // Asks the planning thread to plan wake-ups and the shutdown again and returns at once
+    // (always true). Any thread may ask; the outcome arrives through PlanFinished.
     bool ReSettingSchedule();
+    // The power settings changed: cancel both kinds, then plan again.
+    void ReSettingScheduleAfterSettings();
+    // The user declined the shutdown planned for instant: cancel it, and plan it no more.
+    void CancelPlannedShutdown(double instant);
+    // One planning run on the calling thread: what the planning thread does for a request.
+    PlanOutcome RunPlan(PlanRequest const& request);
+    // Waits until the planning thread has nothing left to do (tests, benchmarks).
+    bool WaitForPlanning(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Ends the planning thread: no run starts any more, the one under way gives up at its
+    // next tool run. Call it before the privileged operations go away. Idempotent.
+    void StopPlanning();
+    bool PlanningStopped() const;
+    // At most this many wake-ups are planned, for the earliest pending reservations; every
+    // re-plan (after each hand-off, too) moves the window on.
+    static constexpr int kMaxPlannedWakeUps = 64;
 
-    // Moves a weekly record to its next selected weekday (whole days of 86,400 s, the
-    // weekday in the process's time zone) and sets uState to 0.
+    // Moves a weekly record to its next selected weekday at the same local clock times (the
+    // weekday and the clock in the process's time zone) and sets uState to 0.
     static void WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar);
 
     // Blocks until no recording run holds the engine lock (the exit command's wait).
     void WaitForRunningHandOff();
 
-    // Stops the watch thread and waits for the recording runs: a run still waiting for its
-    // start gives up, one that holds the engine lock finishes its hand-off. Idempotent; the
-    // destructor calls it, and a derived class whose overrides those threads reach calls it
-    // first in its own destructor.
+    // Stops the planning and the watch thread and waits for the recording runs: a run still
+    // waiting for its start gives up, one that holds the engine lock finishes its hand-off.
+    // Idempotent; the destructor calls it, and a derived class whose overrides those threads
+    // reach calls it first in its own destructor.
     void StopThreads();
     // Recording runs started and not yet finished.
     int ActiveRecordingRuns() const;
@@ -78,6 +104,8 @@ public:
 protected:
     // Starts rec_start_func for reservation id on a detached thread of its own.
     virtual void LaunchRecordingThread(int id);
+    // Called on the planning thread after each run.
+    virtual void PlanFinished(PlanOutcome const& outcome);
 
     Services m_services;
 

@@ -1,8 +1,9 @@
 // The wire between the program and its privileged broker: a stream socket carrying frames
 // of a 4-byte big-endian length followed by that many bytes. The broker greets with
 // kBrokerHello; each request is one argument vector, every argument ending in a NUL byte;
-// each reply is "started <exit status>", "failed <errno>" or "refused". Header-only so the
-// Qt-linked client needs no helper library.
+// each reply is "started <exit status>", "failed <errno>", "refused", or "timed-out" for a
+// tool the broker ended at its deadline. Header-only so the Qt-linked client needs no helper
+// library.
 #pragma once
 
 #include <cerrno>
@@ -23,6 +24,7 @@ inline constexpr std::string_view kBrokerHello = "resvman-schedule-broker 1";
 inline constexpr std::string_view kReplyRefused = "refused";
 inline constexpr std::string_view kReplyStarted = "started ";
 inline constexpr std::string_view kReplyFailed = "failed ";
+inline constexpr std::string_view kReplyTimedOut = "timed-out";
 
 // A request is three short arguments; anything near this size is not one.
 inline constexpr std::uint32_t kMaxFramePayload = 256;

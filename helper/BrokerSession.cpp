@@ -18,6 +18,10 @@ std::string BrokerSession::HandleRequest(std::string_view payload) {
         return std::string(broker::kReplyRefused);
     }
     const auto outcome = m_launcher.Launch(arguments);
+    if (outcome.timedOut) {
+        m_log << broker::kBrokerFileName << ": the tool did not finish in time; ended it\n";
+        return std::string(broker::kReplyTimedOut);
+    }
     if (!outcome.started) {
         return std::string(broker::kReplyFailed) + std::to_string(outcome.error);
     }

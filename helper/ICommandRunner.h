@@ -8,8 +8,9 @@
 class ICommandRunner {
 public:
     struct Result {
-        int status = -1;    // exit status, or -1 when it could not run or was killed
-        std::string output; // what it wrote to standard output
+        int status = -1;       // exit status, or -1 when it could not run or was killed
+        std::string output;    // what it wrote to standard output
+        bool timedOut = false; // ended for running past its deadline
     };
 
     virtual ~ICommandRunner() = default;

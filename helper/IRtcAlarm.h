@@ -12,7 +12,12 @@ public:
     virtual bool Present() = 0;
     // The pending alarm in seconds since 1970, or nothing when none is set.
     virtual std::optional<std::int64_t> Read() = 0;
+    enum class WriteResult {
+        Done,
+        OutOfRange, // the RTC cannot hold an alarm at that time (too far ahead)
+        Failed,
+    };
     // Writes one value: 0 clears the alarm, anything else sets it. The kernel refuses to
     // replace a pending alarm, so setting one takes a Write(0) first.
-    virtual bool Write(std::int64_t unixTime) = 0;
+    virtual WriteResult Write(std::int64_t unixTime) = 0;
 };

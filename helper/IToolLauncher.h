@@ -8,8 +8,9 @@ class IToolLauncher {
 public:
     struct Outcome {
         bool started = false;
-        int status = -1; // the tool's exit status when started (128 + signal when killed)
-        int error = 0;   // errno when it could not be started
+        int status = -1;       // the tool's exit status when started (128 + signal when killed)
+        int error = 0;         // errno when it could not be started
+        bool timedOut = false; // ended, with everything it started, at the deadline
     };
 
     virtual ~IToolLauncher() = default;

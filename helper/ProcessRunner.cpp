@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,8 +45,25 @@ ICommandRunner::Result ProcessRunner::run(const std::vector<std::string>& argv) 
         _exit(127);
     }
     close(out[1]);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + m_deadline;
     char buffer[4096];
     for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            result.timedOut = true;
+            break;
+        }
+        pollfd entry{out[0], POLLIN, 0};
+        const int ready = poll(&entry, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0) {
+            result.timedOut = true;
+            break;
+        }
         const ssize_t n = read(out[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -56,12 +75,29 @@ ICommandRunner::Result ProcessRunner::run(const std::vector<std::string>& argv) 
         result.output.append(buffer, std::min(room, static_cast<std::size_t>(n)));
     }
     close(out[0]);
+    if (result.timedOut) {
+        kill(pid, SIGKILL);
+    }
+    // The output has ended, so the command has (or is about to): this wait is short, but it
+    // still has the deadline's guard.
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, result.timedOut ? 0 : WNOHANG);
+        if (done == pid) {
+            break;
+        }
+        if (done < 0 && errno != EINTR) {
             return result;
         }
+        if (done == 0) {
+            if (Clock::now() >= deadline) {
+                result.timedOut = true;
+                kill(pid, SIGKILL);
+                continue;
+            }
+            poll(nullptr, 0, 5);
+        }
     }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.status = WIFEXITED(status) && !result.timedOut ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -43,6 +43,12 @@ private:
     int m_fd = -1;
 };
 
+// The kernel reads the alarm clock only where an RTC can wake the machine.
+bool KernelHasAlarmClock() {
+    timespec now{};
+    return clock_gettime(CLOCK_REALTIME_ALARM, &now) == 0;
+}
+
 std::string CommandLine(const std::vector<std::string>& argv) {
     std::string line;
     for (const auto& arg : argv) {
@@ -54,11 +60,18 @@ std::string CommandLine(const std::vector<std::string>& argv) {
 } // namespace
 
 ScheduleTool::ScheduleTool(ICommandRunner& runner, IRtcAlarm& rtc, std::string runRoot,
-                           std::function<std::int64_t()> now)
-    : m_runner(runner), m_rtc(rtc), m_runRoot(std::move(runRoot)), m_now(std::move(now)) {}
+                           std::function<std::int64_t()> now, uid_t user)
+    : m_runner(runner), m_rtc(rtc), m_runRoot(std::move(runRoot)), m_now(std::move(now)),
+      m_user(user) {
+    hasAlarmClock = KernelHasAlarmClock;
+}
 
 std::string_view ScheduleTool::Prefix(schedule::Kind kind) {
     return kind == schedule::Kind::Wake ? kWakePrefix : kShutdownPrefix;
+}
+
+std::string ScheduleTool::UserPrefix(schedule::Kind kind, uid_t user) {
+    return std::string(Prefix(kind)) + "u" + std::to_string(user) + "-";
 }
 
 std::string ScheduleTool::CalendarTime(std::int64_t unixTime) {
@@ -75,22 +88,29 @@ std::optional<ScheduleTool::Unit> ScheduleTool::ParseUnit(std::string_view token
                                                           schedule::Kind kind) {
     constexpr std::string_view kSuffix = ".timer";
     const std::string_view prefix = Prefix(kind);
-    if (token.size() <= prefix.size() + kSuffix.size() || !token.starts_with(prefix) ||
-        !token.ends_with(kSuffix)) {
+    if (token.size() <= prefix.size() + 1 + kSuffix.size() || !token.starts_with(prefix) ||
+        token[prefix.size()] != 'u' || !token.ends_with(kSuffix)) {
         return std::nullopt;
     }
-    const std::string_view middle =
-        token.substr(prefix.size(), token.size() - prefix.size() - kSuffix.size());
-    const std::size_t dash = middle.find('-');
-    if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size()) {
-        return std::nullopt;
-    }
+    // u<user>-<time>-<serial>, three plain decimal numbers.
+    std::string_view rest =
+        token.substr(prefix.size() + 1, token.size() - prefix.size() - 1 - kSuffix.size());
+    auto number = [&rest](auto* value, bool last) {
+        const std::size_t dash = rest.find('-');
+        if (last != (dash == std::string_view::npos)) {
+            return false;
+        }
+        const std::string_view digits = last ? rest : rest.substr(0, dash);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), *value);
+        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+            return false;
+        }
+        rest = last ? std::string_view() : rest.substr(dash + 1);
+        return true;
+    };
     Unit unit;
-    const char* timeEnd = middle.data() + dash;
-    const auto [t, tec] = std::from_chars(middle.data(), timeEnd, unit.time);
-    const char* serialEnd = middle.data() + middle.size();
-    const auto [s, sec] = std::from_chars(timeEnd + 1, serialEnd, unit.serial);
-    if (tec != std::errc() || t != timeEnd || sec != std::errc() || s != serialEnd ||
+    if (!number(&unit.user, false) || !number(&unit.time, false) || !number(&unit.serial, true) ||
         unit.time < 0) {
         return std::nullopt;
     }
@@ -166,13 +186,22 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
     if (!ListUnits(kind, &units, err)) {
         return kExitFailed;
     }
+    if (kind == schedule::Kind::Wake &&
+        static_cast<std::size_t>(std::count_if(units.begin(), units.end(), [&](const Unit& u) {
+            return u.user == m_user;
+        })) >= kMaxWakeUps) {
+        err << "schedule: refused: " << kMaxWakeUps
+            << " wake-ups are already planned for this user; no more are kept\n";
+        return kExitTooMany;
+    }
     unsigned serial = 0;
-    while (std::any_of(units.begin(), units.end(),
-                       [&](const Unit& u) { return u.time == when && u.serial == serial; })) {
+    while (std::any_of(units.begin(), units.end(), [&](const Unit& u) {
+        return u.user == m_user && u.time == when && u.serial == serial;
+    })) {
         ++serial;
     }
     const std::string name =
-        std::string(Prefix(kind)) + std::to_string(when) + "-" + std::to_string(serial);
+        UserPrefix(kind, m_user) + std::to_string(when) + "-" + std::to_string(serial);
     std::vector<std::string> argv = {kSystemdRun,
                                      "--quiet",
                                      "--no-ask-password",
@@ -191,18 +220,57 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
     if (kind == schedule::Kind::Wake) {
         argv.emplace_back(kTrue);
     } else {
-        argv.emplace_back(kSystemctl);
-        argv.emplace_back("poweroff");
+        const std::vector<std::string> powerOff = PowerOffCommand();
+        argv.insert(argv.end(), powerOff.begin(), powerOff.end());
     }
     if (m_runner.run(argv).status != 0) {
         err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+        if (kind == schedule::Kind::Wake && hasAlarmClock && !hasAlarmClock()) {
+            err << "schedule: this machine has no alarm clock that can wake it; no wake-up "
+                   "was scheduled\n";
+            return kExitNotWakeable;
+        }
         return kExitFailed;
     }
     if (kind != schedule::Kind::Wake) {
         return kExitOk;
     }
-    units.push_back(Unit{name + ".timer", when, serial});
-    return ArmRtc(units, err) ? kExitOk : kExitFailed;
+    units.push_back(Unit{name + ".timer", m_user, when, serial});
+    switch (ArmRtc(units, err)) {
+    case Alarm::Set:
+        return kExitOk;
+    case Alarm::OutOfRange:
+        // The timer is in place and wakes a suspended machine; only powering on is lost.
+        err << "schedule: the wake-up at " << calendar
+            << " is set, but lies beyond what the RTC alarm can hold: the machine will wake "
+               "from suspend then, but will not switch itself on if it is off\n";
+        return kExitOk;
+    case Alarm::Failed:
+        break;
+    }
+    return kExitFailed;
+}
+
+std::vector<std::string> ScheduleTool::PowerOffCommand() {
+    // logind's own check, not "systemctl poweroff --check-inhibitors=yes": that one also
+    // refuses whenever any other user is logged in, which the user who recorded always is.
+    const std::vector<std::string> ping = {
+        kBusctl, "--system", "--timeout=5", "call", "--", "org.freedesktop.login1",
+        "/org/freedesktop/login1", "org.freedesktop.DBus.Peer", "Ping"};
+    if (m_runner.run(ping).status == 0) {
+        // Flag 1: refuse even root while a program holds a shutdown inhibitor.
+        return {kBusctl,
+                "--system",
+                "call",
+                "--",
+                "org.freedesktop.login1",
+                "/org/freedesktop/login1",
+                "org.freedesktop.login1.Manager",
+                "PowerOffWithFlags",
+                "t",
+                "1"};
+    }
+    return {kSystemctl, "poweroff"};
 }
 
 int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
@@ -210,14 +278,20 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
     if (!ListUnits(kind, &units, err)) {
         return kExitFailed;
     }
-    // Read before stopping: the alarm is cleared only when it is one of ours.
+    // Only the requesting user's own timers; other users' stay as they are.
+    std::vector<Unit> own;
+    std::vector<Unit> others;
+    for (const auto& unit : units) {
+        (unit.user == m_user ? own : others).push_back(unit);
+    }
+    // Read before stopping: the alarm is changed only when it is one of the stopped ones.
     std::int64_t alarm = 0; // 0: no alarm of ours to clear (0 also means "unset" in sysfs)
     if (kind == schedule::Kind::Wake && m_rtc.Present()) {
         alarm = m_rtc.Read().value_or(0);
     }
-    if (!units.empty()) {
+    if (!own.empty()) {
         std::vector<std::string> argv = {kSystemctl, "stop", "--no-ask-password", "--"};
-        for (const auto& unit : units) {
+        for (const auto& unit : own) {
             argv.push_back(unit.name);
         }
         if (m_runner.run(argv).status != 0) {
@@ -225,20 +299,25 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
             return kExitFailed;
         }
     }
-    if (alarm != 0 &&
-        std::any_of(units.begin(), units.end(), [&](const Unit& u) { return u.time == alarm; })) {
-        if (!m_rtc.Write(0)) {
+    auto at = [alarm](const Unit& u) { return u.time == alarm; };
+    if (alarm != 0 && std::any_of(own.begin(), own.end(), at) &&
+        std::none_of(others.begin(), others.end(), at)) {
+        if (m_rtc.Write(0) != IRtcAlarm::WriteResult::Done) {
             err << "schedule: cannot clear the RTC wake alarm\n";
+            return kExitFailed;
+        }
+        // Another user's earliest wake-up takes the alarm over.
+        if (ArmRtc(others, err) == Alarm::Failed) {
             return kExitFailed;
         }
     }
     return kExitOk;
 }
 
-bool ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err) {
+ScheduleTool::Alarm ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err) {
     if (!m_rtc.Present()) {
         err << "schedule: no RTC wake alarm here; the machine will wake from suspend only\n";
-        return true;
+        return Alarm::Set;
     }
     const std::int64_t now = m_now();
     std::optional<std::int64_t> earliest;
@@ -248,23 +327,30 @@ bool ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err) {
         }
     }
     if (!earliest) {
-        return true;
+        return Alarm::Set;
     }
     const auto alarm = m_rtc.Read();
     if (alarm && *alarm > now) {
         if (*alarm == *earliest) {
-            return true;
+            return Alarm::Set;
         }
         const bool ours = std::any_of(wakeUps.begin(), wakeUps.end(),
                                       [&](const Unit& u) { return u.time == *alarm; });
         // Someone else's alarm that comes first stays: the machine will be up anyway.
         if (!ours && *alarm < *earliest) {
-            return true;
+            return Alarm::Set;
         }
     }
-    if (!m_rtc.Write(0) || !m_rtc.Write(*earliest)) {
-        err << "schedule: cannot set the RTC wake alarm to " << CalendarTime(*earliest) << "\n";
-        return false;
+    if (m_rtc.Write(0) == IRtcAlarm::WriteResult::Done) {
+        switch (m_rtc.Write(*earliest)) {
+        case IRtcAlarm::WriteResult::Done:
+            return Alarm::Set;
+        case IRtcAlarm::WriteResult::OutOfRange:
+            return Alarm::OutOfRange;
+        case IRtcAlarm::WriteResult::Failed:
+            break;
+        }
     }
-    return true;
+    err << "schedule: cannot set the RTC wake alarm to " << CalendarTime(*earliest) << "\n";
+    return Alarm::Failed;
 }

@@ -1,20 +1,26 @@
 // The schedule tool: adds machine wake-ups and shutdowns as systemd transient timers and
 // cancels them by kind. A wake-up is a timer with WakeSystem=true (wakes from suspend); the
 // earliest future one also goes to the RTC wake alarm (powers on a machine that is off).
-// A shutdown is a timer that runs "systemctl poweroff". Unit names carry the instant, so
-// the tool finds its own timers, and the earliest wake-up, without parsing dates.
+// A shutdown is a timer that powers the machine off through systemd-logind, which refuses
+// while another program holds a shutdown inhibitor (a package upgrade, a user at work);
+// where no logind answers, there are no inhibitors, and it runs "systemctl poweroff". Each
+// user keeps at most kMaxWakeUps wake-ups. Unit names carry the user the timer
+// is for and the instant, so the tool finds each user's timers, and the earliest wake-up,
+// without parsing dates; a cancel stops only the requesting user's own timers.
 #pragma once
 
 #include "helper/ICommandRunner.h"
 #include "helper/IRtcAlarm.h"
 #include "helper/ScheduleArgs.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 class ScheduleTool {
@@ -25,44 +31,64 @@ public:
         kExitRefused = 2,   // the arguments are not one of the four accepted shapes
         kExitNoSystemd = 3, // systemd is not the init system here
         kExitNotRoot = 4,
+        kExitNotWakeable = 5, // systemd refused a wake-up timer: no alarm clock can wake us
+        kExitTooMany = 6,     // the user already has the most wake-ups the tool keeps
     };
 
     // Debian 12 paths (merged /usr); never looked up through PATH.
     static constexpr const char* kSystemdRun = "/usr/bin/systemd-run";
     static constexpr const char* kSystemctl = "/usr/bin/systemctl";
     static constexpr const char* kTrue = "/usr/bin/true";
+    static constexpr const char* kBusctl = "/usr/bin/busctl";
+
+    // The most wake-ups one user may hold; the program plans the earliest ones only.
+    static constexpr std::size_t kMaxWakeUps = 64;
 
     static constexpr std::string_view kWakePrefix = "resvman-wake-";
     static constexpr std::string_view kShutdownPrefix = "resvman-shutdown-";
 
-    // One timer the tool made: <prefix><unix time>-<serial>.timer
+    // One timer the tool made: <prefix>u<user id>-<unix time>-<serial>.timer
     struct Unit {
         std::string name; // with the ".timer" suffix
+        uid_t user = 0;
         std::int64_t time = 0;
         unsigned serial = 0;
     };
 
     // runRoot stands for /run: systemd's marker directory and the tool's lock live there.
+    // user: whom the run is for (the broker's caller).
     ScheduleTool(ICommandRunner& runner, IRtcAlarm& rtc, std::string runRoot,
-                 std::function<std::int64_t()> now);
+                 std::function<std::int64_t()> now, uid_t user);
 
     // arguments: what follows the tool's name on its command line.
     int Run(const std::vector<std::string>& arguments, std::ostream& err);
 
+    // Whether this machine has a clock that can wake it (asked when systemd refuses a
+    // wake-up timer, to tell that apart from other failures). The kernel's answer unless set.
+    std::function<bool()> hasAlarmClock;
+
     static std::string_view Prefix(schedule::Kind kind);
+    // The beginning of the names of one user's timers of that kind.
+    static std::string UserPrefix(schedule::Kind kind, uid_t user);
     // "2024-05-01 08:55:00 UTC", the form given to --on-calendar.
     static std::string CalendarTime(std::int64_t unixTime);
-    // The timer named by token, when it is one of this tool's timers of that kind.
+    // The timer named by token, when it is one of this tool's timers of that kind (any user's).
     static std::optional<Unit> ParseUnit(std::string_view token, schedule::Kind kind);
 
 private:
+    enum class Alarm { Set, OutOfRange, Failed };
+
     int Set(schedule::Kind kind, double absoluteTime, std::ostream& err);
     int Cancel(schedule::Kind kind, std::ostream& err);
     bool ListUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err);
-    bool ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err);
+    // The command a shutdown timer runs: through logind when it answers now.
+    std::vector<std::string> PowerOffCommand();
+    // Points the RTC alarm at the earliest future wake-up of wakeUps (every user's).
+    Alarm ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err);
 
     ICommandRunner& m_runner;
     IRtcAlarm& m_rtc;
     std::string m_runRoot;
     std::function<std::int64_t()> m_now;
+    uid_t m_user;
 };

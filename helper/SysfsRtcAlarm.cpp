@@ -39,16 +39,23 @@ std::optional<std::int64_t> SysfsRtcAlarm::Read() {
     return value;
 }
 
-bool SysfsRtcAlarm::Write(std::int64_t unixTime) {
+IRtcAlarm::WriteResult SysfsRtcAlarm::Write(std::int64_t unixTime) {
     const int fd = open(m_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
-        return false;
+        return WriteResult::Failed;
     }
     const std::string text = std::to_string(unixTime) + "\n";
     ssize_t n;
     do {
         n = write(fd, text.data(), text.size());
     } while (n < 0 && errno == EINTR);
+    const int error = n < 0 ? errno : 0;
     const bool closed = close(fd) == 0;
-    return closed && n == static_cast<ssize_t>(text.size());
+    // The kernel answers ERANGE for a time outside the RTC's range; some RTCs say EINVAL for
+    // an alarm further ahead than they can hold.
+    if (unixTime != 0 && (error == ERANGE || error == EINVAL)) {
+        return WriteResult::OutOfRange;
+    }
+    return closed && n == static_cast<ssize_t>(text.size()) ? WriteResult::Done
+                                                            : WriteResult::Failed;
 }

@@ -12,7 +12,7 @@ public:
 
     bool Present() override;
     std::optional<std::int64_t> Read() override;
-    bool Write(std::int64_t unixTime) override;
+    WriteResult Write(std::int64_t unixTime) override;
 
     const std::string& path() const { return m_path; }
 

@@ -1,8 +1,9 @@
 // Finds the one program the broker will run: the schedule tool in the broker's own folder.
 // Nothing the caller says (arguments, environment, working folder) takes part, so a caller
-// cannot point the broker at another program. The tool, and every folder above it, must be
-// owned by root or by the broker's own owner and writable by nobody else; otherwise
-// someone other than the one who installed the broker could swap what it runs.
+// cannot point the broker at another program. The tool must pass the trust checks
+// (platform/linux/Trust.h): running as root, a regular executable file of root's with
+// every folder on the way root's alone; otherwise (tests, without privileges) the running
+// user's or root's. Anyone else who could change it could make the broker run their program.
 #pragma once
 
 #include <string>

@@ -23,11 +23,16 @@ bool IsSocket(int fd) {
 } // namespace
 
 int main(int argc, char**) {
-    SanitizeProcess();
+    const uid_t user = RequestingUser(); // before the environment goes
+    const bool sane = SanitizeProcess();
+    const char* self = broker::kBrokerFileName;
+    if (!sane) {
+        std::cerr << self << ": refusing to start: resource limits too low to run safely\n";
+        return 3;
+    }
     if (chdir("/") != 0) {
         return 1;
     }
-    const char* self = broker::kBrokerFileName;
     if (argc != 1) {
         std::cerr << self << ": takes no arguments\n";
         return 2;
@@ -46,7 +51,7 @@ int main(int argc, char**) {
         std::cerr << self << ": refusing to start: " << error << "\n";
         return 3;
     }
-    ToolLauncher launcher(toolFd, toolPath);
+    ToolLauncher launcher(toolFd, toolPath, user);
     BrokerSession session(launcher, std::cerr);
     return session.Serve(STDIN_FILENO, STDOUT_FILENO);
 }

@@ -9,7 +9,11 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    SanitizeProcess();
+    const uid_t user = RequestingUser(); // before the environment goes
+    if (!SanitizeProcess()) {
+        std::cerr << "schedule: resource limits too low to run safely; nothing was changed\n";
+        return ScheduleTool::kExitFailed;
+    }
     if (geteuid() != 0) {
         std::cerr << "schedule: must be run as root\n";
         return ScheduleTool::kExitNotRoot;
@@ -20,7 +24,7 @@ int main(int argc, char** argv) {
     }
     ProcessRunner runner;
     SysfsRtcAlarm rtc("/sys");
-    ScheduleTool tool(runner, rtc, "/run",
-                      [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+    ScheduleTool tool(
+        runner, rtc, "/run", [] { return static_cast<std::int64_t>(std::time(nullptr)); }, user);
     return tool.Run(arguments, std::cerr);
 }

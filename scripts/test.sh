@@ -19,23 +19,35 @@ trap 'rm -rf "$runtime_dir"' EXIT
 section() { printf '\n==== %s ====\n' "$1"; }
 
 section "build (RelWithDebInfo, warnings as errors, for /usr as the package installs it)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON \
-    -DCMAKE_INSTALL_PREFIX=/usr
-cmake --build build -j"$jobs"
+# With the umask of user-private-group systems: the build sets the modes it needs itself
+# (the bundle_modes test checks the result).
+(
+    umask 002
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON \
+        -DCMAKE_INSTALL_PREFIX=/usr
+    cmake --build build -j"$jobs"
+)
 
 section "all tests (private session bus)"
 (cd build && dbus-run-session -- ctest --output-on-failure -j2 --timeout 600)
 
 section "installation into a temporary DESTDIR"
 destdir=$(mktemp -d)
-DESTDIR=$destdir cmake --install build >/dev/null
+(umask 002 && DESTDIR=$destdir cmake --install build >/dev/null)
 prefix=$destdir$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' build/CMakeCache.txt)
 for f in bin/resvman libexec/resvman/schedule libexec/resvman/resvman-schedule-broker \
-    share/polkit-1/actions/org.velto.resvman.schedule.policy \
     share/applications/org.velto.ResvMan.desktop share/metainfo/org.velto.ResvMan.metainfo.xml \
     share/icons/hicolor/scalable/apps/resvman.svg share/icons/hicolor/48x48/apps/resvman.png; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
+# The polkit action goes where polkitd reads it, whatever the prefix, under a name of its
+# installation's own (the one the settings dialog's installation gives /usr/local).
+action=$destdir/usr/share/polkit-1/actions/org.velto.resvman.schedule.usr-local-libexec-resvman.policy
+[ -e "$action" ] || { echo "missing after install: $action"; exit 1; }
+grep -q "/usr/local/libexec/resvman/resvman-schedule-broker<" "$action" ||
+    { echo "the polkit action does not name the installed broker"; exit 1; }
+# Installed folders are 0755 whatever the umask.
+[ "$(stat -c %a "$prefix/libexec/resvman")" = 755 ] || { echo "libexec/resvman is not 0755"; exit 1; }
 desktop-file-validate "$prefix/share/applications/org.velto.ResvMan.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.velto.ResvMan.metainfo.xml"
 # The installed program starts (and stops by itself) with its files in a fresh home.
@@ -117,7 +129,7 @@ section "core tests under ThreadSanitizer"
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 sanitizer_build tsan "-fsanitize=thread -fno-omit-frame-pointer"
 
-section "fuzz targets, ${fuzz_seconds} s each"
+section "fuzz targets, ${fuzz_seconds} s each (file-level targets a third of it)"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DRESVMAN_CORE_ONLY=ON -DRESVMAN_TESTS=OFF -DRESVMAN_BENCH=OFF -DRESVMAN_FUZZ=ON
 cmake --build build-fuzz -j"$jobs"
@@ -126,12 +138,19 @@ for target in build-fuzz/tests/fuzz/fuzz_*; do
     name=$(basename "$target")
     corpus="$root/build-fuzz/corpus-$name"
     mkdir -p "$corpus"
-    seeds="$root/tests/fuzz/seeds/${name#fuzz_}"
-    echo "-- $name"
+    seed_name=${name#fuzz_}
+    seeds="$root/tests/fuzz/seeds/${seed_name%_file}"
+    seconds=$fuzz_seconds
+    # Targets that go through real files try far fewer inputs a second; the parsing they
+    # share is fuzzed from memory by their sibling.
+    [ "$name" != "${name%_file}" ] && seconds=$(((fuzz_seconds + 2) / 3))
+    # tests/fuzz/<target>.options: more flags for a target, on one line.
+    read -r -a options 2>/dev/null <"$root/tests/fuzz/$name.options" || options=()
+    echo "-- $name (${seconds} s${options[*]:+, ${options[*]}})"
     if [ -d "$seeds" ]; then
-        "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "$seeds"
+        "$target" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" "$corpus" "$seeds"
     else
-        "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus"
+        "$target" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" "$corpus"
     fi
 done
 

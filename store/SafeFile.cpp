@@ -1,10 +1,15 @@
 #include "store/SafeFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <iterator>
+#include <random>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +21,8 @@ bool WriteAll(int fd, uint8_t const* data, std::size_t size) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = EIO;
         if (n <= 0)
             return false;
         data += n;
@@ -43,44 +50,189 @@ void SyncFolder(std::string const& folder) {
     ::close(fd);
 }
 
-} // namespace
+// Temporary files of a save are named this prefix and six letters or digits.
+constexpr char kSaveLeftoverPrefix[] = ".resvman-save-";
+constexpr std::size_t kSaveLeftoverSuffix = 6;
 
-bool WriteFileAtomically(std::string const& path, uint8_t const* data, std::size_t size) {
-    if (path.empty())
+bool IsSaveLeftoverName(char const* name) {
+    std::size_t const prefix = sizeof kSaveLeftoverPrefix - 1;
+    if (std::strncmp(name, kSaveLeftoverPrefix, prefix) != 0 ||
+        std::strlen(name) != prefix + kSaveLeftoverSuffix) {
         return false;
+    }
+    for (std::size_t i = prefix; name[i] != '\0'; ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
 
-    // Write through a symbolic link rather than replace the link by a plain file.
-    std::string target = path;
+// The file a symbolic link at path points to, or path itself: a save writes through a link
+// rather than replace the link by a plain file.
+std::string Resolved(std::string const& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
+            std::string target = resolved;
             std::free(resolved);
+            return target;
         }
     }
-    bool const exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
-        return false;
+    return path;
+}
 
-    std::string const folder = FolderOf(target);
-    std::string temp = folder + "/.resvman-save-XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
+// The folder refuses new files, so a save may only rewrite the file itself.
+bool FolderRefused(int error) {
+    return error == EACCES || error == EPERM;
+}
 
-    bool ok = ::fchmod(fd, exists ? (st.st_mode & 0666) : 0600) == 0;
-    if (ok && exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+// Rewrites the file itself, for a folder that refuses new files. Not atomic: a crash
+// during the write can leave the file short.
+bool WriteInPlace(std::string const& target, uint8_t const* data, std::size_t size) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
+    int const error = errno;
+    ok = (::close(fd) == 0 || !ok) && ok;
+    if (!ok) {
+        errno = error;
+    }
+    return ok;
+}
+
+// Gives the temporary file its permission bits and owner, its data, and syncs it.
+bool FillTemporary(int fd, struct stat const* replaced, uint8_t const* data, std::size_t size) {
+    if (::fchmod(fd, replaced != nullptr ? (replaced->st_mode & 0666) : 0600) != 0) {
+        return false;
+    }
+    if (replaced != nullptr && ::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {
         // Only root may hand a file to another owner; the file is still ours to write.
     }
-    ok = ok && WriteAll(fd, data, size) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    return WriteAll(fd, data, size) && ::fsync(fd) == 0;
+}
+
+// Closes fd; on failure keeps errno from before the close.
+bool CloseAfter(int fd, bool ok) {
+    int const error = errno;
+    bool const closed = ::close(fd) == 0;
     if (!ok) {
+        errno = error;
+    }
+    return ok && closed;
+}
+
+// Gives the unnamed file open as fd a fresh temporary name in folder, for the rename.
+bool NameUnnamedFile(int fd, std::string const& folder, std::string& name) {
+    static char const kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string const link = "/proc/self/fd/" + std::to_string(fd);
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "/" + kSaveLeftoverPrefix;
+        for (std::size_t i = 0; i < kSaveLeftoverSuffix; ++i) {
+            name += kLetters[entropy() % (sizeof kLetters - 1)];
+        }
+        if (::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    name.clear();
+    return false;
+}
+
+} // namespace
+
+bool WriteFileAtomically(std::string const& path, uint8_t const* data, std::size_t size) {
+    if (path.empty()) {
+        errno = EINVAL;
+        return false;
+    }
+
+    std::string const target = Resolved(path);
+    struct stat st {};
+    bool const exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    struct stat const* const replaced = exists ? &st : nullptr;
+    std::string const folder = FolderOf(target);
+
+    // An unnamed file, named only for the rename: a crash before that leaves nothing.
+    std::string temp;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        if (!FillTemporary(fd, replaced, data, size)) {
+            CloseAfter(fd, false);
+            return false;
+        }
+        if (!NameUnnamedFile(fd, folder, temp)) {
+            ::close(fd); // no /proc to name it by: a named file instead
+        } else if (!CloseAfter(fd, true)) {
+            int const error = errno;
+            ::unlink(temp.c_str());
+            errno = error;
+            return false;
+        }
+    } else if (FolderRefused(errno)) {
+        return exists && WriteInPlace(target, data, size);
+    }
+
+    if (temp.empty()) {
+        // No unnamed files on this file system.
+        temp = folder + "/" + kSaveLeftoverPrefix + "XXXXXX";
+        fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return exists && FolderRefused(errno) && WriteInPlace(target, data, size);
+        }
+        if (!CloseAfter(fd, FillTemporary(fd, replaced, data, size))) {
+            int const error = errno;
+            ::unlink(temp.c_str());
+            errno = error;
+            return false;
+        }
+    }
+
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        int const error = errno;
         ::unlink(temp.c_str());
+        errno = error;
         return false;
     }
     SyncFolder(folder);
     return true;
+}
+
+int RemoveSaveLeftovers(std::string const& path) {
+    int removed = 0;
+    std::string const folders[] = {FolderOf(path), FolderOf(Resolved(path))};
+    for (std::size_t i = 0; i < std::size(folders); ++i) {
+        if (i > 0 && folders[i] == folders[0]) {
+            continue;
+        }
+        DIR* dir = ::opendir(folders[i].c_str());
+        if (dir == nullptr) {
+            continue;
+        }
+        while (dirent* entry = ::readdir(dir)) {
+            if (!IsSaveLeftoverName(entry->d_name)) {
+                continue;
+            }
+            struct stat st {};
+            if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+                ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) {
+                ++removed;
+            }
+        }
+        ::closedir(dir);
+    }
+    return removed;
 }
 
 std::string CopyFileBeside(int fd, std::string const& path) {
@@ -129,4 +281,22 @@ std::string CopyFileBeside(int fd, std::string const& path) {
     }
     SyncFolder(FolderOf(copy));
     return copy;
+}
+
+int OpenRegularForReading(std::string const& path, int extraFlags) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = ENXIO;
+        return -1;
+    }
+    // Reads of a regular file never wait anyway; the flag goes, so that nobody who inherits
+    // the descriptor is surprised by it.
+    int const flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
 }

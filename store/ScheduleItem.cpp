@@ -174,6 +174,7 @@ void CScheduleItem::TerminateLocked() {
     m_ppSchedule.shrink_to_fit();
     m_pszPath.reset();
     m_usedIds.fill(0);
+    m_firstFreeWord = 0;
     m_nSorted = 0;
     SetCountLocked();
 }
@@ -236,7 +237,7 @@ bool CScheduleItem::addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& resu
     if (!(checkOverlap ? mCheckLocked(rec, result) : ValidityCheck(rec, result)))
         return false;
 
-    auto stored = std::make_unique<SCHEDULEITEM_TAG>(rec);
+    auto stored = std::make_unique<StoredRecord>(rec, ++m_lastSerial);
     stored->nID = getNewIdLocked(); // over the records stored before this one
     m_usedIds[stored->nID / 64] |= uint64_t{1} << (stored->nID % 64);
 
@@ -269,7 +270,8 @@ bool CScheduleItem::editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result)
         return false;
     for (std::size_t i = 0; i < m_ppSchedule.size(); ++i) {
         if (m_ppSchedule[i]->nID == rec->nID) {
-            *m_ppSchedule[i] = *rec; // same id, so the id bitmap stays right
+            // Same id, so the id bitmap stays right; the serial stays with the record.
+            static_cast<SCHEDULEITEM_TAG&>(*m_ppSchedule[i]) = *rec;
             ResortAfterEditLocked(i);
             return true;
         }
@@ -299,12 +301,22 @@ void CScheduleItem::ResortAfterEditLocked(std::size_t index) {
 
 bool CScheduleItem::deleteSchedule(int id) {
     std::lock_guard lock(m_Lock);
+    return deleteLocked(id, nullptr);
+}
+
+bool CScheduleItem::deleteSchedule(int id, uint64_t serial) {
+    std::lock_guard lock(m_Lock);
+    return deleteLocked(id, &serial);
+}
+
+bool CScheduleItem::deleteLocked(int id, uint64_t const* serial) {
     auto it = std::find_if(m_ppSchedule.begin(), m_ppSchedule.end(),
                            [id](RecordPtr const& r) { return r->nID == id; });
-    if (it == m_ppSchedule.end())
+    if (it == m_ppSchedule.end() || (serial != nullptr && (*it)->serial != *serial))
         return false;
     int const stored = (*it)->nID;
     m_usedIds[stored / 64] &= ~(uint64_t{1} << (stored % 64));
+    m_firstFreeWord = std::min(m_firstFreeWord, static_cast<std::size_t>(stored / 64));
     if (static_cast<std::size_t>(it - m_ppSchedule.begin()) < m_nSorted)
         --m_nSorted;
     m_ppSchedule.erase(it); // the others keep their order
@@ -318,8 +330,11 @@ int CScheduleItem::getNewId() {
 }
 
 int CScheduleItem::getNewIdLocked() const {
-    for (std::size_t word = 0; word < m_usedIds.size(); ++word) {
+    // Every word before m_firstFreeWord is full: a load of thousands of records does not
+    // search from the start for each.
+    for (std::size_t word = m_firstFreeWord; word < m_usedIds.size(); ++word) {
         if (~m_usedIds[word] != 0) {
+            m_firstFreeWord = word;
             int id = static_cast<int>(word * 64) + std::countr_one(m_usedIds[word]);
             return id < kScheduleMaxCount ? id : -1;
         }
@@ -342,15 +357,23 @@ bool CScheduleItem::mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& r
         return false;
     double const start = rec.dStartTime;
     double const end = rec.dEndTime;
-    for (RecordPtr const& other : m_ppSchedule) {
+    auto overlaps = [&](StoredRecord const& other) {
         // A reservation being edited is not compared with its own stored copy.
-        if (other->cValid == 0 || other->nID == rec.nID)
-            continue;
-        if (start < other->dEndTime && other->dStartTime < end) {
-            result.nResult = 1; // a warning: the record is still accepted
-            return true;
-        }
+        return other.cValid != 0 && other.nID != rec.nID && start < other.dEndTime &&
+               other.dStartTime < end;
+    };
+    // In the sorted front of the list nothing from the first start at or after the end on
+    // can overlap (the table asks this for every row it draws); the rest is looked at whole.
+    std::size_t i = 0;
+    for (; i < m_nSorted && m_ppSchedule[i]->dStartTime < end && result.nResult == 0; ++i) {
+        if (overlaps(*m_ppSchedule[i]))
+            result.nResult = 1;
     }
+    for (i = std::max(i, m_nSorted); i < m_ppSchedule.size() && result.nResult == 0; ++i) {
+        if (overlaps(*m_ppSchedule[i]))
+            result.nResult = 1;
+    }
+    // An overlap is a warning: the record is still accepted.
     return true;
 }
 
@@ -396,12 +419,18 @@ bool CScheduleItem::readScheduleByIndex(int index, SCHEDULEITEM_TAG* out) {
 }
 
 bool CScheduleItem::readSchedule(int id, SCHEDULEITEM_TAG* out) {
+    return readSchedule(id, out, nullptr);
+}
+
+bool CScheduleItem::readSchedule(int id, SCHEDULEITEM_TAG* out, uint64_t* serial) {
     std::lock_guard lock(m_Lock);
     if (out == nullptr)
         return false;
     for (RecordPtr const& r : m_ppSchedule) {
         if (r->nID == id) {
             *out = *r;
+            if (serial != nullptr)
+                *serial = r->serial;
             return true;
         }
     }
@@ -450,10 +479,25 @@ bool CScheduleItem::readScheduleLatest(SCHEDULEITEM_TAG* out) {
     return true;
 }
 
+SaveOutcome CScheduleItem::lastSaveOutcome() const {
+    std::lock_guard lock(m_Lock);
+    return m_lastSave;
+}
+
 bool CScheduleItem::Save(char const* path) {
     if (path == nullptr || *path == '\0')
         return false;
     std::lock_guard fileLock(m_FileLock);
+    SaveOutcome outcome;
+    outcome.path = path;
+    bool const saved = SaveLocked(path, outcome);
+    outcome.saved = saved;
+    std::lock_guard lock(m_Lock);
+    m_lastSave = std::move(outcome);
+    return saved;
+}
+
+bool CScheduleItem::SaveLocked(char const* path, SaveOutcome& outcome) {
 
     // A snapshot under the list's lock: the file never shows a half-done change, and the
     // slow part (writing and syncing) does not hold up the other threads.
@@ -472,19 +516,29 @@ bool CScheduleItem::Save(char const* path) {
     if (!m_strPendingRescue.empty() && m_strPendingRescue == path) {
         // The damaged file could not be copied at load time; it must not be replaced
         // before a copy exists.
-        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        int fd = OpenRegularForReading(path);
         if (fd >= 0) {
             RescueDamagedFile(fd, path);
+            int const error = errno; // why the copy failed, when it did
             ::close(fd);
-            if (!m_strPendingRescue.empty())
+            if (!m_strPendingRescue.empty()) {
+                outcome.error = error;
+                outcome.rescuePending = true;
                 return false;
+            }
         } else if (errno == ENOENT) {
             m_strPendingRescue.clear(); // nothing left to keep
         } else {
+            outcome.error = errno;
+            outcome.rescuePending = true;
             return false;
         }
     }
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    if (!WriteFileAtomically(path, bytes.data(), bytes.size())) {
+        outcome.error = errno;
+        return false;
+    }
+    return true;
 }
 
 void CScheduleItem::RescueDamagedFile(int fd, std::string const& path) {
@@ -496,6 +550,45 @@ void CScheduleItem::RescueDamagedFile(int fd, std::string const& path) {
     m_strPendingRescue.clear();
     std::lock_guard lock(m_Lock);
     m_strRescued = copy;
+}
+
+bool CScheduleItem::AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged,
+                                         std::vector<int32_t>* storedIds) {
+    for (std::size_t i = 0; i < records; ++i) {
+        SCHEDULEITEM_TAG rec;
+        ScheduleRecordFromBytes(data + i * kScheduleRecordSize, rec);
+        if (rec.nID < 0)
+            continue; // marked as not to be loaded
+        if (ScheduleTitleLength(rec) == kTitleSize) {
+            // No terminator: keep the text readable as a C string by everyone after us.
+            rec.cTitle[kTitleSize - 1] = '\0';
+            damaged = true;
+        }
+        rec.uState = 0; // nothing is being recorded at start-up
+        SCHEDULE_RETURN result;
+        int32_t const storedId = rec.nID;
+        if (!addLocked(rec, result, false, false)) {
+            // The records before the refused one stay, in file order.
+            damaged = true;
+            return false;
+        }
+        if (storedIds != nullptr) {
+            storedIds->push_back(storedId);
+        }
+    }
+    return true;
+}
+
+bool CScheduleItem::LoadFromMemory(uint8_t const* data, std::size_t size, bool* damaged) {
+    std::lock_guard lock(m_Lock);
+    InitializeLocked();
+    bool hurt = size % kScheduleRecordSize != 0; // a trailing fragment is dropped
+    bool const ok = AddFileRecordsLocked(data, size / kScheduleRecordSize, hurt);
+    if (ok)
+        mSortLocked();
+    if (damaged != nullptr)
+        *damaged = hurt;
+    return ok;
 }
 
 bool CScheduleItem::Load(char const* path) {
@@ -514,14 +607,16 @@ bool CScheduleItem::LoadFile(char const* path, bool keepIds) {
     InitializeLocked();
     RememberPathLocked(path);
 
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularForReading(path);
     if (fd < 0)
-        return false; // the first run has no file yet
+        return false; // the first run has no file yet, or something else lies in its place
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
     }
+    m_ppSchedule.reserve(static_cast<std::size_t>(
+        std::min<off_t>(st.st_size / static_cast<off_t>(kScheduleRecordSize), kScheduleMaxCount)));
 
     constexpr std::size_t kChunkRecords = 512;
     std::vector<uint8_t> buffer(kChunkRecords * kScheduleRecordSize);
@@ -537,30 +632,11 @@ bool CScheduleItem::LoadFile(char const* path, bool keepIds) {
             break;
         }
         std::size_t const whole = static_cast<std::size_t>(got) / kScheduleRecordSize;
-        for (std::size_t i = 0; i < whole && !stopped; ++i) {
-            SCHEDULEITEM_TAG rec;
-            ScheduleRecordFromBytes(buffer.data() + i * kScheduleRecordSize, rec);
-            if (rec.nID < 0)
-                continue; // marked as not to be loaded
-            if (ScheduleTitleLength(rec) == kTitleSize) {
-                // No terminator: keep the text readable as a C string by everyone after us.
-                rec.cTitle[kTitleSize - 1] = '\0';
-                damaged = true;
-            }
-            rec.uState = 0; // nothing is being recorded at start-up
-            SCHEDULE_RETURN result;
-            int32_t const storedId = rec.nID;
-            if (!addLocked(rec, result, false, false)) {
-                // The records before the refused one stay, in file order.
-                ok = false;
-                stopped = true;
-                damaged = true;
-            } else {
-                storedIds.push_back(storedId);
-            }
-        }
-        if (stopped)
+        if (!AddFileRecordsLocked(buffer.data(), whole, damaged, &storedIds)) {
+            ok = false;
+            stopped = true;
             break;
+        }
         if (static_cast<std::size_t>(got) < buffer.size()) {
             // End of file. A trailing fragment can only be damage; it is dropped rather
             // than completed with bytes of another record.

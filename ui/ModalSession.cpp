@@ -29,6 +29,9 @@ ModalSession::~ModalSession() {
 }
 
 int ModalSession::runModalSession(int waitMs) {
+    if (m_aborted) {
+        return kRunAbortedResponse;
+    }
     if (m_stopCode == kRunContinuesResponse) {
         // Wait for the next event, but never longer than waitMs: callers poll.
         QEventLoop loop;
@@ -45,6 +48,12 @@ int ModalSession::runModalSession(int waitMs) {
 void ModalSession::stopModalWithCode(int code) {
     if (g_innermost != nullptr) {
         g_innermost->m_stopCode = code;
+    }
+}
+
+void ModalSession::abortAll() {
+    for (ModalSession* session = g_innermost; session != nullptr; session = session->m_outer) {
+        session->m_aborted = true;
     }
 }
 

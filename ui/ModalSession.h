@@ -7,6 +7,8 @@
 class ModalSession {
 public:
     static constexpr int kRunContinuesResponse = -1002;
+    // The program is ending: the dialog's run ends as if cancelled.
+    static constexpr int kRunAbortedResponse = -1001;
 
     // Shows window application-modal and makes it the innermost session.
     explicit ModalSession(QWidget* window);
@@ -21,9 +23,12 @@ public:
 
     // Stops the innermost running session with code (no-op when there is none).
     static void stopModalWithCode(int code);
+    // Ends every running session: from now on each answers kRunAbortedResponse.
+    static void abortAll();
     static ModalSession* current();
 
 private:
     ModalSession* m_outer;
     int m_stopCode = kRunContinuesResponse;
+    bool m_aborted = false;
 };

@@ -95,6 +95,17 @@ QItemSelectionModel::SelectionFlags MyTableView::selectionCommand(QModelIndex co
     return flags;
 }
 
+void MyTableView::keyPressEvent(QKeyEvent* event) {
+    bool const enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        currentIndex().isValid()) {
+        edit(currentIndex(), EditKeyPressed, event);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 bool MyTableView::edit(QModelIndex const& index, EditTrigger trigger, QEvent* event) {
     if (index.isValid() && (trigger == DoubleClicked || trigger == EditKeyPressed)) {
         if (shouldEditTableColumn && !shouldEditTableColumn(index.column(), index.row())) {

@@ -36,6 +36,8 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(QModelIndex const& index,
                                                          QEvent const* event) const override;
     bool edit(QModelIndex const& index, EditTrigger trigger, QEvent* event) override;
+    // Return or Enter on a row asks to edit it, as a double-click does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int m_tag = 0;

@@ -16,6 +16,7 @@ class QVBoxLayout;
 enum class NoticeKind {
     DataFolder, // the reservations are kept somewhere else than the user expects
     SaveFailed, // the reservation file could not be written
+    WakeHelper, // waking and shutting down are on, but the wake-up helper is not installed
     WakePlan,   // wake-ups or the shutdown could not be planned
     Journal,    // the recording history could not be kept
 };

@@ -1,12 +1,12 @@
 #include "ui/RegistReserveController.h"
 
+#include "platform/linux/LocalCalendar.h"
 #include "platform/linux/PresetFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
 #include "ui/ModalSession.h"
 #include "ui/RegistReserveWindow.h"
 #include "ui/ReservationInput.h"
-#include "ui/ReserveTime.h"
 #include "ui/UiTexts.h"
 
 #include <QComboBox>
@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -42,10 +43,6 @@ QString FormatAm(uint32_t freq) {
 
 QString StationName(PRESETITEM_TAG const& slot) {
     return QString::fromUtf8(slot.cName, static_cast<qsizetype>(PresetNameLength(slot)));
-}
-
-double PickerInstant(QDateTimeEdit const* picker) {
-    return static_cast<double>(picker->dateTime().toMSecsSinceEpoch()) / 1000.0;
 }
 
 // The recording time label's text for a length in minutes (fractions dropped).
@@ -183,7 +180,8 @@ void RegistReserveController::BuildWindow() {
     m_btnRegist->setDefault(true);
     //% "Cancel"
     m_btnCancel = new QPushButton(qtTrId("IDS_REGIST_CANCEL"), window);
-    m_btnCancel->setAutoDefault(false);
+    // Return on the focused Cancel button cancels; elsewhere it registers.
+    m_btnCancel->setAutoDefault(true);
     auto* buttons = new QDialogButtonBox(window);
     buttons->addButton(m_btnRegist, QDialogButtonBox::AcceptRole);
     buttons->addButton(m_btnCancel, QDialogButtonBox::RejectRole);
@@ -340,7 +338,10 @@ void RegistReserveController::ShowRecordingTime(double seconds) {
 }
 
 void RegistReserveController::OnDatetimeChangeStartTime(QObject* /*sender*/) {
-    ShowRecordingTime(PickerLengthMinutes(PickerInstant(m_dpStart), PickerInstant(m_dpEnd)) * 60.0);
+    // The length on the date picker's day, so that a daylight-saving change counts.
+    QDate const day = m_dpDate->date();
+    QTime const start = m_dpStart->time();
+    ShowRecordingTime(ComposeEnd(day, start, m_dpEnd->time()) - ComposeStart(day, start));
 }
 
 void RegistReserveController::OnDatetimeChangeEndTime(QObject* sender) {
@@ -452,16 +453,19 @@ void RegistReserveController::RecordToControls() {
 
     SetPicker(m_dpDate, rec.dStartTime);
     SetPicker(m_dpStart, rec.dStartTime);
-    std::tm start{};
-    std::tm end{};
-    LocalFields(rec.dStartTime, start);
-    LocalFields(rec.dEndTime, end);
-    SetPicker(m_dpEnd, ComposeJst(start.tm_year + 1900, start.tm_mon + 1, start.tm_mday,
-                                  end.tm_hour, end.tm_min, start.tm_sec));
+    // The end's clock time on the start's day, with the start's second.
+    QDate const day = LocalDate(rec.dStartTime);
+    QTime const end = LocalTime(rec.dEndTime);
+    SetPicker(m_dpEnd, LocalWallClock(day.year(), day.month(), day.day(), end.hour(), end.minute(),
+                                      LocalTime(rec.dStartTime).second()));
     ShowRecordingTime(rec.dEndTime - rec.dStartTime);
 
-    m_edtTitle->setText(QString::fromUtf8(
+    // As the table shows it: a title that is not valid UTF-8 shows no text at all.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString const title = decoder.decode(QByteArrayView(
         rec.cTitle, static_cast<qsizetype>(std::min<std::size_t>(ScheduleTitleLength(rec), 255))));
+    m_titleUnreadable = decoder.hasError();
+    m_edtTitle->setText(m_titleUnreadable ? QString() : title);
 
     for (int k = 0; k < 7; ++k) {
         if ((rec.uWeek & kWeeklyKeys[k]) != 0) {
@@ -488,12 +492,23 @@ ReservationInput RegistReserveController::Input() const {
 }
 
 void RegistReserveController::ControlsToRecord() {
+    char title[sizeof m_rgData->cTitle];
+    std::memcpy(title, m_rgData->cTitle, sizeof title);
     ComposeReservation(Input(), Now(), *m_rgData);
+    // A title it could not show is kept as it was unless the user typed a new one.
+    if (m_titleUnreadable && !m_edtTitle->isModified()) {
+        std::memcpy(m_rgData->cTitle, title, sizeof title);
+    }
 }
 
 bool RegistReserveController::DoModal(QWidget* parent) {
-    if (m_RegistWindow == nullptr || !m_rgData) {
-        awakeFromNib();
+    // Made on the first run when the program did not make it at start-up; the record handed
+    // in stays.
+    if (m_RegistWindow == nullptr) {
+        BuildWindow();
+    }
+    if (!m_rgData) {
+        m_rgData = std::make_unique<SCHEDULEITEM_TAG>();
     }
     SCHEDULEITEM_TAG const before = *m_rgData;
     m_bUpdate = false;
@@ -509,7 +524,8 @@ bool RegistReserveController::DoModal(QWidget* parent) {
         ModalSession session(m_RegistWindow);
         for (;;) {
             result = session.runModalSession();
-            if (result != ModalSession::kRunContinuesResponse && m_bSelfButton) {
+            if (result == ModalSession::kRunAbortedResponse ||
+                (result != ModalSession::kRunContinuesResponse && m_bSelfButton)) {
                 break;
             }
         }

@@ -107,5 +107,6 @@ private:
     void ControlsToRecord();
 
     NowFunction m_now;
+    bool m_titleUnreadable = false; // the record's title is not valid UTF-8
     std::string m_presetFilePath;
 };

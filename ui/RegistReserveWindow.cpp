@@ -1,10 +1,16 @@
 #include "ui/RegistReserveWindow.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
+#include <QShortcut>
 
 RegistReserveWindow::RegistReserveWindow(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // Shortcuts come before the focused control, so Ctrl+Return registers on a focused
+    // button as well (plain Return on Cancel cancels).
+    for (QKeyCombination const keys : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this,
+                &RegistReserveWindow::registerRequested);
+    }
 }
 
 void RegistReserveWindow::reject() {
@@ -13,14 +19,4 @@ void RegistReserveWindow::reject() {
 
 void RegistReserveWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-}
-
-void RegistReserveWindow::keyPressEvent(QKeyEvent* event) {
-    bool const enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & Qt::ControlModifier)) {
-        event->accept();
-        emit registerRequested();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -1,6 +1,7 @@
 // The reservation dialog's window. Only its own two buttons end a run: it has no close
 // box, refuses to be closed by the window manager, and Escape means its cancel button.
-// Ctrl+Return registers from any field (plain Return does too, through the default button).
+// Ctrl+Return registers from anywhere; plain Return registers through the default button,
+// except on the focused Cancel button, which it presses.
 #pragma once
 
 #include <QDialog>
@@ -21,5 +22,4 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

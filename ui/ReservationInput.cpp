@@ -1,7 +1,7 @@
 #include "ui/ReservationInput.h"
 
+#include "platform/linux/LocalCalendar.h"
 #include "ui/LeadingNumber.h"
-#include "ui/ReserveTime.h"
 
 #include <QByteArray>
 
@@ -20,6 +20,14 @@ constexpr int kAmStep = 9;
 constexpr double kFmLow = 76.0;
 constexpr double kFmHigh = 90.0;
 constexpr qsizetype kTitleBytes = 255;
+
+bool LocalFields(double instant, std::tm& out) {
+    if (!std::isfinite(instant) || std::fabs(instant) > 1e12) {
+        return false;
+    }
+    std::time_t const t = static_cast<std::time_t>(std::floor(instant));
+    return localtime_r(&t, &out) != nullptr;
+}
 
 // 0 Sunday .. 6 Saturday.
 int Weekday(QDate day) {
@@ -95,14 +103,14 @@ QDate ReservationBaseDay(ReservationInput const& input, double now) {
 }
 
 double ComposeStart(QDate day, QTime start) {
-    return ComposeJst(day.year(), day.month(), day.day(), start.hour(), start.minute(), 0);
+    return LocalWallClock(day.year(), day.month(), day.day(), start.hour(), start.minute(), 0);
 }
 
 double ComposeEnd(QDate day, QTime start, QTime end) {
     bool const nextDay = end.hour() * 60 + end.minute() <= start.hour() * 60 + start.minute();
     // A day past the end of the month rolls over into the next month and year.
-    return ComposeJst(day.year(), day.month(), day.day() + (nextDay ? 1 : 0), end.hour(),
-                      end.minute(), 0);
+    return LocalWallClock(day.year(), day.month(), day.day() + (nextDay ? 1 : 0), end.hour(),
+                          end.minute(), 0);
 }
 
 void ComposeReservation(ReservationInput const& input, double now, SCHEDULEITEM_TAG& rec) {

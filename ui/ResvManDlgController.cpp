@@ -7,6 +7,7 @@
 #include "ui/MyTableView.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvTableModel.h"
+#include "ui/SaveFailure.h"
 #include "ui/UiTexts.h"
 
 #include <QGuiApplication>
@@ -49,12 +50,12 @@ bool ToTimeT(double instant, time_t& out) {
     return true;
 }
 
-constexpr int kJstOffsetSeconds = 9 * 3600; // Japan Standard Time, no daylight saving
-
-QVariant JstDateCell(double instant) {
+// The date in the process's time zone, the zone of the start and end columns and of the
+// reservation dialog.
+QVariant LocalDateCell(double instant) {
     time_t t = 0;
     struct tm parts {};
-    if (!ToTimeT(instant + kJstOffsetSeconds, t) || !gmtime_r(&t, &parts)) {
+    if (!ToTimeT(instant, t) || !localtime_r(&t, &parts)) {
         return QVariant();
     }
     char date[64];
@@ -92,7 +93,7 @@ ResvManDlgController::~ResvManDlgController() {
 // ---- Life cycle ----
 
 void ResvManDlgController::awakeFromNib() {
-    m_Schedule = nullptr;
+    // The list is made by initInstance (or is being read already: StartLoadingSchedule).
     if (!m_lcResvList) {
         return;
     }
@@ -114,9 +115,7 @@ void ResvManDlgController::awakeFromNib() {
 }
 
 void ResvManDlgController::initInstance() {
-    std::string const path = ReservationFilePath();
-    CreateSchedule();
-    m_Schedule->Load(path.c_str()); // a missing or damaged file is not reported
+    LoadSchedule(); // a missing or damaged file is not reported
 
     struct ButtonSetup {
         ImageBtnCtrl* button;
@@ -176,6 +175,8 @@ void ResvManDlgController::showWindow() {
 
 void ResvManDlgController::displayTheTable() {
     m_reloadQueued.store(false);
+    // Every save, the commands' and the recording runs', is followed by a redraw.
+    UpdateSaveNotice();
     if (auto* table = qobject_cast<MyTableView*>(m_lcResvList)) {
         table->reloadData();
     } else if (m_model) {
@@ -256,7 +257,7 @@ QVariant ResvManDlgController::objectValueForTableColumn(QTableView* table,
         return QVariant();
     }
     case 1:
-        return JstDateCell(rec.dStartTime);
+        return LocalDateCell(rec.dStartTime);
     case 2:
         //% "✓"
         return rec.uWeek != 0 ? QVariant(qtTrId("IDS_MARU")) : QVariant();
@@ -310,6 +311,22 @@ void ResvManDlgController::ShowNotice(NoticeKind kind, QString const& text) {
     if (m_noticeArea != nullptr) {
         m_noticeArea->showNotice(kind, text);
     }
+}
+
+void ResvManDlgController::UpdateSaveNotice() {
+    if (m_Schedule == nullptr) {
+        return;
+    }
+    SaveOutcome const outcome = m_Schedule->lastSaveOutcome();
+    if (outcome.saved) {
+        ClearNotice(NoticeKind::SaveFailed);
+        return;
+    }
+    ShowNotice(
+        NoticeKind::SaveFailed,
+        //% "The reservations could not be saved to %1: %2. The changes since the "
+        //% "last save are lost when the program ends."
+        qtTrId("IDS_WARN_SAVE_FAILED").arg(SaveFailurePath(outcome), SaveFailureReason(outcome)));
 }
 
 void ResvManDlgController::ClearNotice(NoticeKind kind) {

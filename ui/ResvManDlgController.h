@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <functional>
 
 class QAction;
 class QMainWindow;
@@ -22,6 +23,7 @@ class RegistReserveController;
 class SuspendConfigController;
 class ProgressDlgController;
 class ResvTableModel;
+class ShutdownWarning;
 
 class ResvManDlgController : public QObject, public CRecEngine, public IMainThreadRequests {
     Q_OBJECT
@@ -68,6 +70,9 @@ public:
     // window).
     void ShowNotice(NoticeKind kind, QString const& text);
     void ClearNotice(NoticeKind kind);
+    // Shows why the last save of the reservation file failed, or clears that notice once a
+    // save succeeded.
+    void UpdateSaveNotice();
 
     // Hiding, companion coordination and exit.
     bool windowShouldClose(QObject* sender);
@@ -82,6 +87,23 @@ public:
     void OnExit(QObject* sender);
     void OnMenuFinish(QObject* sender);
     bool ApplicationCloseCheck();
+    // The exit's last steps: waits for a hand-off in progress, then saves the list. Answers
+    // whether the save succeeded.
+    bool SaveForExit();
+    // SIGTERM or SIGINT: every open dialog and alert ends as if cancelled and the event loop
+    // ends, also when the main window would refuse to close; the program's assembly then
+    // runs SaveForExit and the termination steps.
+    void OnTerminationSignal();
+    bool TerminationRequested() const { return m_terminationRequested; }
+
+    // The outcome of a planning run, on the main thread: a failure is shown in the main
+    // window and the settings dialog until a run succeeds; the shutdown warning follows the
+    // planned shutdown.
+    void ShowPlanOutcome(PlanOutcome const& outcome);
+    // "Wake-ups are not planned: <why>", in the current language.
+    static QString PlanFailureText(PrivilegedFailure failure);
+    // The failure the window shows now; empty when none.
+    QString planProblem() const { return m_planProblem; }
 
     // Connected before awakeFromNib (the application's assembly does it).
     QMainWindow* m_mainWindow = nullptr;
@@ -94,18 +116,31 @@ public:
     QTableView* m_lcResvList = nullptr;
     NoticeArea* m_noticeArea = nullptr;
     SuspendConfigController* suspendCon = nullptr;
+    // Called each time the settings dialog closes (set by the program's assembly).
+    std::function<void()> configClosed;
     RegistReserveController* ReserveCon = nullptr;
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;
     INotificationCenter* m_notifications = nullptr; // posts the hide message
+    ShutdownWarning* m_shutdownWarning = nullptr;   // may be null (no warning)
 
 signals:
     // The exit command asks the application to terminate.
     void terminateRequested();
     // The table was redrawn; every change of the reservations is followed by one.
     void tableReloaded();
+    // After each planning run, on the main thread.
+    void planFinished(PlanOutcome const& outcome);
+
+protected:
+    void PlanFinished(PlanOutcome const& outcome) override; // on the planning thread
 
 private:
+    void setPlanProblem(QString const& text);
+
+    QString m_planProblem;
+    PrivilegedFailure m_lastFailure = PrivilegedFailure::None;
     ResvTableModel* m_model = nullptr;
     std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
+    bool m_terminationRequested = false;
 };

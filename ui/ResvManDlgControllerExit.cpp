@@ -1,9 +1,13 @@
 // The main window's hiding, companion coordination, settings and exit commands.
 #include "ui/ResvManDlgController.h"
 
+#include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
+#include "ui/ModalSession.h"
 #include "ui/ProgressDlgController.h"
+#include "ui/SaveFailure.h"
 #include "ui/SuspendConfigController.h"
+#include "ui/UiTexts.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -45,17 +49,19 @@ void ResvManDlgController::OnDualUnHide(QObject* /*sender*/) {
 }
 
 void ResvManDlgController::OnConfig(QObject* /*sender*/) {
-    if (suspendCon == nullptr || !suspendCon->DoModal(m_mainWindow)) {
+    if (suspendCon == nullptr) {
         return;
     }
-    if (!suspendCon->IsAuthorizeUpdate()) {
+    bool const confirmed = suspendCon->DoModal(m_mainWindow);
+    if (configClosed) {
+        configClosed(); // whatever the answer: the wake-up helper may have been installed
+    }
+    if (!confirmed || !suspendCon->IsAuthorizeUpdate()) {
         return;
     }
-    if (m_services.privileged != nullptr) {
-        m_services.privileged->cancelScheduleWake(1); // the wake-ups
-        m_services.privileged->cancelScheduleWake(2); // the shutdown
-    }
-    ReSettingSchedule();
+    // Both kinds are cancelled and planned again from the new settings, by the planning
+    // thread: the window does not wait for the tool.
+    ReSettingScheduleAfterSettings();
 }
 
 void ResvManDlgController::OnMenuSuspendConfig(QObject* /*sender*/) {
@@ -76,24 +82,47 @@ bool ResvManDlgController::ApplicationCloseCheck() {
     return ProgressCon->DoModal(m_mainWindow);
 }
 
-void ResvManDlgController::OnExit(QObject* /*sender*/) {
-    if (!ApplicationCloseCheck()) {
-        return;
-    }
+bool ResvManDlgController::SaveForExit() {
     // A recording run holds the engine lock while it hands a reservation to the companion
     // and saves; the exit waits for that stretch (seconds at most) with the window still,
     // so that nothing else can be started meanwhile.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     WaitForRunningHandOff();
     QGuiApplication::restoreOverrideCursor();
+    return m_Schedule == nullptr || m_Schedule->Save(ReservationFilePath().c_str());
+}
 
-    if (m_Schedule != nullptr) {
-        m_Schedule->Save(ReservationFilePath().c_str());
+void ResvManDlgController::OnExit(QObject* /*sender*/) {
+    if (!ApplicationCloseCheck()) {
+        return;
+    }
+    if (!SaveForExit()) {
+        UpdateSaveNotice();
+        SaveOutcome const outcome = m_Schedule->lastSaveOutcome();
+        bool const exitAnyway =
+            RunAlertPanel(m_mainWindow, AppTitle(),
+                          //% "The reservations could not be saved to %1: %2. If you exit "
+                          //% "now, the changes since the last save are lost. Exit anyway?"
+                          qtTrId("IDS_WARN_EXIT_UNSAVED")
+                              .arg(SaveFailurePath(outcome), SaveFailureReason(outcome)),
+                          QStringLiteral("OK"), QStringLiteral("Cancel")) == kAlertDefaultReturn;
+        if (!exitAnyway) {
+            return;
+        }
     }
     // The list and the engine lock stay: the watch thread and any recording thread may
     // still reach them until the process ends.
     emit terminateRequested();
     QCoreApplication::quit();
+}
+
+void ResvManDlgController::OnTerminationSignal() {
+    m_terminationRequested = true;
+    // The reservation, settings and countdown dialogs end their runs as if cancelled; exit()
+    // ends every event loop, an alert's too, without asking the windows to close (the main
+    // window would refuse: its close box only hides).
+    ModalSession::abortAll();
+    QCoreApplication::exit(0);
 }
 
 void ResvManDlgController::OnMenuFinish(QObject* /*sender*/) {

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,7 +37,6 @@ QIcon ApplicationIcon() {
 
 ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(AppTitle());
-    setWindowIcon(ApplicationIcon());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -53,6 +53,7 @@ ResvManWindow::ResvManWindow(QWidget* parent) : QMainWindow(parent) {
     m_table->setIconSize(QSize(18, 18));
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setMinimumSectionSize(24);
+    m_table->viewport()->installEventFilter(this);
     layout->addWidget(m_table, 1);
     connect(m_table->horizontalHeader(), &QHeaderView::sectionCountChanged, this,
             [this](int before, int now) {
@@ -111,7 +112,9 @@ void ResvManWindow::sizeColumns() {
     fit(3, {QStringLiteral("00:00")});
     fit(4, {QStringLiteral("00:00")});
     fit(5, {QStringLiteral("FM 000.0"), QStringLiteral("AM 0000")});
-    header->resizeSection(6, qMax(140, cells.horizontalAdvance(QString(10, QChar(0x3042)))));
+    // Ten full-width characters, about as wide as the font is high each: measured without a
+    // Japanese font, which would be loaded only for this.
+    header->resizeSection(6, qMax(140, cells.height() * 10));
 }
 
 QAction* ResvManWindow::addItem(QMenu* menu, QString const& text, QKeySequence const& shortcut,
@@ -147,21 +150,21 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     //% "&File"
     m_fileMenu = menuBar()->addMenu(qtTrId("IDS_MENU_FILE"));
     m_actSettings = addItem(m_fileMenu,
-                            //% "Settings…"
+                            //% "&Settings…"
                             qtTrId("IDS_MENU_SETTINGS"), QKeySequence(QStringLiteral("Ctrl+,")), 0,
                             &C::OnMenuSuspendConfig);
     m_fileMenu->addSeparator();
     m_actClose = addItem(m_fileMenu,
-                         //% "Close Window"
+                         //% "&Close Window"
                          qtTrId("IDS_MENU_CLOSE"), QKeySequence(QStringLiteral("Ctrl+W")), 0,
                          &C::OnMenuClose);
     m_actDualClose = addItem(m_fileMenu,
-                             //% "Close Together with Velto"
+                             //% "Close &Together with Velto"
                              qtTrId("IDS_MENU_DUAL_CLOSE"),
                              QKeySequence(QStringLiteral("Ctrl+Shift+W")), 0, &C::OnMenuDualClose);
     m_fileMenu->addSeparator();
     m_actQuit = addItem(m_fileMenu,
-                        //% "Quit"
+                        //% "E&xit"
                         qtTrId("IDS_MENU_QUIT"), QKeySequence(QStringLiteral("Ctrl+Q")), 0,
                         &C::OnMenuFinish);
     m_actQuit->setMenuRole(QAction::QuitRole);
@@ -169,34 +172,36 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
     //% "&Reservation"
     m_reservationMenu = menuBar()->addMenu(qtTrId("IDS_MENU_RESERVATION"));
     m_actNew = addItem(m_reservationMenu,
-                       //% "New Reservation…"
+                       //% "&New Reservation…"
                        qtTrId("IDS_MENU_NEW"), QKeySequence(QStringLiteral("Ctrl+N")), 0,
                        &C::OnMenuNewRegist);
     m_actEdit = addItem(m_reservationMenu,
-                        //% "Edit Reservation…"
+                        //% "&Edit Reservation…"
                         qtTrId("IDS_MENU_EDIT"), QKeySequence(QStringLiteral("Ctrl+E")), 21,
                         &C::OnMenuEditRegist);
     m_actDelete = addItem(m_reservationMenu,
-                          //% "Delete Selected Reservations"
+                          //% "&Delete Selected Reservations…"
                           qtTrId("IDS_MENU_DELETE"), QKeySequence(Qt::Key_Delete), 20,
                           &C::OnMenuDeleteRegist);
     m_reservationMenu->addSeparator();
     m_actSwitchOn =
         addItem(m_reservationMenu,
-                //% "Switch On"
-                qtTrId("IDS_MENU_SWITCH_ON"), QKeySequence(), 24, &C::OnMenuSelectRegistValid);
+                //% "Switch &On"
+                qtTrId("IDS_MENU_SWITCH_ON"), QKeySequence(QStringLiteral("Ctrl+Shift+E")), 24,
+                &C::OnMenuSelectRegistValid);
     m_actSwitchOff =
         addItem(m_reservationMenu,
-                //% "Switch Off"
-                qtTrId("IDS_MENU_SWITCH_OFF"), QKeySequence(), 25, &C::OnMenuSelectRegistInvalid);
+                //% "Switch O&ff"
+                qtTrId("IDS_MENU_SWITCH_OFF"), QKeySequence(QStringLiteral("Ctrl+Shift+D")), 25,
+                &C::OnMenuSelectRegistInvalid);
     m_reservationMenu->addSeparator();
     m_actDeleteOver =
         addItem(m_reservationMenu,
-                //% "Delete Missed Reservations"
+                //% "Delete &Missed Reservations"
                 qtTrId("IDS_MENU_DELETE_OVER"), QKeySequence(), 22, &C::OnMenuErrorRegistDelete);
     m_actDeleteAll =
         addItem(m_reservationMenu,
-                //% "Delete All Reservations…"
+                //% "Delete &All Reservations…"
                 qtTrId("IDS_MENU_DELETE_ALL"), QKeySequence(), 23, &C::OnMenuAllRegistDelete);
 
     for (QMenu* menu : {m_fileMenu, m_reservationMenu}) {
@@ -220,6 +225,15 @@ void ResvManWindow::validateMenu(QMenu* menu) {
             action->setEnabled(m_controller->validateMenuItem(action));
         }
     }
+}
+
+bool ResvManWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && watched == m_table->viewport() && !m_painted) {
+        m_painted = true;
+        // Once the first drawing is on its way: the window is up.
+        QTimer::singleShot(0, this, &ResvManWindow::firstPainted);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void ResvManWindow::closeEvent(QCloseEvent* event) {

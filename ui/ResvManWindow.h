@@ -49,8 +49,14 @@ public:
     // Sets the enabled state of every item of menu from the controller's answers.
     void validateMenu(QMenu* menu);
 
+signals:
+    // The table has been drawn for the first time: what the start-up left for later (the
+    // application's icon, which takes a while to load) may follow.
+    void firstPainted();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Widths that fit the texts of the current language; the title takes the rest.
@@ -63,4 +69,5 @@ private:
     NoticeArea* m_notices = nullptr;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_reservationMenu = nullptr;
+    bool m_painted = false;
 };

@@ -1,6 +1,7 @@
 #include "ui/SuspendConfigController.h"
 
 #include "platform/IUserDefaults.h"
+#include "platform/linux/LoginAutostart.h"
 #include "ui/AlertPanel.h"
 #include "ui/DialogPlacement.h"
 #include "ui/ModalSession.h"
@@ -13,9 +14,11 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -56,6 +59,24 @@ void SuspendConfigController::buildWindow() {
     configWindow->setObjectName(QStringLiteral("SuspendConfigWindow"));
     configWindow->installEventFilter(this);
 
+    // Why the last plan failed, while it did: a warning sign and the reason.
+    m_problemRow = new QWidget(configWindow);
+    m_problemRow->setObjectName(QStringLiteral("planProblem"));
+    auto* problemIcon = new QLabel(m_problemRow);
+    int const iconSize = configWindow->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    problemIcon->setPixmap(
+        configWindow->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+    problemIcon->setAlignment(Qt::AlignTop);
+    m_txtPlanProblem = new QLabel(m_problemRow);
+    m_txtPlanProblem->setWordWrap(true);
+    m_txtPlanProblem->setTextFormat(Qt::PlainText);
+    m_txtPlanProblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* problemLayout = new QHBoxLayout(m_problemRow);
+    problemLayout->setContentsMargins(2, 0, 2, 4);
+    problemLayout->addWidget(problemIcon, 0, Qt::AlignTop);
+    problemLayout->addWidget(m_txtPlanProblem, 1);
+    m_problemRow->hide();
+
     auto* wakeGroup = new QGroupBox(configWindow);
     wakeGroup->setObjectName(QStringLiteral("wakeGroup"));
     m_chkAllowSuspend = new QCheckBox(wakeGroup);
@@ -72,6 +93,9 @@ void SuspendConfigController::buildWindow() {
     wakeLayout->addWidget(m_chkUseACPI, 1, 0, 1, 4);
     wakeLayout->addWidget(m_txtRestoreTime, 2, 1);
     wakeLayout->addWidget(m_cmbRestoreTime, 2, 2);
+    // Waking from power-off needs the program running again after the login.
+    m_chkStartAtLogin = new QCheckBox(wakeGroup);
+    wakeLayout->addWidget(m_chkStartAtLogin, 3, 0, 1, 4);
     wakeLayout->setColumnStretch(3, 1);
 
     auto* afterGroup = new QGroupBox(configWindow);
@@ -82,14 +106,37 @@ void SuspendConfigController::buildWindow() {
     afterLayout->addWidget(m_chkExitAfterRecord);
     afterLayout->addWidget(m_chkShutdown);
 
+    // Waking and shutting down need the wake-up helper; while it is missing, why, and the
+    // button that installs it.
+    m_helperRow = new QWidget(configWindow);
+    m_helperRow->setObjectName(QStringLiteral("helperRow"));
+    auto* helperIcon = new QLabel(m_helperRow);
+    helperIcon->setPixmap(configWindow->style()
+                              ->standardIcon(QStyle::SP_MessageBoxInformation)
+                              .pixmap(iconSize, iconSize));
+    helperIcon->setAlignment(Qt::AlignTop);
+    m_txtHelper = new QLabel(m_helperRow);
+    m_txtHelper->setWordWrap(true);
+    m_btnInstallHelper = new QPushButton(m_helperRow);
+    m_btnInstallHelper->setAutoDefault(false);
+    auto* helperLayout = new QGridLayout(m_helperRow);
+    helperLayout->setContentsMargins(4, 0, 4, 0);
+    helperLayout->addWidget(helperIcon, 0, 0);
+    helperLayout->addWidget(m_txtHelper, 0, 1);
+    helperLayout->addWidget(m_btnInstallHelper, 1, 1, Qt::AlignLeft);
+    helperLayout->setColumnStretch(1, 1);
+    m_helperRow->hide();
+
     auto* buttons = new QDialogButtonBox(configWindow);
     m_btnOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     m_btnCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     m_btnOK->setDefault(true);
 
     auto* layout = new QVBoxLayout(configWindow);
+    layout->addWidget(m_problemRow);
     layout->addWidget(wakeGroup);
     layout->addWidget(afterGroup);
+    layout->addWidget(m_helperRow);
     layout->addSpacing(4);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -105,6 +152,8 @@ void SuspendConfigController::buildWindow() {
     connect(m_chkShutdown, &QCheckBox::clicked, this, [this] { OnCheckShutdown(m_chkShutdown); });
     connect(m_cmbRestoreTime, &QComboBox::activated, this,
             [this] { OnCmbSelChangeRestoreTime(m_cmbRestoreTime); });
+    connect(m_btnInstallHelper, &QPushButton::clicked, this,
+            [this] { OnInstallHelper(m_btnInstallHelper); });
 
     retranslate();
 }
@@ -128,10 +177,50 @@ void SuspendConfigController::retranslate() {
     m_chkExitAfterRecord->setText(qtTrId("IDS_CONFIG_EXIT_AFTER_RECORD"));
     //% "Shut down the computer after the last reservation"
     m_chkShutdown->setText(qtTrId("IDS_CONFIG_SHUTDOWN"));
+    //% "Start at login (needed to wake from power-off)"
+    m_chkStartAtLogin->setText(qtTrId("IDS_CONFIG_START_AT_LOGIN"));
     //% "Cancel"
     m_btnCancel->setText(qtTrId("IDS_BUTTON_CANCEL"));
     //% "OK"
     m_btnOK->setText(qtTrId("IDS_BUTTON_OK"));
+    //% "Install the wake-up helper"
+    m_btnInstallHelper->setText(qtTrId("IDS_BUTTON_INSTALL_HELPER"));
+}
+
+void SuspendConfigController::UpdateHelperRow() {
+    QString const problem = helperProblem ? helperProblem() : QString();
+    bool const wasShown = !m_helperRow->isHidden();
+    m_txtHelper->setText(problem);
+    m_btnInstallHelper->setVisible(static_cast<bool>(installHelper));
+    m_helperRow->setVisible(!problem.isEmpty());
+    // As wide as the groups above, so the text wraps within the dialog.
+    m_txtHelper->setMinimumWidth(problem.isEmpty() ? 0 : 320);
+    if (wasShown != !problem.isEmpty()) {
+        configWindow->adjustSize();
+    }
+}
+
+void SuspendConfigController::OnInstallHelper(QObject* /*sender*/) {
+    if (!installHelper) {
+        return;
+    }
+    m_btnInstallHelper->setEnabled(false);
+    //% "Installing the wake-up helper. Enter an administrator's password when asked."
+    m_txtHelper->setText(qtTrId("IDS_HELPER_INSTALLING"));
+    QPointer<SuspendConfigController> self(this);
+    installHelper([self](bool installed, QString const& message) {
+        if (!self) {
+            return;
+        }
+        self->m_btnInstallHelper->setEnabled(true);
+        self->UpdateHelperRow();
+        QWidget* parent = self->configWindow && self->configWindow->isVisible()
+                              ? static_cast<QWidget*>(self->configWindow)
+                              : nullptr;
+        //% "The wake-up helper is installed. Waking and shutting down are available."
+        RunAlertPanel(parent, AppTitle(), installed ? qtTrId("IDS_MSG_HELPER_INSTALLED") : message,
+                      QStringLiteral("OK"));
+    });
 }
 
 bool SuspendConfigController::DoModal(QWidget* parent) {
@@ -149,6 +238,9 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
     loadCheckBox(*m_defaults, m_chkAllowSuspend, kDefaultsSuspendFlag);
     long const openShutdown = loadCheckBox(*m_defaults, m_chkShutdown, kDefaultsShutdown);
     loadCheckBox(*m_defaults, m_chkExitAfterRecord, kDefaultsExitAfterRecord);
+    m_chkStartAtLogin->setVisible(m_autostart != nullptr);
+    bool const openStartAtLogin = m_autostart != nullptr && m_autostart->enabled();
+    m_chkStartAtLogin->setChecked(openStartAtLogin);
 
     long const openRestore = m_defaults->objectForKey(kDefaultsRestoreTime)
                                  ? m_defaults->integerForKey(kDefaultsRestoreTime)
@@ -167,6 +259,7 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
 
     // The lead only matters while waking is on; open with the list in step with the box.
     EnableUseACPI(m_chkUseACPI->isChecked());
+    UpdateHelperRow();
 
     PlaceDialogOverParent(configWindow, parent);
 
@@ -176,7 +269,8 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
         m_btnOK->setFocus();
         do {
             result = session.runModalSession(50);
-        } while (result == ModalSession::kRunContinuesResponse || !m_bSelfButton);
+        } while (result != ModalSession::kRunAbortedResponse &&
+                 (result == ModalSession::kRunContinuesResponse || !m_bSelfButton));
     }
 
     if (result == 1) {
@@ -193,6 +287,16 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
         m_bAuthorizeUpdate = (useAcpi != 0) != (openUseAcpi != 0) ||
                              (shutdown != 0) != (openShutdown != 0) ||
                              (useAcpi != 0 && restore != openRestore);
+
+        bool const startAtLogin = m_chkStartAtLogin->isChecked();
+        QString why;
+        if (m_autostart != nullptr && startAtLogin != openStartAtLogin &&
+            !m_autostart->setEnabled(startAtLogin, &why)) {
+            //% "Could not change the start at login (%1): %2"
+            RunAlertPanel(configWindow, AppTitle(),
+                          qtTrId("IDS_ERR_START_AT_LOGIN").arg(m_autostart->entryPath(), why),
+                          QStringLiteral("OK"));
+        }
     }
 
     configWindow->hide();
@@ -201,6 +305,11 @@ bool SuspendConfigController::DoModal(QWidget* parent) {
 
 bool SuspendConfigController::IsAuthorizeUpdate() {
     return m_bAuthorizeUpdate;
+}
+
+void SuspendConfigController::setPlanProblem(QString const& text) {
+    m_txtPlanProblem->setText(text);
+    m_problemRow->setVisible(!text.isEmpty());
 }
 
 void SuspendConfigController::OnOK(QObject* /*sender*/) {

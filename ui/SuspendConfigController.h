@@ -3,6 +3,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -11,6 +14,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 class IUserDefaults;
+class LoginAutostart;
 
 class SuspendConfigController : public QObject {
     Q_OBJECT
@@ -23,6 +27,8 @@ public:
     bool DoModal(QWidget* parent);
     // True after a confirmed run that changed what the wake-up and shutdown times depend on.
     bool IsAuthorizeUpdate();
+    // Why the latest plan failed (shown at the top of the dialog); empty when it did not.
+    void setPlanProblem(QString const& text);
 
     void OnOK(QObject* sender);
     void OnCancel(QObject* sender);
@@ -43,12 +49,30 @@ public:
     QCheckBox* m_chkExitAfterRecord = nullptr;
     QCheckBox* m_chkShutdown = nullptr;
     QComboBox* m_cmbRestoreTime = nullptr;
+    QCheckBox* m_chkStartAtLogin = nullptr;
+    QLabel* m_txtPlanProblem = nullptr;
     bool m_bSelfButton = false;
     bool m_bAuthorizeUpdate = false;
+
+    // The "Start at login" entry; null: the box is not shown. Not owned.
+    LoginAutostart* m_autostart = nullptr;
 
     // The dialog's two buttons (tests click them).
     QPushButton* m_btnOK = nullptr;
     QPushButton* m_btnCancel = nullptr;
+
+    // The wake-up helper's row, shown while waking and shutting down cannot be done.
+    // helperProblem answers why ("" when the helper is installed); installHelper starts the
+    // one-time installation and calls done with its outcome, in words when it failed. Both
+    // are set by the program's assembly; without them the row stays hidden.
+    using InstallDone = std::function<void(bool installed, QString const& message)>;
+    std::function<QString()> helperProblem;
+    std::function<void(InstallDone done)> installHelper;
+    QWidget* m_helperRow = nullptr;
+    QLabel* m_txtHelper = nullptr;
+    QPushButton* m_btnInstallHelper = nullptr;
+    void OnInstallHelper(QObject* sender);
+    void UpdateHelperRow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,4 +82,5 @@ private:
     void retranslate();
 
     IUserDefaults* m_defaults;
+    QWidget* m_problemRow = nullptr;
 };

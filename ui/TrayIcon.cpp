@@ -24,7 +24,14 @@ TrayIcon::TrayIcon(QIcon const& icon, std::function<void()> onExit, QObject* par
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { OnActivated(reason); });
     retranslate();
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!m_tray->icon().isNull() && QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray->show();
+    }
+}
+
+void TrayIcon::setIcon(QIcon const& icon) {
+    m_tray->setIcon(icon);
+    if (!icon.isNull() && QSystemTrayIcon::isSystemTrayAvailable()) {
         m_tray->show();
     }
 }
@@ -39,10 +46,10 @@ bool TrayIcon::isShown() const {
 }
 
 void TrayIcon::retranslate() {
-    //% "Show"
+    //% "&Show"
     m_actShow->setText(qtTrId("IDS_TRAY_SHOW"));
-    //% "Exit"
-    m_actExit->setText(qtTrId("IDS_EXIT"));
+    //% "E&xit"
+    m_actExit->setText(qtTrId("IDS_TRAY_EXIT"));
     m_tray->setToolTip(AppTitle());
 }
 

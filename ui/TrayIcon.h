@@ -15,8 +15,11 @@ class TrayIcon : public QObject {
     Q_OBJECT
 public:
     // icon: the application's icon (the window icon when null). onExit runs the exit
-    // command. The icon appears only when the desktop has a system tray.
+    // command. The icon appears only when the desktop has a system tray, and once there is
+    // an icon to show.
     TrayIcon(QIcon const& icon, std::function<void()> onExit, QObject* parent = nullptr);
+    // Shows icon in the tray (where there is one).
+    void setIcon(QIcon const& icon);
     ~TrayIcon() override;
 
     bool isShown() const;

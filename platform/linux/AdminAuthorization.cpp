@@ -2,6 +2,7 @@
 
 #include "helper/BrokerFrame.h"
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@ struct AuthorizationOpaqueRef {
 namespace {
 
 BrokerChannel::Launch g_launch = BrokerChannel::Launch::Automatic;
+std::atomic<bool> g_abandoned{false};
 
 // The one acceptable right set: a single execute item naming an absolute tool path.
 bool ToolPathOf(const AuthorizationRights* rights, std::string* toolPath) {
@@ -40,10 +42,29 @@ std::string BrokerBeside(const std::string& toolPath) {
     return toolPath.substr(0, toolPath.rfind('/') + 1) + broker::kBrokerFileName;
 }
 
+OSStatus StatusOf(BrokerChannel::StartResult result) {
+    switch (result) {
+    case BrokerChannel::StartResult::Started:
+        return errAuthorizationSuccess;
+    case BrokerChannel::StartResult::Dismissed:
+        return errAuthorizationCanceled;
+    case BrokerChannel::StartResult::Refused:
+        return errAuthorizationDenied;
+    case BrokerChannel::StartResult::Failed:
+        break;
+    }
+    return errAuthorizationToolExecuteFailure;
+}
+
 } // namespace
 
 void AuthorizationSetBrokerLaunch(BrokerChannel::Launch launch) {
     g_launch = launch;
+}
+
+void AuthorizationSetRunsAbandoned(bool abandoned) {
+    g_abandoned.store(abandoned);
+    BrokerChannel::SetAbandoned(abandoned);
 }
 
 OSStatus AuthorizationCreate(const AuthorizationRights*, const AuthorizationRights*,
@@ -75,11 +96,13 @@ OSStatus AuthorizationCopyRights(AuthorizationRef authorization, const Authoriza
     if ((flags & kAuthorizationFlagInteractionAllowed) == 0 && geteuid() != 0) {
         return errAuthorizationInteractionNotAllowed;
     }
+    if (g_abandoned.load()) {
+        return errAuthorizationCanceled;
+    }
     BrokerChannel::StartResult result;
     auto channel = BrokerChannel::Start(BrokerBeside(toolPath), g_launch, &result);
     if (!channel) {
-        return result == BrokerChannel::StartResult::Dismissed ? errAuthorizationCanceled
-                                                               : errAuthorizationDenied;
+        return StatusOf(result);
     }
     authorization->toolPath = toolPath;
     authorization->broker = std::move(channel);
@@ -92,25 +115,52 @@ OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef authorization, cons
     if (communicationsPipe != nullptr) {
         *communicationsPipe = nullptr;
     }
+    BrokerChannel::Answer answer;
+    const OSStatus status = AuthorizationRunTool(authorization, pathToTool, arguments, &answer);
+    if (status != errAuthorizationSuccess) {
+        return status;
+    }
+    return answer.kind == BrokerChannel::Answer::Kind::Exited ? errAuthorizationSuccess
+                                                              : errAuthorizationToolExecuteFailure;
+}
+
+OSStatus AuthorizationRunTool(AuthorizationRef authorization, const char* pathToTool,
+                              char* const* arguments, BrokerChannel::Answer* answer) {
+    *answer = BrokerChannel::Answer{};
     if (authorization == nullptr) {
         return errAuthorizationInvalidRef;
     }
     if (pathToTool == nullptr || arguments == nullptr) {
         return errAuthorizationInvalidPointer;
     }
-    if (!authorization->broker || authorization->broker->broken()) {
+    // Never granted (refused, or not asked): no broker, and no new password request here.
+    if (authorization->toolPath.empty()) {
         return errAuthorizationDenied;
     }
     // The broker runs only the tool beside it; another path would not be what was asked.
     if (authorization->toolPath != pathToTool) {
         return errAuthorizationToolExecuteFailure;
     }
+    if (!authorization->broker || authorization->broker->broken()) {
+        // It died, or was ended for not answering: the right was granted, so a new broker
+        // is started (pkexec may ask again once its grace time has passed).
+        authorization->broker.reset();
+        if (g_abandoned.load()) {
+            return errAuthorizationCanceled;
+        }
+        BrokerChannel::StartResult result;
+        authorization->broker =
+            BrokerChannel::Start(BrokerBeside(authorization->toolPath), g_launch, &result);
+        if (!authorization->broker) {
+            return StatusOf(result);
+        }
+    }
     std::vector<std::string> args;
     for (char* const* arg = arguments; *arg != nullptr; ++arg) {
         args.emplace_back(*arg);
     }
-    return authorization->broker->Execute(args) ? errAuthorizationSuccess
-                                                : errAuthorizationToolExecuteFailure;
+    *answer = authorization->broker->Execute(args);
+    return errAuthorizationSuccess;
 }
 
 OSStatus AuthorizationFree(AuthorizationRef authorization, AuthorizationFlags) {

@@ -66,6 +66,17 @@ OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef authorization, cons
                                             AuthorizationFlags options, char* const* arguments,
                                             FILE** communicationsPipe);
 
+// As AuthorizationExecuteWithPrivileges, and waits for the tool: *answer says how it ended
+// (its exit status, or why there is none). A broker that went away or was ended for not
+// answering is started again first, when the right had been granted. Success means the
+// request reached a broker.
+OSStatus AuthorizationRunTool(AuthorizationRef authorization, const char* pathToTool,
+                              char* const* arguments, BrokerChannel::Answer* answer);
+
+// While set, every broker wait under way or to come gives up at once and no broker is
+// started: the program is ending (tests set it back). Any thread.
+void AuthorizationSetRunsAbandoned(bool abandoned);
+
 // Ends the broker, if any, and releases the authorization.
 OSStatus AuthorizationFree(AuthorizationRef authorization, AuthorizationFlags flags);
 

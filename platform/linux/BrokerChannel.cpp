@@ -1,13 +1,19 @@
 #include "platform/linux/BrokerChannel.h"
 
 #include "helper/BrokerFrame.h"
+#include "platform/linux/Trust.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -16,11 +22,41 @@ extern char** environ;
 
 namespace {
 
-// Waits for a child that is expected to end soon; gives up after a while rather than hang
-// the program on a broker that is still busy.
-int Reap(pid_t pid) {
+std::atomic<bool> g_abandoned{false};
+std::atomic<long long> g_answerDeadlineMs{0}; // 0: kAnswerDeadline
+
+using Clock = std::chrono::steady_clock;
+
+enum class Wait { Ready, TimedOut, Abandoned, Failed };
+
+// Waits until fd has something to read, in short slices so that AbandonAll is seen soon.
+Wait WaitReadable(int fd, Clock::time_point deadline) {
     using namespace std::chrono;
-    const auto deadline = steady_clock::now() + seconds(5);
+    for (;;) {
+        if (g_abandoned.load()) {
+            return Wait::Abandoned;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            return Wait::TimedOut;
+        }
+        const auto slice = std::min(duration_cast<milliseconds>(deadline - now), milliseconds(100));
+        pollfd entry{fd, POLLIN, 0};
+        const int ready = poll(&entry, 1, static_cast<int>(slice.count()) + 1);
+        if (ready > 0) {
+            return Wait::Ready; // data, the end of the stream, or an error: the read tells
+        }
+        if (ready < 0 && errno != EINTR) {
+            return Wait::Failed;
+        }
+    }
+}
+
+// Waits a little for a child that is expected to end now; one that does not is left to a
+// thread of its own, so that nothing here waits on it.
+int Reap(pid_t pid, std::chrono::milliseconds patience) {
+    using namespace std::chrono;
+    const auto deadline = Clock::now() + patience;
     for (;;) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -30,7 +66,12 @@ int Reap(pid_t pid) {
         if (done < 0 && errno != EINTR) {
             return -1;
         }
-        if (steady_clock::now() >= deadline) {
+        if (Clock::now() >= deadline) {
+            std::thread([pid] {
+                int ignored = 0;
+                while (waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+                }
+            }).detach();
             return -1;
         }
         std::this_thread::sleep_for(milliseconds(10));
@@ -38,6 +79,14 @@ int Reap(pid_t pid) {
 }
 
 } // namespace
+
+void BrokerChannel::SetAbandoned(bool abandoned) {
+    g_abandoned.store(abandoned);
+}
+
+void BrokerChannel::SetAnswerDeadlineForTesting(std::chrono::milliseconds deadline) {
+    g_answerDeadlineMs.store(deadline.count());
+}
 
 std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPath, Launch launch,
                                                     StartResult* result) {
@@ -47,6 +96,14 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
     }
     if (launch == Launch::Automatic) {
         launch = geteuid() == 0 ? Launch::Direct : Launch::Pkexec;
+    }
+    if (launch == Launch::Pkexec || geteuid() == 0) {
+        const trust::Verdict verdict = trust::CheckFile(brokerPath, trust::kRootOnly, true);
+        if (!verdict.ok()) {
+            std::fprintf(stderr, "resvman: not running %s as root (%s)\n", brokerPath.c_str(),
+                         verdict.Describe().c_str());
+            return nullptr;
+        }
     }
     // Close-on-exec, so that other programs this one starts (the companion) do not keep the
     // channel open and the broker always sees the end of it.
@@ -98,17 +155,30 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
         close(pair[0]);
         return nullptr;
     }
+    // A frame that stops half-way must not hold a read for ever either.
+    timeval stall{5, 0};
+    setsockopt(pair[0], SOL_SOCKET, SO_RCVTIMEO, &stall, sizeof stall);
+    const auto deadline =
+        Clock::now() + (launch == Launch::Pkexec ? kPkexecStartDeadline : kDirectStartDeadline);
     std::string hello;
-    if (broker::ReadFrame(pair[0], &hello) == broker::FrameStatus::Frame &&
+    const Wait greeting = WaitReadable(pair[0], deadline);
+    if (greeting == Wait::Ready &&
+        broker::ReadFrame(pair[0], &hello) == broker::FrameStatus::Frame &&
         hello == broker::kBrokerHello) {
         *result = StartResult::Started;
         return std::unique_ptr<BrokerChannel>(new BrokerChannel(pair[0], pid));
     }
-    // No greeting: pkexec was refused, or the broker would not start. Either way it ends.
+    // No greeting: pkexec was refused, the broker would not start, or time ran out. Either
+    // way it ends; one started directly is ours to stop.
     close(pair[0]);
-    const int status = Reap(pid);
+    if (greeting != Wait::Ready && launch == Launch::Direct) {
+        kill(pid, SIGKILL);
+    }
+    const int status = Reap(pid, std::chrono::seconds(greeting == Wait::Ready ? 5 : 1));
     if (launch == Launch::Pkexec && status == 126) {
         *result = StartResult::Dismissed;
+    } else if (launch == Launch::Pkexec && status == 127) {
+        *result = StartResult::Refused;
     }
     return nullptr;
 }
@@ -117,35 +187,72 @@ BrokerChannel::~BrokerChannel() {
     Close();
 }
 
-bool BrokerChannel::Execute(const std::vector<std::string>& arguments, int* toolStatus) {
+BrokerChannel::Answer BrokerChannel::Execute(const std::vector<std::string>& arguments) {
+    Answer answer;
     if (m_fd < 0) {
-        return false;
+        return answer; // Lost
     }
     // Nothing that large or empty is a request; it is not sent, and the channel stays.
     const std::string payload = broker::EncodeArguments(arguments);
     if (payload.empty() || payload.size() > broker::kMaxFramePayload) {
-        return false;
+        answer.kind = Answer::Kind::Refused;
+        return answer;
     }
-    std::string reply;
     if (!broker::WriteFrame(m_fd, payload)) {
         Close(); // the broker is gone
-        return false;
+        return answer;
     }
+    const long long testDeadline = g_answerDeadlineMs.load();
+    const auto deadline =
+        Clock::now() + (testDeadline > 0 ? std::chrono::milliseconds(testDeadline)
+                                         : std::chrono::milliseconds(kAnswerDeadline));
+    switch (WaitReadable(m_fd, deadline)) {
+    case Wait::Ready:
+        break;
+    case Wait::TimedOut:
+        EndHungBroker();
+        answer.kind = Answer::Kind::TimedOut;
+        return answer;
+    case Wait::Abandoned:
+    case Wait::Failed:
+        // The answer would come too late to matter, and the stream is out of step now.
+        EndHungBroker();
+        return answer;
+    }
+    std::string reply;
     if (broker::ReadFrame(m_fd, &reply) != broker::FrameStatus::Frame) {
         Close();
-        return false;
+        return answer;
     }
     const std::string_view text = reply;
-    if (!text.starts_with(broker::kReplyStarted)) {
-        return false;
+    if (text.starts_with(broker::kReplyStarted)) {
+        const std::string_view number = text.substr(broker::kReplyStarted.size());
+        int status = -1;
+        std::from_chars(number.data(), number.data() + number.size(), status);
+        answer.kind = Answer::Kind::Exited;
+        answer.status = status;
+    } else if (text.starts_with(broker::kReplyFailed)) {
+        answer.kind = Answer::Kind::NotStarted;
+    } else if (text == broker::kReplyTimedOut) {
+        answer.kind = Answer::Kind::TimedOut;
+    } else {
+        answer.kind = Answer::Kind::Refused;
     }
-    const std::string_view number = text.substr(broker::kReplyStarted.size());
-    int status = -1;
-    std::from_chars(number.data(), number.data() + number.size(), status);
-    if (toolStatus != nullptr) {
-        *toolStatus = status;
+    return answer;
+}
+
+void BrokerChannel::EndHungBroker() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
     }
-    return true;
+    if (m_pid > 0) {
+        // Allowed only for a broker started directly; one started through pkexec runs as
+        // root and ends when it sees the channel closed, once its tool run has ended.
+        kill(m_pid, SIGKILL);
+        Reap(m_pid, std::chrono::milliseconds(200));
+        m_pid = -1;
+    }
 }
 
 void BrokerChannel::Close() {
@@ -154,7 +261,7 @@ void BrokerChannel::Close() {
         m_fd = -1;
     }
     if (m_pid > 0) {
-        Reap(m_pid);
+        Reap(m_pid, std::chrono::seconds(g_abandoned.load() ? 0 : 5));
         m_pid = -1;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/linux/DBusNames.h"
 #include "platform/linux/PresetFile.h"
+#include "platform/linux/Trust.h"
 
 #include <QDBusMessage>
 #include <QDir>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +25,18 @@ constexpr int kBusTimeoutMs = 1000;
 bool isExecutableFile(QString const& path) {
     QFileInfo const info(path);
     return info.isFile() && ::access(QFile::encodeName(path).constData(), X_OK) == 0;
+}
+
+// The companion runs as the user: it must be a file nobody else could have put there or
+// changed. Every folder on the way to it is checked too, so the path cannot be redirected
+// between the check and the start.
+bool isTrustedProgram(QString const& path, std::string* refusal) {
+    trust::Verdict const verdict =
+        trust::CheckFile(QFile::encodeName(path).toStdString(), trust::ForThisUser(), true);
+    if (!verdict.ok()) {
+        *refusal = verdict.Describe();
+    }
+    return verdict.ok();
 }
 
 bool processAlive(qint64 pid) {
@@ -101,10 +115,24 @@ bool CompanionLauncher::openURL(std::string const& appPath) {
     } else {
         program = path;
     }
-    if (appPath.empty() || !isExecutableFile(program)) {
+    if (appPath.empty() || !isExecutableFile(program) || !trusted(program)) {
         return false;
     }
     return start(program, {});
+}
+
+bool CompanionLauncher::trusted(QString const& program) {
+    std::string refusal;
+    if (isTrustedProgram(program, &refusal)) {
+        return true;
+    }
+    // Once per refusal, not once per attempt of a hand-off.
+    if (refusal != m_lastRefusal) {
+        m_lastRefusal = refusal;
+        std::fprintf(stderr, "resvman: not starting the companion %s (%s)\n",
+                     QFile::encodeName(program).constData(), refusal.c_str());
+    }
+    return false;
 }
 
 bool CompanionLauncher::launchApplication(std::string const& name) {
@@ -118,7 +146,7 @@ bool CompanionLauncher::launchApplication(std::string const& name) {
     }
     QString const onPath = QStandardPaths::findExecutable(appName);
     if (!onPath.isEmpty()) {
-        return start(onPath, {});
+        return trusted(onPath) && start(onPath, {});
     }
     QString const entry = appName.toLower();
     QString const launcher = QStandardPaths::findExecutable(QStringLiteral("gtk-launch"));

@@ -1,13 +1,13 @@
 #include "platform/linux/PresetFile.h"
 
-#include "platform/linux/BinaryPlistCheck.h"
+#include "platform/linux/PlistScan.h"
+#include "platform/linux/Trust.h"
 
 #include <plist/plist.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -35,10 +35,9 @@ bool isBinary(uint8_t const* data, std::size_t size) {
 }
 
 bool readSmallRegularFile(std::string const& path, std::vector<uint8_t>& content) {
-    // Non-blocking, so that a FIFO in the file's place cannot hang the caller.
-    FdClose file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    FdClose file{trust::OpenRegularFile(path)};
     struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || info.st_size < 0 ||
         static_cast<uint64_t>(info.st_size) > kPresetFileMaxBytes) {
         return false;
     }
@@ -73,17 +72,17 @@ bool ChannelPresetFromPlist(uint8_t const* data, std::size_t size, CHANNELPRESET
         return false;
     }
 
-    plist_t parsed = nullptr;
-    char const* text = reinterpret_cast<char const*>(data);
-    auto const length = static_cast<uint32_t>(size);
     if (isBinary(data, size)) {
-        if (!BinaryPlistNestingWithin(data, size, kPresetFileMaxNesting)) {
-            return false;
-        }
-        plist_from_bin(text, length, &parsed);
-    } else {
-        plist_from_xml(text, length, &parsed);
+        // Only the one entry, read in place: see PlistScan.h.
+        auto const entry = BinaryPlistTopData({data, size}, "Presets");
+        return entry && ChannelPresetFromBytes(entry->data(), entry->size(), presets);
     }
+    if (!XmlPlistWithinBounds({data, size}, {kPresetFileMaxElements, kPresetFileMaxNesting,
+                                             kPresetFileMaxEntities})) {
+        return false;
+    }
+    plist_t parsed = nullptr;
+    plist_from_xml(reinterpret_cast<char const*>(data), static_cast<uint32_t>(size), &parsed);
     PlistPtr root(parsed);
     if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
         return false;

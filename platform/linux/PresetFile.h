@@ -11,8 +11,11 @@
 
 // A preferences file is small; anything larger is not read at all.
 inline constexpr std::size_t kPresetFileMaxBytes = 1024 * 1024;
-// Containers nested deeper than this are refused before parsing.
+// An XML file beyond these is refused before parsing (a preferences file holds a few dozen
+// elements and hardly an entity reference): see XmlPlistLimits.
+inline constexpr std::size_t kPresetFileMaxElements = 10000;
 inline constexpr unsigned kPresetFileMaxNesting = 64;
+inline constexpr std::size_t kPresetFileMaxEntities = 256;
 
 // Fills presets from a property list in memory. Every failure (not a property list, the
 // top is not a dictionary, "Presets" missing, not data, or shorter than 6240 bytes) leaves

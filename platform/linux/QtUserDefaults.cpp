@@ -1,10 +1,12 @@
 #include "platform/linux/QtUserDefaults.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QVariant>
 
 #include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -35,6 +37,13 @@ std::optional<long> parseInteger(QString const& text) {
     return value;
 }
 
+// QSettings opens the file with an ordinary blocking open: anything but a regular file in its
+// place (a FIFO would hang the caller) is left alone, and the settings read as absent.
+bool usable(QString const& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
 } // namespace
 
 QtUserDefaults::QtUserDefaults() : m_filePath(defaultFilePath()) {}
@@ -45,6 +54,9 @@ std::optional<long> QtUserDefaults::read(std::string const& key) {
     // A QSettings per call: the object is not meant to be shared between threads, and a
     // fresh one also sees what another process wrote since.
     std::lock_guard lock(m_mutex);
+    if (!usable(m_filePath)) {
+        return std::nullopt;
+    }
     QSettings settings(m_filePath, QSettings::IniFormat);
     QVariant const value = settings.value(QString::fromStdString(key));
     switch (value.metaType().id()) {
@@ -80,6 +92,9 @@ bool QtUserDefaults::boolForKey(std::string const& key) {
 
 void QtUserDefaults::setInteger(std::string const& key, long value) {
     std::lock_guard lock(m_mutex);
+    if (!usable(m_filePath)) {
+        return;
+    }
     QSettings settings(m_filePath, QSettings::IniFormat);
     settings.setValue(QString::fromStdString(key), static_cast<qlonglong>(value));
     settings.sync();

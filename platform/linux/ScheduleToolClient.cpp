@@ -1,6 +1,50 @@
 #include "platform/linux/ScheduleToolClient.h"
 
+#include "helper/ScheduleTool.h"
+
 #include <vector>
+
+namespace {
+
+PrivilegedFailure FailureOf(OSStatus status) {
+    switch (status) {
+    case errAuthorizationSuccess:
+        return PrivilegedFailure::None;
+    case errAuthorizationDenied:
+    case errAuthorizationCanceled:
+    case errAuthorizationInteractionNotAllowed:
+        return PrivilegedFailure::NotAuthorized;
+    default:
+        return PrivilegedFailure::Unavailable;
+    }
+}
+
+PrivilegedFailure FailureOf(BrokerChannel::Answer const& answer) {
+    using Kind = BrokerChannel::Answer::Kind;
+    switch (answer.kind) {
+    case Kind::Exited:
+        switch (answer.status) {
+        case ScheduleTool::kExitOk:
+            return PrivilegedFailure::None;
+        case ScheduleTool::kExitNoSystemd:
+            return PrivilegedFailure::NoSystemd;
+        case ScheduleTool::kExitNotWakeable:
+            return PrivilegedFailure::NotWakeable;
+        default:
+            return PrivilegedFailure::ToolFailed;
+        }
+    case Kind::TimedOut:
+        return PrivilegedFailure::TimedOut;
+    case Kind::Refused:
+        return PrivilegedFailure::ToolFailed;
+    case Kind::NotStarted:
+    case Kind::Lost:
+        break;
+    }
+    return PrivilegedFailure::Unavailable;
+}
+
+} // namespace
 
 ScheduleToolClient::ScheduleToolClient(AuthorizationRef& authorization, const char* toolPath,
                                        std::int32_t toolPathLength)
@@ -16,25 +60,29 @@ bool ScheduleToolClient::GetAuthorization(AuthorizationRef* authorization) {
     if (*authorization == nullptr &&
         AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, authorization) !=
             errAuthorizationSuccess) {
+        m_failure = PrivilegedFailure::Unavailable;
         return false;
     }
     char empty[] = "";
     AuthorizationItem item{kAuthorizationRightExecute, static_cast<std::size_t>(m_toolPathLength),
                            m_toolPathLength > 0 ? const_cast<char*>(m_toolPath) : empty, 0};
     AuthorizationRights rights{1, &item};
-    return AuthorizationCopyRights(*authorization, &rights, nullptr,
-                                   kAuthorizationFlagInteractionAllowed |
-                                       kAuthorizationFlagExtendRights,
-                                   nullptr) == errAuthorizationSuccess;
+    const OSStatus status = AuthorizationCopyRights(
+        *authorization, &rights, nullptr,
+        kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights, nullptr);
+    m_failure = m_toolPathLength == 0 ? PrivilegedFailure::Unavailable : FailureOf(status);
+    return status == errAuthorizationSuccess;
 }
 
 bool ScheduleToolClient::EnsureAuthorization() {
-    // Made once and then kept for the life of the process, even when the right was refused.
+    // Made once and then kept for the life of the process, even when the right was refused
+    // (a refused one then fails each run without asking again).
     return m_Authorization != nullptr || GetAuthorization(&m_Authorization);
 }
 
 template <typename Arguments> bool ScheduleToolClient::RunTool(const Arguments& arguments) {
     if (m_toolPathLength == 0) {
+        m_failure = PrivilegedFailure::Unavailable;
         return false;
     }
     std::vector<char*> argv;
@@ -42,19 +90,21 @@ template <typename Arguments> bool ScheduleToolClient::RunTool(const Arguments& 
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    return AuthorizationExecuteWithPrivileges(m_Authorization, m_toolPath,
-                                              kAuthorizationFlagDefaults, argv.data(),
-                                              nullptr) == errAuthorizationSuccess;
+    BrokerChannel::Answer answer;
+    const OSStatus status = AuthorizationRunTool(m_Authorization, m_toolPath, argv.data(), &answer);
+    m_failure = status != errAuthorizationSuccess ? FailureOf(status) : FailureOf(answer);
+    return m_failure == PrivilegedFailure::None;
 }
 
 bool ScheduleToolClient::Set(schedule::Kind kind, double instant) {
     // The instant is converted before the authorization is looked at. One that cannot be
     // written would only be refused by the tool, so it does not bring up a password request.
     const auto arguments = schedule::BuildSetArguments(kind, instant);
-    if (!arguments || !EnsureAuthorization()) {
+    if (!arguments) {
+        m_failure = PrivilegedFailure::ToolFailed;
         return false;
     }
-    return RunTool(*arguments);
+    return EnsureAuthorization() && RunTool(*arguments);
 }
 
 bool ScheduleToolClient::SettingWakeTime(double instant) {
@@ -71,5 +121,9 @@ bool ScheduleToolClient::cancelScheduleWake(int kind) {
         return false;
     }
     const auto arguments = schedule::BuildCancelArguments(kind);
-    return arguments && RunTool(*arguments);
+    if (!arguments) {
+        m_failure = PrivilegedFailure::ToolFailed;
+        return false;
+    }
+    return RunTool(*arguments);
 }

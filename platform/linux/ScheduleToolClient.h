@@ -5,6 +5,7 @@
 #pragma once
 
 #include "helper/ScheduleArgs.h"
+#include "platform/IPrivilegedOps.h"
 #include "platform/linux/AdminAuthorization.h"
 
 #include <cstdint>
@@ -18,11 +19,14 @@ public:
     // refused) and asks for the administrator right on the tool, with interaction allowed.
     bool GetAuthorization(AuthorizationRef* authorization);
 
-    // Instants in seconds since 1970 UTC.
+    // Instants in seconds since 1970 UTC. Each operation is true only when the tool ran and
+    // succeeded.
     bool SettingWakeTime(double instant);
     bool ForceShutDownTime(double instant);
     // kind 1: every wake-up, kind 2: every shutdown; other kinds answer false.
     bool cancelScheduleWake(int kind);
+    // Why the last operation answered false (None after a success).
+    PrivilegedFailure failure() const { return m_failure; }
 
 private:
     bool Set(schedule::Kind kind, double instant);
@@ -32,4 +36,5 @@ private:
     AuthorizationRef& m_Authorization;
     const char* m_toolPath;
     std::int32_t m_toolPathLength;
+    PrivilegedFailure m_failure = PrivilegedFailure::None;
 };

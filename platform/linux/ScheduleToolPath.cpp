@@ -2,6 +2,7 @@
 
 #include "helper/BrokerFrame.h"
 
+#include <algorithm>
 #include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,39 +13,58 @@
 
 namespace {
 
-bool IsExecutableFile(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// A tool counts only with its broker beside it: a stray "schedule" next to an installed
-// program is someone else's.
-bool IsToolWithBroker(const std::string& tool) {
-    return !tool.empty() && tool[0] == '/' && IsExecutableFile(tool) &&
-           IsExecutableFile(FolderOf(tool) + "/" + broker::kBrokerFileName);
-}
-
 } // namespace
 
-std::string ScheduleToolPathFor(const std::string& programFolder,
-                                const std::string& installedPath) {
-    if (!programFolder.empty()) {
-        const std::string beside = programFolder + "/" + broker::kToolFileName;
-        if (IsToolWithBroker(beside)) {
-            return beside;
+std::vector<std::string> HelperFolders() {
+    std::vector<std::string> folders;
+    for (const std::string& folder :
+         {FolderOf(RESVMAN_SCHEDULE_TOOL_INSTALL_PATH), std::string(kPackageHelperFolder),
+          std::string(kLocalHelperFolder)}) {
+        if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(folder);
         }
     }
-    return IsToolWithBroker(installedPath) ? installedPath : std::string();
+    return folders;
 }
 
-std::string ScheduleToolPath() {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    const std::string self = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : "";
-    return ScheduleToolPathFor(FolderOf(self), RESVMAN_SCHEDULE_TOOL_INSTALL_PATH);
+HelperSearch FindScheduleTool(const std::vector<std::string>& folders) {
+    HelperSearch search;
+    for (const std::string& folder : folders) {
+        const std::string tool = folder + "/" + broker::kToolFileName;
+        const std::string brokerPath = folder + "/" + broker::kBrokerFileName;
+        struct stat st {};
+        if (lstat(tool.c_str(), &st) != 0 && lstat(brokerPath.c_str(), &st) != 0) {
+            continue; // nothing installed here
+        }
+        trust::Verdict verdict = trust::CheckFile(tool, trust::kRootOnly, true);
+        if (verdict.ok()) {
+            verdict = trust::CheckFile(brokerPath, trust::kRootOnly, true);
+        }
+        if (verdict.ok()) {
+            search.tool = tool;
+            return search;
+        }
+        search.refused.push_back(verdict);
+    }
+    return search;
+}
+
+HelperSearch FindInstalledHelper() {
+    if (geteuid() == 0) {
+        char buffer[PATH_MAX];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        if (n > 0) {
+            HelperSearch beside =
+                FindScheduleTool({FolderOf(std::string(buffer, static_cast<std::size_t>(n)))});
+            if (!beside.tool.empty()) {
+                return beside;
+            }
+        }
+    }
+    return FindScheduleTool(HelperFolders());
 }

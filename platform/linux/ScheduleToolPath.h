@@ -1,11 +1,37 @@
-// Where the program finds the privileged schedule tool.
+// Where the program finds the privileged schedule tool and its broker. The broker runs as
+// root, so only a root-owned installation counts: both files root's, in folders only root
+// may change (trust::kRootOnly). Looked for, in this order:
+//
+//  - the folder this program was configured to install them to (<prefix>/libexec/resvman,
+//    as `cmake --install` puts them);
+//  - /usr/libexec/resvman, the Debian package's;
+//  - /usr/local/libexec/resvman, where the settings dialog's one-time "Install the wake-up
+//    helper" puts them for a bundle.
+//
+// A program that itself runs as root also takes the pair beside it, when only root may
+// change it. A bundle's own copies are never run through pkexec: they are the user's to
+// change, and so are whoever runs as the user.
 #pragma once
 
+#include "platform/linux/Trust.h"
+
 #include <string>
+#include <vector>
 
-// The tool in the program's own folder (the bundle) when the broker lies beside it too,
-// otherwise the installed tool; empty when neither is there, so every tool run fails.
-std::string ScheduleToolPath();
+inline constexpr char const* kPackageHelperFolder = "/usr/libexec/resvman";
+inline constexpr char const* kLocalHelperFolder = "/usr/local/libexec/resvman";
 
-// The same choice for a given program folder and installed path.
-std::string ScheduleToolPathFor(const std::string& programFolder, const std::string& installedPath);
+struct HelperSearch {
+    std::string tool;                    // the tool to run; empty when there is none
+    std::vector<trust::Verdict> refused; // installations that are there but not root's alone
+};
+
+// The installations' folders above, in order, without repeats.
+std::vector<std::string> HelperFolders();
+
+// The first folder of folders whose tool and broker pass the checks.
+HelperSearch FindScheduleTool(std::vector<std::string> const& folders);
+
+// The search above: for root, the pair beside this program first (passed over without a
+// word when it is not root's alone: it is no installation), then HelperFolders().
+HelperSearch FindInstalledHelper();

@@ -37,22 +37,6 @@ QDBusMessage busCall(char const* member) {
         QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(member));
 }
 
-bool logindReachable(QDBusConnection const& system) {
-    if (!system.isConnected()) {
-        return false;
-    }
-    QDBusMessage owner = busCall("NameHasOwner");
-    owner << QString::fromLatin1(kLogindService);
-    QDBusMessage reply = system.call(owner, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool()) {
-        return true;
-    }
-    // logind may be started on demand.
-    reply = system.call(busCall("ListActivatableNames"), QDBus::Block, kCallTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage &&
-           reply.arguments().value(0).toStringList().contains(QString::fromLatin1(kLogindService));
-}
-
 } // namespace
 
 SleepVeto::SleepVeto(IUserDefaults& defaults, NextStart nextStart, QObject* parent)
@@ -72,19 +56,69 @@ SleepVeto::~SleepVeto() {
     release();
 }
 
-bool SleepVeto::Register() {
-    if (m_registered) {
-        return true;
+void SleepVeto::Register() {
+    if (m_registering || m_registered) {
+        return;
     }
-    if (!logindReachable(m_system)) {
+    m_registering = true;
+    if (!m_system.isConnected()) {
+        // Told from the event loop like every other outcome.
+        QMetaObject::invokeMethod(
+            this, [this] { onLogindFound(false); }, Qt::QueuedConnection);
+        return;
+    }
+    // Asked without waiting: the window shows whatever the system bus does meanwhile.
+    QDBusMessage owner = busCall("NameHasOwner");
+    owner << QString::fromLatin1(kLogindService);
+    auto* ownerWatcher =
+        new QDBusPendingCallWatcher(m_system.asyncCall(owner, kCallTimeoutMs), this);
+    connect(ownerWatcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* watcher) {
+                watcher->deleteLater();
+                QDBusPendingReply<bool> const hasOwner = *watcher;
+                if (!hasOwner.isError() && hasOwner.value()) {
+                    onLogindFound(true);
+                    return;
+                }
+                // logind may be started on demand.
+                auto* activatable = new QDBusPendingCallWatcher(
+                    m_system.asyncCall(busCall("ListActivatableNames"), kCallTimeoutMs), this);
+                connect(activatable, &QDBusPendingCallWatcher::finished, this,
+                        [this](QDBusPendingCallWatcher* names) {
+                            names->deleteLater();
+                            QDBusPendingReply<QStringList> const list = *names;
+                            onLogindFound(
+                                !list.isError() &&
+                                list.value().contains(QString::fromLatin1(kLogindService)));
+                        });
+            });
+}
+
+void SleepVeto::onLogindFound(bool found) {
+    m_registering = false;
+    if (!found) {
         std::puts("IORegisterForSystemPower failed");
         std::fflush(stdout);
-        return false;
+        emit attached(false);
+        return;
     }
     m_registered = true;
-    m_timer.start();
-    Evaluate();
-    return true;
+    emit attached(true);
+    if (m_started) {
+        m_timer.start();
+        Evaluate();
+    }
+}
+
+void SleepVeto::Start() {
+    if (m_started) {
+        return;
+    }
+    m_started = true;
+    if (m_registered) {
+        m_timer.start();
+        Evaluate();
+    }
 }
 
 void SleepVeto::Evaluate() {

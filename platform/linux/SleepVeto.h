@@ -32,17 +32,26 @@ public:
               QDBusConnection const& session, Clock clock, QObject* parent = nullptr);
     ~SleepVeto() override;
 
-    // Attaches to the system's power management. Without a system bus or without logind it
-    // writes "IORegisterForSystemPower failed" to standard output, answers false and never
-    // vetoes; the program runs on. Call once, on the main thread.
-    bool Register();
+    // Attaches to the system's power management without waiting: asks the system bus
+    // whether logind is there and goes on when the answer comes (attached is emitted then).
+    // Without a system bus or without logind it writes "IORegisterForSystemPower failed" to
+    // standard output and never vetoes; the program runs on. Call once, on the main thread.
+    void Register();
+    // The reservations are loaded: the rule may be looked at from now on. The first look
+    // comes once both this and the attachment happened, then about once a second.
+    void Start();
 
     // One look at the rule, as the timer does it; exposed for tests.
     void Evaluate();
 
+    bool registered() const { return m_registered; }
     bool vetoing() const { return m_want; }
     bool holdsLogindInhibitor() const { return m_logindFd >= 0; }
     bool holdsScreenSaverInhibitor() const { return m_screenSaverCookie.has_value(); }
+
+signals:
+    // Register's outcome: true when logind is there.
+    void attached(bool attachedToLogind);
 
 private:
     struct Backoff {
@@ -50,6 +59,7 @@ private:
         bool active() const { return std::chrono::steady_clock::now() < until; }
     };
 
+    void onLogindFound(bool found);
     void acquire();
     void release();
     void onLogindReply(QDBusPendingCallWatcher* watcher);
@@ -63,7 +73,9 @@ private:
     QDBusConnection m_session;
     Clock m_clock;
     QTimer m_timer;
+    bool m_registering = false;
     bool m_registered = false;
+    bool m_started = false;
     bool m_want = false;
 
     int m_logindFd = -1;

@@ -3,6 +3,9 @@
 
 #include "platform/IClock.h"
 
+#include <condition_variable>
+#include <mutex>
+
 class SystemClock : public IClock {
 public:
     double now() override;
@@ -10,4 +13,10 @@ public:
     // wall-clock step (time sync, resume from suspend) moves the wake-up with it.
     void sleepUntil(double instant) override;
     void sleepFor(double seconds) override;
+    bool waitUntil(double instant, std::atomic<bool> const& cancel) override;
+    void wakeWaiters() override;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
 };

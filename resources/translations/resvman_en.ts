@@ -220,8 +220,8 @@
         <translation>Cancel</translation>
     </message>
     <message id="IDS_TRAY_SHOW">
-        <source>Show</source>
-        <translation>Show</translation>
+        <source>&amp;Show</source>
+        <translation>&amp;Show</translation>
     </message>
     <message id="IDS_COL_DATE">
         <source>Date</source>
@@ -272,48 +272,48 @@
         <translation>&amp;Reservation</translation>
     </message>
     <message id="IDS_MENU_NEW">
-        <source>New Reservation…</source>
-        <translation>New Reservation…</translation>
+        <source>&amp;New Reservation…</source>
+        <translation>&amp;New Reservation…</translation>
     </message>
     <message id="IDS_MENU_EDIT">
-        <source>Edit Reservation…</source>
-        <translation>Edit Reservation…</translation>
+        <source>&amp;Edit Reservation…</source>
+        <translation>&amp;Edit Reservation…</translation>
     </message>
     <message id="IDS_MENU_DELETE">
-        <source>Delete Selected Reservations</source>
-        <translation>Delete Selected Reservations</translation>
+        <source>&amp;Delete Selected Reservations…</source>
+        <translation>&amp;Delete Selected Reservations…</translation>
     </message>
     <message id="IDS_MENU_DELETE_OVER">
-        <source>Delete Missed Reservations</source>
-        <translation>Delete Missed Reservations</translation>
+        <source>Delete &amp;Missed Reservations</source>
+        <translation>Delete &amp;Missed Reservations</translation>
     </message>
     <message id="IDS_MENU_DELETE_ALL">
-        <source>Delete All Reservations…</source>
-        <translation>Delete All Reservations…</translation>
+        <source>Delete &amp;All Reservations…</source>
+        <translation>Delete &amp;All Reservations…</translation>
     </message>
     <message id="IDS_MENU_SWITCH_ON">
-        <source>Switch On</source>
-        <translation>Switch On</translation>
+        <source>Switch &amp;On</source>
+        <translation>Switch &amp;On</translation>
     </message>
     <message id="IDS_MENU_SWITCH_OFF">
-        <source>Switch Off</source>
-        <translation>Switch Off</translation>
+        <source>Switch O&amp;ff</source>
+        <translation>Switch O&amp;ff</translation>
     </message>
     <message id="IDS_MENU_SETTINGS">
-        <source>Settings…</source>
-        <translation>Settings…</translation>
+        <source>&amp;Settings…</source>
+        <translation>&amp;Settings…</translation>
     </message>
     <message id="IDS_MENU_CLOSE">
-        <source>Close Window</source>
-        <translation>Close Window</translation>
+        <source>&amp;Close Window</source>
+        <translation>&amp;Close Window</translation>
     </message>
     <message id="IDS_MENU_DUAL_CLOSE">
-        <source>Close Together with Velto</source>
-        <translation>Close Together with Velto</translation>
+        <source>Close &amp;Together with Velto</source>
+        <translation>Close &amp;Together with Velto</translation>
     </message>
     <message id="IDS_MENU_QUIT">
-        <source>Quit</source>
-        <translation>Quit</translation>
+        <source>E&amp;xit</source>
+        <translation>E&amp;xit</translation>
     </message>
     <message id="IDS_ERR_ALREADY_RUNNING">
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
@@ -506,6 +506,154 @@
     <message id="IDS_REQ_TOO_MANY_IDS">
         <source>Give at most 10000 ids.</source>
         <translation>Give at most 10000 ids.</translation>
+    </message>
+    <message id="IDS_WARN_SAVE_FAILED">
+        <source>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</source>
+        <translation>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</translation>
+    </message>
+    <message id="IDS_WARN_EXIT_UNSAVED">
+        <source>The reservations could not be saved to %1: %2. If you exit now, the changes since the last save are lost. Exit anyway?</source>
+        <translation>The reservations could not be saved to %1: %2. If you exit now, the changes since the last save are lost. Exit anyway?</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_RESCUE">
+        <source>a copy of the damaged reservation file could not be kept first</source>
+        <translation>a copy of the damaged reservation file could not be kept first</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_DENIED">
+        <source>writing there is not allowed</source>
+        <translation>writing there is not allowed</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_FULL">
+        <source>the disk is full</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_READ_ONLY">
+        <source>the disk is read-only</source>
+        <translation>the disk is read-only</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NO_FOLDER">
+        <source>its folder does not exist</source>
+        <translation>its folder does not exist</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NOT_A_FILE">
+        <source>something that is not a file has its name</source>
+        <translation>something that is not a file has its name</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_OTHER">
+        <source>system error %1</source>
+        <translation>system error %1</translation>
+    </message>
+    <message id="IDS_TRAY_EXIT">
+        <source>E&amp;xit</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message id="IDS_NOTICE_INSTALL_HELPER">
+        <source>%1 Install it in Settings.</source>
+        <translation>%1 Install it in Settings.</translation>
+    </message>
+    <message id="IDS_TRUST_WRITABLE">
+        <source>other users can change it</source>
+        <translation>other users can change it</translation>
+    </message>
+    <message id="IDS_TRUST_OWNER">
+        <source>it belongs to another user</source>
+        <translation>it belongs to another user</translation>
+    </message>
+    <message id="IDS_TRUST_UNUSABLE">
+        <source>it cannot be checked</source>
+        <translation>it cannot be checked</translation>
+    </message>
+    <message id="IDS_NOTICE_DATA_FOLDER">
+        <source>The reservations are kept in %1, not beside the program, because %2: %3. Velto.app is looked for there too.</source>
+        <translation>The reservations are kept in %1, not beside the program, because %2: %3. Velto.app is looked for there too.</translation>
+    </message>
+    <message id="IDS_ERR_NO_SAFE_FOLDER">
+        <source>The reservations cannot be kept safely, because %1: %2. Correct the owner or the permissions of that folder, then start the program again.</source>
+        <translation>The reservations cannot be kept safely, because %1: %2. Correct the owner or the permissions of that folder, then start the program again.</translation>
+    </message>
+    <message id="IDS_HELPER_UNSAFE">
+        <source>Waking and shutting down are unavailable: the installed wake-up helper cannot be run as administrator, because %1: %2.</source>
+        <translation>Waking and shutting down are unavailable: the installed wake-up helper cannot be run as administrator, because %1: %2.</translation>
+    </message>
+    <message id="IDS_HELPER_MISSING">
+        <source>Waking and shutting down are unavailable: the wake-up helper is not installed on this computer.</source>
+        <translation>Waking and shutting down are unavailable: the wake-up helper is not installed on this computer.</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_DISMISSED">
+        <source>The wake-up helper was not installed: the administrator&apos;s password was not given.</source>
+        <translation>The wake-up helper was not installed: the administrator&apos;s password was not given.</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_UNAVAILABLE">
+        <source>The wake-up helper cannot be installed from here (%1). Install the program&apos;s package, or install it with cmake as described in its README.</source>
+        <translation>The wake-up helper cannot be installed from here (%1). Install the program&apos;s package, or install it with cmake as described in its README.</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_FAILED">
+        <source>The wake-up helper could not be installed: %1</source>
+        <translation>The wake-up helper could not be installed: %1</translation>
+    </message>
+    <message id="IDS_BUTTON_INSTALL_HELPER">
+        <source>Install the wake-up helper</source>
+        <translation>Install the wake-up helper</translation>
+    </message>
+    <message id="IDS_HELPER_INSTALLING">
+        <source>Installing the wake-up helper. Enter an administrator&apos;s password when asked.</source>
+        <translation>Installing the wake-up helper. Enter an administrator&apos;s password when asked.</translation>
+    </message>
+    <message id="IDS_MSG_HELPER_INSTALLED">
+        <source>The wake-up helper is installed. Waking and shutting down are available.</source>
+        <translation>The wake-up helper is installed. Waking and shutting down are available.</translation>
+    </message>
+    <message id="IDS_CANCEL_SHUTDOWN">
+        <source>Cancel shutdown</source>
+        <translation>Cancel shutdown</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_TITLE">
+        <source>The computer will shut down soon</source>
+        <translation>The computer will shut down soon</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_BODY">
+        <source>After the last recording, the computer shuts down at %1.</source>
+        <translation>After the last recording, the computer shuts down at %1.</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_COUNTDOWN">
+        <source>The computer will shut down in %1 s.</source>
+        <translation>The computer will shut down in %1 s.</translation>
+    </message>
+    <message id="IDS_PLAN_FAILED">
+        <source>Wake-ups are not planned: %1</source>
+        <translation>Wake-ups are not planned: %1</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_AUTHORIZED">
+        <source>the administrator password was not given.</source>
+        <translation>the administrator password was not given.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_UNAVAILABLE">
+        <source>the wake-up helper could not be started.</source>
+        <translation>the wake-up helper could not be started.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NO_SYSTEMD">
+        <source>this computer does not run systemd.</source>
+        <translation>this computer does not run systemd.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_WAKEABLE">
+        <source>this computer has no clock alarm that can wake it.</source>
+        <translation>this computer has no clock alarm that can wake it.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TIMED_OUT">
+        <source>the wake-up helper did not answer in time.</source>
+        <translation>the wake-up helper did not answer in time.</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TOOL_FAILED">
+        <source>the wake-up helper reported an error.</source>
+        <translation>the wake-up helper reported an error.</translation>
+    </message>
+    <message id="IDS_CONFIG_START_AT_LOGIN">
+        <source>Start at login (needed to wake from power-off)</source>
+        <translation>Start at login (needed to wake from power-off)</translation>
+    </message>
+    <message id="IDS_ERR_START_AT_LOGIN">
+        <source>Could not change the start at login (%1): %2</source>
+        <translation>Could not change the start at login (%1): %2</translation>
     </message>
 </context>
 </TS>

@@ -85,7 +85,7 @@
     </message>
     <message id="IDS_ERR_TOO_LONG_TITLE">
         <source>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</source>
-        <translation>タイトルが長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
+        <translation>番組名が長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
     </message>
     <message id="IDS_ERR_INVALID_FREQ">
         <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
@@ -137,7 +137,7 @@
     </message>
     <message id="IDS_REGIST_PROGRAM">
         <source>Title:</source>
-        <translation>タイトル：</translation>
+        <translation>番組名：</translation>
     </message>
     <message id="IDS_REGIST_WEEKLY">
         <source>Every week on:</source>
@@ -220,8 +220,8 @@
         <translation>キャンセル</translation>
     </message>
     <message id="IDS_TRAY_SHOW">
-        <source>Show</source>
-        <translation>表示</translation>
+        <source>&amp;Show</source>
+        <translation>表示(&amp;S)</translation>
     </message>
     <message id="IDS_COL_DATE">
         <source>Date</source>
@@ -272,48 +272,48 @@
         <translation>予約(&amp;R)</translation>
     </message>
     <message id="IDS_MENU_NEW">
-        <source>New Reservation…</source>
-        <translation>新規予約…</translation>
+        <source>&amp;New Reservation…</source>
+        <translation>新規予約(&amp;N)…</translation>
     </message>
     <message id="IDS_MENU_EDIT">
-        <source>Edit Reservation…</source>
-        <translation>予約を編集…</translation>
+        <source>&amp;Edit Reservation…</source>
+        <translation>予約を編集(&amp;E)…</translation>
     </message>
     <message id="IDS_MENU_DELETE">
-        <source>Delete Selected Reservations</source>
-        <translation>選択した予約を削除</translation>
+        <source>&amp;Delete Selected Reservations…</source>
+        <translation>選択した予約を削除(&amp;D)…</translation>
     </message>
     <message id="IDS_MENU_DELETE_OVER">
-        <source>Delete Missed Reservations</source>
-        <translation>期限切れの予約を削除</translation>
+        <source>Delete &amp;Missed Reservations</source>
+        <translation>期限切れの予約を削除(&amp;M)</translation>
     </message>
     <message id="IDS_MENU_DELETE_ALL">
-        <source>Delete All Reservations…</source>
-        <translation>すべての予約を削除…</translation>
+        <source>Delete &amp;All Reservations…</source>
+        <translation>すべての予約を削除(&amp;A)…</translation>
     </message>
     <message id="IDS_MENU_SWITCH_ON">
-        <source>Switch On</source>
-        <translation>有効にする</translation>
+        <source>Switch &amp;On</source>
+        <translation>有効にする(&amp;O)</translation>
     </message>
     <message id="IDS_MENU_SWITCH_OFF">
-        <source>Switch Off</source>
-        <translation>無効にする</translation>
+        <source>Switch O&amp;ff</source>
+        <translation>無効にする(&amp;F)</translation>
     </message>
     <message id="IDS_MENU_SETTINGS">
-        <source>Settings…</source>
-        <translation>設定…</translation>
+        <source>&amp;Settings…</source>
+        <translation>設定(&amp;S)…</translation>
     </message>
     <message id="IDS_MENU_CLOSE">
-        <source>Close Window</source>
-        <translation>ウィンドウを閉じる</translation>
+        <source>&amp;Close Window</source>
+        <translation>ウィンドウを閉じる(&amp;C)</translation>
     </message>
     <message id="IDS_MENU_DUAL_CLOSE">
-        <source>Close Together with Velto</source>
-        <translation>Velto と一緒に閉じる</translation>
+        <source>Close &amp;Together with Velto</source>
+        <translation>Velto と一緒に閉じる(&amp;T)</translation>
     </message>
     <message id="IDS_MENU_QUIT">
-        <source>Quit</source>
-        <translation>終了</translation>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
     </message>
     <message id="IDS_ERR_ALREADY_RUNNING">
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
@@ -506,6 +506,154 @@
     <message id="IDS_REQ_TOO_MANY_IDS">
         <source>Give at most 10000 ids.</source>
         <translation>IDは10000個までにしてください。</translation>
+    </message>
+    <message id="IDS_WARN_SAVE_FAILED">
+        <source>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</source>
+        <translation>予約を %1 に保存できませんでした（%2）。前回保存したあとの変更は、プログラムを終了すると失われます。</translation>
+    </message>
+    <message id="IDS_WARN_EXIT_UNSAVED">
+        <source>The reservations could not be saved to %1: %2. If you exit now, the changes since the last save are lost. Exit anyway?</source>
+        <translation>予約を %1 に保存できませんでした（%2）。いま終了すると、前回保存したあとの変更は失われます。終了しますか？</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_RESCUE">
+        <source>a copy of the damaged reservation file could not be kept first</source>
+        <translation>破損した予約ファイルのコピーを先に作成できませんでした</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_DENIED">
+        <source>writing there is not allowed</source>
+        <translation>書き込みが許可されていません</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_FULL">
+        <source>the disk is full</source>
+        <translation>ディスクの空き容量がありません</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_READ_ONLY">
+        <source>the disk is read-only</source>
+        <translation>ディスクが読み取り専用です</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NO_FOLDER">
+        <source>its folder does not exist</source>
+        <translation>保存先のフォルダーがありません</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_NOT_A_FILE">
+        <source>something that is not a file has its name</source>
+        <translation>同じ名前のフォルダーなど、ファイルではないものがあります</translation>
+    </message>
+    <message id="IDS_SAVE_REASON_OTHER">
+        <source>system error %1</source>
+        <translation>システムエラー：%1</translation>
+    </message>
+    <message id="IDS_TRAY_EXIT">
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+    <message id="IDS_NOTICE_INSTALL_HELPER">
+        <source>%1 Install it in Settings.</source>
+        <translation>%1設定からインストールしてください。</translation>
+    </message>
+    <message id="IDS_TRUST_WRITABLE">
+        <source>other users can change it</source>
+        <translation>他のユーザーが変更できる</translation>
+    </message>
+    <message id="IDS_TRUST_OWNER">
+        <source>it belongs to another user</source>
+        <translation>別のユーザーが所有している</translation>
+    </message>
+    <message id="IDS_TRUST_UNUSABLE">
+        <source>it cannot be checked</source>
+        <translation>確認できない</translation>
+    </message>
+    <message id="IDS_NOTICE_DATA_FOLDER">
+        <source>The reservations are kept in %1, not beside the program, because %2: %3. Velto.app is looked for there too.</source>
+        <translation>%2 は%3ため、予約はプログラムの隣ではなく %1 に保存しています。Velto.app もそこで探します。</translation>
+    </message>
+    <message id="IDS_ERR_NO_SAFE_FOLDER">
+        <source>The reservations cannot be kept safely, because %1: %2. Correct the owner or the permissions of that folder, then start the program again.</source>
+        <translation>%1 は%2ため、予約を安全に保存できません。そのフォルダーの所有者またはアクセス権を直してから、もう一度起動してください。</translation>
+    </message>
+    <message id="IDS_HELPER_UNSAFE">
+        <source>Waking and shutting down are unavailable: the installed wake-up helper cannot be run as administrator, because %1: %2.</source>
+        <translation>コンピュータの起動と電源オフは使えません。%1 は%2ため、インストールされている起動用ヘルパーを管理者として実行できません。</translation>
+    </message>
+    <message id="IDS_HELPER_MISSING">
+        <source>Waking and shutting down are unavailable: the wake-up helper is not installed on this computer.</source>
+        <translation>コンピュータの起動と電源オフは使えません。このコンピュータには起動用ヘルパーがインストールされていません。</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_DISMISSED">
+        <source>The wake-up helper was not installed: the administrator&apos;s password was not given.</source>
+        <translation>管理者パスワードが入力されなかったため、起動用ヘルパーはインストールされませんでした。</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_UNAVAILABLE">
+        <source>The wake-up helper cannot be installed from here (%1). Install the program&apos;s package, or install it with cmake as described in its README.</source>
+        <translation>ここからは起動用ヘルパーをインストールできません（%1）。このプログラムのパッケージをインストールするか、README の説明に従って cmake でインストールしてください。</translation>
+    </message>
+    <message id="IDS_ERR_HELPER_FAILED">
+        <source>The wake-up helper could not be installed: %1</source>
+        <translation>起動用ヘルパーをインストールできませんでした: %1</translation>
+    </message>
+    <message id="IDS_BUTTON_INSTALL_HELPER">
+        <source>Install the wake-up helper</source>
+        <translation>起動用ヘルパーをインストール</translation>
+    </message>
+    <message id="IDS_HELPER_INSTALLING">
+        <source>Installing the wake-up helper. Enter an administrator&apos;s password when asked.</source>
+        <translation>起動用ヘルパーをインストールしています。求められたら管理者パスワードを入力してください。</translation>
+    </message>
+    <message id="IDS_MSG_HELPER_INSTALLED">
+        <source>The wake-up helper is installed. Waking and shutting down are available.</source>
+        <translation>起動用ヘルパーをインストールしました。コンピュータの起動と電源オフが使えるようになりました。</translation>
+    </message>
+    <message id="IDS_CANCEL_SHUTDOWN">
+        <source>Cancel shutdown</source>
+        <translation>シャットダウンを中止</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_TITLE">
+        <source>The computer will shut down soon</source>
+        <translation>まもなくコンピュータの電源を切ります</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_SOON_BODY">
+        <source>After the last recording, the computer shuts down at %1.</source>
+        <translation>最後の予約録音のあと、%1 にコンピュータの電源を切ります。</translation>
+    </message>
+    <message id="IDS_SHUTDOWN_COUNTDOWN">
+        <source>The computer will shut down in %1 s.</source>
+        <translation>あと%1秒でコンピュータの電源を切ります。</translation>
+    </message>
+    <message id="IDS_PLAN_FAILED">
+        <source>Wake-ups are not planned: %1</source>
+        <translation>起動の予約ができていません：%1</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_AUTHORIZED">
+        <source>the administrator password was not given.</source>
+        <translation>管理者パスワードが入力されませんでした。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_UNAVAILABLE">
+        <source>the wake-up helper could not be started.</source>
+        <translation>起動用の補助プログラムを開始できませんでした。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NO_SYSTEMD">
+        <source>this computer does not run systemd.</source>
+        <translation>このコンピュータでは systemd が動いていません。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_NOT_WAKEABLE">
+        <source>this computer has no clock alarm that can wake it.</source>
+        <translation>このコンピュータには、起動に使える時計のアラームがありません。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TIMED_OUT">
+        <source>the wake-up helper did not answer in time.</source>
+        <translation>起動用の補助プログラムが時間内に応答しませんでした。</translation>
+    </message>
+    <message id="IDS_PLAN_WHY_TOOL_FAILED">
+        <source>the wake-up helper reported an error.</source>
+        <translation>起動用の補助プログラムがエラーを報告しました。</translation>
+    </message>
+    <message id="IDS_CONFIG_START_AT_LOGIN">
+        <source>Start at login (needed to wake from power-off)</source>
+        <translation>ログイン時にこのプログラムを開始する（電源オフからの起動に必要）</translation>
+    </message>
+    <message id="IDS_ERR_START_AT_LOGIN">
+        <source>Could not change the start at login (%1): %2</source>
+        <translation>ログイン時の開始を変更できませんでした（%1）：%2</translation>
     </message>
 </context>
 </TS>

@@ -17,6 +17,9 @@ One program session, in this order:
      under a new id.
   5. Exit confirmed in the countdown dialog: the process ends and the file keeps what is
      still pending.
+  6. A second session, ended by SIGTERM while the reservation dialog is open: the dialog
+     ends as if cancelled and the process exits with status 0 within a second, the file
+     unchanged.
 
 Everything runs in private mount, PID and network namespaces, so that the X server and the
 bus are this run's own and every process started here ends with it, and so that the
@@ -591,6 +594,20 @@ def scenario(run):
     check(len(records) == 2, f"{len(records)} reservations in the file after exit, not 2")
     with open(run.file, "rb") as f:
         check(f.read() == saved, ".ResvInfo.dat changed on exit")
+
+    # 6. SIGTERM with the reservation dialog open ends the program as an exit would.
+    run.start_program()
+    run.open_dialog(["ctrl+n"])
+    run.type_text("not registered")
+    run.program.send_signal(signal.SIGTERM)
+    began = time.time()
+    run.wait_for(lambda: run.program.poll() is not None, 15, "the program to end after SIGTERM")
+    took = time.time() - began
+    check(run.program.returncode == 0, f"the program ended with {run.program.returncode}")
+    check(took < 1.0, f"the program took {took:.2f} s to end after SIGTERM")
+    log(f"program ended {took:.2f} s after SIGTERM with the reservation dialog open")
+    with open(run.file, "rb") as f:
+        check(f.read() == saved, ".ResvInfo.dat changed on SIGTERM")
 
 
 def main():

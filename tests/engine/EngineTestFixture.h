@@ -35,8 +35,16 @@ public:
         return m_launched;
     }
     void Launch(int id) { LaunchRecordingThread(id); }
+    std::vector<PlanOutcome> outcomes() {
+        std::lock_guard lock(m_mutex);
+        return m_outcomes;
+    }
 
 protected:
+    void PlanFinished(PlanOutcome const& outcome) override {
+        std::lock_guard lock(m_mutex);
+        m_outcomes.push_back(outcome);
+    }
     void LaunchRecordingThread(int id) override {
         {
             std::lock_guard lock(m_mutex);
@@ -51,6 +59,7 @@ private:
     bool const m_realThreads;
     std::mutex m_mutex;
     std::vector<int> m_launched;
+    std::vector<PlanOutcome> m_outcomes;
 };
 
 inline SCHEDULEITEM_TAG MakeRec(double start, double end, char const* title, uint32_t freq = kFM800,

@@ -1,4 +1,5 @@
 // The Linux clock and calendar behind the engine.
+#include "engine/RecEngine.h"
 #include "platform/linux/LocalCalendar.h"
 #include "platform/linux/SystemClock.h"
 
@@ -51,6 +52,82 @@ TEST(LocalCalendarTest, UnplaceableInstantsMatchNoWeekday) {
     EXPECT_EQ(calendar.dayOfWeek(std::numeric_limits<double>::infinity()), -1);
     EXPECT_EQ(calendar.dayOfWeek(-std::numeric_limits<double>::infinity()), -1);
     EXPECT_EQ(calendar.dayOfWeek(1e300), -1);
+}
+
+// Seconds since 1970 of a UTC date and time.
+double Utc(int year, int month, int day, int hour, int minute) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    return static_cast<double>(timegm(&fields));
+}
+
+// Whole calendar days keep the local clock time across both daylight-saving changes; a
+// clock time the change skips moves forward by the gap, a repeated one is its first
+// occurrence. In Tokyo a day stays 86,400 s.
+TEST(LocalCalendarTest, AddDaysKeepsTheLocalClockTime) {
+    struct Case {
+        char const* zone;
+        char const* what;
+        double from;
+        int days;
+        double want;
+    };
+    Case const cases[] = {
+        {"Asia/Tokyo", "Tokyo, a week", Utc(2024, 3, 25, 11, 0), 7, Utc(2024, 4, 1, 11, 0)},
+        {"Europe/Berlin", "into summer time", Utc(2024, 3, 25, 19, 0), 7, Utc(2024, 4, 1, 18, 0)},
+        {"Europe/Berlin", "out of summer time", Utc(2024, 10, 21, 18, 0), 7,
+         Utc(2024, 10, 28, 19, 0)},
+        {"Europe/Berlin", "02:30 skipped: 03:30", Utc(2024, 3, 24, 1, 30), 7,
+         Utc(2024, 3, 31, 1, 30)},
+        {"Europe/Berlin", "02:30 twice: the first", Utc(2024, 10, 20, 0, 30), 7,
+         Utc(2024, 10, 27, 0, 30)},
+        {"Europe/Berlin", "back a day", Utc(2024, 4, 1, 18, 0), -1, Utc(2024, 3, 31, 18, 0)},
+        {"America/New_York", "into summer time", Utc(2024, 3, 4, 1, 0), 7, Utc(2024, 3, 11, 0, 0)},
+        {"America/New_York", "out of summer time", Utc(2024, 10, 28, 0, 0), 7,
+         Utc(2024, 11, 4, 1, 0)},
+        {"America/New_York", "02:15 skipped: 03:15", Utc(2024, 3, 3, 7, 15), 7,
+         Utc(2024, 3, 10, 7, 15)},
+        {"America/New_York", "01:30 twice: the first", Utc(2024, 10, 27, 5, 30), 7,
+         Utc(2024, 11, 3, 5, 30)},
+    };
+    LocalCalendar calendar;
+    for (Case const& c : cases) {
+        ZoneScope zone(c.zone);
+        EXPECT_EQ(calendar.addDays(c.from, c.days), c.want) << c.zone << ": " << c.what;
+    }
+    EXPECT_TRUE(std::isnan(calendar.addDays(std::nan(""), 1)));
+}
+
+// A weekly Monday 20:00 programme in Berlin and New York stays at 20:00 after each change,
+// with its full length; in Tokyo it moves by exactly a week.
+TEST(LocalCalendarTest, WeeklyReservationKeepsItsClockTimes) {
+    struct Case {
+        char const* zone;
+        double start;
+        double wantStart;
+    };
+    Case const cases[] = {
+        {"Asia/Tokyo", Utc(2024, 3, 25, 11, 0), Utc(2024, 4, 1, 11, 0)},
+        {"Europe/Berlin", Utc(2024, 3, 25, 19, 0), Utc(2024, 4, 1, 18, 0)},
+        {"Europe/Berlin", Utc(2024, 10, 21, 18, 0), Utc(2024, 10, 28, 19, 0)},
+        {"America/New_York", Utc(2024, 3, 5, 1, 0), Utc(2024, 3, 12, 0, 0)},
+        {"America/New_York", Utc(2024, 10, 29, 0, 0), Utc(2024, 11, 5, 1, 0)},
+    };
+    LocalCalendar calendar;
+    for (Case const& c : cases) {
+        ZoneScope zone(c.zone);
+        SCHEDULEITEM_TAG rec;
+        rec.dStartTime = c.start;
+        rec.dEndTime = c.start + 3600.0;
+        rec.uWeek = kWeeklyKeys[1]; // Monday
+        CRecEngine::WeeklyRearm(rec, calendar);
+        EXPECT_EQ(rec.dStartTime, c.wantStart) << c.zone;
+        EXPECT_EQ(rec.dEndTime, c.wantStart + 3600.0) << c.zone;
+    }
 }
 
 TEST(SystemClockTest, NowIsWallClockAndSleepsLastAsLongAsAsked) {

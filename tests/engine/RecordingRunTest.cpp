@@ -145,11 +145,18 @@ TEST_F(RecordingRunTest, OnceOnlyReservationLeavesTheListAndTheFile) {
     EXPECT_STREQ(rec.cTitle, "stays");
 }
 
-TEST_F(RecordingRunTest, WeeklyMondayWednesdayMovesToWednesdayUnderANewId) {
+TEST_F(RecordingRunTest, WeeklyMondayWednesdayMovesToWednesdayUnderANewIdAndIsPlanned) {
+    fx.defaults.setInteger(kDefaultsUseAcpi, 1);
     uint32_t const monWed = kWeeklyKeys[1] | kWeeklyKeys[3];
     int const id = AddDue("weekly", kFM800, monWed); // Monday 09:00:59 JST
     SCHEDULEITEM_TAG const before = Get(id);
     engine->RecordingProc(id);
+    // The hand-off plans the next occurrence's wake-up by itself.
+    ASSERT_TRUE(engine->WaitForPlanning());
+    EXPECT_EQ(
+        fx.privileged.calls(),
+        (std::vector<std::string>{FakePrivilegedOps::Cancel(1), FakePrivilegedOps::Cancel(2),
+                                  FakePrivilegedOps::Wake(before.dStartTime + 2 * kDay - 300.0)}));
 
     auto const all = All();
     ASSERT_EQ(all.size(), 1u);
@@ -279,20 +286,25 @@ TEST_F(RecordingRunTest, ANewReservationThatReusedTheIdSurvivesTheHandOff) {
     EXPECT_EQ(fx.notifications.posts().size(), 1u);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"other", "new"}));
 
-    // Edited during its hand-off, it still leaves with it.
+    // Edited during its hand-off from a copy the dialog took before the watch loop marked
+    // it (uState 0): it still leaves with the hand-off, and is not handed over again.
     SCHEDULEITEM_TAG again = MakeRec(start + 10000.0, start + 10600.0, "again");
-    again.uState = 1;
     int const againId = Add(again);
-    fx.clock.advanceTo(start + 10000.0 - 60.0);
+    SCHEDULEITEM_TAG changed = Get(againId);
+    fx.clock.advanceTo(start + 10000.0 - 59.0);
+    engine->WatchPass();
+    ASSERT_EQ(engine->launched(), std::vector<int>{againId});
     std::thread second([&] { engine->RecordingProc(againId); });
     ASSERT_TRUE(fx.clock.waitForSleepers(1));
-    SCHEDULEITEM_TAG changed = Get(againId);
     std::strcpy(changed.cTitle, "again, renamed");
     SCHEDULE_RETURN result;
     ASSERT_TRUE(list->editSchedule(&changed, result));
     fx.clock.advance(5.0);
     second.join();
     EXPECT_EQ(Titles(), (std::vector<std::string>{"other", "new"}));
+    engine->WatchPass();
+    EXPECT_EQ(engine->launched().size(), 1u);
+    EXPECT_EQ(fx.notifications.posts().size(), 2u);
 }
 
 TEST_F(RecordingRunTest, WeeklyRearmSteps) {

@@ -11,8 +11,9 @@
 namespace fs = std::filesystem;
 
 std::string MakeScratchFolder() {
-    fs::create_directories(RESVMAN_TEST_SCRATCH);
-    std::string pattern = std::string(RESVMAN_TEST_SCRATCH) + "/XXXXXX";
+    // In the temporary folder, not the build tree: the trust checks look at every folder
+    // above, and a build tree made with a umask of 002 has group-writable ones.
+    std::string pattern = (fs::temp_directory_path() / "resvman-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }

@@ -24,7 +24,7 @@ public:
     std::string broker;
 };
 
-// A fresh empty folder under the build tree's scratch folder.
+// A fresh empty folder (0700) in the temporary folder.
 std::string MakeScratchFolder();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);

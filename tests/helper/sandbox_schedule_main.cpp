@@ -23,18 +23,24 @@ std::string Parent(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    SanitizeProcess();
-    const std::string root = Parent(Parent(TrustedTool::OwnExecutable()));
-    FakeSystemd systemd(root);
-    // What reached the tool, so tests can check that the broker passes nothing through.
+    const uid_t user = RequestingUser();
+    // What reached the tool, so tests can check what the broker passes on.
     std::string env = "env";
     for (char** e = environ; *e != nullptr; ++e) {
         env += std::string(" ") + *e;
     }
+    const bool sane = SanitizeProcess();
+    const std::string root = Parent(Parent(TrustedTool::OwnExecutable()));
+    FakeSystemd systemd(root);
+    if (!sane) {
+        std::cerr << "schedule: resource limits too low to run safely; nothing was changed\n";
+        return ScheduleTool::kExitFailed;
+    }
     systemd.Note(env);
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     SysfsRtcAlarm rtc(root + "/sys");
-    ScheduleTool tool(systemd, rtc, root + "/run",
-                      [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+    ScheduleTool tool(
+        systemd, rtc, root + "/run", [] { return static_cast<std::int64_t>(std::time(nullptr)); },
+        user);
     return tool.Run(arguments, std::cerr);
 }

@@ -5,11 +5,14 @@
 #include "platform/linux/ScheduleToolClient.h"
 #include "platform/linux/ScheduleToolPath.h"
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +43,37 @@ protected:
         WriteFile(folder + "/schedule", "#!/bin/sh\nexit 0\n");
         WriteFile(folder + "/resvman-schedule-broker",
                   "#!/bin/sh\necho started >> " + folder + "/starts\nexit 126\n");
+        chmod((folder + "/schedule").c_str(), 0755);
+        chmod((folder + "/resvman-schedule-broker").c_str(), 0755);
+        return folder + "/schedule";
+    }
+
+    // A stand-in broker that greets and then never answers its first request; the ones
+    // started after it answer "started <status>".
+    std::string HangingOnceBroker(const std::string& folder, int status) {
+        WriteFile(folder + "/schedule", "#!/bin/sh\nexit 0\n");
+        WriteFile(folder + "/resvman-schedule-broker",
+                  "#!/usr/bin/python3\n"
+                  "import os, struct, sys, time\n"
+                  "def frame(text):\n"
+                  "    os.write(1, struct.pack('>I', len(text)) + text.encode())\n"
+                  "with open('" +
+                      folder +
+                      "/starts', 'a') as f: f.write('started\\n')\n"
+                      "first = not os.path.exists('" +
+                      folder +
+                      "/hung')\n"
+                      "open('" +
+                      folder +
+                      "/hung', 'a').close()\n"
+                      "frame('resvman-schedule-broker 1')\n"
+                      "while True:\n"
+                      "    size = os.read(0, 4)\n"
+                      "    if len(size) < 4: sys.exit(0)\n"
+                      "    os.read(0, struct.unpack('>I', size)[0])\n"
+                      "    if first: time.sleep(600)\n"
+                      "    frame('started " +
+                      std::to_string(status) + "')\n");
         chmod((folder + "/schedule").c_str(), 0755);
         chmod((folder + "/resvman-schedule-broker").c_str(), 0755);
         return folder + "/schedule";
@@ -133,14 +167,16 @@ TEST_F(AuthorizationTest, OperationsRunTheToolWithTheirVectors) {
     EXPECT_TRUE(client.cancelScheduleWake(2));
 
     const auto commands = sandbox.Commands();
-    ASSERT_EQ(commands.size(), 7u); // every run lists its kind first
+    ASSERT_EQ(commands.size(), 8u); // every run lists its kind first; a shutdown asks logind
     EXPECT_NE(commands[0].find("list-units"), std::string::npos);
-    EXPECT_NE(commands[2].find("--unit=resvman-wake-" + std::to_string(std::int64_t(wake))),
+    EXPECT_NE(commands[2].find("--unit=resvman-wake-u" + std::to_string(getuid()) + "-" +
+                               std::to_string(std::int64_t(wake))),
               std::string::npos);
-    EXPECT_NE(
-        commands[4].find("--unit=resvman-shutdown-" + std::to_string(std::int64_t(wake + 3600))),
-        std::string::npos);
-    EXPECT_EQ(commands[6], "/usr/bin/systemctl stop --no-ask-password -- resvman-shutdown-" +
+    EXPECT_NE(commands[5].find("--unit=resvman-shutdown-u" + std::to_string(getuid()) + "-" +
+                               std::to_string(std::int64_t(wake + 3600))),
+              std::string::npos);
+    EXPECT_EQ(commands[7], "/usr/bin/systemctl stop --no-ask-password -- resvman-shutdown-u" +
+                               std::to_string(getuid()) + "-" +
                                std::to_string(std::int64_t(wake + 3600)) + "-0.timer");
     EXPECT_EQ(sandbox.Alarm(), std::to_string(std::int64_t(wake)) + "\n");
     EXPECT_EQ(CalendarIn(commands[2]).size(), 23u);
@@ -169,6 +205,49 @@ TEST_F(AuthorizationTest, ARefusedRightIsKeptAndNotAskedAgain) {
     EXPECT_FALSE(client.cancelScheduleWake(1));
     EXPECT_FALSE(client.ForceShutDownTime(k2001 + 1e9));
     EXPECT_EQ(Starts(folder), 1);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(AuthorizationTest, WhyARunFailedIsTold) {
+    Sandbox noSystemd(false);
+    auto client = Client(noSystemd.tool);
+    EXPECT_FALSE(client.cancelScheduleWake(1));
+    EXPECT_EQ(client.failure(), PrivilegedFailure::NoSystemd); // the tool's exit status counts
+    ScheduleToolClient none(authorization, "", 0);
+    EXPECT_FALSE(none.cancelScheduleWake(1));
+    EXPECT_EQ(none.failure(), PrivilegedFailure::Unavailable);
+    EXPECT_FALSE(client.SettingWakeTime(std::nan("")));
+    EXPECT_EQ(client.failure(), PrivilegedFailure::ToolFailed);
+}
+
+TEST_F(AuthorizationTest, AHungBrokerIsEndedAndANewOneServesTheNextRun) {
+    const std::string folder = MakeScratchFolder();
+    auto client = Client(HangingOnceBroker(folder, 5));
+    BrokerChannel::SetAnswerDeadlineForTesting(std::chrono::milliseconds(300));
+    EXPECT_FALSE(client.cancelScheduleWake(1));
+    EXPECT_EQ(client.failure(), PrivilegedFailure::TimedOut);
+    // The next run starts a broker of its own; this one says the tool found no wake alarm.
+    EXPECT_FALSE(client.SettingWakeTime(k2001 + 1e9));
+    EXPECT_EQ(client.failure(), PrivilegedFailure::NotWakeable);
+    EXPECT_EQ(Starts(folder), 2);
+    BrokerChannel::SetAnswerDeadlineForTesting(std::chrono::milliseconds(0));
+
+    // The program ends while a run waits: it gives up at once, and no broker is started.
+    auto const hung = HangingOnceBroker(MakeScratchFolder(), 0);
+    AuthorizationRef second = nullptr;
+    ScheduleToolClient waiting(second, hung.c_str(), static_cast<int>(hung.size()));
+    std::thread ending([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        AuthorizationSetRunsAbandoned(true);
+    });
+    auto const began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(waiting.cancelScheduleWake(1));
+    ending.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(30));
+    EXPECT_FALSE(waiting.cancelScheduleWake(1));
+    AuthorizationSetRunsAbandoned(false);
+    AuthorizationFree(second, kAuthorizationFlagDefaults);
+    EXPECT_EQ(Starts(hung.substr(0, hung.rfind('/'))), 1);
     std::filesystem::remove_all(folder);
 }
 
@@ -210,14 +289,31 @@ TEST_F(AuthorizationTest, FreeEndsTheBroker) {
     EXPECT_EQ(kill(broker, 0), -1);
 }
 
-TEST(ScheduleToolPath, TheBundledToolNeedsItsBrokerBesideIt) {
-    Sandbox bundled;
-    Sandbox installed;
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, installed.tool), bundled.tool);
-    unlink(bundled.broker.c_str());
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, installed.tool), installed.tool);
-    EXPECT_EQ(ScheduleToolPathFor("", installed.tool), installed.tool);
-    chmod(installed.tool.c_str(), 0644);
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, installed.tool), "");
-    EXPECT_EQ(ScheduleToolPathFor(bundled.bundle, "relative/schedule"), "");
+TEST(ScheduleToolPath, OnlyAnInstallationOfRootsAloneIsUsed) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make root's and others' installations";
+    }
+    Sandbox first;
+    Sandbox second;
+    const std::vector<std::string> folders = {first.bundle, second.bundle, "/nonexistent"};
+    EXPECT_EQ(FindScheduleTool(folders).tool, first.tool);
+    unlink(first.broker.c_str()); // a tool counts only with its broker
+    HelperSearch search = FindScheduleTool(folders);
+    EXPECT_EQ(search.tool, second.tool);
+    ASSERT_EQ(search.refused.size(), 1u);
+    EXPECT_EQ(search.refused[0].problem, trust::Problem::Missing);
+
+    // The user's own copy, or one in a folder the user may write, is never taken.
+    chown(second.tool.c_str(), 50001, 50001);
+    search = FindScheduleTool(folders);
+    EXPECT_EQ(search.tool, "");
+    ASSERT_EQ(search.refused.size(), 2u);
+    EXPECT_EQ(search.refused[1].problem, trust::Problem::OwnedByOther);
+    chown(second.tool.c_str(), 0, 0);
+    chown(second.bundle.c_str(), 50001, 50001);
+    EXPECT_EQ(FindScheduleTool(folders).refused.at(1).problem, trust::Problem::OwnedByOther);
+    chown(second.bundle.c_str(), 0, 0);
+    chmod(second.bundle.c_str(), 0775);
+    EXPECT_EQ(FindScheduleTool(folders).refused.at(1).problem, trust::Problem::WritableByOther);
+    EXPECT_TRUE(FindScheduleTool({"/nonexistent"}).refused.empty());
 }

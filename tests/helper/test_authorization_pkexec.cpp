@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -66,6 +67,8 @@ public:
             why = "no dbus-daemon";
             return;
         }
+        // Where no bus ever ran, its folder may be missing too.
+        mkdir("/run/dbus", 0755);
         // Left over by a bus that was killed; dbus-daemon would refuse to start over them.
         unlink(kBusSocket);
         unlink("/run/dbus/pid");
@@ -119,15 +122,15 @@ TEST(Pkexec, StartsTheBrokerAndRunsTheTool) {
     auto channel = BrokerChannel::Start(sandbox.broker, BrokerChannel::Launch::Pkexec, &result);
     ASSERT_TRUE(channel) << "pkexec did not start the broker";
     EXPECT_EQ(result, BrokerChannel::StartResult::Started);
-    int status = -1;
-    EXPECT_TRUE(channel->Execute({"18264530", "wake", "18264597"}, &status));
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(channel->Execute({"/bin/sh", "-c", "id"}));
+    const auto answer = channel->Execute({"18264530", "wake", "18264597"});
+    EXPECT_EQ(answer.kind, BrokerChannel::Answer::Kind::Exited);
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_EQ(channel->Execute({"/bin/sh", "-c", "id"}).kind, BrokerChannel::Answer::Kind::Refused);
     channel->Close();
 
     const auto log = sandbox.Log();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0], "env PATH=/usr/sbin:/usr/bin:/sbin:/bin");
+    EXPECT_EQ(log[0], "env PATH=/usr/sbin:/usr/bin:/sbin:/bin PKEXEC_UID=0");
     EXPECT_NE(log[1].find("list-units"), std::string::npos);
 }
 

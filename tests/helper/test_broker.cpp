@@ -2,8 +2,11 @@
 #include "Sandbox.h"
 #include "helper/BrokerFrame.h"
 #include "helper/BrokerSession.h"
+#include "helper/ToolLauncher.h"
 #include "platform/linux/BrokerChannel.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -11,6 +14,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -180,6 +184,34 @@ TEST(BrokerSession, ReportsTheToolsStatusOrWhyItDidNotStart) {
     EXPECT_EQ(session.HandleRequest(Payload({"18264530", "wake", "18264597"})), "started 3");
     launcher.outcome = {false, -1, ENOENT};
     EXPECT_EQ(session.HandleRequest(Payload({"18264530", "wake", "18264597"})), "failed 2");
+    launcher.outcome = {true, 137, 0, true};
+    EXPECT_EQ(session.HandleRequest(Payload({"18264530", "wake", "18264597"})), "timed-out");
+}
+
+TEST(ToolLauncher, AToolPastItsDeadlineIsEndedWithWhatItStarted) {
+    const std::string folder = MakeScratchFolder();
+    const std::string tool = folder + "/schedule";
+    WriteFile(tool,
+              "#!/bin/sh\necho $$ > " + folder + "/pid\n/usr/bin/sleep 30 &\n/usr/bin/sleep 30\n");
+    chmod(tool.c_str(), 0755);
+    const int fd = open(tool.c_str(), O_PATH); // a script needs its descriptor after the exec
+    ASSERT_GE(fd, 0);
+    ToolLauncher launcher(fd, tool, getuid());
+    launcher.deadline = std::chrono::milliseconds(300);
+    const auto began = std::chrono::steady_clock::now();
+    const auto outcome = launcher.Launch({"18264530", "wake", "18264597"});
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+    EXPECT_TRUE(outcome.timedOut);
+    const pid_t group = std::atoi(ReadFile(folder + "/pid").c_str());
+    ASSERT_GT(group, 0);
+    // The sleep it left in the background is gone too (once its new parent has reaped it).
+    const auto reaped = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (kill(-group, 0) == 0 && std::chrono::steady_clock::now() < reaped) {
+        usleep(10000);
+    }
+    EXPECT_EQ(kill(-group, 0), -1);
+    close(fd);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(BrokerSession, ServesUntilClosedAndStopsAtBadFraming) {
@@ -231,7 +263,8 @@ TEST(BrokerProcess, RunsTheToolBesideItWithACleanEnvironment) {
     EXPECT_EQ(ExitStatus(pid), 0);
     const auto log = sandbox.Log();
     ASSERT_EQ(log.size(), 4u); // env, list, systemd-run; env (the refused run)
-    EXPECT_EQ(log[0], "env PATH=/usr/sbin:/usr/bin:/sbin:/bin");
+    EXPECT_EQ(log[0],
+              "env PATH=/usr/sbin:/usr/bin:/sbin:/bin PKEXEC_UID=" + std::to_string(getuid()));
     EXPECT_NE(log[2].find("/usr/bin/systemd-run"), std::string::npos);
     EXPECT_EQ(log[3], log[0]);
 }
@@ -267,6 +300,18 @@ TEST(BrokerProcess, RefusesToStartWithoutATrustworthyTool) {
          },
          {}},
         {"arguments given", [](Sandbox&) {}, {"/usr/bin/id"}},
+        // Run as root, the broker takes only root's tool, even one of its own owner's.
+        {"tool and broker of another user's",
+         [](Sandbox& s) {
+             if (geteuid() == 0) {
+                 chown(s.tool.c_str(), 50001, 50001);
+                 chown(s.broker.c_str(), 50001, 50001);
+                 chmod(s.broker.c_str(), 0755);
+             } else {
+                 unlink(s.tool.c_str());
+             }
+         },
+         {}},
     };
     for (const auto& c : cases) {
         Sandbox sandbox;
@@ -293,18 +338,90 @@ TEST(BrokerChannel, StartsExecutesAndEndsTheBroker) {
     auto channel = BrokerChannel::Start(sandbox.broker, BrokerChannel::Launch::Direct, &result);
     ASSERT_TRUE(channel);
     EXPECT_EQ(result, BrokerChannel::StartResult::Started);
-    int status = -1;
-    EXPECT_TRUE(channel->Execute({"18264530", "shutdown", "18264597"}, &status));
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(channel->Execute({"18264530", "shutdown"}));
-    EXPECT_FALSE(channel->Execute({std::string(300, 'x')})); // not sent; channel stays
+    using Kind = BrokerChannel::Answer::Kind;
+    const auto answer = channel->Execute({"18264530", "shutdown", "18264597"});
+    EXPECT_EQ(answer.kind, Kind::Exited);
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_EQ(channel->Execute({"18264530", "shutdown"}).kind, Kind::Refused);
+    EXPECT_EQ(channel->Execute({std::string(300, 'x')}).kind, Kind::Refused); // not sent
     EXPECT_FALSE(channel->broken());
-    EXPECT_TRUE(channel->Execute({"18264530", "wake", "18264597"}));
+    EXPECT_EQ(channel->Execute({"18264530", "wake", "18264597"}).kind, Kind::Exited);
     const pid_t pid = channel->pid();
     channel->Close();
     EXPECT_EQ(kill(pid, 0), -1); // reaped
-    EXPECT_FALSE(channel->Execute({"18264530", "wake", "18264597"}));
+    EXPECT_EQ(channel->Execute({"18264530", "wake", "18264597"}).kind, Kind::Lost);
     EXPECT_EQ(sandbox.Commands().size(), 2u);
+}
+
+TEST(BrokerChannel, NeverRunsAsRootWhatOthersCouldChange) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "the check is for brokers that run as root";
+    }
+    const std::vector<std::pair<const char*, std::function<void(Sandbox&)>>> spoils = {
+        {"folder everyone may write", [](Sandbox& s) { chmod(s.bundle.c_str(), 0777); }},
+        {"folder of another user's", [](Sandbox& s) { chown(s.bundle.c_str(), 50001, 50001); }},
+        {"broker of another user's", [](Sandbox& s) { chown(s.broker.c_str(), 50001, 50001); }},
+        {"broker its group may write", [](Sandbox& s) { chmod(s.broker.c_str(), 0775); }},
+    };
+    for (const auto& [what, spoil] : spoils) {
+        Sandbox sandbox;
+        spoil(sandbox);
+        for (const auto launch : {BrokerChannel::Launch::Direct, BrokerChannel::Launch::Pkexec}) {
+            BrokerChannel::StartResult result;
+            EXPECT_FALSE(BrokerChannel::Start(sandbox.broker, launch, &result)) << what;
+            EXPECT_EQ(result, BrokerChannel::StartResult::Failed) << what;
+        }
+        EXPECT_TRUE(sandbox.Log().empty()) << what;
+    }
+}
+
+// Whether this process may raise a hard resource limit (CAP_SYS_RESOURCE): some
+// containers run root without it.
+bool CanRaiseHardLimits() {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const rlimit low{1 << 20, 1 << 20};
+        const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+        _exit(setrlimit(RLIMIT_FSIZE, &low) == 0 && setrlimit(RLIMIT_FSIZE, &none) == 0 ? 0 : 1);
+    }
+    return ExitStatus(pid) == 0;
+}
+
+TEST(BrokerProcess, InheritedResourceLimitsCannotStopTheToolHalfway) {
+    // A file-size limit of a few bytes would kill the tool between its first and its second
+    // write of the RTC alarm (and the sandbox tool at its first log line). The broker and
+    // the tool lift it, or, where they may not, refuse to start and change nothing.
+    Sandbox sandbox;
+    SocketPair pair;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pair.fd[1], 0);
+        dup2(pair.fd[1], 1);
+        const rlimit tiny{4, 4};
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        char* argv[] = {sandbox.broker.data(), nullptr};
+        char* envp[] = {nullptr};
+        execve(sandbox.broker.c_str(), argv, envp);
+        _exit(127);
+    }
+    close(pair.fd[1]);
+    pair.fd[1] = -1;
+    std::string frame;
+    if (!CanRaiseHardLimits()) {
+        EXPECT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::End);
+        EXPECT_EQ(ExitStatus(pid), 3);
+        EXPECT_EQ(sandbox.Alarm(), "");
+        EXPECT_TRUE(sandbox.Log().empty());
+        return;
+    }
+    const std::string when = Future();
+    ASSERT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::Frame);
+    ASSERT_TRUE(broker::WriteFrame(pair.fd[0], Payload({"73019482", "wake", when})));
+    ASSERT_EQ(broker::ReadFrame(pair.fd[0], &frame), broker::FrameStatus::Frame);
+    EXPECT_EQ(frame, "started 0");
+    pair.CloseWriter();
+    EXPECT_EQ(ExitStatus(pid), 0);
+    EXPECT_EQ(sandbox.Alarm(), std::to_string(std::stoll(when) + 978307200) + "\n");
 }
 
 TEST(BrokerChannel, NoBrokerNoChannel) {

@@ -3,8 +3,10 @@
 #include "FakeSystemd.h"
 #include "Sandbox.h"
 #include "helper/ProcessRunner.h"
+
 #include "helper/ScheduleTool.h"
 #include "helper/SysfsRtcAlarm.h"
+#include <chrono>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -24,14 +26,18 @@ class FakeRtc : public IRtcAlarm {
 public:
     bool Present() override { return present; }
     std::optional<std::int64_t> Read() override { return alarm; }
-    bool Write(std::int64_t value) override {
+    WriteResult Write(std::int64_t value) override {
+        if (value > limit) {
+            return WriteResult::OutOfRange;
+        }
         writes.push_back(value);
         alarm = value == 0 ? std::nullopt : std::optional<std::int64_t>(value);
-        return !failWrites;
+        return failWrites ? WriteResult::Failed : WriteResult::Done;
     }
 
     bool present = true;
     bool failWrites = false;
+    std::int64_t limit = INT64_MAX; // the furthest alarm the RTC can hold
     std::optional<std::int64_t> alarm;
     std::vector<std::int64_t> writes;
 };
@@ -45,7 +51,9 @@ protected:
     void TearDown() override { std::filesystem::remove_all(runRoot); }
 
     int Run(std::vector<std::string> args) {
-        ScheduleTool tool(systemd, rtc, runRoot, [] { return kNow; });
+        ScheduleTool tool(
+            systemd, rtc, runRoot, [] { return kNow; }, 1000);
+        tool.hasAlarmClock = [this] { return alarmClock; };
         std::ostringstream err;
         const int status = tool.Run(args, err);
         messages = err.str();
@@ -64,6 +72,7 @@ protected:
 
     FakeSystemd systemd;
     FakeRtc rtc;
+    bool alarmClock = true; // what the kernel would say
     std::string runRoot;
     std::string messages;
 };
@@ -72,14 +81,14 @@ protected:
 
 TEST_F(ScheduleToolTest, WakeUpIsAWakingTimerAndTheRtcAlarm) {
     EXPECT_EQ(Wake(kWake), 0) << messages;
-    EXPECT_EQ(
-        systemd.commands,
-        (std::vector<std::string>{
-            ListWake(), "/usr/bin/systemd-run --quiet --no-ask-password --collect "
-                        "--unit=resvman-wake-1714553700-0 '--description=ResvMan wake-up for a "
-                        "recording' '--on-calendar=2024-05-01 08:55:00 UTC' "
-                        "--timer-property=AccuracySec=1s --timer-property=WakeSystem=true "
-                        "--timer-property=RemainAfterElapse=false -- /usr/bin/true"}));
+    EXPECT_EQ(systemd.commands,
+              (std::vector<std::string>{
+                  ListWake(),
+                  "/usr/bin/systemd-run --quiet --no-ask-password --collect "
+                  "--unit=resvman-wake-u1000-1714553700-0 '--description=ResvMan wake-up for a "
+                  "recording' '--on-calendar=2024-05-01 08:55:00 UTC' "
+                  "--timer-property=AccuracySec=1s --timer-property=WakeSystem=true "
+                  "--timer-property=RemainAfterElapse=false -- /usr/bin/true"}));
     EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake}));
 }
 
@@ -88,10 +97,10 @@ TEST_F(ScheduleToolTest, WakeUpsAddUpAndTheRtcFollowsTheEarliest) {
     ASSERT_EQ(Wake(kWake + 3600), 0); // later: the alarm stays
     ASSERT_EQ(Wake(kWake), 0);        // same instant: a second unit
     ASSERT_EQ(Wake(kWake - 3600), 0); // earlier: the alarm moves
-    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-wake-1714550100-0.timer",
-                                                    "resvman-wake-1714553700-0.timer",
-                                                    "resvman-wake-1714553700-1.timer",
-                                                    "resvman-wake-1714557300-0.timer"}));
+    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-wake-u1000-1714550100-0.timer",
+                                                    "resvman-wake-u1000-1714553700-0.timer",
+                                                    "resvman-wake-u1000-1714553700-1.timer",
+                                                    "resvman-wake-u1000-1714557300-0.timer"}));
     EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake, 0, kWake - 3600}));
 }
 
@@ -129,22 +138,50 @@ TEST_F(ScheduleToolTest, FailuresAreReported) {
 
     systemd.failWhenContains = "list-units";
     EXPECT_EQ(Run({"18264530", "shutdown", "18264597"}), ScheduleTool::kExitFailed);
+
+    // A wake-up timer systemd refuses on a machine no clock can wake is told apart.
+    systemd.failWhenContains = "WakeSystem=true";
+    rtc.failWrites = false;
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitFailed);
+    alarmClock = false;
+    EXPECT_EQ(Wake(kWake), ScheduleTool::kExitNotWakeable);
+    EXPECT_NE(messages.find("no alarm clock"), std::string::npos);
+}
+
+TEST_F(ScheduleToolTest, EachUserKeepsAtMost64WakeUps) {
+    systemd.units.insert("resvman-wake-u1001-1714553700-0.timer"); // another user's
+    for (std::size_t i = 0; i < ScheduleTool::kMaxWakeUps; ++i) {
+        ASSERT_EQ(Wake(kWake + 60 * static_cast<std::int64_t>(i)), 0) << i << messages;
+    }
+    EXPECT_EQ(Wake(kWake - 60), ScheduleTool::kExitTooMany);
+    EXPECT_EQ(systemd.units.size(), ScheduleTool::kMaxWakeUps + 1);
+    ASSERT_EQ(Run({"18264530", "wake", "18264597"}), 0);
+    EXPECT_EQ(Wake(kWake), 0); // room again after the cancel
 }
 
 TEST_F(ScheduleToolTest, ShutdownPowersOffAtTheLaterWholeSecond) {
     EXPECT_EQ(Run({"73019482", "shutdown", At(kWake, ".2500000000")}), 0) << messages;
     EXPECT_EQ(systemd.commands.back(),
               "/usr/bin/systemd-run --quiet --no-ask-password --collect "
-              "--unit=resvman-shutdown-1714553701-0 '--description=ResvMan shutdown after "
+              "--unit=resvman-shutdown-u1000-1714553701-0 '--description=ResvMan shutdown after "
               "recordings' '--on-calendar=2024-05-01 08:55:01 UTC' "
               "--timer-property=AccuracySec=1s --timer-property=RemainAfterElapse=false -- "
-              "/usr/bin/systemctl poweroff");
+              "/usr/bin/busctl --system call -- org.freedesktop.login1 /org/freedesktop/login1 "
+              "org.freedesktop.login1.Manager PowerOffWithFlags t 1");
     EXPECT_EQ(systemd.commands.front(), ListShutdown());
     EXPECT_TRUE(rtc.writes.empty());
 
+    // Where logind does not answer, there are no inhibitors to honour.
+    systemd.failWhenContains = "Peer Ping";
+    ASSERT_EQ(Run({"73019482", "shutdown", At(kWake + 60)}), 0) << messages;
+    EXPECT_TRUE(systemd.commands.back().ends_with("RemainAfterElapse=false -- "
+                                                  "/usr/bin/systemctl poweroff"))
+        << systemd.commands.back();
+    systemd.failWhenContains.clear();
+
     // A wake-up with a fraction goes to the earlier whole second.
     ASSERT_EQ(Run({"73019482", "wake", At(kWake, ".7500000000")}), 0);
-    EXPECT_TRUE(systemd.units.count("resvman-wake-1714553700-0.timer"));
+    EXPECT_TRUE(systemd.units.count("resvman-wake-u1000-1714553700-0.timer"));
 }
 
 TEST_F(ScheduleToolTest, PastInstantsScheduleNothing) {
@@ -167,16 +204,17 @@ TEST_F(ScheduleToolTest, CancelStopsEveryTimerOfThatKindAndClearsOurAlarm) {
     EXPECT_EQ(Run({"18264530", "wake", "18264597"}), 0) << messages;
     EXPECT_EQ(systemd.commands,
               (std::vector<std::string>{
-                  ListWake(), "/usr/bin/systemctl stop --no-ask-password -- "
-                              "resvman-wake-1714553700-0.timer resvman-wake-1714553760-0.timer"}));
+                  ListWake(),
+                  "/usr/bin/systemctl stop --no-ask-password -- "
+                  "resvman-wake-u1000-1714553700-0.timer resvman-wake-u1000-1714553760-0.timer"}));
     EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0}));
-    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-shutdown-1714560900-0.timer"}));
+    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-shutdown-u1000-1714560900-0.timer"}));
 
     systemd.commands.clear();
     EXPECT_EQ(Run({"18264530", "shutdown", "18264597"}), 0);
     EXPECT_EQ(systemd.commands, (std::vector<std::string>{
                                     ListShutdown(), "/usr/bin/systemctl stop --no-ask-password -- "
-                                                    "resvman-shutdown-1714560900-0.timer"}));
+                                                    "resvman-shutdown-u1000-1714560900-0.timer"}));
     EXPECT_TRUE(systemd.units.empty());
 }
 
@@ -207,31 +245,66 @@ TEST_F(ScheduleToolTest, RefusedArgumentsAndMissingSystemdTouchNothing) {
 
 TEST(ScheduleToolUnits, OnlyItsOwnTimerNamesAreRecognised) {
     using schedule::Kind;
-    const auto unit = ScheduleTool::ParseUnit("resvman-wake-1714553700-12.timer", Kind::Wake);
+    const auto unit = ScheduleTool::ParseUnit("resvman-wake-u1000-1714553700-12.timer", Kind::Wake);
     ASSERT_TRUE(unit);
+    EXPECT_EQ(unit->user, 1000u);
     EXPECT_EQ(unit->time, 1714553700);
     EXPECT_EQ(unit->serial, 12u);
     for (const char* other :
-         {"resvman-wake-1714553700-0.service", "resvman-wake-1714553700.timer",
-          "resvman-wake--5-0.timer", "resvman-wake-1714553700-.timer", "resvman-wake-x-0.timer",
-          "resvman-wake-1-0-0.timer", "resvman-shutdown-1714553700-0.timer",
-          "xresvman-wake-1-0.timer", "resvman-wake-.timer"}) {
+         {"resvman-wake-u1000-1714553700-0.service", "resvman-wake-u1000-1714553700.timer",
+          "resvman-wake-u1000--5-0.timer", "resvman-wake-u1000-1714553700-.timer",
+          "resvman-wake-u-1714553700-0.timer", "resvman-wake-ux-1-0.timer",
+          "resvman-wake-u1-1-0-0.timer", "resvman-shutdown-u1000-1714553700-0.timer",
+          "xresvman-wake-u1000-1-0.timer", "resvman-wake-.timer",
+          "resvman-wake-1714553700-0.timer"}) { // a name without a user
         EXPECT_FALSE(ScheduleTool::ParseUnit(other, Kind::Wake)) << other;
     }
-    EXPECT_TRUE(ScheduleTool::ParseUnit("resvman-shutdown-1-0.timer", Kind::Shutdown));
+    EXPECT_TRUE(ScheduleTool::ParseUnit("resvman-shutdown-u0-1-0.timer", Kind::Shutdown));
+}
+
+TEST_F(ScheduleToolTest, UsersKeepTheirOwnTimersAndShareTheRtc) {
+    // Another user's wake-ups, one of them holding the alarm.
+    systemd.units = {"resvman-wake-u1001-1714553600-0.timer",
+                     "resvman-wake-u1001-1714560000-0.timer"};
+    rtc.alarm = 1714553600;
+    ASSERT_EQ(Wake(kWake), 0); // later than theirs: the alarm stays theirs
+    EXPECT_TRUE(rtc.writes.empty());
+    ASSERT_EQ(Wake(kWake - 3600), 0); // earlier: ours now
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake - 3600}));
+    systemd.commands.clear();
+    rtc.writes.clear();
+
+    EXPECT_EQ(Run({"18264530", "wake", "18264597"}), 0) << messages;
+    EXPECT_EQ(systemd.commands.back(),
+              "/usr/bin/systemctl stop --no-ask-password -- resvman-wake-u1000-1714550100-0.timer "
+              "resvman-wake-u1000-1714553700-0.timer");
+    EXPECT_EQ(systemd.units, (std::set<std::string>{"resvman-wake-u1001-1714553600-0.timer",
+                                                    "resvman-wake-u1001-1714560000-0.timer"}));
+    // The alarm was ours: the other user's earliest wake-up gets it back.
+    EXPECT_EQ(rtc.alarm, 1714553600);
+}
+
+TEST_F(ScheduleToolTest, AWakeUpBeyondTheRtcsRangeIsSetWithANote) {
+    rtc.limit = kWake + 86400;
+    EXPECT_EQ(Wake(kWake + 2 * 86400), 0) << messages;
+    EXPECT_EQ(systemd.units.size(), 1u);
+    EXPECT_NE(messages.find("beyond what the RTC alarm can hold"), std::string::npos);
+    // A nearer one still goes to the RTC.
+    EXPECT_EQ(Wake(kWake), 0);
+    EXPECT_EQ(rtc.alarm, kWake);
 }
 
 TEST(SysfsRtcAlarm, ReadsAndWritesTheWakealarmFile) {
     const std::string root = MakeScratchFolder();
     SysfsRtcAlarm rtc(root);
     EXPECT_FALSE(rtc.Present());
-    EXPECT_FALSE(rtc.Write(5));
+    EXPECT_EQ(rtc.Write(5), IRtcAlarm::WriteResult::Failed);
 
     std::filesystem::create_directories(root + "/class/rtc/rtc0");
     WriteFile(rtc.path(), "");
     EXPECT_TRUE(rtc.Present());
     EXPECT_FALSE(rtc.Read()); // empty: no alarm
-    ASSERT_TRUE(rtc.Write(1714553700));
+    ASSERT_EQ(rtc.Write(1714553700), IRtcAlarm::WriteResult::Done);
     EXPECT_EQ(ReadFile(rtc.path()), "1714553700\n");
     EXPECT_EQ(rtc.Read(), 1714553700);
     WriteFile(rtc.path(), "garbage\n");
@@ -249,4 +322,13 @@ TEST(ProcessRunner, RunsByAbsolutePathWithACleanEnvironment) {
     EXPECT_EQ(runner.run({"env"}).status, -1); // never looked up through PATH
     EXPECT_EQ(runner.run({"/nonexistent/program"}).status, 127);
     EXPECT_EQ(runner.run({}).status, -1);
+
+    // A command that hangs is killed at the deadline, and that counts as a failure.
+    ProcessRunner impatient(std::chrono::milliseconds(200));
+    const auto began = std::chrono::steady_clock::now();
+    const auto hung = impatient.run({"/usr/bin/sleep", "30"});
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+    EXPECT_TRUE(hung.timedOut);
+    EXPECT_EQ(hung.status, -1);
+    EXPECT_FALSE(impatient.run({"/usr/bin/true"}).timedOut);
 }

@@ -100,6 +100,22 @@ TEST_F(CompanionLauncherTest, MissingOrUnstartableCompanionIsNotOpened) {
     f.write("#!/bin/sh\n");
     f.close();
     EXPECT_FALSE(l.openURL(plain.toStdString()));
+
+    // A companion someone else could have planted or changed is not run.
+    QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
+    QString const appRun = writeScript(dir.filePath(QStringLiteral("Velto.app/AppRun")));
+    std::string const app = dir.filePath(QStringLiteral("Velto.app")).toStdString();
+    std::string const appRunPath = QFile::encodeName(appRun).toStdString();
+    ::chmod(appRunPath.c_str(), 0777);
+    EXPECT_FALSE(l.openURL(app));
+    ::chmod(appRunPath.c_str(), 0700);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    EXPECT_FALSE(l.openURL(app));
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(appRunPath.c_str(), 50001, 50001), 0); // another user's
+        EXPECT_FALSE(l.openURL(app));
+    }
     Pump(200);
     EXPECT_TRUE(markerLines().isEmpty());
 }
@@ -163,6 +179,10 @@ TEST_F(CompanionLauncherTest, LaunchByNameLooksOnPath) {
     EXPECT_FALSE(l.launchApplication(""));
     EXPECT_FALSE(l.launchApplication("../bin/Velto"));
     EXPECT_FALSE(l.launchApplication("NoSuchCompanion"));
+    // Not from a folder on PATH that others may write.
+    ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("bin"))).constData(), 0777);
+    EXPECT_FALSE(l.launchApplication("Velto"));
+    ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("bin"))).constData(), 0755);
     EXPECT_TRUE(l.launchApplication("Velto"));
     ASSERT_TRUE(waitForStarts(1));
 }

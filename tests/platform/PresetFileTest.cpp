@@ -1,5 +1,6 @@
 #include "platform/linux/PresetFile.h"
-#include "platform/linux/BinaryPlistCheck.h"
+#include "platform/linux/PlistScan.h"
+#include "tests/support/BplistBuilder.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -183,94 +184,139 @@ TEST_F(PresetFileTest, FilesThatAreMissingOddOrHugeAreNotRead) {
     EXPECT_TRUE(allEmpty(p));
 }
 
-// Hand-made binary property lists for shapes libplist will not write: deep chains, shared
-// objects and cycles. Object i's references are listed in refs[i]; an empty list is an
-// empty array, a null entry a leaf (the integer 1).
-Bytes handMadeBplist(std::vector<std::vector<int>> const& refs, std::vector<bool> const& leaf,
-                     int top = 0) {
-    Bytes b = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
-    std::vector<uint32_t> offsets;
-    for (std::size_t i = 0; i < refs.size(); ++i) {
-        offsets.push_back(static_cast<uint32_t>(b.size()));
-        if (leaf[i]) {
-            b.insert(b.end(), {0x10, 0x01});
-            continue;
-        }
-        b.push_back(static_cast<uint8_t>(0xA0 | refs[i].size()));
-        for (int r : refs[i]) {
-            b.insert(b.end(), {static_cast<uint8_t>(r >> 8), static_cast<uint8_t>(r)});
-        }
-    }
-    uint64_t const table = b.size();
-    for (uint32_t o : offsets) {
-        b.insert(b.end(), {static_cast<uint8_t>(o >> 24), static_cast<uint8_t>(o >> 16),
-                           static_cast<uint8_t>(o >> 8), static_cast<uint8_t>(o)});
-    }
-    auto be64 = [&](uint64_t v) {
-        for (int i = 7; i >= 0; --i) {
-            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-        }
+// A binary file whose top dictionary holds "Presets" and, under "X", whatever extra()
+// adds to the builder.
+template <typename Extra> Bytes presetsBesides(Extra extra, unsigned refSize = 2) {
+    BplistBuilder b(refSize);
+    int const key = b.Ascii("Presets");
+    int const value = b.Data(presetPayload());
+    int const otherKey = b.Ascii("X");
+    int const other = extra(b);
+    return b.Build(b.Dict({otherKey, key}, {other, value}));
+}
+
+TEST_F(PresetFileTest, HostileFilesAreReadOrRefusedWithoutExpandingThem) {
+    struct Case {
+        char const* what;
+        Bytes content;
+        bool read;
     };
-    b.insert(b.end(), {0, 0, 0, 0, 0, 0, 4, 2});
-    be64(refs.size());
-    be64(static_cast<uint64_t>(top));
-    be64(table);
-    return b;
-}
-
-// A chain of n arrays, each holding the next; the last is empty.
-Bytes chain(int n) {
-    std::vector<std::vector<int>> refs(n);
-    for (int i = 0; i + 1 < n; ++i) {
-        refs[i] = {i + 1};
+    std::vector<Case> cases;
+    // 5,000 references to one array of 5,000 references: 25 million objects when expanded.
+    cases.push_back({"square of shared references", presetsBesides([](BplistBuilder& b) {
+                         int const leaf = b.True();
+                         int const inner = b.Array(std::vector<int>(5000, leaf));
+                         return b.Array(std::vector<int>(5000, inner));
+                     }),
+                     true});
+    // Sixty levels of [x, x]: 2^60 objects when expanded.
+    cases.push_back({"doubling chain", presetsBesides([](BplistBuilder& b) {
+                         int next = b.True();
+                         for (int i = 0; i < 60; ++i) {
+                             next = b.Array({next, next});
+                         }
+                         return next;
+                     }),
+                     true});
+    cases.push_back({"a cycle", presetsBesides([](BplistBuilder& b) {
+                         // An array holding itself: its own number is the next one.
+                         int const self = b.True() + 1;
+                         return b.Array({self});
+                     }),
+                     true});
+    cases.push_back({"a deep chain",
+                     presetsBesides(
+                         [](BplistBuilder& b) {
+                             int next = b.True();
+                             for (int i = 0; i < 100000; ++i) {
+                                 next = b.Array({next});
+                             }
+                             return next;
+                         },
+                         4),
+                     true});
+    {
+        BplistBuilder b;
+        int const key = b.Utf16(u"Presets");
+        cases.push_back({"a UTF-16 key", b.Build(b.Dict({key}, {b.Data(presetPayload())})), true});
     }
-    return handMadeBplist(refs, std::vector<bool>(n, false));
-}
-
-TEST(BinaryPlistCheck, NestingIsMeasuredAlongTheDeepestPath) {
-    Bytes const c = chain(10);
-    EXPECT_TRUE(BinaryPlistNestingWithin(c.data(), c.size(), 10));
-    EXPECT_FALSE(BinaryPlistNestingWithin(c.data(), c.size(), 9));
-
-    // 0 -> {1, 2}; 1 -> 3 -> 4 (leaf); 2 -> 5 -> 6 -> 1: object 1 is reached first near the
-    // top and again four containers down, where its subtree makes the path six deep.
-    std::vector<std::vector<int>> const refs = {{1, 2}, {3}, {5}, {4}, {}, {6}, {1}};
-    std::vector<bool> const leaf = {false, false, false, false, true, false, false};
-    Bytes const dag = handMadeBplist(refs, leaf);
-    EXPECT_TRUE(BinaryPlistNestingWithin(dag.data(), dag.size(), 6));
-    EXPECT_FALSE(BinaryPlistNestingWithin(dag.data(), dag.size(), 5));
-
-    // Thirty levels of [x, x]: shared objects must not be walked once per path.
-    std::vector<std::vector<int>> wide(31);
-    for (int i = 0; i < 30; ++i) {
-        wide[i] = {i + 1, i + 1};
+    {
+        BplistBuilder b;
+        int const key = b.Ascii("Presets");
+        cases.push_back({"a value beyond the objects", b.Build(b.Dict({key}, {40})), false});
     }
-    Bytes const doubling = handMadeBplist(wide, std::vector<bool>(31, false));
-    EXPECT_TRUE(BinaryPlistNestingWithin(doubling.data(), doubling.size(), 64));
+    {
+        BplistBuilder b;
+        int const key = b.Ascii("Presets");
+        int const data = b.Raw(BplistBuilder::Header(0x4, uint64_t(1) << 62));
+        cases.push_back({"data longer than the file", b.Build(b.Dict({key}, {data})), false});
+    }
+    {
+        BplistBuilder b;
+        int const top = b.Raw(BplistBuilder::Header(0xD, uint64_t(1) << 61));
+        cases.push_back({"a dictionary longer than the file", b.Build(top), false});
+    }
+    {
+        BplistBuilder b;
+        int const key = b.Ascii("Presets");
+        int const data = b.Data(presetPayload());
+        cases.push_back({"the top is an array", b.Build(b.Array({key, data})), false});
+    }
+    std::string const head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>X</key>";
+    auto xml = [&](std::string const& x) {
+        std::string const text = head + x + "</dict></plist>";
+        return Bytes(text.begin(), text.end());
+    };
+    std::string deep;
+    for (int i = 0; i < 100; ++i) {
+        deep += "<array>";
+    }
+    for (int i = 0; i < 100; ++i) {
+        deep += "</array>";
+    }
+    cases.push_back({"XML nested 100 deep", xml(deep), false});
+    std::string many = "<array>";
+    for (int i = 0; i < 20000; ++i) {
+        many += "<true/>";
+    }
+    cases.push_back({"XML of 20,000 elements", xml(many + "</array>"), false});
+    std::string const bomb = "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaa\">]>"
+                             "<plist><dict><key>&a;</key><true/></dict></plist>";
+    cases.push_back({"XML declaring entities", Bytes(bomb.begin(), bomb.end()), false});
+    cases.push_back({"XML with an unterminated tag", xml("<array"), false});
+    // libplist unescapes each reference by moving the rest of the text.
+    std::string entities = "<string>";
+    for (int i = 0; i < 150000; ++i) {
+        entities += "&amp;";
+    }
+    cases.push_back({"XML of 150,000 entity references", xml(entities + "</string>"), false});
+
+    for (Case const& c : cases) {
+        ASSERT_LE(c.content.size(), kPresetFileMaxBytes) << c.what;
+        CHANNELPRESET_TAG p = dirty();
+        EXPECT_EQ(LoadChannelPresetFile(write(c.content), p), c.read) << c.what;
+        EXPECT_EQ(p.psFM[0].uFreq, c.read ? 8000u : 0u) << c.what;
+    }
 }
 
-TEST(BinaryPlistCheck, CyclesAndBrokenTablesAreRefused) {
-    Bytes const self = handMadeBplist({{0}}, {false});
-    EXPECT_FALSE(BinaryPlistNestingWithin(self.data(), self.size(), 64));
-    Bytes const loop = handMadeBplist({{1}, {2}, {1}}, {false, false, false});
-    EXPECT_FALSE(BinaryPlistNestingWithin(loop.data(), loop.size(), 64));
-
-    Bytes const outOfRange = handMadeBplist({{7}}, {false});
-    EXPECT_FALSE(BinaryPlistNestingWithin(outOfRange.data(), outOfRange.size(), 64));
-    Bytes const badTop = handMadeBplist({{}}, {false}, 3);
-    EXPECT_FALSE(BinaryPlistNestingWithin(badTop.data(), badTop.size(), 64));
-
-    Bytes cut = chain(3);
-    cut.resize(cut.size() - 1);
-    EXPECT_FALSE(BinaryPlistNestingWithin(cut.data(), cut.size(), 64));
-    EXPECT_FALSE(BinaryPlistNestingWithin(nullptr, 0, 64));
-}
-
-TEST_F(PresetFileTest, DeeplyNestedBinaryFileIsRefusedWithoutCrashing) {
-    // Deep enough to overflow the stack inside libplist if it were parsed.
-    CHANNELPRESET_TAG p = dirty();
-    EXPECT_FALSE(LoadChannelPresetFile(write(chain(100000), "deep.plist"), p));
-    EXPECT_TRUE(allEmpty(p));
+TEST(PlistScan, XmlBoundsCountElementsNestingAndEntitiesOnly) {
+    auto within = [](std::string const& text, std::size_t elements, unsigned depth) {
+        return XmlPlistWithinBounds({reinterpret_cast<uint8_t const*>(text.data()), text.size()},
+                                    {elements, depth, 2});
+    };
+    std::string const doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE plist PUBLIC \"-//x//EN\" "
+                            "\"x.dtd\">\n<!-- <a><b><c> -->\n<plist version=\"1>0\"><dict>"
+                            "<key>a</key><true/><key>b</key><array><string><![CDATA[<x><y>]]>"
+                            "</string></array></dict></plist>";
+    EXPECT_TRUE(within(doc, 7, 4)); // plist dict key true key array string
+    EXPECT_FALSE(within(doc, 6, 4));
+    EXPECT_FALSE(within(doc, 7, 3));
+    EXPECT_FALSE(within("<plist></plist></plist>", 10, 10)); // more ends than starts
+    EXPECT_FALSE(within("<plist><!-- unterminated", 10, 10));
+    EXPECT_TRUE(within("<plist><string>&amp;&lt;</string></plist>", 10, 10));
+    EXPECT_FALSE(within("<plist><string>&amp;&lt;&#x41;</string></plist>", 10, 10));
+    EXPECT_TRUE(within("<plist><!-- &&& --><string><![CDATA[&&&]]></string></plist>", 10, 10));
+    EXPECT_TRUE(within("", 0, 0));
 }
 
 TEST(PresetFileLocation, HomeFolderComesFromTheLoginUser) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -99,6 +100,13 @@ TEST_F(QtUserDefaultsTest, UnusableFilesReadAsEmpty) {
     EXPECT_FALSE(folder.objectForKey(kDefaultsSuspendFlag));
     folder.setInteger(kDefaultsSuspendFlag, 1); // cannot be stored; must not crash
     EXPECT_FALSE(folder.objectForKey(kDefaultsSuspendFlag));
+
+    // A FIFO with no writer: neither reading nor storing may wait on it.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.conf")).constData(), 0600), 0);
+    QtUserDefaults fifo(path("fifo.conf"));
+    EXPECT_FALSE(fifo.objectForKey(kDefaultsSuspendFlag));
+    fifo.setInteger(kDefaultsSuspendFlag, 1);
+    EXPECT_FALSE(fifo.objectForKey(kDefaultsSuspendFlag));
 }
 
 TEST_F(QtUserDefaultsTest, ReadsWhileAnotherThreadWritesSeeWholeValues) {

@@ -10,5 +10,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     FakeDefaults defaults;
     SleepVeto veto(defaults, [] { return std::optional<double>(); });
-    return veto.Register() ? 0 : 1;
+    QObject::connect(&veto, &SleepVeto::attached, &app,
+                     [](bool attached) { QCoreApplication::exit(attached ? 0 : 1); });
+    veto.Register();
+    return app.exec();
 }

@@ -66,6 +66,16 @@ protected:
             },
             QDBusConnection::systemBus(), session, [this] { return now; });
     }
+    // Registers the veto, lets it look at the rule and waits until it is attached.
+    static bool attach(SleepVeto& veto) {
+        QObject context;
+        std::optional<bool> outcome;
+        QObject::connect(&veto, &SleepVeto::attached, &context,
+                         [&outcome](bool attached) { outcome = attached; });
+        veto.Register();
+        veto.Start();
+        return WaitUntil([&] { return outcome.has_value(); }) && *outcome;
+    }
     bool settle(SleepVeto& veto, bool held) {
         return WaitUntil([&] {
             return veto.holdsLogindInhibitor() == held && (logind->held > 0) == held &&
@@ -85,7 +95,7 @@ protected:
 
 TEST_F(SleepVetoTest, SleepNotAllowedHoldsOneIdleBlockInhibitorOfEachKind) {
     auto veto = makeVeto();
-    ASSERT_TRUE(veto->Register());
+    ASSERT_TRUE(attach(*veto));
     EXPECT_TRUE(veto->vetoing());
     ASSERT_TRUE(settle(*veto, true));
 
@@ -107,7 +117,7 @@ TEST_F(SleepVetoTest, SleepNotAllowedHoldsOneIdleBlockInhibitorOfEachKind) {
 
 TEST_F(SleepVetoTest, InhibitorsGoAtOnceWhenTheRulePermits) {
     auto veto = makeVeto();
-    ASSERT_TRUE(veto->Register());
+    ASSERT_TRUE(attach(*veto));
     ASSERT_TRUE(settle(*veto, true));
     int const droppedBefore = logind->dropped;
 
@@ -125,7 +135,7 @@ TEST_F(SleepVetoTest, InhibitorsGoAtOnceWhenTheRulePermits) {
 
 TEST_F(SleepVetoTest, ALockThatArrivesAfterThePermissionIsDroppedAtOnce) {
     auto veto = makeVeto();
-    ASSERT_TRUE(veto->Register()); // asks for both locks; the answers are still on the way
+    ASSERT_TRUE(attach(*veto)); // asks for both locks; the answers are still on the way
     defaults.setInteger(kDefaultsSuspendFlag, 1);
     veto->Evaluate();
     int const droppedBefore = logind->dropped;
@@ -139,7 +149,7 @@ TEST_F(SleepVetoTest, HeldOnlyWithinTheLeadBeforeTheNextReservation) {
     defaults.setInteger(kDefaultsSuspendFlag, 1);
     defaults.setInteger(kDefaultsUseAcpi, 1);
     auto veto = makeVeto();
-    ASSERT_TRUE(veto->Register());
+    ASSERT_TRUE(attach(*veto));
     EXPECT_FALSE(veto->vetoing()) << "no reservation";
 
     nextStart = kNow + 6 * 60;
@@ -166,9 +176,30 @@ TEST_F(SleepVetoTest, HeldOnlyWithinTheLeadBeforeTheNextReservation) {
     veto.reset();
 }
 
+// Registering waits for no answer from the bus, so the window shows at once; the rule is
+// first looked at once the reservations are loaded, and that first answer already counts a
+// reservation within the lead.
+TEST_F(SleepVetoTest, RegisteringWaitsForNothingAndTheRuleWaitsForTheList) {
+    defaults.setInteger(kDefaultsSuspendFlag, 1);
+    defaults.setInteger(kDefaultsUseAcpi, 1);
+    nextStart = kNow + 60; // within the lead
+    auto veto = makeVeto();
+    veto->Register();
+    EXPECT_FALSE(veto->registered()) << "registering waited for the bus";
+    ASSERT_TRUE(WaitUntil([&] { return veto->registered(); }));
+    Pump(100);
+    EXPECT_EQ(nextStartQueries, 0) << "asked before the list was loaded";
+    EXPECT_FALSE(veto->vetoing());
+
+    veto->Start();
+    EXPECT_EQ(nextStartQueries, 1);
+    EXPECT_TRUE(veto->vetoing());
+    ASSERT_TRUE(settle(*veto, true));
+}
+
 TEST_F(SleepVetoTest, TheTimerFollowsChangedSettingsWithinAboutASecond) {
     auto veto = makeVeto();
-    ASSERT_TRUE(veto->Register());
+    ASSERT_TRUE(attach(*veto));
     ASSERT_TRUE(settle(*veto, true));
     defaults.setInteger(kDefaultsSuspendFlag, 1);
     EXPECT_TRUE(WaitUntil([&] { return logind->held == 0 && !veto->vetoing(); }, 3000));
@@ -181,7 +212,7 @@ TEST_F(SleepVetoTest, WithoutAScreenSaverLogindAloneIsHeld) {
     SleepVeto veto(
         defaults, [] { return std::optional<double>(); }, QDBusConnection::systemBus(), session,
         [] { return kNow; });
-    ASSERT_TRUE(veto.Register());
+    ASSERT_TRUE(attach(veto));
     EXPECT_TRUE(WaitUntil([&] { return veto.holdsLogindInhibitor(); }));
     Pump(200);
     EXPECT_FALSE(veto.holdsScreenSaverInhibitor());

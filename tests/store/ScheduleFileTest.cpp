@@ -1,10 +1,16 @@
 // Load and Save of the reservation file, damaged files and failed saves.
 #include "StoreTestUtil.h"
 
+#include "store/SafeFile.h"
+
+#include <cerrno>
 #include <csignal>
+#include <iostream>
+#include <random>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace storetest;
@@ -78,6 +84,12 @@ TEST_F(ScheduleFile, MissingEmptyAndBadPaths) {
     EXPECT_FALSE(m_list.Load(m_file.c_str())); // first run: no file yet
     EXPECT_EQ(m_list.m_nCount.load(), 0);
     EXPECT_FALSE(m_list.Load(m_dir.c_str())); // a folder is not a reservation file
+    // Nor is a FIFO, and with nobody writing to it the load must not wait for one.
+    std::string const fifo = m_dir + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(m_list.Load(fifo.c_str()));
+    EXPECT_FALSE(m_list.Save(fifo.c_str()));
+    ::unlink(fifo.c_str());
 
     EXPECT_TRUE(Load({}));
     EXPECT_EQ(m_list.m_nCount.load(), 0);
@@ -241,13 +253,21 @@ TEST_F(ScheduleFile, FailedSaveLeavesTheOldFileAsItWas) {
         m_list.addSchedule(&r, ret, 1);
     }
 
-    EXPECT_FALSE(m_list.Save((m_dir + "/missing/.ResvInfo.dat").c_str()));
+    // Each failure is told with its reason.
+    auto failure = [&](std::string const& path) {
+        EXPECT_FALSE(m_list.Save(path.c_str())) << path;
+        SaveOutcome const outcome = m_list.lastSaveOutcome();
+        EXPECT_FALSE(outcome.saved);
+        EXPECT_EQ(outcome.path, path);
+        return outcome.error;
+    };
+    EXPECT_EQ(failure(m_dir + "/missing/.ResvInfo.dat"), ENOENT);
     fs::create_directory(m_dir + "/folder");
-    EXPECT_FALSE(m_list.Save((m_dir + "/folder").c_str()));
+    EXPECT_EQ(failure(m_dir + "/folder"), EISDIR);
     EXPECT_TRUE(fs::is_directory(m_dir + "/folder"));
     {
         FileSizeLimit full(2 * kScheduleRecordSize); // the disk fills up mid-write
-        EXPECT_FALSE(m_list.Save(m_file.c_str()));
+        EXPECT_EQ(failure(m_file), EFBIG);
     }
     EXPECT_EQ(ReadFile(m_file), old);
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat", "folder"}))
@@ -255,10 +275,98 @@ TEST_F(ScheduleFile, FailedSaveLeavesTheOldFileAsItWas) {
 
     // A later save succeeds and keeps the file's permission bits.
     ASSERT_TRUE(m_list.Save(m_file.c_str()));
+    EXPECT_TRUE(m_list.lastSaveOutcome().saved);
     EXPECT_EQ(ReadFile(m_file).size(), 20 * kScheduleRecordSize);
     EXPECT_EQ(fs::status(m_file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::others_read);
+}
+
+// Saves killed at random moments: the file is always one whole list, a killed save leaves
+// at most one temporary file, and the sweep at the next start removes what there is.
+TEST_F(ScheduleFile, KilledSavesLeaveAWholeFileAndNoLastingLitter) {
+    CScheduleItem lists[2];
+    for (int i = 0; i < 1500; ++i) {
+        SCHEDULEITEM_TAG r = Rec(kBase + i * 100, kBase + i * 100 + 50);
+        SCHEDULE_RETURN ret;
+        lists[i % 3 == 0 ? 0 : 1].addSchedule(&r, ret, 0); // 500 and 1000 records
+    }
+    std::vector<uint8_t> images[2];
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_TRUE(lists[k].Save(m_file.c_str()));
+        images[k] = ReadFile(m_file);
+    }
+    auto leftovers = [&] {
+        int count = 0;
+        for (std::string const& name : FolderEntries())
+            count += name.rfind(".resvman-save-", 0) == 0 ? 1 : 0;
+        return count;
+    };
+
+    std::mt19937 rng(20240115);
+    int seen = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        pid_t const child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int k = 0;; k ^= 1)
+                lists[k].Save(m_file.c_str());
+        }
+        ::usleep(static_cast<useconds_t>(rng() % 8000));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+
+        std::vector<uint8_t> const now = ReadFile(m_file);
+        ASSERT_TRUE(now == images[0] || now == images[1]) << "after kill " << kill;
+        int const left = leftovers();
+        ASSERT_LE(left, 1) << "after kill " << kill;
+        seen += left;
+        EXPECT_EQ(RemoveSaveLeftovers(m_file), left);
+        ASSERT_EQ(leftovers(), 0);
+    }
+    std::cout << "stray temporary files after 200 killed saves: " << seen << "\n";
+
+    // Only files of the temporary files' own pattern go.
+    WriteFile(m_dir + "/.resvman-save-notmine", {});
+    WriteFile(m_dir + "/.resvman-save-ab.cd", {});
+    EXPECT_EQ(RemoveSaveLeftovers(m_file), 0);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat", ".resvman-save-ab.cd",
+                                                         ".resvman-save-notmine"}));
+}
+
+// A folder that refuses new files with a file that may be written: the file is rewritten in
+// place rather than the save failing. (Root may write anywhere, so then a child that has
+// given up root does the save.)
+TEST_F(ScheduleFile, UnwritableFolderWithAWritableFileIsRewrittenInPlace) {
+    std::vector<uint8_t> const old = Bytes(ThreeRecords());
+    WriteFile(m_file, old);
+    SCHEDULEITEM_TAG r = Rec(kBase, kBase + 60);
+    SCHEDULE_RETURN ret;
+    m_list.addSchedule(&r, ret, 1);
+
+    bool const root = ::geteuid() == 0;
+    uid_t const user = root ? 65534 : ::geteuid(); // nobody
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0555), 0);
+    ASSERT_EQ(::chown(m_file.c_str(), user, static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(::chmod(m_file.c_str(), 0640), 0);
+    pid_t const child = root ? ::fork() : 0;
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool const dropped = !root || ::setuid(user) == 0;
+        bool const saved = dropped && m_list.Save(m_file.c_str());
+        if (root)
+            ::_exit(saved ? 0 : 1);
+        EXPECT_TRUE(saved);
+    } else {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ::chmod(m_dir.c_str(), 0700);
+    EXPECT_EQ(ReadFile(m_file).size(), kScheduleRecordSize);
+    EXPECT_EQ(fs::status(m_file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat"}));
 }
 
 TEST_F(ScheduleFile, SaveThroughASymbolicLinkKeepsTheLink) {

@@ -7,25 +7,46 @@ double FakeClock::now() {
 
 void FakeClock::sleepUntil(double instant) {
     std::unique_lock lock(m_mutex);
+    sleepLocked(lock, instant, nullptr);
+}
+
+bool FakeClock::waitUntil(double instant, std::atomic<bool> const& cancel) {
+    std::unique_lock lock(m_mutex);
+    return sleepLocked(lock, instant, &cancel);
+}
+
+void FakeClock::wakeWaiters() {
+    std::lock_guard lock(m_mutex);
+    m_changed.notify_all();
+}
+
+bool FakeClock::sleepLocked(std::unique_lock<std::mutex>& lock, double instant,
+                            std::atomic<bool> const* cancel) {
     ++m_sleepCalls;
+    auto const cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+    if (cancelled()) {
+        return false;
+    }
     if (m_autoAdvance) {
         if (instant > m_now) {
             m_now = instant;
         }
         m_changed.notify_all();
-        return;
+        return true;
     }
     if (!(instant > m_now)) {
-        return;
+        return true;
     }
     auto const entry = m_deadlines.insert(instant);
     m_changed.notify_all();
-    m_changed.wait(lock, [&] { return m_autoAdvance || m_now >= instant; });
-    if (m_autoAdvance && instant > m_now) {
+    m_changed.wait(lock, [&] { return m_autoAdvance || m_now >= instant || cancelled(); });
+    bool const reached = !cancelled() || m_now >= instant;
+    if (reached && m_autoAdvance && instant > m_now) {
         m_now = instant;
     }
     m_deadlines.erase(entry);
     m_changed.notify_all();
+    return reached;
 }
 
 void FakeClock::sleepFor(double seconds) {

@@ -17,6 +17,8 @@ public:
     double now() override;
     void sleepUntil(double instant) override;
     void sleepFor(double seconds) override;
+    bool waitUntil(double instant, std::atomic<bool> const& cancel) override;
+    void wakeWaiters() override;
 
     // Moves time forward (never back) and wakes every sleeper whose instant has come.
     void advance(double seconds);
@@ -34,6 +36,8 @@ public:
 
 private:
     int blockedLocked() const;
+    bool sleepLocked(std::unique_lock<std::mutex>& lock, double instant,
+                     std::atomic<bool> const* cancel);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -1,6 +1,7 @@
 #include "tests/support/FakePrivilegedOps.h"
 
 #include <cstdio>
+#include <thread>
 
 namespace {
 std::string WithInstant(char const* op, double instant) {
@@ -10,22 +11,45 @@ std::string WithInstant(char const* op, double instant) {
 }
 } // namespace
 
-bool FakePrivilegedOps::cancelScheduleWake(int kind) {
+bool FakePrivilegedOps::Record(std::string const& call) {
+    std::function<PrivilegedFailure(std::string const&)> answer;
+    std::chrono::microseconds time{0};
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(call);
+        answer = m_answer;
+        time = m_callTime;
+    }
+    if (time.count() > 0) {
+        std::this_thread::sleep_for(time);
+    }
+    PrivilegedFailure const failure = answer ? answer(call) : PrivilegedFailure::None;
     std::lock_guard lock(m_mutex);
-    m_calls.push_back(Cancel(kind));
-    return kind == 1 || kind == 2;
+    m_last = failure;
+    return failure == PrivilegedFailure::None;
+}
+
+bool FakePrivilegedOps::cancelScheduleWake(int kind) {
+    if (kind != 1 && kind != 2) {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(Cancel(kind));
+        m_last = PrivilegedFailure::ToolFailed;
+        return false;
+    }
+    return Record(Cancel(kind));
 }
 
 bool FakePrivilegedOps::SettingWakeTime(double instant) {
-    std::lock_guard lock(m_mutex);
-    m_calls.push_back(Wake(instant));
-    return true;
+    return Record(Wake(instant));
 }
 
 bool FakePrivilegedOps::ForceShutDownTime(double instant) {
+    return Record(Shutdown(instant));
+}
+
+PrivilegedFailure FakePrivilegedOps::lastFailure() {
     std::lock_guard lock(m_mutex);
-    m_calls.push_back(Shutdown(instant));
-    return true;
+    return m_last;
 }
 
 std::vector<std::string> FakePrivilegedOps::calls() {
@@ -36,6 +60,16 @@ std::vector<std::string> FakePrivilegedOps::calls() {
 void FakePrivilegedOps::clear() {
     std::lock_guard lock(m_mutex);
     m_calls.clear();
+}
+
+void FakePrivilegedOps::setAnswer(std::function<PrivilegedFailure(std::string const&)> answer) {
+    std::lock_guard lock(m_mutex);
+    m_answer = std::move(answer);
+}
+
+void FakePrivilegedOps::setCallTime(std::chrono::microseconds time) {
+    std::lock_guard lock(m_mutex);
+    m_callTime = time;
 }
 
 std::string FakePrivilegedOps::Cancel(int kind) {

@@ -25,3 +25,23 @@ void ScaledClock::sleepUntil(double instant) {
 void ScaledClock::sleepFor(double seconds) {
     sleepUntil(now() + seconds);
 }
+
+bool ScaledClock::waitUntil(double instant, std::atomic<bool> const& cancel) {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (cancel.load()) {
+            return false;
+        }
+        double const remaining = instant - now();
+        if (!(remaining > 0.0)) {
+            return true;
+        }
+        m_wake.wait_for(lock, std::chrono::duration<double>(std::min(remaining / m_factor, 1.0)),
+                        [&] { return cancel.load(); });
+    }
+}
+
+void ScaledClock::wakeWaiters() {
+    std::lock_guard lock(m_mutex);
+    m_wake.notify_all();
+}

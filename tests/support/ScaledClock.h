@@ -5,6 +5,8 @@
 #include "platform/IClock.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 class ScaledClock : public IClock {
 public:
@@ -13,8 +15,12 @@ public:
     double now() override;
     void sleepUntil(double instant) override;
     void sleepFor(double seconds) override;
+    bool waitUntil(double instant, std::atomic<bool> const& cancel) override;
+    void wakeWaiters() override;
 
 private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
     double const m_start;
     double const m_factor;
     std::chrono::steady_clock::time_point const m_origin;

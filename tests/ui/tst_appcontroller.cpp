@@ -12,10 +12,12 @@
 #include "tests/support/FakeEngineServices.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +68,9 @@ class TestAppController : public QObject {
         m_app->registerSleepVeto = [this](std::function<bool(double*)> nextStart) {
             m_steps << "sleep";
             QVERIFY(nextStart);
+        };
+        m_app->startSleepVeto = [this] {
+            m_steps << (m_con->m_Schedule ? "sleep rule(after the list is loaded)" : "sleep rule");
         };
         m_app->addObserver = [this](char const* name, std::function<void()> handler) {
             m_steps << QString::fromLatin1(name);
@@ -129,7 +134,8 @@ private slots:
         if (asks) {
             expected << "authorization";
         }
-        expected << "showWindow(after initInstance)";
+        expected << "sleep rule(after the list is loaded)"
+                 << "showWindow(after initInstance)";
         QCOMPARE(m_steps, expected);
         // initInstance did its work: the list, the buttons, the window.
         QVERIFY(m_con->m_Schedule);
@@ -193,21 +199,90 @@ private slots:
         m_app->applicationWillTerminate(); // aboutToQuit and the end of main both call it
     }
 
+    // Waking or shutting down on without the helper: a line in the main window until the
+    // helper is installed, when the new tool is taken and the right is asked for anew.
+    void missingHelperIsShownUntilInstalled() {
+        assemble();
+        HelperSearch found;
+        m_app->findHelper = [&found] { return found; };
+        m_app->RefreshHelper();
+        auto shown = [this] { return m_con->m_noticeArea->hasNotice(NoticeKind::WakeHelper); };
+        m_app->UpdateHelperNotice();
+        QVERIFY(!shown()); // neither is on
+        m_fakes->defaults.setInteger(kDefaultsShutdown, 1);
+        m_app->UpdateHelperNotice();
+        QVERIFY(shown());
+        QVERIFY(!m_app->HelperProblem().isEmpty());
+
+        QCOMPARE(AuthorizationCreate(nullptr, nullptr, 0, &m_app->m_Authorization),
+                 errAuthorizationSuccess);
+        found.tool = "/usr/local/libexec/resvman/schedule";
+        m_app->RefreshHelper();
+        QVERIFY(!m_app->m_Authorization);
+        QCOMPARE(QString::fromUtf8(m_app->_pszExePath), QString::fromStdString(found.tool));
+        QCOMPARE(m_app->_unExePathLength, int32_t(found.tool.size()));
+        m_app->UpdateHelperNotice();
+        QVERIFY(!shown());
+        QVERIFY(m_app->HelperProblem().isEmpty());
+    }
+
     void bundleFolderRule() {
-        QCOMPARE(BundleLocation::HomeFor("/b/build/bundle/ResvMan.app", "", "/home/u"),
+        QCOMPARE(BundleLocation::BundleFolderOf("/b/build/bundle/ResvMan.app"),
                  std::string("/b/build/bundle"));
-        QCOMPARE(BundleLocation::HomeFor("/media/usb/ResvMan.app/", "", "/home/u"),
+        QCOMPARE(BundleLocation::BundleFolderOf("/media/usb/ResvMan.app/"),
                  std::string("/media/usb"));
-        QCOMPARE(BundleLocation::HomeFor("/ResvMan.app", "", "/home/u"), std::string("/"));
-        // Installed: the user's data folder.
-        QCOMPARE(BundleLocation::HomeFor("/usr/bin", "/home/u/data", "/home/u"),
+        QCOMPARE(BundleLocation::BundleFolderOf("/ResvMan.app"), std::string("/"));
+        QCOMPARE(BundleLocation::BundleFolderOf("/usr/bin"), std::string());
+        QCOMPARE(BundleLocation::BundleFolderOf("/opt/.app"), std::string());
+        // Installed, or the bundle's folder passed over: the user's data folder.
+        QCOMPARE(BundleLocation::PerUserFolder("/home/u/data", "/home/u"),
                  std::string("/home/u/data/resvman"));
-        QCOMPARE(BundleLocation::HomeFor("/usr/bin", "", "/home/u"),
+        QCOMPARE(BundleLocation::PerUserFolder("", "/home/u"),
                  std::string("/home/u/.local/share/resvman"));
-        QCOMPARE(BundleLocation::HomeFor("/usr/bin", "relative/data", "/home/u"),
+        QCOMPARE(BundleLocation::PerUserFolder("relative/data", "/home/u"),
                  std::string("/home/u/.local/share/resvman"));
-        QCOMPARE(BundleLocation::HomeFor("/opt/.app", "", "/home/u"),
-                 std::string("/home/u/.local/share/resvman"));
+    }
+
+    void bundleFolderIsUsedOnlyWhenNobodyElseMayChangeIt() {
+        QTemporaryDir dir;
+        std::string const root = dir.path().toStdString();
+        std::string const apps = root + "/apps";
+        std::string const data = root + "/data";
+        QVERIFY(QDir().mkpath(QString::fromStdString(apps + "/ResvMan.app")));
+        ::chmod(apps.c_str(), 0755);
+        auto choose = [&] {
+            return BundleLocation::Choose(apps + "/ResvMan.app", data, root, trust::ForThisUser());
+        };
+        BundleLocation::Choice choice = choose();
+        QCOMPARE(choice.folder, apps);
+        QVERIFY(choice.passedOver.ok());
+        QCOMPARE(BundleLocation::Report(choice), std::string());
+
+        // A folder everyone may write: the per-user folder, made private, and said so.
+        ::chmod(apps.c_str(), 0777);
+        choice = choose();
+        QCOMPARE(choice.folder, data + "/resvman");
+        QCOMPARE(choice.passedOver.problem, trust::Problem::WritableByOther);
+        struct stat st {};
+        QCOMPARE(::stat(choice.folder.c_str(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0700u);
+        QVERIFY(BundleLocation::Report(choice).find("using " + data + "/resvman instead") !=
+                std::string::npos);
+
+        // The user's own folder, but the reservation file leads through a shared one.
+        ::chmod(apps.c_str(), 0755);
+        QVERIFY(QDir().mkpath(QString::fromStdString(root + "/shared")));
+        ::chmod((root + "/shared").c_str(), 0777);
+        ::symlink((root + "/shared/resv.dat").c_str(), (apps + "/.ResvInfo.dat").c_str());
+        choice = choose();
+        QCOMPARE(choice.folder, data + "/resvman");
+        QCOMPARE(choice.passedOver.where, root + "/shared");
+
+        // Nowhere safe at all.
+        ::chmod(data.c_str(), 0777);
+        choice = choose();
+        QVERIFY(choice.folder.empty());
+        QVERIFY(BundleLocation::Report(choice).find("no safe folder") != std::string::npos);
     }
 
     void lockKeepsASecondProcessOut() {

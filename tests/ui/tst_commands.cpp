@@ -2,10 +2,12 @@
 // through its widgets: what each command changes in the list, whether it saves the file and
 // re-plans the wake-ups, what it asks first, and which menu items are enabled.
 #include "ui/MyTableView.h"
+#include "ui/NoticeArea.h"
 #include "ui/RegistReserveController.h"
 #include "ui/RegistReserveWindow.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
+#include "ui/SuspendConfigController.h"
 
 #include "tests/support/FakeEngineServices.h"
 #include "tst_regist_support.h"
@@ -13,6 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -70,7 +73,10 @@ class TestCommands : public QObject {
         }
         return out;
     }
-    bool replanned() { return !m_fakes->privileged.calls().empty(); }
+    bool replanned() {
+        m_con->WaitForPlanning(); // planning runs on a thread of its own
+        return !m_fakes->privileged.calls().empty();
+    }
     void select(QList<int> rows) {
         QItemSelectionModel* selection = m_window->table()->selectionModel();
         selection->clearSelection();
@@ -329,6 +335,27 @@ private slots:
 
     // Delete all empties the list only; the file follows at the next save, which even a
     // confirmed delete with nothing selected makes.
+    // A save that fails is told above the table, with the file and the reason, until a
+    // save succeeds.
+    void failedSaveIsShownUntilASaveSucceeds() {
+        NoticeArea const* notices = m_window->notices();
+        std::filesystem::create_directory(filePath()); // not a file: every save fails
+        add(reservation(now() + 3600, "first"));
+        add(reservation(now() + 7200, "second"));
+        select({0});
+        m_con->OnDelete(nullptr);
+        QVERIFY(notices->hasNotice(NoticeKind::SaveFailed));
+        QString const text = notices->noticeText(NoticeKind::SaveFailed);
+        QVERIFY2(text.contains(QString::fromStdString(filePath())), qPrintable(text));
+        QVERIFY2(text.contains(qtTrId("IDS_SAVE_REASON_NOT_A_FILE")), qPrintable(text));
+
+        std::filesystem::remove(filePath());
+        select({0});
+        m_con->OnDelete(nullptr);
+        QVERIFY(!notices->hasNotice(NoticeKind::SaveFailed));
+        QCOMPARE(savedTitles(), QStringList());
+    }
+
     void deleteAllWaitsForTheNextSave() {
         add(reservation(Jst(2024, 5, 20, 20, 0), "a"));
         add(reservation(Jst(2024, 5, 21, 20, 0), "b"));
@@ -409,6 +436,35 @@ private slots:
         select({0, 1});
         QVERIFY(enabled(m_window->m_actDelete));
         QVERIFY(!enabled(m_window->m_actEdit));
+    }
+
+    // A plan that fails says why above the table and in the settings dialog, until a plan
+    // works again.
+    void aFailedPlanIsShownUntilAPlanWorks() {
+        SuspendConfigController settings(&m_fakes->defaults);
+        m_con->suspendCon = &settings;
+        add(reservation(now() + 7200.0, "news"));
+        NoticeArea* notices = m_window->notices();
+        QLabel* const problem = settings.m_txtPlanProblem;
+
+        m_fakes->privileged.setAnswer([](std::string const& call) {
+            return call == "cancel 1" ? PrivilegedFailure::NotWakeable : PrivilegedFailure::None;
+        });
+        m_con->ReSettingSchedule();
+        QVERIFY(m_con->WaitForPlanning());
+        QString const why =
+            QStringLiteral("Wake-ups are not planned: this computer has no clock alarm that can "
+                           "wake it.");
+        QTRY_COMPARE(notices->noticeText(NoticeKind::WakePlan), why);
+        QCOMPARE(problem->text(), why);
+        QVERIFY(!problem->parentWidget()->isHidden());
+
+        m_fakes->privileged.setAnswer(nullptr);
+        m_con->ReSettingSchedule();
+        QVERIFY(m_con->WaitForPlanning());
+        QTRY_VERIFY(!notices->hasNotice(NoticeKind::WakePlan));
+        QVERIFY(problem->parentWidget()->isHidden());
+        m_con->suspendCon = nullptr;
     }
 };
 

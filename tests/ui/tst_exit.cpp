@@ -1,18 +1,23 @@
 // The settings command's re-planning and the exit command: confirmation, the wait for a
 // running hand-off, the final save.
 #include "WhenShown.h"
+#include "app/TerminationSignals.h"
 #include "ui/AlertPanel.h"
 #include "ui/ProgressDlgController.h"
+#include "ui/RegistReserveController.h"
+#include "ui/RegistReserveWindow.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/SuspendConfigController.h"
 
 #include "tests/support/FakeEngineServices.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -26,6 +31,9 @@
 #include <functional>
 #include <memory>
 #include <thread>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -129,6 +137,7 @@ private slots:
         m_controller->OnMenuSuspendConfig(nullptr);
         SetAlertPanelHandler(nullptr);
 
+        QVERIFY(m_controller->WaitForPlanning());
         QStringList got;
         for (std::string const& c : m_services->privileged.calls()) {
             got << QString::fromStdString(c);
@@ -191,6 +200,92 @@ private slots:
         QCOMPARE(std::filesystem::exists(filePath()), exits);
         QCOMPARE(m_controller->m_Schedule->m_nCount.load(), 1);
         QVERIFY(m_window->isVisible()); // exit hides nothing; the process ends
+    }
+
+    // SIGTERM, a real one, with a dialog or an alert open: the dialog ends as if cancelled,
+    // the event loop ends with 0 although the main window would refuse to close, and the
+    // list is saved.
+    void terminationSignalEndsAnyDialog_data() {
+        QTest::addColumn<QString>("open");
+        QTest::newRow("reservation dialog") << "reservation";
+        QTest::newRow("settings dialog") << "settings";
+        QTest::newRow("exit countdown") << "countdown";
+        QTest::newRow("alert") << "alert";
+    }
+    void terminationSignalEndsAnyDialog() {
+        QFETCH(QString, open);
+        RegistReserveController reserve;
+        reserve.setPresetFilePath("/nonexistent/Velto.plist");
+        reserve.awakeFromNib();
+        m_controller->ReserveCon = &reserve;
+        add(reservation(1.7e9 + 3600.0, "pending")); // the exit asks about it
+        TerminationSignals termination;
+        connect(&termination, &TerminationSignals::received, m_controller.get(),
+                [this] { m_controller->OnTerminationSignal(); });
+
+        QWidget* const dialog = open == "reservation"
+                                    ? static_cast<QWidget*>(reserve.m_RegistWindow)
+                                : open == "settings"  ? m_settings->configWindow
+                                : open == "countdown" ? m_countdown->m_window
+                                                      : nullptr;
+        QTimer poll; // sends the signal once the dialog or alert shows
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QWidget* const modal = QApplication::activeModalWidget();
+            if ((dialog != nullptr && dialog->isVisible()) ||
+                (dialog == nullptr && qobject_cast<QMessageBox*>(modal) != nullptr)) {
+                poll.stop();
+                ::kill(::getpid(), SIGTERM);
+            }
+        });
+        poll.start(5);
+        QTimer::singleShot(0, this, [&] {
+            if (open == "reservation") {
+                m_controller->OnAdd(nullptr);
+            } else if (open == "settings") {
+                m_controller->OnConfig(nullptr);
+            } else if (open == "countdown") {
+                m_controller->OnExit(nullptr);
+            } else {
+                m_controller->OnDelete(nullptr); // asks first
+            }
+        });
+        QTimer stuck; // a run that does not end fails the case instead of hanging it
+        stuck.setSingleShot(true);
+        connect(&stuck, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+        stuck.start(10000);
+        int const code = QCoreApplication::exec();
+        stuck.stop();
+
+        QCOMPARE(code, 0);
+        QVERIFY(m_controller->TerminationRequested());
+        QVERIFY(dialog == nullptr || !dialog->isVisible());
+        QVERIFY(m_controller->SaveForExit());
+        QCOMPARE(savedTitles(), QStringList{"pending"}); // nothing added, nothing deleted
+    }
+
+    // A final save that fails is told, and the exit asks whether to go on without it.
+    void exitWithAFailedSaveAsksFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Cancel stays") << kAlertAlternateReturn;
+        QTest::newRow("OK exits") << kAlertDefaultReturn;
+    }
+    void exitWithAFailedSaveAsksFirst() {
+        QFETCH(int, answer);
+        std::filesystem::create_directory(filePath()); // not a file: the save fails
+        QSignalSpy terminate(m_controller.get(), &ResvManDlgController::terminateRequested);
+        QStringList asked;
+        SetAlertPanelHandler([&](AlertRequest const& request) {
+            asked << request.message + QLatin1Char('|') + request.defaultButton + QLatin1Char('|') +
+                         request.alternateButton;
+            return answer;
+        });
+        m_controller->OnExit(nullptr);
+        SetAlertPanelHandler(nullptr);
+        QCOMPARE(asked, QStringList(qtTrId("IDS_WARN_EXIT_UNSAVED")
+                                        .arg(QString::fromStdString(filePath()),
+                                             qtTrId("IDS_SAVE_REASON_NOT_A_FILE")) +
+                                    QStringLiteral("|OK|Cancel")));
+        QCOMPARE(terminate.count(), answer == kAlertDefaultReturn ? 1 : 0);
     }
 
     // A recording hand-off holds the engine lock: the exit waits for it, then saves what

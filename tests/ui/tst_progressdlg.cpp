@@ -1,8 +1,11 @@
 // The countdown dialog on a virtual clock: each pass of its loop reads the clock once, and
 // the test moves the clock on at that moment, so eleven seconds take a few milliseconds.
+// And the countdown before a planned shutdown, beside its desktop notification.
 #include "WhenShown.h"
+#include "tests/support/FakeDesktopNotifier.h"
 #include "ui/LevelIndicator.h"
 #include "ui/ProgressDlgController.h"
+#include "ui/ShutdownWarning.h"
 
 #include <QDialog>
 #include <QDir>
@@ -211,6 +214,59 @@ private slots:
         QCOMPARE(where, parent.geometry().topLeft());
     }
 
+    // A minute before a planned shutdown: the window and the notification both cancel it, a
+    // plan without that shutdown withdraws both, and with no one at the computer nothing
+    // shows.
+    void shutdownWarningCancelsFromEitherPlace() {
+        FakeDesktopNotifier notifier;
+        std::vector<double> declined;
+        ShutdownWarning warning(&notifier, [&declined](double at) { declined.push_back(at); });
+        double t = 1.9e9;
+        warning.now = [&t] { return t; };
+        auto const count = [&warning] {
+            return countIn(warning.window()->findChild<QLabel*>(QStringLiteral("message"))->text());
+        };
+
+        warning.Arm(t + 61.0); // the warning is a second away
+        QVERIFY(!warning.warning());
+        t += 1.0;
+        QTRY_VERIFY_WITH_TIMEOUT(warning.warning(), 5000);
+        QVERIFY(warning.window()->isVisible());
+        QCOMPARE(count(), 60);
+        t += 20.0;
+        QTRY_COMPARE(count(), 40);
+        QCOMPARE(notifier.shown.size(), 1u);
+        DesktopNotification const shown = notifier.shown.begin()->second;
+        QVERIFY(shown.critical);
+        QCOMPARE(shown.actions.size(), 1u);
+        QCOMPARE(shown.actions[0].first, std::string("cancel-shutdown"));
+        QCOMPARE(QString::fromStdString(shown.actions[0].second),
+                 QStringLiteral("Cancel shutdown"));
+        warning.cancelButton()->click();
+        QCOMPARE(declined, std::vector<double>{t + 40.0});
+        QVERIFY(!warning.window()->isVisible());
+        QVERIFY(notifier.shown.empty());
+
+        warning.Arm(t + 30.0); // planned within the minute: at once
+        QVERIFY(warning.warning());
+        notifier.click(notifier.shown.begin()->first, "cancel-shutdown");
+        QCOMPARE(declined.size(), 2u);
+        QCOMPARE(declined.back(), t + 30.0);
+        QVERIFY(!warning.window()->isVisible());
+
+        warning.Arm(t + 20.0);
+        QVERIFY(warning.warning());
+        warning.Arm(std::nullopt);
+        QVERIFY(!warning.warning());
+        QVERIFY(notifier.shown.empty());
+        QVERIFY(!warning.window()->isVisible());
+
+        warning.userActive = [](std::function<void(bool)> answer) { answer(false); };
+        warning.Arm(t + 10.0);
+        QVERIFY(!warning.warning());
+        QCOMPARE(declined.size(), 2u);
+    }
+
     // With RESVMAN_SCREENSHOTS set to a folder, saves the exit countdown at 3 seconds left
     // in both languages (countdown-dialog-en.png, countdown-dialog-ja.png).
     void screenshots() {
@@ -243,6 +299,17 @@ private slots:
             QVERIFY(!shot.isNull());
             QVERIFY(
                 shot.save(QDir(dir).filePath(QStringLiteral("countdown-dialog-%1.png").arg(lang))));
+
+            QCoreApplication::removeTranslator(&m_translator);
+            QCoreApplication::installTranslator(&translator);
+            ShutdownWarning warning(nullptr, [](double) {});
+            warning.now = [] { return 1.9e9; };
+            warning.Arm(1.9e9 + 42.0);
+            QImage const warned = warning.window()->grab().toImage();
+            QCoreApplication::removeTranslator(&translator);
+            QCoreApplication::installTranslator(&m_translator);
+            QVERIFY(warned.save(
+                QDir(dir).filePath(QStringLiteral("shutdown-warning-%1.png").arg(lang))));
         }
     }
 };

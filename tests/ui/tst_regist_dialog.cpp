@@ -447,6 +447,58 @@ private slots:
         QVERIFY(!m_dialog->IsAuthorizeUpdate());
     }
 
+    // A title that is not valid UTF-8 shows empty, as in the table; registering keeps its
+    // bytes unless a new title is typed.
+    void unreadableTitle() {
+        SCHEDULEITEM_TAG const rec =
+            Reservation(Jst(2024, 6, 1, 20, 0), Jst(2024, 6, 1, 21, 0), 954, "\xff\xfe broken");
+        QString shown = QStringLiteral("not read");
+        QVERIFY(run(rec, [&] {
+            shown = m_dialog->m_edtTitle->text();
+            m_dialog->m_btnRegist->click();
+        }));
+        QVERIFY(shown.isEmpty());
+        QVERIFY(result() == rec);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+        QVERIFY(run(rec, [&] {
+            QTest::keyClicks(m_dialog->m_edtTitle, QStringLiteral("typed"));
+            m_dialog->m_btnRegist->click();
+        }));
+        QCOMPARE(QString::fromUtf8(result().cTitle), QStringLiteral("typed"));
+    }
+
+    // Registering an unchanged reservation keeps its times in any zone, also across a
+    // daylight-saving change: the dialog composes in the zone it reads in.
+    void unchangedTimesInEveryZone_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("end");
+        QTest::newRow("Berlin, 20:00")
+            << QByteArray("Europe/Berlin") << Utc(2025, 1, 13, 19, 0) << Utc(2025, 1, 13, 20, 0);
+        QTest::newRow("Berlin, summer time begins")
+            << QByteArray("Europe/Berlin") << Utc(2025, 3, 30, 0, 30) << Utc(2025, 3, 30, 2, 0);
+        QTest::newRow("Berlin, summer time ends")
+            << QByteArray("Europe/Berlin") << Utc(2024, 10, 26, 23, 30) << Utc(2024, 10, 27, 2, 30);
+        QTest::newRow("New York, summer time ends")
+            << QByteArray("America/New_York") << Utc(2024, 11, 3, 4, 0) << Utc(2024, 11, 3, 7, 0);
+    }
+    void unchangedTimesInEveryZone() {
+        QFETCH(QByteArray, zone);
+        QFETCH(double, start);
+        QFETCH(double, end);
+        PinTimeZone(zone.constData());
+        SCHEDULEITEM_TAG const rec = Reservation(start, end, 954, "zone");
+        QString shownStart;
+        QVERIFY(run(rec, [&] {
+            shownStart = m_dialog->m_dpStart->time().toString(QStringLiteral("HH:mm"));
+            m_dialog->m_btnRegist->click();
+        }));
+        QCOMPARE(shownStart, QDateTime::fromSecsSinceEpoch(qint64(start)).toString("HH:mm"));
+        QCOMPARE(result().dStartTime, start);
+        QCOMPARE(result().dEndTime, end);
+        QVERIFY(!m_dialog->IsAuthorizeUpdate());
+    }
+
     // Only the dialog's own buttons end its run.
     void onlyItsOwnButtonsEndTheRun_data() {
         QTest::addColumn<QString>("attempt");
@@ -474,21 +526,35 @@ private slots:
     void keyboard_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("focus");
         QTest::addColumn<bool>("registered");
-        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << false;
-        QTest::newRow("Return registers") << int(Qt::Key_Return) << 0 << true;
-        QTest::newRow("Enter registers") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << "title" << false;
+        QTest::newRow("Return registers") << int(Qt::Key_Return) << 0 << "title" << true;
+        QTest::newRow("Enter registers")
+            << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "title" << true;
         QTest::newRow("Ctrl+Return registers")
-            << int(Qt::Key_Return) << int(Qt::ControlModifier) << true;
+            << int(Qt::Key_Return) << int(Qt::ControlModifier) << "title" << true;
+        QTest::newRow("Return on Cancel cancels") << int(Qt::Key_Return) << 0 << "cancel" << false;
+        QTest::newRow("Return on a weekday registers")
+            << int(Qt::Key_Return) << 0 << "weekday" << true;
+        QTest::newRow("Ctrl+Return on Cancel registers")
+            << int(Qt::Key_Return) << int(Qt::ControlModifier) << "cancel" << true;
     }
     void keyboard() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
+        QFETCH(QString, focus);
         QFETCH(bool, registered);
         QVERIFY(run(Reservation(m_now + 60, m_now + 120, 954), [&] {
                     QTest::keyClicks(m_dialog->m_edtTitle, QStringLiteral("news"));
-                    QTest::keyClick(m_dialog->m_edtTitle, Qt::Key(key),
-                                    Qt::KeyboardModifiers(modifiers));
+                    QWidget* target = m_dialog->m_edtTitle;
+                    if (focus == "cancel") {
+                        target = m_dialog->m_btnCancel;
+                    } else if (focus == "weekday") {
+                        target = m_dialog->m_btnSat;
+                    }
+                    target->setFocus(Qt::TabFocusReason);
+                    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
                 }) == registered);
         QCOMPARE(QString::fromUtf8(result().cTitle),
                  registered ? QStringLiteral("news") : QString());

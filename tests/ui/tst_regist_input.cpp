@@ -4,7 +4,7 @@
 #include "ui/DialogPlacement.h"
 #include "ui/LeadingNumber.h"
 #include "ui/RegistReserveController.h"
-#include "ui/ReserveTime.h"
+#include "ui/ReservationInput.h"
 
 #include "tst_regist_support.h"
 
@@ -103,69 +103,74 @@ private slots:
     }
 
     // The dialog's test covers the overnight, whole-day and month/year-end cases through
-    // its pickers; these are the ones it does not reach.
+    // its pickers; these are the ones it does not reach. The clock times picked are the
+    // clock times of the machine's zone, across both daylight-saving changes.
     void composition_data() {
         QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<double>("base");
+        QTest::addColumn<QDate>("day");
         QTest::addColumn<QTime>("start");
         QTest::addColumn<QTime>("end");
         QTest::addColumn<double>("wantStart");
         QTest::addColumn<double>("wantEnd");
         QByteArray const tokyo = "Asia/Tokyo";
-        double const day = Jst(2024, 5, 15, 12, 0);
-        QTest::newRow("same day") << tokyo << day << QTime(10, 0) << QTime(11, 30)
+        QByteArray const berlin = "Europe/Berlin";
+        QByteArray const newYork = "America/New_York";
+        QTest::newRow("same day") << tokyo << QDate(2024, 5, 15) << QTime(10, 0) << QTime(11, 30)
                                   << Jst(2024, 5, 15, 10, 0) << Jst(2024, 5, 15, 11, 30);
-        QTest::newRow("leap day") << tokyo << Jst(2024, 2, 28, 8, 0) << QTime(23, 30)
-                                  << QTime(0, 30) << Jst(2024, 2, 28, 23, 30)
-                                  << Jst(2024, 2, 29, 0, 30);
-        // Elsewhere the picked wall-clock times are taken as Japan's.
-        QTest::newRow("local UTC, times in JST")
-            << QByteArray("UTC") << Jst(2024, 5, 15, 12, 0) << QTime(10, 0) << QTime(11, 0)
-            << Jst(2024, 5, 15, 10, 0) << Jst(2024, 5, 15, 11, 0);
-        QTest::newRow("local New York, summer time")
-            << QByteArray("America/New_York") << Jst(2024, 7, 1, 12, 0) << QTime(20, 0)
-            << QTime(21, 0) << Jst(2024, 6, 30, 20, 0) << Jst(2024, 6, 30, 21, 0);
+        QTest::newRow("leap day") << tokyo << QDate(2024, 2, 28) << QTime(23, 30) << QTime(0, 30)
+                                  << Jst(2024, 2, 28, 23, 30) << Jst(2024, 2, 29, 0, 30);
+        QTest::newRow("Berlin winter")
+            << berlin << QDate(2024, 1, 15) << QTime(20, 0) << QTime(21, 0)
+            << Utc(2024, 1, 15, 19, 0) << Utc(2024, 1, 15, 20, 0);
+        QTest::newRow("Berlin, 02:30 skipped")
+            << berlin << QDate(2024, 3, 31) << QTime(2, 30) << QTime(4, 0)
+            << Utc(2024, 3, 31, 1, 30) << Utc(2024, 3, 31, 2, 0);
+        QTest::newRow("Berlin, 02:30 twice")
+            << berlin << QDate(2024, 10, 27) << QTime(2, 30) << QTime(3, 30)
+            << Utc(2024, 10, 27, 0, 30) << Utc(2024, 10, 27, 2, 30);
+        QTest::newRow("New York summer")
+            << newYork << QDate(2024, 7, 1) << QTime(20, 0) << QTime(21, 0) << Utc(2024, 7, 2, 0, 0)
+            << Utc(2024, 7, 2, 1, 0);
+        QTest::newRow("New York, 02:15 skipped")
+            << newYork << QDate(2024, 3, 10) << QTime(2, 15) << QTime(4, 0)
+            << Utc(2024, 3, 10, 7, 15) << Utc(2024, 3, 10, 8, 0);
+        QTest::newRow("New York, 01:30 twice")
+            << newYork << QDate(2024, 11, 3) << QTime(1, 30) << QTime(2, 30)
+            << Utc(2024, 11, 3, 5, 30) << Utc(2024, 11, 3, 7, 30);
     }
     void composition() {
         QFETCH(QByteArray, zone);
-        QFETCH(double, base);
+        QFETCH(QDate, day);
         QFETCH(QTime, start);
         QFETCH(QTime, end);
         QFETCH(double, wantStart);
         QFETCH(double, wantEnd);
         PinTimeZone(zone.constData());
-        // The pickers carry the time of day in local time, with seconds that must not count.
-        QDate const localDay = QDateTime::fromSecsSinceEpoch(qint64(base)).date();
-        double const startPicker =
-            double(QDateTime(localDay, start.addSecs(17)).toSecsSinceEpoch());
-        double const endPicker = double(QDateTime(localDay, end.addSecs(42)).toSecsSinceEpoch());
-        QCOMPARE(ComposeStart(base, startPicker), wantStart);
-        QCOMPARE(ComposeEnd(base, startPicker, endPicker), wantEnd);
+        // The pickers' seconds must not count.
+        QCOMPARE(ComposeStart(day, start.addSecs(17)), wantStart);
+        QCOMPARE(ComposeEnd(day, start.addSecs(17), end.addSecs(42)), wantEnd);
     }
 
     // Today is Wednesday 2024-05-15 in Tokyo (the dialog's own test covers the plain
     // Monday and today cases).
     void weeklyBaseDay_data() {
-        QTest::addColumn<double>("picker");
+        QTest::addColumn<QDate>("picked");
         QTest::addColumn<uint>("week");
         QTest::addColumn<QDate>("want");
-        double const lastFriday = Jst(2024, 5, 10, 21, 0);
+        QDate const lastFriday(2024, 5, 10);
         QTest::newRow("first of Mon/Thu") << lastFriday << (2u | 16u) << QDate(2024, 5, 16);
-        QTest::newRow("picker ahead is kept") << Jst(2024, 5, 22, 9, 0) << 8u << QDate(2024, 5, 22);
-        QTest::newRow("picker ahead, next Sat")
-            << Jst(2024, 5, 22, 9, 0) << 64u << QDate(2024, 5, 25);
-        QTest::newRow("years back") << Jst(2001, 1, 1, 9, 0) << 1u << QDate(2024, 5, 19);
+        QTest::newRow("picker ahead is kept") << QDate(2024, 5, 22) << 8u << QDate(2024, 5, 22);
+        QTest::newRow("picker ahead, next Sat") << QDate(2024, 5, 22) << 64u << QDate(2024, 5, 25);
+        QTest::newRow("years back") << QDate(2001, 1, 1) << 1u << QDate(2024, 5, 19);
     }
     void weeklyBaseDay() {
-        QFETCH(double, picker);
+        QFETCH(QDate, picked);
         QFETCH(uint, week);
         QFETCH(QDate, want);
-        double const now = Jst(2024, 5, 15, 23, 59);
-        double const base = WeeklyBaseDay(picker, now, week);
-        QDateTime const got = QDateTime::fromSecsSinceEpoch(qint64(base), QTimeZone(9 * 3600));
-        QCOMPARE(got.date(), want);
-        // Whole days from the picker: its time of day is kept.
-        QCOMPARE(std::fmod(base - picker, 86400.0), 0.0);
+        ReservationInput input;
+        input.date = picked;
+        input.week = week;
+        QCOMPARE(ReservationBaseDay(input, Jst(2024, 5, 15, 23, 59)), want);
     }
 
     // Presets come from the companion's preferences, XML or binary; anything less than a

@@ -1,12 +1,15 @@
 // The main window's table: the cells of each column, the status icons, the button enabling
 // that follows the selection, reloads from other threads, and the menus' enabled states.
+#include "WhenShown.h"
 #include "ui/ImageBtnCtrl.h"
 #include "ui/MyTableView.h"
 #include "ui/NoticeArea.h"
 #include "ui/RegistReserveController.h"
+#include "ui/RegistReserveWindow.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
 #include "ui/ResvTableModel.h"
+#include "ui/TrayIcon.h"
 
 #include "tests/support/FakeEngineServices.h"
 
@@ -15,7 +18,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTranslator>
 
@@ -110,16 +118,17 @@ private slots:
         QVERIFY(!m_con->objectValueForTableColumn(m_con->m_lcResvList, "1", 0).isValid());
     }
 
-    void dateIsJapanTimeAndTimesAreLocal() {
+    // Date and times in one zone, the process's: the date column agrees with the start.
+    void dateAndTimesAreLocal() {
         m_con->CreateSchedule();
         add(Reservation(k20090126_2000_UTC, 3600.0, 954, "Morning"));
 
-        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)"));
+        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/26 (Monday)"));
         QCOMPARE(cell(3, 0), QStringLiteral("20:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("21:00"));
 
         SetZone("Asia/Tokyo");
-        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)")); // the date stays
+        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)"));
         QCOMPARE(cell(3, 0), QStringLiteral("05:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("06:00"));
 
@@ -204,12 +213,19 @@ private slots:
         QVERIFY(!model->data(model->index(3, 0), Qt::ToolTipRole).toString().isEmpty());
     }
 
+    // The icon is embedded at every size; the program sets it once the window says it has
+    // been drawn, which it says once.
     void applicationIconIsEmbedded() {
         QIcon const icon = ApplicationIcon();
         for (int size : {16, 32, 256}) {
             QCOMPARE(icon.pixmap(size).size(), QSize(size, size));
         }
-        QVERIFY(!m_window->windowIcon().isNull());
+        QSignalSpy painted(m_window.get(), &ResvManWindow::firstPainted);
+        m_con->showWindow();
+        QTRY_COMPARE(painted.count(), 1);
+        m_window->table()->viewport()->repaint();
+        QTest::qWait(20);
+        QCOMPARE(painted.count(), 1);
     }
 
     void columnsCarryTheirIdentifiers() {
@@ -293,13 +309,73 @@ private slots:
         QTRY_COMPARE(m_window->table()->model()->rowCount(), 1);
     }
 
-    void doubleClickOpensTheEditCommandNotAnEditor() {
+    // A double-click or Return on a row opens the reservation dialog for it; no cell is
+    // ever edited in place.
+    void doubleClickAndReturnOpenTheEditCommandNotAnEditor() {
         m_con->CreateSchedule();
-        add(Reservation(k20090126_2000_UTC, 1800.0, 954, "r"));
+        add(Reservation(k20090126_2000_UTC + 86400.0, 1800.0, 954, "r"));
         m_con->displayTheTable();
         QVERIFY(!m_con->shouldEditTableColumn(m_con->m_lcResvList, "7", -1));
         m_con->setObjectValue(m_con->m_lcResvList, QStringLiteral("x"), "7", 0);
         QCOMPARE(cell(7, 0), QStringLiteral("r"));
+
+        m_reserve->setPresetFilePath("/nonexistent/Velto.plist");
+        m_reserve->awakeFromNib();
+        QString edited;
+        WhenShown(m_reserve->m_RegistWindow, [&] {
+            edited = m_reserve->m_edtTitle->text();
+            m_reserve->m_btnCancel->click();
+        });
+        MyTableView* table = m_window->table();
+        table->setCurrentIndex(table->model()->index(0, 3)); // selects the row
+        QTest::keyClick(table, Qt::Key_Return);
+        QCOMPARE(edited, QStringLiteral("r"));
+    }
+
+    // Every menu and menu item has a mnemonic, one letter each within its menu, in both
+    // languages; switching on and off have shortcuts of their own.
+    void keyboardReachesEveryCommand_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << ":/i18n/resvman_en.qm";
+        QTest::newRow("Japanese") << ":/i18n/resvman_ja.qm";
+    }
+    void keyboardReachesEveryCommand() {
+        QFETCH(QString, language);
+        useLanguage(language.toLatin1().constData());
+        ResvManWindow window;
+        ResvManDlgController controller(m_fakes->services());
+        window.connectController(&controller);
+        TrayIcon tray(QIcon(), [] {});
+
+        auto checkMnemonics = [](QList<QAction*> const& actions) {
+            QSet<QChar> letters;
+            for (QAction const* action : actions) {
+                if (action->isSeparator()) {
+                    continue;
+                }
+                QString const text = action->text();
+                qsizetype const at = text.indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0 && at + 1 < text.size() && text[at + 1] != QLatin1Char('&'),
+                         qPrintable(text));
+                QChar const letter = text[at + 1].toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(text));
+                letters.insert(letter);
+            }
+        };
+        checkMnemonics(window.menuBar()->actions());
+        for (QAction const* menu : window.menuBar()->actions()) {
+            checkMnemonics(menu->menu()->actions());
+        }
+        checkMnemonics(tray.m_menu->actions());
+
+        QSet<QKeySequence> shortcuts;
+        for (QAction const* action :
+             {window.m_actSwitchOn, window.m_actSwitchOff, window.m_actNew, window.m_actEdit,
+              window.m_actDelete, window.m_actSettings, window.m_actQuit}) {
+            QVERIFY2(!action->shortcut().isEmpty(), qPrintable(action->text()));
+            QVERIFY2(!shortcuts.contains(action->shortcut()), qPrintable(action->text()));
+            shortcuts.insert(action->shortcut());
+        }
     }
 
     void menuItemsCarryTheirTagsAndValidate() {

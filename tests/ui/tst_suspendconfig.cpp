@@ -1,5 +1,6 @@
 // The power settings dialog, driven through its real widgets while its modal run polls.
 #include "WhenShown.h"
+#include "platform/linux/LoginAutostart.h"
 #include "ui/AlertPanel.h"
 #include "ui/ModalSession.h"
 #include "ui/SuspendConfigController.h"
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -289,6 +291,53 @@ private slots:
         QCOMPARE(r.writes.front(), std::string("USEACPI=1"));
     }
 
+    // Without the wake-up helper the dialog says why waking and shutting down cannot be done
+    // and offers the installation; its outcome is reported, and the row goes once it is in.
+    void helperRowOffersTheInstallation() {
+        RecordingDefaults defaults;
+        bool shownWithout = true;
+        run(defaults, [&](SuspendConfigController& d) {
+            shownWithout = d.m_helperRow->isVisible();
+            d.m_btnCancel->click();
+        });
+        QVERIFY(!shownWithout);
+
+        SuspendConfigController dialog(&defaults);
+        QString problem = QStringLiteral("Waking is unavailable.");
+        SuspendConfigController::InstallDone pending;
+        dialog.helperProblem = [&problem] { return problem; };
+        dialog.installHelper = [&pending](SuspendConfigController::InstallDone done) {
+            pending = std::move(done);
+        };
+        std::vector<QString> texts;
+        std::vector<bool> enabled;
+        std::vector<bool> shown;
+        runWith(dialog, defaults, [&](SuspendConfigController& d) {
+            shown.push_back(d.m_helperRow->isVisible());
+            texts.push_back(d.m_txtHelper->text());
+            d.m_btnInstallHelper->click();
+            enabled.push_back(d.m_btnInstallHelper->isEnabled());
+            texts.push_back(d.m_txtHelper->text());
+            pending(false, QStringLiteral("Not installed: no password."));
+            enabled.push_back(d.m_btnInstallHelper->isEnabled());
+            texts.push_back(d.m_txtHelper->text());
+            d.m_btnInstallHelper->click();
+            problem.clear();
+            pending(true, QString());
+            shown.push_back(d.m_helperRow->isVisible());
+            d.m_btnOK->click();
+        });
+        QCOMPARE(shown, std::vector<bool>({true, false}));
+        QCOMPARE(enabled, std::vector<bool>({false, true}));
+        QCOMPARE(texts.at(0), QStringLiteral("Waking is unavailable."));
+        QVERIFY(texts.at(1).startsWith(QStringLiteral("Installing the wake-up helper")));
+        QCOMPARE(texts.at(2), QStringLiteral("Waking is unavailable."));
+        QCOMPARE(m_alerts.size(), size_t(2));
+        QCOMPARE(m_alerts.at(0).message, QStringLiteral("Not installed: no password."));
+        QVERIFY(
+            m_alerts.at(1).message.startsWith(QStringLiteral("The wake-up helper is installed")));
+    }
+
     // A lead stored by hand outside 3..9 shows the nearest entry; confirming it writes that
     // entry and, with waking on, is a change.
     void leadOutsideTheList_data() {
@@ -316,8 +365,56 @@ private slots:
         QCOMPARE(QString::fromStdString(r.writes.back()), written);
     }
 
+    // "Start at login" shows whether the autostart entry is there, and OK writes or removes
+    // it; the command is quoted as desktop entries want it, whatever its folder is called.
+    void startAtLoginWritesTheAutostartEntry() {
+        QTemporaryDir dir;
+        QString const command =
+            QStringLiteral(R"(/opt/My Apps/100% "radio"/$HOME\ResvMan.app/AppRun)");
+        LoginAutostart autostart(dir.filePath(QStringLiteral("autostart/x.desktop")), command);
+        RecordingDefaults defaults;
+        SuspendConfigController dialog(&defaults);
+        bool offered = true;
+        runWith(dialog, defaults, [&offered](SuspendConfigController& d) {
+            offered = !d.m_chkStartAtLogin->isHidden(); // no entry to write: no box
+            d.m_btnOK->click();
+        });
+        QVERIFY(!offered);
+
+        dialog.m_autostart = &autostart;
+        std::vector<bool> shownOn;
+        auto const toggleThen = [&shownOn](bool ok) {
+            return [&shownOn, ok](SuspendConfigController& d) {
+                shownOn.push_back(d.m_chkStartAtLogin->isChecked());
+                d.m_chkStartAtLogin->click();
+                (ok ? d.m_btnOK : d.m_btnCancel)->click();
+            };
+        };
+        QVERIFY(runWith(dialog, defaults, toggleThen(true)).answer);
+        QVERIFY(autostart.enabled());
+        QFile entry(autostart.entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains(
+            R"(Exec="/opt/My Apps/100%% \\"radio\\"/\\$HOME\\\\ResvMan.app/AppRun")"));
+        entry.close();
+        runWith(dialog, defaults, toggleThen(false)); // Cancel: the entry stays
+        QVERIFY(autostart.enabled());
+        runWith(dialog, defaults, toggleThen(true));
+        QVERIFY(!QFile::exists(autostart.entryPath()));
+        QCOMPARE(shownOn, std::vector<bool>({false, true, true}));
+
+        // Switched off in the desktop's own settings.
+        QVERIFY(autostart.setEnabled(true));
+        QVERIFY(entry.open(QIODevice::Append));
+        entry.write("Hidden=true\n");
+        entry.close();
+        QVERIFY(!autostart.enabled());
+        QVERIFY(m_alerts.empty());
+    }
+
     // With RESVMAN_SCREENSHOTS set to a folder, saves the open dialog in both languages
-    // (settings-dialog-en.png, settings-dialog-ja.png) for the documentation.
+    // (settings-dialog-en.png, settings-dialog-ja.png) for the documentation, and as it shows
+    // without the wake-up helper (settings-dialog-helper-en.png, ...-ja.png).
     void screenshots() {
         QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
         if (dir.isEmpty()) {
@@ -332,11 +429,28 @@ private slots:
             defaults.setInteger("USEACPI", 1);
             defaults.setInteger("SHUTDOWN", 1);
             defaults.setInteger("RESTORETIME", 5);
+            QTemporaryDir home;
+            LoginAutostart autostart(home.filePath(QStringLiteral("x.desktop")), "/bin/true");
+            SuspendConfigController dialog(&defaults);
+            dialog.m_autostart = &autostart;
             QImage shot;
-            run(defaults, [&shot](SuspendConfigController& d) {
+            runWith(dialog, defaults, [&shot](SuspendConfigController& d) {
                 shot = d.configWindow->grab().toImage();
                 d.m_btnCancel->click();
             });
+            // As a bundle without the wake-up helper shows it.
+            QImage helperShot;
+            SuspendConfigController withoutHelper(&defaults);
+            //% "Waking and shutting down are unavailable: the wake-up helper is not installed "
+            //% "on this computer."
+            withoutHelper.helperProblem = [] { return qtTrId("IDS_HELPER_MISSING"); };
+            withoutHelper.installHelper = [](SuspendConfigController::InstallDone) {};
+            runWith(withoutHelper, defaults, [&helperShot](SuspendConfigController& d) {
+                helperShot = d.configWindow->grab().toImage();
+                d.m_btnCancel->click();
+            });
+            QVERIFY(helperShot.save(
+                QDir(dir).filePath(QStringLiteral("settings-dialog-helper-%1.png").arg(lang))));
             QCoreApplication::removeTranslator(&translator);
             QCoreApplication::installTranslator(&m_translator);
             QVERIFY(

@@ -1,0 +1,26 @@
+// What the user is told when the trust checks pass something over: the reservation folder,
+// or the wake-up helper. In the user's language; standard error gets trust::Verdict's own
+// English line.
+#pragma once
+
+#include "app/BundleLocation.h"
+#include "platform/linux/HelperInstaller.h"
+#include "platform/linux/ScheduleToolPath.h"
+
+#include <QString>
+
+// "other users can change it", "it belongs to another user", ...
+QString TrustReasonText(trust::Verdict const& verdict);
+
+// The main window's line when the reservations are not kept beside the program; "" when
+// they are.
+QString DataFolderNoticeText(BundleLocation::Choice const& choice);
+
+// The alert when no folder is safe for the reservations.
+QString NoSafeFolderText(trust::Verdict const& unusable);
+
+// Why waking and shutting down are unavailable; "" when the wake-up helper is there.
+QString HelperProblemText(HelperSearch const& search);
+
+// The alert after an installation of the wake-up helper that did not succeed.
+QString HelperInstallFailedText(HelperInstaller::Result result, QString const& detail);

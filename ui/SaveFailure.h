@@ -1,0 +1,12 @@
+// A failed save of the reservation file in words: for the notice above the table and for
+// the exit command's question.
+#pragma once
+
+#include "store/ScheduleItem.h"
+
+#include <QString>
+
+// Why the save failed ("the disk is full", ...).
+QString SaveFailureReason(SaveOutcome const& outcome);
+// The file the save was for, as the user knows it.
+QString SaveFailurePath(SaveOutcome const& outcome);
