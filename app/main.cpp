@@ -12,6 +12,7 @@
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "app/WindowReservationTarget.h"
+#include "platform/linux/BootInfo.h"
 #include "app/TerminationSignals.h"
 #include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
@@ -24,12 +25,15 @@
 #include "platform/linux/ResumeWatch.h"
 #include "platform/linux/SessionActivity.h"
 #include "platform/linux/SleepVeto.h"
+#include "platform/linux/SleepWatch.h"
+#include "platform/linux/SqliteJournal.h"
 #include "platform/linux/SystemClock.h"
 #include "store/SafeFile.h"
 #include "ui/AlertPanel.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/MyTableView.h"
 #include "ui/ProgressDlgController.h"
+#include "ui/RecordingNotices.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvManDlgController.h"
 #include "ui/ResvManWindow.h"
@@ -172,6 +176,9 @@ int main(int argc, char** argv) {
     DesktopNotifier desktopNotifier;
     LoginAutostart autostart = LoginAutostart::ForThisProgram();
     std::unique_ptr<SleepVeto> sleepVeto;
+    // The recording history beside the reservation file. Outlives the controllers: their
+    // threads report to it until they stop.
+    SqliteJournal journal(bundle.homeDirectory() + "/" + kJournalFileName);
 
     auto appCon = std::make_unique<AppController>();
     CRecEngine::Services services;
@@ -182,6 +189,7 @@ int main(int argc, char** argv) {
     services.privileged = appCon.get();
     services.calendar = &calendar;
     services.bundle = &bundle;
+    services.journal = &journal;
 
     std::unique_ptr<RegistReserveController> reserveCon;
     std::unique_ptr<SuspendConfigController> suspendCon;
@@ -223,6 +231,36 @@ int main(int argc, char** argv) {
     resvMan->m_shutdownWarning = &shutdownWarning;
     // The clock jumped while the machine slept, and timers may have fired: plan again.
     ResumeWatch resumeWatch([&resvMan] { resvMan->ReSettingSchedule(); });
+
+    // What the history hears, on the main thread; a click on a notification opens it.
+    ResvManDlgController* const dlg = resvMan.get();
+    resvMan->m_recordingNotices = new RecordingNotices(
+        &desktopNotifier, [dlg] { dlg->ShowHistory(); }, dlg);
+    journal.setListener([dlg](JournalEntry const& entry) {
+        QMetaObject::invokeMethod(
+            dlg, [dlg, entry] { dlg->JournalRecorded(entry); },
+            Qt::QueuedConnection);
+    });
+    journal.setTroubleListener([dlg](SqliteJournal::Trouble const& trouble) {
+        QMetaObject::invokeMethod(
+            dlg, [dlg, trouble] { dlg->JournalTrouble(trouble); },
+            Qt::QueuedConnection);
+    });
+    bool exitCommand = false;
+    QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested,
+                     [&exitCommand] { exitCommand = true; });
+    // When the computer sleeps and wakes, for the reasons of misses and the wake-ups.
+    SleepWatch sleepWatch;
+    auto journalNow = [&journal, &clock](JournalKind kind) {
+        JournalEntry entry;
+        entry.kind = kind;
+        entry.at = clock.now();
+        journal.Record(entry);
+    };
+    QObject::connect(&sleepWatch, &SleepWatch::goingToSleep,
+                     [journalNow] { journalNow(JournalKind::Sleep); });
+    QObject::connect(&sleepWatch, &SleepWatch::resumed,
+                     [journalNow] { journalNow(JournalKind::Woke); });
 
     appCon->resvManCon = resvMan.get();
     appCon->m_notifications = &notifications;
@@ -304,6 +342,12 @@ int main(int argc, char** argv) {
     resvMan->awakeFromNib();
     appCon->awakeFromNib();
     mark("awakeFromNib");
+    JournalEntry started;
+    started.kind = JournalKind::ProgramStarted;
+    started.at = clock.now();
+    started.bootId = CurrentBootId();
+    started.bootAt = CurrentBootTime();
+    journal.Record(started);
     appCon->applicationDidFinishLaunching();
     mark("applicationDidFinishLaunching");
 
@@ -331,5 +375,14 @@ int main(int argc, char** argv) {
                                            : std::strerror(outcome.error));
     }
     appCon->applicationWillTerminate();
+    // No hand-off goes on past the exit row.
+    resvMan->StopThreads();
+    JournalEntry exited;
+    exited.kind = JournalKind::ProgramExited;
+    exited.at = clock.now();
+    exited.exitCause = exitCommand ? ExitCause::ExitCommand : ExitCause::Ended;
+    journal.Record(exited);
+    journal.setListener({});
+    journal.setTroubleListener({});
     return result;
 }

@@ -268,8 +268,11 @@ void CRecEngine::WatchPass() {
             if (!m_RecLock.try_lock()) {
                 return;
             }
-            m_Schedule->editSchedule(&candidate, result);
+            bool const marked = m_Schedule->editSchedule(&candidate, result);
             m_RecLock.unlock();
+            if (marked) {
+                Journal(ReservationEntry(JournalKind::Missed, candidate, now));
+            }
             m_services.mainThread->requestDisplayTheTable();
             continue;
         }
@@ -385,11 +388,15 @@ void CRecEngine::RecordingProc(int id) {
 
     std::lock_guard lock(m_RecLock);
     double const launchMark = clock.now();
+    bool const keepHistory = m_services.journal != nullptr;
+    bool const wasRunning = keepHistory && m_services.launcher->isRunning();
+    bool reached = false;
     for (;;) {
         if (clock.now() - launchMark >= kLaunchAttemptSeconds) {
             break;
         }
         if (m_services.launcher->openURL(companion)) {
+            reached = true;
             break;
         }
         m_services.launcher->launchApplication(kCompanionLaunchName);
@@ -399,6 +406,17 @@ void CRecEngine::RecordingProc(int id) {
 
     // Sent whether or not the companion came up.
     m_services.notifications->postNotification(kNotifySendMessage, std::string("message"), message);
+    if (keepHistory) {
+        // The message is a broadcast: whether anyone heard it shows only in whether the
+        // companion's bus name had an owner as it went out.
+        JournalEntry handedOver = ReservationEntry(JournalKind::HandedOver, rec, clock.now());
+        handedOver.lead = rec.dStartTime - handedOver.at;
+        handedOver.companion = wasRunning ? CompanionState::AlreadyRunning
+                               : reached  ? CompanionState::Started
+                                          : CompanionState::NotStarted;
+        handedOver.present = m_services.launcher->isRunning();
+        Journal(handedOver);
+    }
 
     SCHEDULE_RETURN result;
     if (rec.uWeek != 0) {
@@ -576,15 +594,41 @@ PlanOutcome CRecEngine::RunPlan(PlanRequest const& request) {
     outcome.shutdownOn = IsOn(defaults, kDefaultsShutdown);
     PlanCalls calls(*m_services.privileged, m_impl->planner, outcome);
 
+    // What this run leaves planned, for the history.
+    bool wakeUpsCancelled = false;
+    std::vector<double> plannedWakeUps;
+    bool shutdownCancelled = false;
+    std::optional<double> plannedShutdown;
+    auto journalPlans = [&] {
+        if (wakeUpsCancelled) {
+            JournalEntry plan;
+            plan.kind = JournalKind::WakeUpsPlanned;
+            plan.at = m_services.clock->now();
+            plan.instants = plannedWakeUps;
+            Journal(plan);
+        }
+        if (plannedShutdown || shutdownCancelled) {
+            JournalEntry shutdown;
+            shutdown.kind =
+                plannedShutdown ? JournalKind::ShutdownPlanned : JournalKind::ShutdownCancelled;
+            shutdown.at = m_services.clock->now();
+            if (plannedShutdown) {
+                shutdown.instants = {*plannedShutdown};
+            }
+            Journal(shutdown);
+        }
+        return outcome;
+    };
+
     if (request.cancelShutdown) {
-        calls.Cancel(kCancelShutdowns);
+        shutdownCancelled = calls.Cancel(kCancelShutdowns);
     }
     if (request.cancelBothFirst) {
-        calls.Cancel(kCancelWakeUps);
-        calls.Cancel(kCancelShutdowns);
+        wakeUpsCancelled = calls.Cancel(kCancelWakeUps);
+        shutdownCancelled = calls.Cancel(kCancelShutdowns) || shutdownCancelled;
     }
     if (!request.plan) {
-        return outcome;
+        return journalPlans();
     }
 
     bool wakePlanned = false;
@@ -592,8 +636,8 @@ PlanOutcome CRecEngine::RunPlan(PlanRequest const& request) {
         long const lead = defaults.objectForKey(kDefaultsRestoreTime)
                               ? defaults.integerForKey(kDefaultsRestoreTime)
                               : kDefaultRestoreMinutes;
-        calls.Cancel(kCancelWakeUps);
-        calls.Cancel(kCancelShutdowns);
+        wakeUpsCancelled = calls.Cancel(kCancelWakeUps) || wakeUpsCancelled;
+        shutdownCancelled = calls.Cancel(kCancelShutdowns) || shutdownCancelled;
         double const offset = -static_cast<double>(lead) * 60.0;
         double const now = m_services.clock->now();
         // Every pending reservation, switched on or off, whose wake-up still lies ahead; of
@@ -626,13 +670,14 @@ PlanOutcome CRecEngine::RunPlan(PlanRequest const& request) {
         for (double const wake : wakeUps) {
             if (calls.Wake(wake)) {
                 ++outcome.wakeUps;
+                plannedWakeUps.push_back(wake);
             }
         }
         wakePlanned = true;
     }
 
     if (!outcome.shutdownOn) {
-        return outcome;
+        return journalPlans();
     }
     // A recording handed over and not yet over counts as active: the shutdown waits for it.
     double const now = m_services.clock->now();
@@ -642,14 +687,14 @@ PlanOutcome CRecEngine::RunPlan(PlanRequest const& request) {
     if (active <= 0 && !recording) {
         // A shutdown planned for reservations that are gone must not stay behind.
         if (!wakePlanned) {
-            calls.Cancel(kCancelShutdowns);
+            shutdownCancelled = calls.Cancel(kCancelShutdowns) || shutdownCancelled;
         }
-        return outcome;
+        return journalPlans();
     }
     if (!wakePlanned) {
-        calls.Cancel(kCancelWakeUps);
+        wakeUpsCancelled = calls.Cancel(kCancelWakeUps) || wakeUpsCancelled;
     }
-    calls.Cancel(kCancelShutdowns);
+    shutdownCancelled = calls.Cancel(kCancelShutdowns) || shutdownCancelled;
     double latestEnd = 0.0;
     bool haveEnd = false;
     if (active > 0) {
@@ -666,8 +711,53 @@ PlanOutcome CRecEngine::RunPlan(PlanRequest const& request) {
     if (haveEnd && shutdownAt != m_impl->declinedShutdown.load() && calls.Shutdown(shutdownAt)) {
         outcome.shutdownPlanned = true;
         outcome.shutdownAt = shutdownAt;
+        plannedShutdown = shutdownAt;
     }
-    return outcome;
+    return journalPlans();
+}
+
+// ---- history ----------------------------------------------------------------------------
+
+void CRecEngine::Journal(JournalEntry const& entry) {
+    if (m_services.journal != nullptr) {
+        m_services.journal->Record(entry);
+    }
+}
+
+JournalEntry CRecEngine::ReservationEntry(JournalKind kind, SCHEDULEITEM_TAG const& rec,
+                                          double at) {
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.at = at;
+    entry.title = TitleText(rec);
+    entry.freq = rec.uFreq;
+    entry.start = rec.dStartTime;
+    entry.end = rec.dEndTime;
+    entry.week = rec.uWeek;
+    return entry;
+}
+
+std::vector<SCHEDULEITEM_TAG> CRecEngine::PassedUnrecorded() {
+    std::vector<SCHEDULEITEM_TAG> passed;
+    if (m_Schedule == nullptr) {
+        return passed;
+    }
+    double const nowWhole = std::trunc(m_services.clock->now());
+    SCHEDULEITEM_TAG rec{};
+    for (int i = 0; m_Schedule->readScheduleByIndex(i, &rec); ++i) {
+        // What the watch loop will mark over on its first passes.
+        if (rec.cPending != 0 && rec.cValid != 0 && rec.uState != 1 && rec.dEndTime < nowWhole) {
+            passed.push_back(rec);
+        }
+    }
+    return passed;
+}
+
+std::optional<JournalEntry> CRecEngine::FindMiss(SCHEDULEITEM_TAG const& rec) {
+    if (m_services.journal == nullptr) {
+        return std::nullopt;
+    }
+    return m_services.journal->FindMiss(TitleText(rec), rec.uFreq, rec.dStartTime, rec.dEndTime);
 }
 
 // ---- lifetime ---------------------------------------------------------------------------

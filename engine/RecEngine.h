@@ -11,13 +11,16 @@
 #include "platform/IMainThread.h"
 #include "platform/INotificationCenter.h"
 #include "platform/IPrivilegedOps.h"
+#include "platform/IRecordingJournal.h"
 #include "platform/IUserDefaults.h"
 #include "store/ScheduleItem.h"
 
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CRecEngine {
 public:
@@ -31,6 +34,7 @@ public:
         IPrivilegedOps* privileged = nullptr; // the application controller
         ILocalCalendar* calendar = nullptr;
         IBundleLocation* bundle = nullptr;
+        IRecordingJournal* journal = nullptr; // none: nothing is kept
     };
 
     explicit CRecEngine(Services const& services);
@@ -87,6 +91,14 @@ public:
     // weekday and the clock in the process's time zone) and sets uState to 0.
     static void WeeklyRearm(SCHEDULEITEM_TAG& rec, ILocalCalendar& calendar);
 
+    // The reservations whose end has passed without a hand-off and that the watch loop has
+    // yet to mark over: at start-up, those missed while the program was not running.
+    std::vector<SCHEDULEITEM_TAG> PassedUnrecorded();
+    // What the history says about a reservation that is over.
+    std::optional<JournalEntry> FindMiss(SCHEDULEITEM_TAG const& rec);
+    // The reservation's fields as the history keeps them.
+    static JournalEntry ReservationEntry(JournalKind kind, SCHEDULEITEM_TAG const& rec, double at);
+
     // Blocks until no recording run holds the engine lock (the exit command's wait).
     void WaitForRunningHandOff();
 
@@ -104,6 +116,7 @@ public:
 protected:
     // Starts rec_start_func for reservation id on a detached thread of its own.
     virtual void LaunchRecordingThread(int id);
+    void Journal(JournalEntry const& entry);
     // Called on the planning thread after each run.
     virtual void PlanFinished(PlanOutcome const& outcome);
 

@@ -12,5 +12,7 @@ public:
 };
 
 inline constexpr char const* kReservationFileName = ".ResvInfo.dat";
+// The recording history, beside the reservation file.
+inline constexpr char const* kJournalFileName = ".ResvHistory.db";
 inline constexpr char const* kCompanionBundleName = "Velto.app";
 inline constexpr char const* kCompanionLaunchName = "Velto";

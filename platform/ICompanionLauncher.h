@@ -11,4 +11,6 @@ public:
     virtual bool openURL(std::string const& appPath) = 0;
     // Starts the application found by name ("Velto"); the answer is advisory.
     virtual bool launchApplication(std::string const& name) = 0;
+    // Whether the companion runs now (its bus name has an owner).
+    virtual bool isRunning() const = 0;
 };

@@ -69,7 +69,7 @@ done
 ids=$(grep -ho '"IDS_[A-Z0-9_]*"' "${sources[@]}" | tr -d '"' | sort -u)
 for id in $ids; do
     for ts in "${ts_files[@]}"; do
-        if ! grep -q "<message id=\"$id\">" "$ts"; then
+        if ! grep -q -e "<message id=\"$id\">" -e "<message id=\"$id\" " "$ts"; then
             echo "$(basename "$ts"): no entry for $id, which the code uses"
             failed=1
         fi

@@ -5,6 +5,7 @@
 
 #include "ui/ImageBtnCtrl.h"
 #include "ui/MyTableView.h"
+#include "ui/RecordingNotices.h"
 #include "ui/RegistReserveController.h"
 #include "ui/ResvTableModel.h"
 #include "ui/SaveFailure.h"
@@ -150,6 +151,16 @@ void ResvManDlgController::initInstance() {
     }
 
     displayTheTable(); // the list exists now: show its rows
+    // What passed while the program was not running is told once, before the watch loop
+    // marks each of them.
+    if (m_recordingNotices != nullptr) {
+        std::vector<JournalEntry> passed;
+        double const now = m_services.clock->now();
+        for (SCHEDULEITEM_TAG const& rec : PassedUnrecorded()) {
+            passed.push_back(ReservationEntry(JournalKind::Missed, rec, now));
+        }
+        m_recordingNotices->StartupMissed(passed);
+    }
     StartWatchThread();
     ReSettingSchedule();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/RecEngine.h"
+#include "platform/linux/SqliteJournal.h"
 #include "ui/NoticeArea.h"
 
 #include <QObject>
@@ -23,6 +24,8 @@ class RegistReserveController;
 class SuspendConfigController;
 class ProgressDlgController;
 class ResvTableModel;
+class HistoryWindow;
+class RecordingNotices;
 class ShutdownWarning;
 
 class ResvManDlgController : public QObject, public CRecEngine, public IMainThreadRequests {
@@ -74,6 +77,15 @@ public:
     // save succeeded.
     void UpdateSaveNotice();
 
+    // The recording history: the History window, what the journal reports (on the main
+    // thread), and the reason shown for a missed reservation.
+    void OnMenuHistory(QObject* sender);
+    void ShowHistory();
+    HistoryWindow* historyWindow() const;
+    void JournalRecorded(JournalEntry const& entry);
+    void JournalTrouble(SqliteJournal::Trouble const& trouble);
+    QString MissedReason(int row);
+
     // Hiding, companion coordination and exit.
     bool windowShouldClose(QObject* sender);
     void OnTaskTray(QObject* sender);
@@ -122,6 +134,7 @@ public:
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;
     INotificationCenter* m_notifications = nullptr; // posts the hide message
+    RecordingNotices* m_recordingNotices = nullptr; // desktop notifications of failures
     ShutdownWarning* m_shutdownWarning = nullptr;   // may be null (no warning)
 
 signals:
@@ -141,6 +154,9 @@ private:
     QString m_planProblem;
     PrivilegedFailure m_lastFailure = PrivilegedFailure::None;
     ResvTableModel* m_model = nullptr;
+    QPointer<HistoryWindow> m_history;
+    bool m_historyReloadQueued = false;
+    QString m_journalSetAside;               // the notice after the history was begun afresh
     std::atomic<bool> m_reloadQueued{false}; // a table reload is waiting on the main thread
     bool m_terminationRequested = false;
 };

@@ -203,6 +203,11 @@ void ResvManWindow::connectController(ResvManDlgController* controller) {
         addItem(m_reservationMenu,
                 //% "Delete &All Reservations…"
                 qtTrId("IDS_MENU_DELETE_ALL"), QKeySequence(), 23, &C::OnMenuAllRegistDelete);
+    m_reservationMenu->addSeparator();
+    m_actHistory = addItem(m_reservationMenu,
+                           //% "&History…"
+                           qtTrId("IDS_MENU_HISTORY"), QKeySequence(QStringLiteral("Ctrl+H")), 0,
+                           &C::OnMenuHistory);
 
     for (QMenu* menu : {m_fileMenu, m_reservationMenu}) {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });

@@ -41,6 +41,7 @@ public:
     QAction* m_actDeleteAll = nullptr;  // tag 23
     QAction* m_actSwitchOn = nullptr;   // tag 24
     QAction* m_actSwitchOff = nullptr;  // tag 25
+    QAction* m_actHistory = nullptr;
     QAction* m_actSettings = nullptr;
     QAction* m_actClose = nullptr;
     QAction* m_actDualClose = nullptr;

@@ -111,8 +111,10 @@ QVariant ResvTableModel::data(QModelIndex const& index, int role) const {
         if (isIcon) {
             qint64 const key = value.value<QIcon>().cacheKey();
             if (key == NamedIcon(QStringLiteral("icon1.icns")).cacheKey()) {
+                QString const reason = m_controller->MissedReason(index.row());
                 //% "Missed: the time of this reservation passed without a recording."
-                return qtTrId("IDS_TIP_OVER");
+                QString const missed = qtTrId("IDS_TIP_OVER");
+                return reason.isEmpty() ? missed : missed + QLatin1Char('\n') + reason;
             }
             if (key == NamedIcon(QStringLiteral("sleep.icns")).cacheKey()) {
                 //% "Switched off: this reservation will not be recorded."

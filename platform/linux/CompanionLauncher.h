@@ -29,7 +29,7 @@ public:
     bool launchApplication(std::string const& name) override;
 
     // Whether the companion's bus name has an owner.
-    bool isRunning() const;
+    bool isRunning() const override;
 
 private:
     bool startedRecently();

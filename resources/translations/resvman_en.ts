@@ -507,6 +507,211 @@
         <source>Give at most 10000 ids.</source>
         <translation>Give at most 10000 ids.</translation>
     </message>
+    <message id="IDS_HIST_LEAD_BEFORE">
+        <source>%1 s before the start</source>
+        <translation>%1 s before the start</translation>
+    </message>
+    <message id="IDS_HIST_LEAD_AFTER">
+        <source>%1 s after the start</source>
+        <translation>%1 s after the start</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_NOT_STARTED">
+        <source>Velto could not be started: nobody received the recording.</source>
+        <translation>Velto could not be started: nobody received the recording.</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_GONE">
+        <source>Velto was not running when the recording was sent (%1): nobody received it.</source>
+        <translation>Velto was not running when the recording was sent (%1): nobody received it.</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_RUNNING">
+        <source>Velto was already running; sent %1.</source>
+        <translation>Velto was already running; sent %1.</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_STARTED">
+        <source>Velto was started; sent %1.</source>
+        <translation>Velto was started; sent %1.</translation>
+    </message>
+    <message id="IDS_WAKE_ON_TIME">
+        <source>On time for the wake-up planned at %1.</source>
+        <translation>On time for the wake-up planned at %1.</translation>
+    </message>
+    <message id="IDS_WAKE_LATE">
+        <source>%1 min after the wake-up planned at %2.</source>
+        <translation>%1 min after the wake-up planned at %2.</translation>
+    </message>
+    <message id="IDS_WAKE_BY_HAND">
+        <source>No wake-up was planned for this moment.</source>
+        <translation>No wake-up was planned for this moment.</translation>
+    </message>
+    <message id="IDS_HIST_HANDED_OVER_NOBODY">
+        <source>Handed over, but Velto did not receive it</source>
+        <translation>Handed over, but Velto did not receive it</translation>
+    </message>
+    <message id="IDS_HIST_HANDED_OVER">
+        <source>Handed over to Velto</source>
+        <translation>Handed over to Velto</translation>
+    </message>
+    <message id="IDS_HIST_MISSED">
+        <source>Missed</source>
+        <translation>Missed</translation>
+    </message>
+    <message id="IDS_HIST_BOOTED">
+        <source>Computer started</source>
+        <translation>Computer started</translation>
+    </message>
+    <message id="IDS_HIST_WOKE">
+        <source>Computer woke from sleep</source>
+        <translation>Computer woke from sleep</translation>
+    </message>
+    <message id="IDS_HIST_SLEEP">
+        <source>Computer went to sleep</source>
+        <translation>Computer went to sleep</translation>
+    </message>
+    <message id="IDS_HIST_PROGRAM_STARTED">
+        <source>%1 started</source>
+        <translation>%1 started</translation>
+    </message>
+    <message id="IDS_HIST_PROGRAM_EXITED">
+        <source>%1 ended</source>
+        <translation>%1 ended</translation>
+    </message>
+    <message id="IDS_HIST_WAKEUPS_NONE">
+        <source>No wake-ups planned</source>
+        <translation>No wake-ups planned</translation>
+    </message>
+    <message id="IDS_HIST_WAKEUPS" numerus="yes">
+        <source>%n wake-up(s) planned</source>
+        <translation>
+            <numerusform>%n wake-up planned</numerusform>
+            <numerusform>%n wake-ups planned</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_HIST_SHUTDOWN">
+        <source>Shutdown planned</source>
+        <translation>Shutdown planned</translation>
+    </message>
+    <message id="IDS_HIST_SHUTDOWN_CANCELLED">
+        <source>Planned shutdown cancelled</source>
+        <translation>Planned shutdown cancelled</translation>
+    </message>
+    <message id="IDS_REASON_NOT_RUNNING">
+        <source>%1 was not running at its start time.</source>
+        <translation>%1 was not running at its start time.</translation>
+    </message>
+    <message id="IDS_REASON_ASLEEP_OR_OFF">
+        <source>The computer was asleep or switched off at its start time.</source>
+        <translation>The computer was asleep or switched off at its start time.</translation>
+    </message>
+    <message id="IDS_REASON_WOKE_LATE">
+        <source>The computer woke up too late: a wake-up was planned, but it came up after the start time.</source>
+        <translation>The computer woke up too late: a wake-up was planned, but it came up after the start time.</translation>
+    </message>
+    <message id="IDS_REASON_SWITCHED_OFF">
+        <source>The reservation was switched off at its start time.</source>
+        <translation>The reservation was switched off at its start time.</translation>
+    </message>
+    <message id="IDS_REASON_UNKNOWN">
+        <source>The reason is not known: the history holds nothing about that time.</source>
+        <translation>The reason is not known: the history holds nothing about that time.</translation>
+    </message>
+    <message id="IDS_HIST_EXIT_COMMAND">
+        <source>Ended with the Exit command.</source>
+        <translation>Ended with the Exit command.</translation>
+    </message>
+    <message id="IDS_HIST_EXIT_ENDED">
+        <source>Ended with the session or by the system.</source>
+        <translation>Ended with the session or by the system.</translation>
+    </message>
+    <message id="IDS_HIST_NEXT">
+        <source>Next: %1</source>
+        <translation>Next: %1</translation>
+    </message>
+    <message id="IDS_HIST_AT">
+        <source>At %1</source>
+        <translation>At %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_QUOTED">
+        <source>“%1”</source>
+        <translation>“%1”</translation>
+    </message>
+    <message id="IDS_NOTIFY_SHOW_HISTORY">
+        <source>Show History</source>
+        <translation>Show History</translation>
+    </message>
+    <message id="IDS_NOTIFY_LIST_SEPARATOR">
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message id="IDS_NOTIFY_AND_MORE" numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> and %n more</numerusform>
+            <numerusform> and %n more</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_NOTIFY_STARTUP_TITLE">
+        <source>Recordings were missed</source>
+        <translation>Recordings were missed</translation>
+    </message>
+    <message id="IDS_NOTIFY_STARTUP_MISSED" numerus="yes">
+        <source>%n recording(s) were missed while %1 was not running: %2</source>
+        <translation>
+            <numerusform>%n recording was missed while %1 was not running: %2</numerusform>
+            <numerusform>%n recordings were missed while %1 was not running: %2</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_NOTIFY_MISSED">
+        <source>Recording missed: %1</source>
+        <translation>Recording missed: %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_NOBODY">
+        <source>Velto did not receive the recording: %1</source>
+        <translation>Velto did not receive the recording: %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_WAKE_LATE">
+        <source>The computer woke up late</source>
+        <translation>The computer woke up late</translation>
+    </message>
+    <message id="IDS_NOTIFY_WAKE_LATE_BODY">
+        <source>The wake-up planned for %1 did not wake the computer in time: it came up at %2.</source>
+        <translation>The wake-up planned for %1 did not wake the computer in time: it came up at %2.</translation>
+    </message>
+    <message id="IDS_HISTORY_COL_TIME">
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message id="IDS_HISTORY_COL_OUTCOME">
+        <source>What happened</source>
+        <translation>What happened</translation>
+    </message>
+    <message id="IDS_HISTORY_COL_REASON">
+        <source>Reason</source>
+        <translation>Reason</translation>
+    </message>
+    <message id="IDS_HISTORY_TITLE">
+        <source>History — %1</source>
+        <translation>History — %1</translation>
+    </message>
+    <message id="IDS_HISTORY_EMPTY">
+        <source>Nothing has happened to a recording yet. Hand-overs, missed recordings and wake-ups will be listed here.</source>
+        <translation>Nothing has happened to a recording yet. Hand-overs, missed recordings and wake-ups will be listed here.</translation>
+    </message>
+    <message id="IDS_HISTORY_CLOSE">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message id="IDS_MENU_HISTORY">
+        <source>&amp;History…</source>
+        <translation>&amp;History…</translation>
+    </message>
+    <message id="IDS_NOTICE_JOURNAL_SET_ASIDE">
+        <source>The recording history could not be used (%1). It was kept as %2, and a new history was begun.</source>
+        <translation>The recording history could not be used (%1). It was kept as %2, and a new history was begun.</translation>
+    </message>
+    <message id="IDS_NOTICE_JOURNAL_UNAVAILABLE">
+        <source>The recording history cannot be written (%1). Recordings go on, but for now they are not kept in the history.</source>
+        <translation>The recording history cannot be written (%1). Recordings go on, but for now they are not kept in the history.</translation>
+    </message>
     <message id="IDS_WARN_SAVE_FAILED">
         <source>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</source>
         <translation>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</translation>

@@ -507,6 +507,208 @@
         <source>Give at most 10000 ids.</source>
         <translation>IDは10000個までにしてください。</translation>
     </message>
+    <message id="IDS_HIST_LEAD_BEFORE">
+        <source>%1 s before the start</source>
+        <translation>開始の %1 秒前</translation>
+    </message>
+    <message id="IDS_HIST_LEAD_AFTER">
+        <source>%1 s after the start</source>
+        <translation>開始の %1 秒後</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_NOT_STARTED">
+        <source>Velto could not be started: nobody received the recording.</source>
+        <translation>Velto を起動できませんでした。録音の依頼はどこにも届いていません。</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_GONE">
+        <source>Velto was not running when the recording was sent (%1): nobody received it.</source>
+        <translation>録音を依頼したとき（%1）Velto は起動していませんでした。依頼はどこにも届いていません。</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_RUNNING">
+        <source>Velto was already running; sent %1.</source>
+        <translation>Velto は起動済みでした。%1に依頼しました。</translation>
+    </message>
+    <message id="IDS_HIST_COMPANION_STARTED">
+        <source>Velto was started; sent %1.</source>
+        <translation>Velto を起動して、%1に依頼しました。</translation>
+    </message>
+    <message id="IDS_WAKE_ON_TIME">
+        <source>On time for the wake-up planned at %1.</source>
+        <translation>%1 の起動予定どおりでした。</translation>
+    </message>
+    <message id="IDS_WAKE_LATE">
+        <source>%1 min after the wake-up planned at %2.</source>
+        <translation>%2 の起動予定より %1 分遅れました。</translation>
+    </message>
+    <message id="IDS_WAKE_BY_HAND">
+        <source>No wake-up was planned for this moment.</source>
+        <translation>この時刻の起動は予定されていませんでした。</translation>
+    </message>
+    <message id="IDS_HIST_HANDED_OVER_NOBODY">
+        <source>Handed over, but Velto did not receive it</source>
+        <translation>依頼したが Velto に届かず</translation>
+    </message>
+    <message id="IDS_HIST_HANDED_OVER">
+        <source>Handed over to Velto</source>
+        <translation>Velto に録音を依頼</translation>
+    </message>
+    <message id="IDS_HIST_MISSED">
+        <source>Missed</source>
+        <translation>録音されず</translation>
+    </message>
+    <message id="IDS_HIST_BOOTED">
+        <source>Computer started</source>
+        <translation>コンピュータが起動</translation>
+    </message>
+    <message id="IDS_HIST_WOKE">
+        <source>Computer woke from sleep</source>
+        <translation>コンピュータがスリープから復帰</translation>
+    </message>
+    <message id="IDS_HIST_SLEEP">
+        <source>Computer went to sleep</source>
+        <translation>コンピュータがスリープ</translation>
+    </message>
+    <message id="IDS_HIST_PROGRAM_STARTED">
+        <source>%1 started</source>
+        <translation>%1を起動</translation>
+    </message>
+    <message id="IDS_HIST_PROGRAM_EXITED">
+        <source>%1 ended</source>
+        <translation>%1を終了</translation>
+    </message>
+    <message id="IDS_HIST_WAKEUPS_NONE">
+        <source>No wake-ups planned</source>
+        <translation>起動の予定なし</translation>
+    </message>
+    <message id="IDS_HIST_WAKEUPS" numerus="yes">
+        <source>%n wake-up(s) planned</source>
+        <translation>
+            <numerusform>起動を %n 件予定</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_HIST_SHUTDOWN">
+        <source>Shutdown planned</source>
+        <translation>電源オフを予定</translation>
+    </message>
+    <message id="IDS_HIST_SHUTDOWN_CANCELLED">
+        <source>Planned shutdown cancelled</source>
+        <translation>電源オフの予定を取り消し</translation>
+    </message>
+    <message id="IDS_REASON_NOT_RUNNING">
+        <source>%1 was not running at its start time.</source>
+        <translation>開始時刻に %1が起動していませんでした。</translation>
+    </message>
+    <message id="IDS_REASON_ASLEEP_OR_OFF">
+        <source>The computer was asleep or switched off at its start time.</source>
+        <translation>開始時刻にコンピュータがスリープ中か、電源が切れていました。</translation>
+    </message>
+    <message id="IDS_REASON_WOKE_LATE">
+        <source>The computer woke up too late: a wake-up was planned, but it came up after the start time.</source>
+        <translation>コンピュータの起動が間に合いませんでした。起動は予定されていましたが、開始時刻を過ぎてから起動しました。</translation>
+    </message>
+    <message id="IDS_REASON_SWITCHED_OFF">
+        <source>The reservation was switched off at its start time.</source>
+        <translation>開始時刻に予約が無効になっていました。</translation>
+    </message>
+    <message id="IDS_REASON_UNKNOWN">
+        <source>The reason is not known: the history holds nothing about that time.</source>
+        <translation>理由はわかりません。その時刻の履歴が残っていません。</translation>
+    </message>
+    <message id="IDS_HIST_EXIT_COMMAND">
+        <source>Ended with the Exit command.</source>
+        <translation>終了コマンドで終了しました。</translation>
+    </message>
+    <message id="IDS_HIST_EXIT_ENDED">
+        <source>Ended with the session or by the system.</source>
+        <translation>ログアウトまたはシステムによって終了しました。</translation>
+    </message>
+    <message id="IDS_HIST_NEXT">
+        <source>Next: %1</source>
+        <translation>次回：%1</translation>
+    </message>
+    <message id="IDS_HIST_AT">
+        <source>At %1</source>
+        <translation>予定時刻：%1</translation>
+    </message>
+    <message id="IDS_NOTIFY_QUOTED">
+        <source>“%1”</source>
+        <translation>「%1」</translation>
+    </message>
+    <message id="IDS_NOTIFY_SHOW_HISTORY">
+        <source>Show History</source>
+        <translation>履歴を表示</translation>
+    </message>
+    <message id="IDS_NOTIFY_LIST_SEPARATOR">
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message id="IDS_NOTIFY_AND_MORE" numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform>ほか %n 件</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_NOTIFY_STARTUP_TITLE">
+        <source>Recordings were missed</source>
+        <translation>録音されなかった予約があります</translation>
+    </message>
+    <message id="IDS_NOTIFY_STARTUP_MISSED" numerus="yes">
+        <source>%n recording(s) were missed while %1 was not running: %2</source>
+        <translation>
+            <numerusform>%1が起動していない間に、%n 件の予約が録音されませんでした：%2</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_NOTIFY_MISSED">
+        <source>Recording missed: %1</source>
+        <translation>録音されませんでした：%1</translation>
+    </message>
+    <message id="IDS_NOTIFY_NOBODY">
+        <source>Velto did not receive the recording: %1</source>
+        <translation>Velto に録音の依頼が届きませんでした：%1</translation>
+    </message>
+    <message id="IDS_NOTIFY_WAKE_LATE">
+        <source>The computer woke up late</source>
+        <translation>コンピュータの起動が遅れました</translation>
+    </message>
+    <message id="IDS_NOTIFY_WAKE_LATE_BODY">
+        <source>The wake-up planned for %1 did not wake the computer in time: it came up at %2.</source>
+        <translation>%1 に予定した起動が間に合わず、コンピュータが起動したのは %2 でした。</translation>
+    </message>
+    <message id="IDS_HISTORY_COL_TIME">
+        <source>Time</source>
+        <translation>日時</translation>
+    </message>
+    <message id="IDS_HISTORY_COL_OUTCOME">
+        <source>What happened</source>
+        <translation>結果</translation>
+    </message>
+    <message id="IDS_HISTORY_COL_REASON">
+        <source>Reason</source>
+        <translation>理由</translation>
+    </message>
+    <message id="IDS_HISTORY_TITLE">
+        <source>History — %1</source>
+        <translation>録音の履歴 — %1</translation>
+    </message>
+    <message id="IDS_HISTORY_EMPTY">
+        <source>Nothing has happened to a recording yet. Hand-overs, missed recordings and wake-ups will be listed here.</source>
+        <translation>まだ履歴はありません。録音の依頼、録音されなかった予約、コンピュータの起動がここに表示されます。</translation>
+    </message>
+    <message id="IDS_HISTORY_CLOSE">
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message id="IDS_MENU_HISTORY">
+        <source>&amp;History…</source>
+        <translation>録音の履歴(&amp;H)…</translation>
+    </message>
+    <message id="IDS_NOTICE_JOURNAL_SET_ASIDE">
+        <source>The recording history could not be used (%1). It was kept as %2, and a new history was begun.</source>
+        <translation>録音の履歴を使えませんでした（%1）。元の履歴は %2 として残し、新しい履歴を始めました。</translation>
+    </message>
+    <message id="IDS_NOTICE_JOURNAL_UNAVAILABLE">
+        <source>The recording history cannot be written (%1). Recordings go on, but for now they are not kept in the history.</source>
+        <translation>録音の履歴に書き込めません（%1）。録音は行われますが、しばらくの間は履歴に残りません。</translation>
+    </message>
     <message id="IDS_WARN_SAVE_FAILED">
         <source>The reservations could not be saved to %1: %2. The changes since the last save are lost when the program ends.</source>
         <translation>予約を %1 に保存できませんでした（%2）。前回保存したあとの変更は、プログラムを終了すると失われます。</translation>

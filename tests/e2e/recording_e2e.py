@@ -17,9 +17,10 @@ One program session, in this order:
      under a new id.
   5. Exit confirmed in the countdown dialog: the process ends and the file keeps what is
      still pending.
-  6. A second session, ended by SIGTERM while the reservation dialog is open: the dialog
-     ends as if cancelled and the process exits with status 0 within a second, the file
-     unchanged.
+  6. Tomorrow's reservation moved to yesterday in the file: the second session starts with
+     exactly one desktop notification (a stand-in notification service), naming it.
+  7. That session, ended by SIGTERM while the reservation dialog is open: the dialog ends
+     as if cancelled and the process exits with status 0 within a second.
 
 Everything runs in private mount, PID and network namespaces, so that the X server and the
 bus are this run's own and every process started here ends with it, and so that the
@@ -178,6 +179,8 @@ class Run:
         # through descriptors once the private /tmp covers them.
         bundle_fd = os.open(os.path.abspath(self.args.bundle), os.O_RDONLY | os.O_DIRECTORY)
         standin_fd = os.open(os.path.abspath(self.args.standin), os.O_RDONLY)
+        notifications_fd = os.open(os.path.abspath(self.args.notifications), os.O_RDONLY)
+        self.notifications = f"/proc/{os.getpid()}/fd/{notifications_fd}"
         bundle_source = f"/proc/{os.getpid()}/fd/{bundle_fd}"
         standin_source = f"/proc/{os.getpid()}/fd/{standin_fd}"
 
@@ -233,6 +236,21 @@ class Run:
                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.bus_address = bus.stdout.readline().strip()
         check(self.bus_address.startswith("unix:"), "dbus-daemon did not report its address")
+        # The desktop's notification service: each notification shown, one JSON line.
+        self.notification_log = os.path.join(self.work, "notifications.jsonl")
+        service = self.spawn([self.notifications, self.notification_log],
+                             env={"DBUS_SESSION_BUS_ADDRESS": self.bus_address,
+                                  "QT_QPA_PLATFORM": "offscreen"},
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        check(service.stdout.readline().strip() == "ready",
+              "the notification stand-in did not take its name")
+
+    def notifications_shown(self):
+        try:
+            with open(self.notification_log, encoding="utf-8") as f:
+                return [json.loads(line) for line in f if line.strip()]
+        except FileNotFoundError:
+            return []
 
     def environment(self):
         return {
@@ -595,8 +613,29 @@ def scenario(run):
     with open(run.file, "rb") as f:
         check(f.read() == saved, ".ResvInfo.dat changed on exit")
 
-    # 6. SIGTERM with the reservation dialog open ends the program as an exit would.
+    # 6. Tomorrow's reservation is moved to yesterday while the program is not running: the
+    #    next start says, in one notification, that it was missed, naming it.
+    data = bytearray(saved)
+    for offset in range(0, len(data), RECORD_SIZE):
+        if parse_records(bytes(data[offset:offset + RECORD_SIZE]))[0]["title"] == TITLE_TOMORROW:
+            start, end = struct.unpack_from("<dd", data, offset + 4)
+            struct.pack_into("<dd", data, offset + 4, start - 2 * DAY, end - 2 * DAY)
+    with open(run.file, "wb") as f:
+        f.write(data)
+    saved = bytes(data)
+    earlier = len(run.notifications_shown())
     run.start_program()
+    missed = run.wait_for(
+        lambda: [n for n in run.notifications_shown()[earlier:] if TITLE_TOMORROW in n["body"]],
+        20, "the start-up notification of the missed reservation")
+    time.sleep(2.0)  # nothing else may follow
+    shown = run.notifications_shown()[earlier:]
+    check(len(missed) == 1 and len(shown) == 1,
+          f"{len(shown)} notifications at start-up, not one naming the missed reservation: "
+          f"{shown}")
+    log(f"start-up notification: {missed[0]['summary']} / {missed[0]['body']}")
+
+    # 7. SIGTERM with the reservation dialog open ends the program as an exit would.
     run.open_dialog(["ctrl+n"])
     run.type_text("not registered")
     run.program.send_signal(signal.SIGTERM)
@@ -606,14 +645,18 @@ def scenario(run):
     check(run.program.returncode == 0, f"the program ended with {run.program.returncode}")
     check(took < 1.0, f"the program took {took:.2f} s to end after SIGTERM")
     log(f"program ended {took:.2f} s after SIGTERM with the reservation dialog open")
-    with open(run.file, "rb") as f:
-        check(f.read() == saved, ".ResvInfo.dat changed on SIGTERM")
+    records = run.read_file()
+    check(len(records) == 2 and not any(r["title"] == "not registered" for r in records),
+          "SIGTERM with the dialog open changed the reservations: "
+          + "; ".join(describe(r) for r in records))
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--bundle", required=True, help="the built ResvMan.app")
     parser.add_argument("--standin", required=True, help="the built velto-standin")
+    parser.add_argument("--notifications", required=True,
+                        help="the built notification service stand-in")
     parser.add_argument("--artifacts", required=True, help="where screenshots and logs go")
     args = parser.parse_args()
     missing = [tool for tool in ("unshare", "Xvfb", "dbus-daemon", "xdotool", "import")

@@ -225,7 +225,9 @@ def broker_case(case):
             log(f"a hung tool was ended after {took:.1f} s")
             holder.kill()
             holder.wait()
+            # flock's command keeps the lock it inherited: both go.
             sd.run(["pkill", "-x", "flock"])
+            sd.run(["pkill", "-f", "^sleep 600$"])
             time.sleep(0.5)
             check(request(ours, CANCEL_CODE, "wake", CONFIRM_CODE) == "started 0",
                   "the broker did not serve the next run")

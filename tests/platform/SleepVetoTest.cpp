@@ -1,4 +1,5 @@
 #include "platform/linux/SleepVeto.h"
+#include "platform/linux/SleepWatch.h"
 #include "tests/support/FakeDefaults.h"
 
 #include "EventLoopHelpers.h"
@@ -248,6 +249,26 @@ TEST_F(SleepVetoTest, NoSystemBusOrNoLogindPrintsTheFailureLine) {
     ProbeRun const attached = runProbe(bus->address());
     EXPECT_EQ(attached.exitCode, 0);
     EXPECT_EQ(attached.out, QByteArray());
+}
+
+// The history hears of sleep and resume through logind's PrepareForSleep.
+TEST_F(SleepVetoTest, SleepWatchHearsSleepAndResume) {
+    SleepWatch watch;
+    ASSERT_TRUE(watch.watching());
+    QStringList heard;
+    QObject::connect(&watch, &SleepWatch::goingToSleep, [&heard] { heard << "sleep"; });
+    QObject::connect(&watch, &SleepWatch::resumed, [&heard] { heard << "resume"; });
+    Pump(100); // the match rule is in place
+    QDBusConnection logindSide(QStringLiteral("services"));
+    for (bool const start : {true, false}) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
+        signal << start;
+        ASSERT_TRUE(logindSide.send(signal));
+    }
+    EXPECT_TRUE(WaitUntil([&heard] { return heard.size() == 2; }));
+    EXPECT_EQ(heard, (QStringList{"sleep", "resume"}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/IClock.h"
 #include "platform/ICompanionLauncher.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -21,6 +22,8 @@ public:
 
     bool openURL(std::string const& appPath) override;
     bool launchApplication(std::string const& name) override;
+    bool isRunning() const override { return m_running.load(); }
+    void setRunning(bool running) { m_running.store(running); }
 
     // Answers of the next openURL calls, in order; afterwards every call answers `rest`.
     void scriptOpen(std::deque<bool> answers, bool rest);
@@ -34,4 +37,5 @@ private:
     std::deque<bool> m_answers;
     bool m_rest = true;
     std::vector<Call> m_calls;
+    std::atomic<bool> m_running{false};
 };

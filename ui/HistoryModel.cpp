@@ -1,0 +1,91 @@
+#include "ui/HistoryModel.h"
+
+#include "ui/HistoryTexts.h"
+#include "ui/ResvTableModel.h"
+
+#include <QBrush>
+#include <QColor>
+
+HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void HistoryModel::setEntries(std::vector<JournalEntry> entries) {
+    beginResetModel();
+    m_entries = std::move(entries);
+    endResetModel();
+}
+
+int HistoryModel::rowCount(QModelIndex const& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
+}
+
+int HistoryModel::columnCount(QModelIndex const& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant HistoryModel::data(QModelIndex const& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return QVariant();
+    }
+    JournalEntry const& row = entry(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case Time:
+            return HistoryTime(row.at);
+        case Title: {
+            QString const title = HistoryTitle(row);
+            return title.isEmpty() ? title
+                                   : QStringLiteral("%1  (%2)").arg(title, HistoryReservation(row));
+        }
+        case Outcome:
+            return HistoryOutcome(row);
+        case Reason:
+            return HistoryReason(row);
+        default:
+            return QVariant();
+        }
+    case Qt::ToolTipRole:
+        // Long titles and reasons are cut by their columns.
+        if (index.column() == Title || index.column() == Reason) {
+            return data(index, Qt::DisplayRole);
+        }
+        return QVariant();
+    case Qt::DecorationRole:
+        if (index.column() != Status || !row.failed()) {
+            return QVariant();
+        }
+        // A miss looks as it does in the reservation table; other failures get the warning.
+        return NamedIcon(row.kind == JournalKind::Missed ? QStringLiteral("icon1.icns")
+                                                         : QStringLiteral("error3.icns"));
+    case Qt::ForegroundRole:
+        if (row.failed() && index.column() == Outcome) {
+            return QBrush(QColor(0xb0, 0x1e, 0x1e));
+        }
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    switch (section) {
+    case Status:
+        return QString(); // only as wide as its icon
+    case Time:
+        //% "Time"
+        return qtTrId("IDS_HISTORY_COL_TIME");
+    case Title:
+        return qtTrId("IDS_COL_TITLE");
+    case Outcome:
+        //% "What happened"
+        return qtTrId("IDS_HISTORY_COL_OUTCOME");
+    case Reason:
+        //% "Reason"
+        return qtTrId("IDS_HISTORY_COL_REASON");
+    default:
+        return QVariant();
+    }
+}

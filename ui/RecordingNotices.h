@@ -1,0 +1,45 @@
+// Desktop notifications about recordings that went wrong: a reservation missed, a hand-over
+// that reached no companion, a planned wake-up that came late or not at all. At start-up,
+// everything missed while the program was not running is told in one notification rather
+// than one each. A click on any of them opens the History window. Main thread only; without
+// a notification service nothing is shown and nothing fails.
+#pragma once
+
+#include "platform/IDesktopNotifier.h"
+#include "platform/IRecordingJournal.h"
+
+#include <QObject>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+class RecordingNotices : public QObject {
+    Q_OBJECT
+public:
+    RecordingNotices(IDesktopNotifier* notifier, std::function<void()> showHistory,
+                     QObject* parent = nullptr);
+
+    void setNotifier(IDesktopNotifier* notifier) { m_notifier = notifier; }
+
+    // The reservations that passed unrecorded while the program was not running (entries
+    // as the journal keeps reservations). Told in one notification; when the journal later
+    // reports their misses, those are not told again.
+    void StartupMissed(std::vector<JournalEntry> const& passed);
+
+    // An entry the journal has handled.
+    void EntryRecorded(JournalEntry const& entry);
+
+private:
+    using Key = std::tuple<std::string, uint32_t, double, double>;
+    static Key KeyOf(JournalEntry const& entry) {
+        return {entry.title, entry.freq, entry.start, entry.end};
+    }
+    void Show(QString const& summary, QString const& body, bool critical);
+
+    IDesktopNotifier* m_notifier;
+    std::function<void()> m_showHistory;
+    std::set<Key> m_toldAtStartup;
+};
