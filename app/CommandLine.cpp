@@ -6,7 +6,9 @@
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "platform/IBundle.h"
+#include "platform/linux/SqliteJournal.h"
 #include "store/SafeFile.h"
+#include "ui/HistoryTexts.h"
 #include "ui/UiTexts.h"
 
 #include <QCoreApplication>
@@ -515,6 +517,94 @@ int RunExport(Arguments& a) {
     return kExitDone;
 }
 
+// The recording history is read beside the running program (or without it); it never goes
+// through the program, which only ever appends to it.
+char const* KindKey(JournalKind kind) {
+    switch (kind) {
+    case JournalKind::HandedOver:
+        return "handed-over";
+    case JournalKind::Missed:
+        return "missed";
+    case JournalKind::Woke:
+        return "woke";
+    case JournalKind::ProgramStarted:
+        return "program-started";
+    case JournalKind::ProgramExited:
+        return "program-exited";
+    case JournalKind::Sleep:
+        return "sleep";
+    case JournalKind::WakeUpsPlanned:
+        return "wake-ups-planned";
+    case JournalKind::ShutdownPlanned:
+        return "shutdown-planned";
+    case JournalKind::ShutdownCancelled:
+        return "shutdown-cancelled";
+    }
+    return "unknown";
+}
+
+int RunHistory(Arguments& a) {
+    bool json = false;
+    for (QString const& arg : a.list) {
+        if (arg != QLatin1String("--json")) {
+            //% "history: unknown argument “%1”."
+            return Refuse(qtTrId("IDS_CLI_BAD_ARGUMENT_HISTORY").arg(arg) + QLatin1Char(' ') +
+                          HelpHint());
+        }
+        json = true;
+    }
+    BundleLocation bundle;
+    std::string const path = bundle.homeDirectory() + "/" + kJournalFileName;
+    std::vector<JournalEntry> entries;
+    std::string error;
+    if (::access(path.c_str(), F_OK) != 0) {
+        entries.clear(); // nothing has happened yet
+    } else if (!SqliteJournal::ReadFile(path, 0, entries, error)) {
+        //% "The recording history %1 could not be read: %2"
+        Say(qtTrId("IDS_CLI_HISTORY_UNREADABLE")
+                .arg(QString::fromStdString(path), QString::fromStdString(error)));
+        return kExitFailed;
+    }
+    if (json) {
+        QJsonArray array;
+        for (JournalEntry const& e : entries) {
+            QJsonObject row{{QStringLiteral("time"), e.at},
+                            {QStringLiteral("event"), QString::fromLatin1(KindKey(e.kind))},
+                            {QStringLiteral("failed"), e.failed()},
+                            {QStringLiteral("outcome"), HistoryOutcome(e)},
+                            {QStringLiteral("reason"), HistoryReason(e)}};
+            if (e.kind == JournalKind::HandedOver || e.kind == JournalKind::Missed) {
+                row.insert(QStringLiteral("title"), HistoryTitle(e));
+                row.insert(QStringLiteral("start"), e.start);
+                row.insert(QStringLiteral("end"), e.end);
+                row.insert(QStringLiteral("reservation"), HistoryReservation(e));
+            }
+            array.append(row);
+        }
+        Out(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        return kExitDone;
+    }
+    if (entries.empty()) {
+        //% "Nothing has been recorded in the history yet."
+        Out(qtTrId("IDS_CLI_HISTORY_EMPTY") + QLatin1Char('\n'));
+        return kExitDone;
+    }
+    QString text;
+    for (JournalEntry const& e : entries) {
+        QStringList parts{HistoryTime(e.at)};
+        if (QString const title = HistoryTitle(e); !title.isEmpty()) {
+            parts << title + QStringLiteral(" (") + HistoryReservation(e) + QLatin1Char(')');
+        }
+        parts << (e.failed() ? QStringLiteral("! ") : QString()) + HistoryOutcome(e);
+        if (QString const reason = HistoryReason(e); !reason.isEmpty()) {
+            parts << reason;
+        }
+        text += parts.join(QStringLiteral("  ")) + QLatin1Char('\n');
+    }
+    Out(text);
+    return kExitDone;
+}
+
 struct Command {
     char const* name;
     char const* synopsis;
@@ -563,6 +653,12 @@ Command const kCommands[] = {
          return qtTrId("IDS_CLI_HELP_EXPORT");
      },
      RunExport},
+    {"history", "history [--json]",
+     [] {
+         //% "show what happened to each recording, newest first (failures marked with !)"
+         return qtTrId("IDS_CLI_HELP_HISTORY");
+     },
+     RunHistory},
 };
 
 Command const* FindCommand(char const* name) {

@@ -860,5 +860,21 @@
         <source>Could not change the start at login (%1): %2</source>
         <translation>Could not change the start at login (%1): %2</translation>
     </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_HISTORY">
+        <source>history: unknown argument “%1”.</source>
+        <translation>history: unknown argument “%1”.</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_UNREADABLE">
+        <source>The recording history %1 could not be read: %2</source>
+        <translation>The recording history %1 could not be read: %2</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_EMPTY">
+        <source>Nothing has been recorded in the history yet.</source>
+        <translation>Nothing has been recorded in the history yet.</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HISTORY">
+        <source>show what happened to each recording, newest first (failures marked with !)</source>
+        <translation>show what happened to each recording, newest first (failures marked with !)</translation>
+    </message>
 </context>
 </TS>

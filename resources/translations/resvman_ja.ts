@@ -857,5 +857,21 @@
         <source>Could not change the start at login (%1): %2</source>
         <translation>ログイン時の開始を変更できませんでした（%1）：%2</translation>
     </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_HISTORY">
+        <source>history: unknown argument “%1”.</source>
+        <translation>history: 「%1」という引数は使えません。</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_UNREADABLE">
+        <source>The recording history %1 could not be read: %2</source>
+        <translation>録音の履歴 %1 を読み取れませんでした：%2</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_EMPTY">
+        <source>Nothing has been recorded in the history yet.</source>
+        <translation>履歴にはまだ何も記録されていません。</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HISTORY">
+        <source>show what happened to each recording, newest first (failures marked with !)</source>
+        <translation>それぞれの録音がどうなったかを新しい順に表示します（失敗には ! が付きます）</translation>
+    </message>
 </context>
 </TS>

@@ -66,6 +66,7 @@ Step const kSteps[] = {
     {"enable|3", 0, "^$", nullptr, true, nullptr},
     {"list|--json", 0, nullptr, "^$", false, nullptr},
     {"export|--ics|{dir}/out.ics", 0, "^$", "^$", false, nullptr},
+    {"history|--json", 0, "^\\[\\n", "^$", false, nullptr},
     {"disable|3|2", 0, "^$", nullptr, true, nullptr},
     {"remove|3", 0, "^$", nullptr, true, "missed|Jazz|ニュース"},
     // Refusals: a message, status 2, nothing changed. The dialog's own order: the title
@@ -94,6 +95,7 @@ Step const kSteps[] = {
     {"enable|0", 2, "^$", "Reservation 0 is over", false, nullptr},
     {"export|out.ics", 2, "^$", "give --ics", false, nullptr},
     {"list|--yaml", 2, "^$", "unknown argument “--yaml”", false, nullptr},
+    {"history|--all", 2, "^$", "unknown argument “--all”", false, nullptr},
 };
 
 QString LocalDate(double instant) {
