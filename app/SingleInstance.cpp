@@ -21,7 +21,8 @@ SingleInstance::Claim SingleInstance::claim() {
     }
     // The object is there before the name, so a second start that sees the name can call it.
     m_connection.registerObject(QString::fromLatin1(kResvManObjectPath), this,
-                                QDBusConnection::ExportScriptableSlots);
+                                QDBusConnection::ExportScriptableSlots |
+                                    QDBusConnection::ExportAdaptors);
     for (int attempt = 0; attempt < 2; ++attempt) {
         QDBusReply<QDBusConnectionInterface::RegisterServiceReply> const reply =
             m_connection.interface()->registerService(
@@ -80,4 +81,16 @@ InstanceLock::Result InstanceLock::Acquire(std::string const& folder, int* fdOut
         *fdOut = fd;
     }
     return Result::Acquired;
+}
+
+InstanceLock::Result InstanceLock::AcquireWithin(std::string const& folder, int timeoutMs,
+                                                 int* fdOut) {
+    constexpr int kStepMs = 50;
+    for (int waited = 0;; waited += kStepMs) {
+        Result const result = Acquire(folder, fdOut);
+        if (result != Result::HeldByOther || waited >= timeoutMs) {
+            return result;
+        }
+        ::usleep(kStepMs * 1000);
+    }
 }

@@ -52,5 +52,8 @@ public:
 
     // Locks folder/.ResvInfo.dat.lock without waiting.
     static Result Acquire(std::string const& folder, int* fdOut = nullptr);
+    // The same, waiting up to timeoutMs while another process holds it (a command of the
+    // command line holds it for moments only).
+    static Result AcquireWithin(std::string const& folder, int timeoutMs, int* fdOut = nullptr);
     static std::string LockPath(std::string const& folder);
 };

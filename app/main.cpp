@@ -6,7 +6,12 @@
 // reservation table and quits.
 #include "app/AppController.h"
 #include "app/BundleLocation.h"
+#include "app/CommandLine.h"
+#include "app/ReservationRequests.h"
+#include "app/ResvManBusAdaptor.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
+#include "app/WindowReservationTarget.h"
 #include "platform/linux/BootInfo.h"
 #include "app/TerminationSignals.h"
 #include "app/TrustTexts.h"
@@ -42,7 +47,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -56,36 +60,8 @@
 namespace {
 
 constexpr int kExitAlreadyRunning = 3;
+constexpr int kLockWaitMs = 3000;
 constexpr int kExitNoSafeFolder = 4;
-
-// Japanese when the desktop asks for it first, English otherwise.
-bool DesktopWantsJapanese() {
-    for (QString const& language : QLocale::system().uiLanguages()) {
-        if (language.startsWith(QLatin1String("ja"))) {
-            return true;
-        }
-        if (language.startsWith(QLatin1String("en"))) {
-            return false;
-        }
-    }
-    return false;
-}
-
-void InstallTranslators(QApplication& app) {
-    bool const japanese = DesktopWantsJapanese();
-    auto* texts = new QTranslator(&app);
-    if (texts->load(japanese ? QStringLiteral(":/i18n/resvman_ja.qm")
-                             : QStringLiteral(":/i18n/resvman_en.qm"))) {
-        app.installTranslator(texts);
-    }
-    // The toolkit's own texts (standard context menus and the like), where installed.
-    auto* toolkit = new QTranslator(&app);
-    if (toolkit->load(QLocale(japanese ? QLocale::Japanese : QLocale::English),
-                      QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        app.installTranslator(toolkit);
-    }
-}
 
 // Reports the time to the first drawing of the table, then quits.
 class StartupMeter : public QObject {
@@ -116,6 +92,11 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // "resvman <command> …" scripts the reservations and shows no window.
+    if (IsCommandLine(argc, argv)) {
+        return RunCommandLine(argc, argv);
+    }
+
     QElapsedTimer startup;
     startup.start();
     bool measureStartup = false;
@@ -153,10 +134,15 @@ int main(int argc, char** argv) {
     }
 
     SingleInstance single;
+    // The scripting interface shares the object a second start calls; it answers once the
+    // list is loaded (calls wait in the queue until the event loop runs).
+    auto* api = new ResvManBusAdaptor(&single, QDBusConnection::sessionBus());
     if (!measureStartup && single.claim() == SingleInstance::Claim::Secondary) {
         return 0; // the running program was asked to show itself
     }
-    InstanceLock::Result const lock = InstanceLock::Acquire(bundle.homeDirectory());
+    // A command of the command line may hold the lock for a moment.
+    InstanceLock::Result const lock =
+        InstanceLock::AcquireWithin(bundle.homeDirectory(), kLockWaitMs);
     if (lock == InstanceLock::Result::HeldByOther) {
         std::fprintf(stderr,
                      "resvman: another process already runs on the reservations in %s "
@@ -364,6 +350,20 @@ int main(int argc, char** argv) {
     journal.Record(started);
     appCon->applicationDidFinishLaunching();
     mark("applicationDidFinishLaunching");
+
+    // Scripts reach the same list, plan, file and table as the window's commands.
+    WindowReservationTarget scriptTarget(*resvMan, clock);
+    ReservationRequests scriptRequests(scriptTarget);
+    api->setReservationFile(QString::fromStdString(resvMan->ReservationFilePath()));
+    api->setFingerprint([&resvMan]() -> uint64_t {
+        return resvMan->m_Schedule ? ReservationFingerprint(*resvMan->m_Schedule) : 0;
+    });
+    api->setRequests(&scriptRequests);
+    QObject::connect(resvMan.get(), &ResvManDlgController::tableReloaded, api,
+                     &ResvManBusAdaptor::checkChanged);
+    auto const closeApi = [api] { api->setRequests(nullptr); };
+    QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested, api, closeApi);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, api, closeApi);
 
     // A signal handled during the start-up (in a dialog's loop) already ended the run.
     int const result = resvMan->TerminationRequested() ? 0 : app.exec();

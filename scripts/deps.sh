@@ -12,7 +12,8 @@ packages=(
     xvfb xauth xdotool imagemagick librsvg2-bin
     dbus dbus-x11 pkexec polkitd
     fonts-dejavu-core fonts-ipafont-gothic
-    desktop-file-utils appstream python3
+    desktop-file-utils appstream python3 python3-icalendar
+    dpkg-dev lintian systemd
 )
 
 missing=()

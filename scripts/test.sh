@@ -18,12 +18,13 @@ trap 'rm -rf "$runtime_dir"' EXIT
 
 section() { printf '\n==== %s ====\n' "$1"; }
 
-section "build (RelWithDebInfo, warnings as errors)"
+section "build (RelWithDebInfo, warnings as errors, for /usr as the package installs it)"
 # With the umask of user-private-group systems: the build sets the modes it needs itself
 # (the bundle_modes test checks the result).
 (
     umask 002
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON \
+        -DCMAKE_INSTALL_PREFIX=/usr
     cmake --build build -j"$jobs"
 )
 
@@ -56,6 +57,58 @@ HOME=$install_home XDG_DATA_HOME= XDG_CONFIG_HOME= QT_QPA_PLATFORM=offscreen \
 [ -d "$install_home/.local/share/resvman" ] || { echo "no per-user folder"; exit 1; }
 rm -rf "$destdir" "$install_home"
 echo "installation checked"
+
+section "Debian package"
+rm -f build/resvman_*.deb
+(cd build && cpack -G DEB >/dev/null)
+deb=$(ls build/resvman_*.deb)
+echo "$deb"
+dpkg-deb --info "$deb" | sed -n 's/^ \(Depends\|Recommends\):/&/p'
+# No errors and no warnings; the informational tags are shown.
+lintian --display-info --fail-on error,warning "$deb"
+# Exactly these files, owned by root; the root helper writable by root alone.
+expected_files="./usr/bin/resvman
+./usr/libexec/resvman/resvman-schedule-broker
+./usr/libexec/resvman/schedule
+./usr/share/applications/org.velto.ResvMan.desktop
+./usr/share/doc/resvman/changelog.gz
+./usr/share/doc/resvman/copyright
+./usr/share/icons/hicolor/128x128/apps/resvman.png
+./usr/share/icons/hicolor/16x16/apps/resvman.png
+./usr/share/icons/hicolor/256x256/apps/resvman.png
+./usr/share/icons/hicolor/32x32/apps/resvman.png
+./usr/share/icons/hicolor/48x48/apps/resvman.png
+./usr/share/icons/hicolor/64x64/apps/resvman.png
+./usr/share/icons/hicolor/scalable/apps/resvman.svg
+./usr/share/man/ja/man1/resvman.1.gz
+./usr/share/man/man1/resvman.1.gz
+./usr/share/metainfo/org.velto.ResvMan.metainfo.xml
+./usr/share/polkit-1/actions/org.velto.resvman.schedule.policy"
+listing=$(dpkg-deb --contents "$deb")
+files=$(echo "$listing" | awk '$1 !~ /^d/ {print $6}' | sort)
+diff <(echo "$expected_files") <(echo "$files") || { echo "the package's files differ (above)"; exit 1; }
+if echo "$listing" | awk '$2 != "root/root"' | grep .; then
+    echo "files above are not owned by root"
+    exit 1
+fi
+for helper in schedule resvman-schedule-broker; do
+    grep -q "^-rwxr-xr-x root/root .* ./usr/libexec/resvman/$helper\$" <<<"$listing" ||
+        { echo "$helper is not root's alone (0755 root:root)"; exit 1; }
+done
+# Unpacked into a root of its own, the program answers and finds no reservations in a fresh
+# home; the polkit action names the broker where the package puts it.
+unpacked=$(mktemp -d)
+dpkg-deb --extract "$deb" "$unpacked"
+grep -q "<annotate key=\"org.freedesktop.policykit.exec.path\">/usr/libexec/resvman/resvman-schedule-broker</annotate>" \
+    "$unpacked/usr/share/polkit-1/actions/org.velto.resvman.schedule.policy"
+version=$("$unpacked/usr/bin/resvman" --version)
+[ "$version" = "resvman $(dpkg-deb --field "$deb" Version)" ] || { echo "--version: $version"; exit 1; }
+package_home=$(mktemp -d)
+listed=$(HOME=$package_home XDG_DATA_HOME= LANG=C.UTF-8 dbus-run-session -- \
+    "$unpacked/usr/bin/resvman" list)
+[ "$listed" = "No reservations." ] || { echo "list: $listed"; exit 1; }
+rm -rf "$unpacked" "$package_home"
+echo "package checked: $deb"
 
 sanitizer_build() { # name, flags
     local dir=build-$1

@@ -199,12 +199,32 @@ std::string CScheduleItem::lastRescuedCopy() const {
     return m_strRescued;
 }
 
-bool CScheduleItem::addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort) {
+void CScheduleItem::RestoreIdsLocked(std::vector<int32_t> const& ids) {
+    // Only a set that a list could have given: every id in range and none twice.
+    if (ids.size() != m_ppSchedule.size())
+        return;
+    std::array<uint64_t, (kScheduleMaxCount + 63) / 64> used{};
+    for (int32_t const id : ids) {
+        if (id < 0 || id >= kScheduleMaxCount || (used[id / 64] >> (id % 64) & 1) != 0)
+            return;
+        used[id / 64] |= uint64_t{1} << (id % 64);
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        m_ppSchedule[i]->nID = ids[i]; // still in file order: nothing was sorted yet
+    m_usedIds = used;
+}
+
+bool CScheduleItem::addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort,
+                                int* newId) {
     result.nResult = 0;
     if (rec == nullptr)
         return false;
     std::lock_guard lock(m_Lock);
-    return addLocked(*rec, result, sort != 0, true);
+    int const id = getNewIdLocked(); // the one the add gives, under the same hold
+    bool const added = addLocked(*rec, result, sort != 0, true);
+    if (added && newId != nullptr)
+        *newId = id;
+    return added;
 }
 
 bool CScheduleItem::addLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result, bool sort,
@@ -532,7 +552,8 @@ void CScheduleItem::RescueDamagedFile(int fd, std::string const& path) {
     m_strRescued = copy;
 }
 
-bool CScheduleItem::AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged) {
+bool CScheduleItem::AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged,
+                                         std::vector<int32_t>* storedIds) {
     for (std::size_t i = 0; i < records; ++i) {
         SCHEDULEITEM_TAG rec;
         ScheduleRecordFromBytes(data + i * kScheduleRecordSize, rec);
@@ -545,10 +566,14 @@ bool CScheduleItem::AddFileRecordsLocked(uint8_t const* data, std::size_t record
         }
         rec.uState = 0; // nothing is being recorded at start-up
         SCHEDULE_RETURN result;
+        int32_t const storedId = rec.nID;
         if (!addLocked(rec, result, false, false)) {
             // The records before the refused one stay, in file order.
             damaged = true;
             return false;
+        }
+        if (storedIds != nullptr) {
+            storedIds->push_back(storedId);
         }
     }
     return true;
@@ -567,6 +592,14 @@ bool CScheduleItem::LoadFromMemory(uint8_t const* data, std::size_t size, bool* 
 }
 
 bool CScheduleItem::Load(char const* path) {
+    return LoadFile(path, false);
+}
+
+bool CScheduleItem::LoadWithStoredIds(char const* path) {
+    return LoadFile(path, true);
+}
+
+bool CScheduleItem::LoadFile(char const* path, bool keepIds) {
     if (path == nullptr || *path == '\0')
         return false;
     std::lock_guard fileLock(m_FileLock);
@@ -589,7 +622,8 @@ bool CScheduleItem::Load(char const* path) {
     std::vector<uint8_t> buffer(kChunkRecords * kScheduleRecordSize);
     bool ok = true;
     bool stopped = false;
-    bool damaged = false; // the list does not hold everything the file holds
+    bool damaged = false;           // the list does not hold everything the file holds
+    std::vector<int32_t> storedIds; // of the records added, in file order
     for (;;) {
         ssize_t got = ReadUpTo(fd, buffer.data(), buffer.size());
         if (got < 0) {
@@ -598,7 +632,7 @@ bool CScheduleItem::Load(char const* path) {
             break;
         }
         std::size_t const whole = static_cast<std::size_t>(got) / kScheduleRecordSize;
-        if (!AddFileRecordsLocked(buffer.data(), whole, damaged)) {
+        if (!AddFileRecordsLocked(buffer.data(), whole, damaged, &storedIds)) {
             ok = false;
             stopped = true;
             break;
@@ -611,6 +645,8 @@ bool CScheduleItem::Load(char const* path) {
             break;
         }
     }
+    if (keepIds)
+        RestoreIdsLocked(storedIds);
     if (!stopped)
         mSortLocked();
     lock.unlock();

@@ -72,7 +72,9 @@ public:
     bool Initialize(); // empties the list; always true
     void Terminate();
 
-    bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort);
+    // newId, when given, receives the id the stored copy got.
+    bool addSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result, signed char sort,
+                     int* newId = nullptr);
     bool editSchedule(SCHEDULEITEM_TAG* rec, SCHEDULE_RETURN& result);
     bool deleteSchedule(int id);
     // Deletes the reservation with that id only while it is still the stored record that
@@ -87,6 +89,11 @@ public:
 
     bool Load(char const* path);
     bool Save(char const* path);
+    // Load, but the records keep the ids the file holds when those are all in range and
+    // unique (as a saved list's are); otherwise they are renumbered as Load does. For a
+    // program that works on the file between runs of the one that owns it, so that the ids
+    // it reports stay the file's.
+    bool LoadWithStoredIds(char const* path);
     // Replaces the list by the records of a reservation file's bytes, read as Load reads
     // the file, and answers as Load does; nothing is copied aside. damaged, when given, tells
     // whether the bytes held anything the list does not keep as it was (a refused record,
@@ -134,7 +141,8 @@ private:
     bool deleteLocked(int id, uint64_t const* serial);
     // Adds the given whole records of a reservation file; false at a refused record (the
     // rest must not be read). Sets damaged when the list does not keep one as it was.
-    bool AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged);
+    bool AddFileRecordsLocked(uint8_t const* data, std::size_t records, bool& damaged,
+                              std::vector<int32_t>* storedIds = nullptr);
     bool mCheckLocked(SCHEDULEITEM_TAG const& rec, SCHEDULE_RETURN& result) const;
     int getNewIdLocked() const;
     void mSortLocked();
@@ -142,6 +150,8 @@ private:
     void ResortAfterEditLocked(std::size_t index);
     void SetCountLocked();
     void RememberPathLocked(char const* path);
+    bool LoadFile(char const* path, bool keepIds);
+    void RestoreIdsLocked(std::vector<int32_t> const& ids);
     void RescueDamagedFile(int fd, std::string const& path);
     // Save with m_FileLock held.
     bool SaveLocked(char const* path, SaveOutcome& outcome);

@@ -96,7 +96,8 @@ public:
 private:
     void BuildWindow();
     QPushButton* WeekdayButton(int weekday) const;
-    // What the controls hold.
+    // What the controls hold, for the checks and the composition they share with the
+    // command line.
     ReservationInput Input() const;
     bool SelectedBandIsFM() const;
     double Now() const;

@@ -193,6 +193,7 @@ void ResvManDlgController::displayTheTable() {
     } else if (m_model) {
         m_model->reload();
     }
+    emit tableReloaded();
 }
 
 void ResvManDlgController::requestDisplayTheTable() {

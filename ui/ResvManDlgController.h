@@ -140,6 +140,8 @@ public:
 signals:
     // The exit command asks the application to terminate.
     void terminateRequested();
+    // The table was redrawn; every change of the reservations is followed by one.
+    void tableReloaded();
     // After each planning run, on the main thread.
     void planFinished(PlanOutcome const& outcome);
 

@@ -319,6 +319,194 @@
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
         <translation>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</translation>
     </message>
+    <message id="IDS_CLI_READ_FAILED">
+        <source>The reservation file %1 could not be read. Start the program once: it keeps a copy of a damaged file and goes on with what it can read.</source>
+        <translation>The reservation file %1 could not be read. Start the program once: it keeps a copy of a damaged file and goes on with what it can read.</translation>
+    </message>
+    <message id="IDS_REQ_SAVE_FAILED">
+        <source>The reservations could not be saved to %1.</source>
+        <translation>The reservations could not be saved to %1.</translation>
+    </message>
+    <message id="IDS_CLI_NO_ANSWER">
+        <source>The running program did not answer (%1).</source>
+        <translation>The running program did not answer (%1).</translation>
+    </message>
+    <message id="IDS_REQ_NOT_READY">
+        <source>The program is starting or closing. Try again in a moment.</source>
+        <translation>The program is starting or closing. Try again in a moment.</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HINT">
+        <source>See “resvman --help”.</source>
+        <translation>See “resvman --help”.</translation>
+    </message>
+    <message id="IDS_CLI_LOCKED">
+        <source>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session&apos;s bus.</source>
+        <translation>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session&apos;s bus.</translation>
+    </message>
+    <message id="IDS_CLI_PLAN_LATER">
+        <source>The program is not running: the reservation file was changed directly. The wake-up plan is brought up to date when the program next starts.</source>
+        <translation>The program is not running: the reservation file was changed directly. The wake-up plan is brought up to date when the program next starts.</translation>
+    </message>
+    <message id="IDS_CLI_STATE_MISSED">
+        <source>missed</source>
+        <translation>missed</translation>
+    </message>
+    <message id="IDS_CLI_STATE_OFF">
+        <source>off</source>
+        <translation>off</translation>
+    </message>
+    <message id="IDS_CLI_STATE_OVERLAPPING">
+        <source>overlapping</source>
+        <translation>overlapping</translation>
+    </message>
+    <message id="IDS_CLI_STATE_WAITING">
+        <source>waiting</source>
+        <translation>waiting</translation>
+    </message>
+    <message id="IDS_CLI_NO_RESERVATIONS">
+        <source>No reservations.</source>
+        <translation>No reservations.</translation>
+    </message>
+    <message id="IDS_CLI_COL_STATE">
+        <source>State</source>
+        <translation>State</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_LIST">
+        <source>list: unknown argument “%1”.</source>
+        <translation>list: unknown argument “%1”.</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_ADD">
+        <source>add: unknown argument “%1”.</source>
+        <translation>add: unknown argument “%1”.</translation>
+    </message>
+    <message id="IDS_CLI_TWICE">
+        <source>add: “%1” is given twice.</source>
+        <translation>add: “%1” is given twice.</translation>
+    </message>
+    <message id="IDS_CLI_NEEDS_VALUE">
+        <source>add: “%1” needs a value.</source>
+        <translation>add: “%1” needs a value.</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ID">
+        <source>“%1” is not a reservation id. The ids are the numbers that “resvman list” shows.</source>
+        <translation>“%1” is not a reservation id. The ids are the numbers that “resvman list” shows.</translation>
+    </message>
+    <message id="IDS_CLI_EXPORT_USAGE">
+        <source>export: give --ics and, if you like, a file to write (standard output otherwise).</source>
+        <translation>export: give --ics and, if you like, a file to write (standard output otherwise).</translation>
+    </message>
+    <message id="IDS_CLI_WRITE_FAILED">
+        <source>The calendar could not be written to %1.</source>
+        <translation>The calendar could not be written to %1.</translation>
+    </message>
+    <message id="IDS_CLI_HELP_LIST">
+        <source>show the reservations, as text or as JSON</source>
+        <translation>show the reservations, as text or as JSON</translation>
+    </message>
+    <message id="IDS_CLI_HELP_ADD">
+        <source>add a reservation (switched off with --off) and print its id</source>
+        <translation>add a reservation (switched off with --off) and print its id</translation>
+    </message>
+    <message id="IDS_CLI_HELP_REMOVE">
+        <source>delete reservations</source>
+        <translation>delete reservations</translation>
+    </message>
+    <message id="IDS_CLI_HELP_ENABLE">
+        <source>switch reservations on</source>
+        <translation>switch reservations on</translation>
+    </message>
+    <message id="IDS_CLI_HELP_DISABLE">
+        <source>switch reservations off</source>
+        <translation>switch reservations off</translation>
+    </message>
+    <message id="IDS_CLI_HELP_EXPORT">
+        <source>write the switched-on reservations as an iCalendar file (to standard output without FILE)</source>
+        <translation>write the switched-on reservations as an iCalendar file (to standard output without FILE)</translation>
+    </message>
+    <message id="IDS_CLI_USAGE">
+        <source>Usage:</source>
+        <translation>Usage:</translation>
+    </message>
+    <message id="IDS_CLI_HELP_START">
+        <source>start the program and show its window</source>
+        <translation>start the program and show its window</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HELP">
+        <source>show this help</source>
+        <translation>show this help</translation>
+    </message>
+    <message id="IDS_CLI_HELP_VERSION">
+        <source>show the version</source>
+        <translation>show the version</translation>
+    </message>
+    <message id="IDS_CLI_HELP_NOTES">
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</translation>
+    </message>
+    <message id="IDS_CLI_HELP_EXIT">
+        <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>
+        <translation>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</translation>
+    </message>
+    <message id="IDS_CLI_OUTPUT_FAILED">
+        <source>The output could not be written.</source>
+        <translation>The output could not be written.</translation>
+    </message>
+    <message id="IDS_REQ_BAD_VALUE">
+        <source>The value of “%1” has the wrong type.</source>
+        <translation>The value of “%1” has the wrong type.</translation>
+    </message>
+    <message id="IDS_REQ_NEED_DATE">
+        <source>Give the day of the recording as YYYY-MM-DD.</source>
+        <translation>Give the day of the recording as YYYY-MM-DD.</translation>
+    </message>
+    <message id="IDS_REQ_BAD_DATE">
+        <source>“%1” is not a date. Write the day as YYYY-MM-DD, for example 2025-03-01.</source>
+        <translation>“%1” is not a date. Write the day as YYYY-MM-DD, for example 2025-03-01.</translation>
+    </message>
+    <message id="IDS_REQ_NEED_TIME">
+        <source>Give the start and end times as HH:MM.</source>
+        <translation>Give the start and end times as HH:MM.</translation>
+    </message>
+    <message id="IDS_REQ_BAD_TIME">
+        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</source>
+        <translation>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</translation>
+    </message>
+    <message id="IDS_REQ_BAD_WEEKDAY">
+        <source>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</source>
+        <translation>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</translation>
+    </message>
+    <message id="IDS_REQ_UNKNOWN_FIELD">
+        <source>“%1” is not a field of a reservation.</source>
+        <translation>“%1” is not a field of a reservation.</translation>
+    </message>
+    <message id="IDS_REQ_NEED_CHANNEL">
+        <source>Give the channel: an FM frequency in MHz or an AM frequency in kHz, one of the two.</source>
+        <translation>Give the channel: an FM frequency in MHz or an AM frequency in kHz, one of the two.</translation>
+    </message>
+    <message id="IDS_REQ_NEED_TITLE">
+        <source>Give the title of the recording.</source>
+        <translation>Give the title of the recording.</translation>
+    </message>
+    <message id="IDS_REQ_NO_IDS">
+        <source>Give the id of at least one reservation.</source>
+        <translation>Give the id of at least one reservation.</translation>
+    </message>
+    <message id="IDS_REQ_UNKNOWN_ID">
+        <source>There is no reservation with the id %1.</source>
+        <translation>There is no reservation with the id %1.</translation>
+    </message>
+    <message id="IDS_REQ_LIST_FULL">
+        <source>The list is full: it already holds 10000 reservations.</source>
+        <translation>The list is full: it already holds 10000 reservations.</translation>
+    </message>
+    <message id="IDS_REQ_SWITCH_OVER">
+        <source>Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit it in the window.</source>
+        <translation>Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit it in the window.</translation>
+    </message>
+    <message id="IDS_REQ_TOO_MANY_IDS">
+        <source>Give at most 10000 ids.</source>
+        <translation>Give at most 10000 ids.</translation>
+    </message>
     <message id="IDS_HIST_LEAD_BEFORE">
         <source>%1 s before the start</source>
         <translation>%1 s before the start</translation>
@@ -671,6 +859,22 @@
     <message id="IDS_ERR_START_AT_LOGIN">
         <source>Could not change the start at login (%1): %2</source>
         <translation>Could not change the start at login (%1): %2</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_HISTORY">
+        <source>history: unknown argument “%1”.</source>
+        <translation>history: unknown argument “%1”.</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_UNREADABLE">
+        <source>The recording history %1 could not be read: %2</source>
+        <translation>The recording history %1 could not be read: %2</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_EMPTY">
+        <source>Nothing has been recorded in the history yet.</source>
+        <translation>Nothing has been recorded in the history yet.</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HISTORY">
+        <source>show what happened to each recording, newest first (failures marked with !)</source>
+        <translation>show what happened to each recording, newest first (failures marked with !)</translation>
     </message>
 </context>
 </TS>

@@ -319,6 +319,194 @@
         <source>Another copy of this program is already using the reservations in this folder. Close it before starting the program again.</source>
         <translation>このフォルダーの予約は、すでに起動している別のプログラムが使用しています。そちらを終了してから、もう一度起動してください。</translation>
     </message>
+    <message id="IDS_CLI_READ_FAILED">
+        <source>The reservation file %1 could not be read. Start the program once: it keeps a copy of a damaged file and goes on with what it can read.</source>
+        <translation>予約ファイル %1 を読み込めませんでした。一度プログラムを起動してください。壊れたファイルはコピーを残したうえで、読み込める予約だけで動作を続けます。</translation>
+    </message>
+    <message id="IDS_REQ_SAVE_FAILED">
+        <source>The reservations could not be saved to %1.</source>
+        <translation>予約を %1 に保存できませんでした。</translation>
+    </message>
+    <message id="IDS_CLI_NO_ANSWER">
+        <source>The running program did not answer (%1).</source>
+        <translation>起動中のプログラムから応答がありません（%1）。</translation>
+    </message>
+    <message id="IDS_REQ_NOT_READY">
+        <source>The program is starting or closing. Try again in a moment.</source>
+        <translation>プログラムの起動中または終了中です。少し待ってから、もう一度お試しください。</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HINT">
+        <source>See “resvman --help”.</source>
+        <translation>「resvman --help」をご覧ください。</translation>
+    </message>
+    <message id="IDS_CLI_LOCKED">
+        <source>The program is using the reservations in %1 but cannot be reached over the session bus. Give the command in the session where the program runs, or set DBUS_SESSION_BUS_ADDRESS to that session&apos;s bus.</source>
+        <translation>%1 の予約はプログラムが使用中ですが、セッションバスでプログラムに接続できません。プログラムが動いているセッションでコマンドを実行するか、DBUS_SESSION_BUS_ADDRESS にそのセッションのバスを指定してください。</translation>
+    </message>
+    <message id="IDS_CLI_PLAN_LATER">
+        <source>The program is not running: the reservation file was changed directly. The wake-up plan is brought up to date when the program next starts.</source>
+        <translation>プログラムが起動していないため、予約ファイルを直接変更しました。コンピュータを起動する予定は、次にプログラムを起動したときに更新されます。</translation>
+    </message>
+    <message id="IDS_CLI_STATE_MISSED">
+        <source>missed</source>
+        <translation>期限切れ</translation>
+    </message>
+    <message id="IDS_CLI_STATE_OFF">
+        <source>off</source>
+        <translation>無効</translation>
+    </message>
+    <message id="IDS_CLI_STATE_OVERLAPPING">
+        <source>overlapping</source>
+        <translation>時間重複</translation>
+    </message>
+    <message id="IDS_CLI_STATE_WAITING">
+        <source>waiting</source>
+        <translation>予約中</translation>
+    </message>
+    <message id="IDS_CLI_NO_RESERVATIONS">
+        <source>No reservations.</source>
+        <translation>予約はありません。</translation>
+    </message>
+    <message id="IDS_CLI_COL_STATE">
+        <source>State</source>
+        <translation>状態</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_LIST">
+        <source>list: unknown argument “%1”.</source>
+        <translation>list: 「%1」という引数は使えません。</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_ADD">
+        <source>add: unknown argument “%1”.</source>
+        <translation>add: 「%1」という引数は使えません。</translation>
+    </message>
+    <message id="IDS_CLI_TWICE">
+        <source>add: “%1” is given twice.</source>
+        <translation>add: 「%1」が二回指定されています。</translation>
+    </message>
+    <message id="IDS_CLI_NEEDS_VALUE">
+        <source>add: “%1” needs a value.</source>
+        <translation>add: 「%1」には値を指定してください。</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ID">
+        <source>“%1” is not a reservation id. The ids are the numbers that “resvman list” shows.</source>
+        <translation>「%1」は予約のIDではありません。IDは「resvman list」で表示される番号です。</translation>
+    </message>
+    <message id="IDS_CLI_EXPORT_USAGE">
+        <source>export: give --ics and, if you like, a file to write (standard output otherwise).</source>
+        <translation>export: --ics を指定してください。書き出し先のファイルも指定できます（省略すると標準出力に書き出します）。</translation>
+    </message>
+    <message id="IDS_CLI_WRITE_FAILED">
+        <source>The calendar could not be written to %1.</source>
+        <translation>カレンダーを %1 に書き出せませんでした。</translation>
+    </message>
+    <message id="IDS_CLI_HELP_LIST">
+        <source>show the reservations, as text or as JSON</source>
+        <translation>予約の一覧をテキストまたはJSONで表示します</translation>
+    </message>
+    <message id="IDS_CLI_HELP_ADD">
+        <source>add a reservation (switched off with --off) and print its id</source>
+        <translation>予約を追加し、そのIDを表示します（--off を付けると無効の状態で追加します）</translation>
+    </message>
+    <message id="IDS_CLI_HELP_REMOVE">
+        <source>delete reservations</source>
+        <translation>予約を削除します</translation>
+    </message>
+    <message id="IDS_CLI_HELP_ENABLE">
+        <source>switch reservations on</source>
+        <translation>予約を有効にします</translation>
+    </message>
+    <message id="IDS_CLI_HELP_DISABLE">
+        <source>switch reservations off</source>
+        <translation>予約を無効にします</translation>
+    </message>
+    <message id="IDS_CLI_HELP_EXPORT">
+        <source>write the switched-on reservations as an iCalendar file (to standard output without FILE)</source>
+        <translation>有効な予約をiCalendar形式で書き出します（FILEを省略すると標準出力に書き出します）</translation>
+    </message>
+    <message id="IDS_CLI_USAGE">
+        <source>Usage:</source>
+        <translation>使い方:</translation>
+    </message>
+    <message id="IDS_CLI_HELP_START">
+        <source>start the program and show its window</source>
+        <translation>プログラムを起動してウィンドウを表示します</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HELP">
+        <source>show this help</source>
+        <translation>このヘルプを表示します</translation>
+    </message>
+    <message id="IDS_CLI_HELP_VERSION">
+        <source>show the version</source>
+        <translation>バージョンを表示します</translation>
+    </message>
+    <message id="IDS_CLI_HELP_NOTES">
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>日付と時刻は、このコンピュータのタイムゾーンで指定します。終了時刻が開始時刻と同じか、それより前の場合は、翌日に終了します。プログラムの起動中はコマンドがプログラムを通して実行され、起動していないときは予約ファイルを直接変更します（コンピュータを起動する予定は、次にプログラムを起動したときに更新されます）。</translation>
+    </message>
+    <message id="IDS_CLI_HELP_EXIT">
+        <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>
+        <translation>終了ステータス: 0 成功、1 予約ファイルを読み書きできなかった、2 コマンドを受け付けなかった（何も変更していません）。</translation>
+    </message>
+    <message id="IDS_CLI_OUTPUT_FAILED">
+        <source>The output could not be written.</source>
+        <translation>出力を書き込めませんでした。</translation>
+    </message>
+    <message id="IDS_REQ_BAD_VALUE">
+        <source>The value of “%1” has the wrong type.</source>
+        <translation>「%1」の値の型が正しくありません。</translation>
+    </message>
+    <message id="IDS_REQ_NEED_DATE">
+        <source>Give the day of the recording as YYYY-MM-DD.</source>
+        <translation>録音する日を YYYY-MM-DD の形で指定してください。</translation>
+    </message>
+    <message id="IDS_REQ_BAD_DATE">
+        <source>“%1” is not a date. Write the day as YYYY-MM-DD, for example 2025-03-01.</source>
+        <translation>「%1」は日付ではありません。YYYY-MM-DD の形で指定してください（例: 2025-03-01）。</translation>
+    </message>
+    <message id="IDS_REQ_NEED_TIME">
+        <source>Give the start and end times as HH:MM.</source>
+        <translation>開始時刻と終了時刻を HH:MM の形で指定してください。</translation>
+    </message>
+    <message id="IDS_REQ_BAD_TIME">
+        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</source>
+        <translation>「%1」は時刻ではありません。00:00〜23:59 の範囲で、HH:MM の形で指定してください。</translation>
+    </message>
+    <message id="IDS_REQ_BAD_WEEKDAY">
+        <source>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</source>
+        <translation>「%1」は曜日ではありません。sun、mon、tue、wed、thu、fri、sat をカンマで区切って指定してください。</translation>
+    </message>
+    <message id="IDS_REQ_UNKNOWN_FIELD">
+        <source>“%1” is not a field of a reservation.</source>
+        <translation>「%1」という予約の項目はありません。</translation>
+    </message>
+    <message id="IDS_REQ_NEED_CHANNEL">
+        <source>Give the channel: an FM frequency in MHz or an AM frequency in kHz, one of the two.</source>
+        <translation>周波数を指定してください。FM（MHz）かAM（kHz）のどちらか一方です。</translation>
+    </message>
+    <message id="IDS_REQ_NEED_TITLE">
+        <source>Give the title of the recording.</source>
+        <translation>番組名を指定してください。</translation>
+    </message>
+    <message id="IDS_REQ_NO_IDS">
+        <source>Give the id of at least one reservation.</source>
+        <translation>予約のIDを一つ以上指定してください。</translation>
+    </message>
+    <message id="IDS_REQ_UNKNOWN_ID">
+        <source>There is no reservation with the id %1.</source>
+        <translation>ID %1 の予約はありません。</translation>
+    </message>
+    <message id="IDS_REQ_LIST_FULL">
+        <source>The list is full: it already holds 10000 reservations.</source>
+        <translation>予約がいっぱいです。すでに10000件の予約があります。</translation>
+    </message>
+    <message id="IDS_REQ_SWITCH_OVER">
+        <source>Reservation %1 is over: it can no longer be switched on or off. Delete it, or edit it in the window.</source>
+        <translation>予約 %1 は期限切れのため、有効・無効を切り替えられません。削除するか、ウィンドウで編集してください。</translation>
+    </message>
+    <message id="IDS_REQ_TOO_MANY_IDS">
+        <source>Give at most 10000 ids.</source>
+        <translation>IDは10000個までにしてください。</translation>
+    </message>
     <message id="IDS_HIST_LEAD_BEFORE">
         <source>%1 s before the start</source>
         <translation>開始の %1 秒前</translation>
@@ -668,6 +856,22 @@
     <message id="IDS_ERR_START_AT_LOGIN">
         <source>Could not change the start at login (%1): %2</source>
         <translation>ログイン時の開始を変更できませんでした（%1）：%2</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_HISTORY">
+        <source>history: unknown argument “%1”.</source>
+        <translation>history: 「%1」という引数は使えません。</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_UNREADABLE">
+        <source>The recording history %1 could not be read: %2</source>
+        <translation>録音の履歴 %1 を読み取れませんでした：%2</translation>
+    </message>
+    <message id="IDS_CLI_HISTORY_EMPTY">
+        <source>Nothing has been recorded in the history yet.</source>
+        <translation>履歴にはまだ何も記録されていません。</translation>
+    </message>
+    <message id="IDS_CLI_HELP_HISTORY">
+        <source>show what happened to each recording, newest first (failures marked with !)</source>
+        <translation>それぞれの録音がどうなったかを新しい順に表示します（失敗には ! が付きます）</translation>
     </message>
 </context>
 </TS>

@@ -111,6 +111,38 @@ TEST_F(ScheduleFile, LoadRenumbersInFileOrderThenSorts) {
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".ResvInfo.dat"}));
 }
 
+// The command line's load keeps a saved list's ids; ids no list could have given (one
+// twice, or out of range) are renumbered as Load does.
+TEST_F(ScheduleFile, LoadWithStoredIdsKeepsOnlyIdsAListCouldHaveGiven) {
+    struct Case {
+        std::vector<int32_t> stored;
+        std::vector<int32_t> expected; // in the sorted order: three, twelve, seven
+        int next;                      // the id a new record then gets
+    } const cases[] = {
+        {{7, 3, 12}, {3, 12, 7}, 0},
+        {{7, 7, 12}, {1, 2, 0}, 3},
+        {{7, 3, 10000}, {1, 2, 0}, 3},
+    };
+    for (Case const& c : cases) {
+        std::vector<FileRecord> file = ThreeRecords();
+        for (std::size_t i = 0; i < file.size(); ++i)
+            file[i].id = c.stored[i];
+        WriteFile(m_file, Bytes(file));
+        ASSERT_TRUE(m_list.LoadWithStoredIds(m_file.c_str()));
+        EXPECT_EQ(Titles(), (std::vector<std::string>{"three", "twelve", "seven"}));
+        std::vector<int32_t> ids;
+        for (SCHEDULEITEM_TAG const& r : Records(m_list))
+            ids.push_back(r.nID);
+        EXPECT_EQ(ids, c.expected) << c.stored[0] << "," << c.stored[1] << "," << c.stored[2];
+        // A new record takes the smallest id the kept ones leave free.
+        SCHEDULEITEM_TAG more = Rec(kBase + 5000, kBase + 5100);
+        SCHEDULE_RETURN ret;
+        int id = -1;
+        ASSERT_TRUE(m_list.addSchedule(&more, ret, 1, &id));
+        EXPECT_EQ(id, c.next);
+    }
+}
+
 TEST_F(ScheduleFile, RefusedRecordStopsTheLoadAndKeepsACopy) {
     double const nan = std::numeric_limits<double>::quiet_NaN();
     FileRecord later{.id = 1, .start = kBase - 500, .end = kBase - 400, .title = "first"};

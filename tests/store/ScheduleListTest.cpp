@@ -45,7 +45,10 @@ TEST(ScheduleList, IdsAreTheSmallestFreeOnesAndCallersRecordIsKept) {
     Add(list, Rec(kBase + 1000, kBase + 1060));
     EXPECT_EQ(list.getNewId(), 4);
     ASSERT_TRUE(list.deleteSchedule(1));
-    Add(list, Rec(kBase + 2000, kBase + 2060));
+    SCHEDULEITEM_TAG late = Rec(kBase + 2000, kBase + 2060);
+    int newId = -1;
+    ASSERT_TRUE(list.addSchedule(&late, ret, 1, &newId));
+    EXPECT_EQ(newId, 1); // reported when asked for
     EXPECT_EQ(Ids(list), (std::vector<int>{0, 3, 2, 1}));
     EXPECT_EQ(list.m_nCount.load(), 4);
 }

@@ -35,6 +35,11 @@ inline double Jst(int y, int mo, int d, int h, int mi, int s = 0) {
         QDateTime(QDate(y, mo, d), QTime(h, mi, s), QTimeZone(9 * 3600)).toSecsSinceEpoch());
 }
 
+// Seconds since 1970 of a wall-clock time in the process's time zone.
+inline double Local(int y, int mo, int d, int h, int mi, int s = 0) {
+    return static_cast<double>(QDateTime(QDate(y, mo, d), QTime(h, mi, s)).toSecsSinceEpoch());
+}
+
 // Seconds since 1970 of a UTC date and time.
 inline double Utc(int y, int mo, int d, int h, int mi, int s = 0) {
     return static_cast<double>(

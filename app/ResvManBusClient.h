@@ -1,0 +1,36 @@
+// The requests sent over the session bus to the running program (org.velto.ResvMan1).
+// Every call has a deadline.
+#pragma once
+
+#include "app/ReservationRequests.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QString>
+
+class ResvManBusClient : public IReservationRequests {
+public:
+    explicit ResvManBusClient(QDBusConnection connection, int timeoutMs = 30000);
+
+    // The reservation file of the program that owns the name on this bus; empty when none
+    // runs (or it does not offer this interface).
+    QString runningProgramFile();
+
+    RequestOutcome List(QList<QVariantMap>& out) override;
+    RequestOutcome Add(QVariantMap const& fields, int& id, int& result) override;
+    RequestOutcome Remove(QList<int> const& ids) override;
+    RequestOutcome SetEnabled(QList<int> const& ids, bool enabled) override;
+    RequestOutcome ExportICalendar(QString& out) override;
+
+    // True when the last call never reached a program (it had just ended): nothing was
+    // done, and the request may be carried out on the file instead.
+    bool lastCallUndelivered() const { return m_undelivered; }
+
+private:
+    RequestOutcome Call(QString const& method, QList<QVariant> const& arguments,
+                        QDBusMessage& reply);
+
+    QDBusConnection m_connection;
+    int m_timeoutMs;
+    bool m_undelivered = false;
+};

@@ -1,0 +1,35 @@
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStringList>
+#include <QTranslator>
+
+bool DesktopWantsJapanese() {
+    for (QString const& language : QLocale::system().uiLanguages()) {
+        if (language.startsWith(QLatin1String("ja"))) {
+            return true;
+        }
+        if (language.startsWith(QLatin1String("en"))) {
+            return false;
+        }
+    }
+    return false;
+}
+
+void InstallTranslators(QCoreApplication& app) {
+    bool const japanese = DesktopWantsJapanese();
+    auto* texts = new QTranslator(&app);
+    if (texts->load(japanese ? QStringLiteral(":/i18n/resvman_ja.qm")
+                             : QStringLiteral(":/i18n/resvman_en.qm"))) {
+        QCoreApplication::installTranslator(texts);
+    }
+    // The toolkit's own texts (standard context menus and the like), where installed.
+    auto* toolkit = new QTranslator(&app);
+    if (toolkit->load(QLocale(japanese ? QLocale::Japanese : QLocale::English),
+                      QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(toolkit);
+    }
+}

@@ -1,0 +1,10 @@
+// The program's texts in the user's language: Japanese when the desktop (or, for the
+// command line, the locale settings) asks for it first, English otherwise.
+#pragma once
+
+class QCoreApplication;
+
+bool DesktopWantsJapanese();
+
+// Installs the program's own texts and, where installed, the toolkit's.
+void InstallTranslators(QCoreApplication& app);
