@@ -10,11 +10,11 @@
 #include "app/ReservationRequests.h"
 #include "app/ResvManBusAdaptor.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/Translations.h"
+#include "app/TrustTexts.h"
 #include "app/WindowReservationTarget.h"
 #include "platform/linux/BootInfo.h"
-#include "app/TerminationSignals.h"
-#include "app/TrustTexts.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusNotificationCenter.h"
 #include "platform/linux/DesktopNotifier.h"
@@ -238,13 +238,11 @@ int main(int argc, char** argv) {
         &desktopNotifier, [dlg] { dlg->ShowHistory(); }, dlg);
     journal.setListener([dlg](JournalEntry const& entry) {
         QMetaObject::invokeMethod(
-            dlg, [dlg, entry] { dlg->JournalRecorded(entry); },
-            Qt::QueuedConnection);
+            dlg, [dlg, entry] { dlg->JournalRecorded(entry); }, Qt::QueuedConnection);
     });
     journal.setTroubleListener([dlg](SqliteJournal::Trouble const& trouble) {
         QMetaObject::invokeMethod(
-            dlg, [dlg, trouble] { dlg->JournalTrouble(trouble); },
-            Qt::QueuedConnection);
+            dlg, [dlg, trouble] { dlg->JournalTrouble(trouble); }, Qt::QueuedConnection);
     });
     bool exitCommand = false;
     QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested,

@@ -254,9 +254,15 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
 std::vector<std::string> ScheduleTool::PowerOffCommand() {
     // logind's own check, not "systemctl poweroff --check-inhibitors=yes": that one also
     // refuses whenever any other user is logged in, which the user who recorded always is.
-    const std::vector<std::string> ping = {
-        kBusctl, "--system", "--timeout=5", "call", "--", "org.freedesktop.login1",
-        "/org/freedesktop/login1", "org.freedesktop.DBus.Peer", "Ping"};
+    const std::vector<std::string> ping = {kBusctl,
+                                           "--system",
+                                           "--timeout=5",
+                                           "call",
+                                           "--",
+                                           "org.freedesktop.login1",
+                                           "/org/freedesktop/login1",
+                                           "org.freedesktop.DBus.Peer",
+                                           "Ping"};
     if (m_runner.run(ping).status == 0) {
         // Flag 1: refuse even root while a program holds a shutdown inhibitor.
         return {kBusctl,

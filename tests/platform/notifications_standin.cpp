@@ -25,13 +25,13 @@ int main(int argc, char** argv) {
     }
     StandInNotifications service;
     service.onNotify = [&log](StandInNotifications::Shown const& shown) {
-        QJsonObject line{{QStringLiteral("id"), static_cast<qint64>(shown.id)},
-                         {QStringLiteral("app"), shown.appName},
-                         {QStringLiteral("summary"), shown.summary},
-                         {QStringLiteral("body"), shown.body},
-                         {QStringLiteral("actions"), QJsonArray::fromStringList(shown.actions)},
-                         {QStringLiteral("urgency"),
-                          shown.hints.value(QStringLiteral("urgency")).toInt()}};
+        QJsonObject line{
+            {QStringLiteral("id"), static_cast<qint64>(shown.id)},
+            {QStringLiteral("app"), shown.appName},
+            {QStringLiteral("summary"), shown.summary},
+            {QStringLiteral("body"), shown.body},
+            {QStringLiteral("actions"), QJsonArray::fromStringList(shown.actions)},
+            {QStringLiteral("urgency"), shown.hints.value(QStringLiteral("urgency")).toInt()}};
         log.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
         log.flush();
     };

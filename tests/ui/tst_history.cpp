@@ -16,6 +16,7 @@
 #include "tests/support/FakeJournal.h"
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -100,6 +101,16 @@ class TestHistory : public QObject {
         return model->data(model->index(row, column), role).toString();
     }
 
+    // With RESVMAN_SCREENSHOTS set to a folder, the History window as it shows, for the
+    // documentation (history-window-en.png, history-window-ja.png).
+    void saveScreenshot(HistoryWindow* window, char const* language) {
+        QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
+        if (!dir.isEmpty()) {
+            QVERIFY(window->grab().save(
+                QDir(dir).filePath(QStringLiteral("history-window-%1.png").arg(language))));
+        }
+    }
+
     QStringList shownSince(std::size_t before) {
         QStringList texts;
         for (std::size_t i = before; i < m_notifier.all.size(); ++i) {
@@ -174,6 +185,7 @@ private slots:
         QTRY_COMPARE(model->rowCount(), 5);
         QCOMPARE(cell(0, HistoryModel::Title),
                  QStringLiteral("Late news  (01/14 21:00–21:30, FM 80.0)"));
+        saveScreenshot(history, "en");
 
         useLanguage(":/i18n/resvman_ja.qm");
         m_con->ShowHistory();
@@ -184,6 +196,7 @@ private slots:
         QCOMPARE(model->headerData(HistoryModel::Time, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("日時"));
         QTRY_VERIFY(history->windowTitle().startsWith(QStringLiteral("録音の履歴")));
+        saveScreenshot(history, "ja");
     }
 
     void missedIconTellsTheReason() {
