@@ -307,6 +307,7 @@ int main(int argc, char** argv) {
         installer.start();
     };
     resvMan->configClosed = [app_] { app_->UpdateHelperNotice(); };
+    resvMan->helperMissing = [app_] { return !app_->HelperProblem().isEmpty(); };
 
     TrayIcon tray(QIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
     // The icon's images take a while to load: they follow the window's first drawing.

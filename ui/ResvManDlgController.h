@@ -130,6 +130,8 @@ public:
     SuspendConfigController* suspendCon = nullptr;
     // Called each time the settings dialog closes (set by the program's assembly).
     std::function<void()> configClosed;
+    // Whether the wake-up helper is missing (its own line in the window says so then).
+    std::function<bool()> helperMissing;
     RegistReserveController* ReserveCon = nullptr;
     ProgressDlgController* ProgressCon = nullptr;
     AppController* appCon = nullptr;

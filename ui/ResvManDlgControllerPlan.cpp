@@ -82,7 +82,10 @@ void ResvManDlgController::ShowPlanOutcome(PlanOutcome const& outcome) {
                          FailureWords(outcome.failure));
         }
         m_lastFailure = outcome.failure;
-        setPlanProblem(PlanFailureText(outcome.failure));
+        // Without the wake-up helper its own line says why; the plan's would only repeat it.
+        bool const repeats =
+            outcome.failure == PrivilegedFailure::Unavailable && helperMissing && helperMissing();
+        setPlanProblem(repeats ? QString() : PlanFailureText(outcome.failure));
     } else if (!outcome.abandoned &&
                (outcome.toolRuns > 0 || (!outcome.wakeOn && !outcome.shutdownOn))) {
         // A run that worked, or nothing left to plan.

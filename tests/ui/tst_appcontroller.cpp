@@ -213,6 +213,13 @@ private slots:
         m_app->UpdateHelperNotice();
         QVERIFY(shown());
         QVERIFY(!m_app->HelperProblem().isEmpty());
+        // A plan that failed for want of the helper adds no second line saying the same.
+        m_con->helperMissing = [this] { return !m_app->HelperProblem().isEmpty(); };
+        PlanOutcome failed;
+        failed.shutdownOn = true;
+        failed.failure = PrivilegedFailure::Unavailable;
+        m_con->ShowPlanOutcome(failed);
+        QVERIFY(!m_con->m_noticeArea->hasNotice(NoticeKind::WakePlan));
 
         QCOMPARE(AuthorizationCreate(nullptr, nullptr, 0, &m_app->m_Authorization),
                  errAuthorizationSuccess);
