@@ -276,7 +276,10 @@ def main(run_case, base):
     os.makedirs(base, exist_ok=True)
     for old in os.listdir(base):
         shutil.rmtree(os.path.join(base, old), ignore_errors=True)
-    work = tempfile.mkdtemp(prefix="work-", dir=base)
+    # The root helper runs only from a folder whose whole path nobody but root may change;
+    # a build tree may be group-writable (it is built with umask 002), so the work folder
+    # is made in root's sticky /var/tmp, and copied beside the build when the case fails.
+    work = tempfile.mkdtemp(prefix="resvman-live-", dir="/var/tmp")
     os.chmod(work, 0o755)
     try:
         run_case(work)
@@ -286,7 +289,13 @@ def main(run_case, base):
     except Exception as error:  # reported, with the work folder kept for a look
         import traceback
         traceback.print_exc()
-        print(f"FAILED: {error} (files in {work})", flush=True)
+        kept = os.path.join(base, os.path.basename(work))
+        try:
+            shutil.copytree(work, kept, symlinks=True, dirs_exist_ok=True)
+            shutil.rmtree(work, ignore_errors=True)
+        except (OSError, shutil.Error):
+            kept = work  # sockets and the like: left where they are
+        print(f"FAILED: {error} (files in {kept})", flush=True)
         return 1
     shutil.rmtree(work, ignore_errors=True)
     print("passed", flush=True)
