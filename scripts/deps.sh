@@ -13,7 +13,7 @@ packages=(
     dbus dbus-x11 pkexec polkitd
     fonts-dejavu-core fonts-ipafont-gothic
     desktop-file-utils appstream python3 python3-icalendar
-    dpkg-dev lintian systemd
+    dpkg-dev lintian systemd procps
 )
 
 missing=()
