@@ -41,10 +41,18 @@ for f in bin/resvman libexec/resvman/schedule libexec/resvman/resvman-schedule-b
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
 # The polkit action goes where polkitd reads it, whatever the prefix, under a name of its
-# installation's own (the one the settings dialog's installation gives /usr/local).
-action=$destdir/usr/share/polkit-1/actions/org.velto.resvman.schedule.usr-local-libexec-resvman.policy
+# installation's own: the package's for /usr, the folder's appended otherwise (the one the
+# settings dialog's installation gives /usr/local).
+configured=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' build/CMakeCache.txt)
+if [ "$configured" = /usr ]; then
+    action_id=org.velto.resvman.schedule
+else
+    action_id=org.velto.resvman.schedule.$(echo "$configured/libexec/resvman" |
+        tr 'A-Z' 'a-z' | sed 's/[^a-z0-9]\+/-/g; s/^-*//; s/-*$//')
+fi
+action=$destdir/usr/share/polkit-1/actions/$action_id.policy
 [ -e "$action" ] || { echo "missing after install: $action"; exit 1; }
-grep -q "/usr/local/libexec/resvman/resvman-schedule-broker<" "$action" ||
+grep -q "$configured/libexec/resvman/resvman-schedule-broker<" "$action" ||
     { echo "the polkit action does not name the installed broker"; exit 1; }
 # Installed folders are 0755 whatever the umask.
 [ "$(stat -c %a "$prefix/libexec/resvman")" = 755 ] || { echo "libexec/resvman is not 0755"; exit 1; }
