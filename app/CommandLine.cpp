@@ -136,6 +136,8 @@ public:
 
     // The file was changed without the program: its wake-up plan is behind.
     bool direct() const { return m_fileTarget != nullptr; }
+    // The folder of the reservation file (and of the history beside it).
+    std::string const& folder() const { return m_folder; }
 
 private:
     RequestOutcome OpenFile() {
@@ -343,15 +345,24 @@ struct Arguments {
     Session& session;
 };
 
-int RunList(Arguments& a) {
-    bool json = false;
-    for (QString const& arg : a.list) {
+// The one option of list and history: json tells whether "--json" was given; answers the
+// first other argument ("" when there is none).
+QString FirstNotJson(QStringList const& list, bool& json) {
+    json = false;
+    for (QString const& arg : list) {
         if (arg != QLatin1String("--json")) {
-            //% "list: unknown argument “%1”."
-            return Refuse(qtTrId("IDS_CLI_BAD_ARGUMENT_LIST").arg(arg) + QLatin1Char(' ') +
-                          HelpHint());
+            return arg;
         }
         json = true;
+    }
+    return {};
+}
+
+int RunList(Arguments& a) {
+    bool json = false;
+    if (QString const bad = FirstNotJson(a.list, json); !bad.isEmpty()) {
+        //% "list: unknown argument “%1”."
+        return Refuse(qtTrId("IDS_CLI_BAD_ARGUMENT_LIST").arg(bad) + QLatin1Char(' ') + HelpHint());
     }
     QList<QVariantMap> entries;
     RequestOutcome const outcome =
@@ -545,21 +556,16 @@ char const* KindKey(JournalKind kind) {
 
 int RunHistory(Arguments& a) {
     bool json = false;
-    for (QString const& arg : a.list) {
-        if (arg != QLatin1String("--json")) {
-            //% "history: unknown argument “%1”."
-            return Refuse(qtTrId("IDS_CLI_BAD_ARGUMENT_HISTORY").arg(arg) + QLatin1Char(' ') +
-                          HelpHint());
-        }
-        json = true;
+    if (QString const bad = FirstNotJson(a.list, json); !bad.isEmpty()) {
+        //% "history: unknown argument “%1”."
+        return Refuse(qtTrId("IDS_CLI_BAD_ARGUMENT_HISTORY").arg(bad) + QLatin1Char(' ') +
+                      HelpHint());
     }
-    BundleLocation bundle;
-    std::string const path = bundle.homeDirectory() + "/" + kJournalFileName;
+    std::string const path = a.session.folder() + "/" + kJournalFileName;
     std::vector<JournalEntry> entries;
     std::string error;
-    if (::access(path.c_str(), F_OK) != 0) {
-        entries.clear(); // nothing has happened yet
-    } else if (!SqliteJournal::ReadFile(path, 0, entries, error)) {
+    // No file yet: nothing has happened.
+    if (::access(path.c_str(), F_OK) == 0 && !SqliteJournal::ReadFile(path, 0, entries, error)) {
         //% "The recording history %1 could not be read: %2"
         Say(qtTrId("IDS_CLI_HISTORY_UNREADABLE")
                 .arg(QString::fromStdString(path), QString::fromStdString(error)));
