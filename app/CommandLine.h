@@ -11,7 +11,7 @@
 #pragma once
 
 // True when the arguments name a command; anything else is the plain start of the program.
-bool IsCommandLine(int argc, char** argv);
+bool isCommandLine(int argc, char** argv);
 
 // Runs the command and answers the exit status. Makes its own (window-less) application.
-int RunCommandLine(int argc, char** argv);
+int runCommandLine(int argc, char** argv);

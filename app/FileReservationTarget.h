@@ -3,7 +3,8 @@
 #pragma once
 
 #include "app/ReservationRequests.h"
-#include "store/ChannelPreset.h"
+#include "store/ChannelPresetTable.h"
+#include "store/ReservationFile.h"
 
 #include <string>
 
@@ -15,14 +16,14 @@ public:
     // read whole answers false with a message, and nothing may then be written over it.
     bool load(QString& error);
 
-    CScheduleItem* reservations() override { return &m_list; }
+    ReservationList* reservations() override { return &m_list; }
     QString stationName(bool fm, uint32_t freq) override;
     double now() override;
     bool commit(QString& error) override;
 
 private:
-    std::string m_path;
-    CScheduleItem m_list;
-    CHANNELPRESET_TAG m_presets{};
+    ReservationFile m_file;
+    ReservationList m_list;
+    ChannelPresetTable m_presets{};
     bool m_presetsLoaded = false;
 };

@@ -7,7 +7,7 @@
 // checks and composition (ui/ReservationInput.h). A refused request changes nothing.
 #pragma once
 
-#include "store/ScheduleItem.h"
+#include "store/ReservationList.h"
 
 #include <QList>
 #include <QString>
@@ -25,8 +25,8 @@ struct RequestOutcome {
     QString message;
 
     bool ok() const { return kind == Kind::Done; }
-    static RequestOutcome Refuse(QString message) { return {Kind::Refused, std::move(message)}; }
-    static RequestOutcome Fail(QString message) { return {Kind::Failed, std::move(message)}; }
+    static RequestOutcome refuse(QString message) { return {Kind::Refused, std::move(message)}; }
+    static RequestOutcome fail(QString message) { return {Kind::Failed, std::move(message)}; }
 };
 
 // The requests, whichever way they travel (in the program, or over the bus to it).
@@ -35,13 +35,13 @@ public:
     virtual ~IReservationRequests() = default;
 
     // One entry per reservation, in list order; see docs/dbus-interface.md for the fields.
-    virtual RequestOutcome List(QList<QVariantMap>& out) = 0;
+    virtual RequestOutcome list(QList<QVariantMap>& out) = 0;
     // fields: "date", "start", "end", "fm" or "am", "title", optional "weekly", "off".
     // id: the new reservation's id; result: 1 when it overlaps a switched-on one, else 0.
-    virtual RequestOutcome Add(QVariantMap const& fields, int& id, int& result) = 0;
-    virtual RequestOutcome Remove(QList<int> const& ids) = 0;
-    virtual RequestOutcome SetEnabled(QList<int> const& ids, bool enabled) = 0;
-    virtual RequestOutcome ExportICalendar(QString& out) = 0;
+    virtual RequestOutcome add(QVariantMap const& fields, int& id, int& result) = 0;
+    virtual RequestOutcome remove(QList<int> const& ids) = 0;
+    virtual RequestOutcome setEnabled(QList<int> const& ids, bool enabled) = 0;
+    virtual RequestOutcome exportICalendar(QString& out) = 0;
 };
 
 // Where the requests are carried out.
@@ -49,7 +49,7 @@ class IReservationTarget {
 public:
     virtual ~IReservationTarget() = default;
     // The list; null while there is none (before start-up ends).
-    virtual CScheduleItem* reservations() = 0;
+    virtual ReservationList* reservations() = 0;
     // The station of a band and frequency (no band bits) from the companion's presets.
     virtual QString stationName(bool fm, uint32_t freq) = 0;
     // Seconds since 1970 UTC.
@@ -63,17 +63,17 @@ class ReservationRequests : public IReservationRequests {
 public:
     explicit ReservationRequests(IReservationTarget& target) : m_target(target) {}
 
-    RequestOutcome List(QList<QVariantMap>& out) override;
-    RequestOutcome Add(QVariantMap const& fields, int& id, int& result) override;
-    RequestOutcome Remove(QList<int> const& ids) override;
-    RequestOutcome SetEnabled(QList<int> const& ids, bool enabled) override;
-    RequestOutcome ExportICalendar(QString& out) override;
+    RequestOutcome list(QList<QVariantMap>& out) override;
+    RequestOutcome add(QVariantMap const& fields, int& id, int& result) override;
+    RequestOutcome remove(QList<int> const& ids) override;
+    RequestOutcome setEnabled(QList<int> const& ids, bool enabled) override;
+    RequestOutcome exportICalendar(QString& out) override;
 
 private:
-    RequestOutcome Committed();
+    RequestOutcome committed();
 
     IReservationTarget& m_target;
 };
 
 // A copy of every record of the list, in list order.
-QList<SCHEDULEITEM_TAG> ReservationSnapshot(CScheduleItem& list);
+QList<Reservation> reservationSnapshot(ReservationList& list);

@@ -1,5 +1,7 @@
 #include "app/ResvManBusAdaptor.h"
 
+#include "store/ReservationRecord.h"
+
 #include <QDBusMetaType>
 
 ResvManBusAdaptor::ResvManBusAdaptor(QObject* registered, QDBusConnection connection)
@@ -20,7 +22,7 @@ void ResvManBusAdaptor::setFingerprint(std::function<uint64_t()> fingerprint) {
     m_lastFingerprint = m_fingerprint ? m_fingerprint() : 0;
 }
 
-bool ResvManBusAdaptor::Answer(RequestOutcome const& outcome, QDBusMessage const& message) {
+bool ResvManBusAdaptor::answer(RequestOutcome const& outcome, QDBusMessage const& message) {
     if (outcome.ok()) {
         return true;
     }
@@ -34,37 +36,37 @@ bool ResvManBusAdaptor::Answer(RequestOutcome const& outcome, QDBusMessage const
 }
 
 namespace {
-RequestOutcome Closed() {
+RequestOutcome closed() {
     //% "The program is starting or closing. Try again in a moment."
-    return RequestOutcome::Fail(qtTrId("IDS_REQ_NOT_READY"));
+    return RequestOutcome::fail(qtTrId("IDS_REQ_NOT_READY"));
 }
 } // namespace
 
 QList<QVariantMap> ResvManBusAdaptor::List(QDBusMessage const& message) {
     QList<QVariantMap> out;
-    Answer(m_requests ? m_requests->List(out) : Closed(), message);
+    answer(m_requests ? m_requests->list(out) : closed(), message);
     return out;
 }
 
 int ResvManBusAdaptor::Add(QVariantMap const& fields, QDBusMessage const& message, int& result) {
     int id = -1;
     result = 0;
-    Answer(m_requests ? m_requests->Add(fields, id, result) : Closed(), message);
+    answer(m_requests ? m_requests->add(fields, id, result) : closed(), message);
     return id;
 }
 
 void ResvManBusAdaptor::Remove(QList<int> const& ids, QDBusMessage const& message) {
-    Answer(m_requests ? m_requests->Remove(ids) : Closed(), message);
+    answer(m_requests ? m_requests->remove(ids) : closed(), message);
 }
 
 void ResvManBusAdaptor::SetEnabled(QList<int> const& ids, bool enabled,
                                    QDBusMessage const& message) {
-    Answer(m_requests ? m_requests->SetEnabled(ids, enabled) : Closed(), message);
+    answer(m_requests ? m_requests->setEnabled(ids, enabled) : closed(), message);
 }
 
 QString ResvManBusAdaptor::ExportICalendar(QDBusMessage const& message) {
     QString out;
-    Answer(m_requests ? m_requests->ExportICalendar(out) : Closed(), message);
+    answer(m_requests ? m_requests->exportICalendar(out) : closed(), message);
     return out;
 }
 
@@ -79,12 +81,12 @@ void ResvManBusAdaptor::checkChanged() {
     }
 }
 
-uint64_t ReservationFingerprint(CScheduleItem& list) {
+uint64_t reservationFingerprint(ReservationList& list) {
     uint64_t hash = 0xcbf29ce484222325ULL;
-    for (SCHEDULEITEM_TAG rec : ReservationSnapshot(list)) {
-        rec.uState = 0; // a hand-off in progress shows nowhere
-        uint8_t bytes[kScheduleRecordSize];
-        ScheduleRecordToBytes(rec, bytes);
+    for (Reservation rec : reservationSnapshot(list)) {
+        rec.state = 0; // a hand-off in progress shows nowhere
+        uint8_t bytes[ReservationRecord::kSize];
+        ReservationRecord::write(rec, bytes);
         for (uint8_t const b : bytes) {
             hash ^= b;
             hash *= 0x100000001b3ULL;

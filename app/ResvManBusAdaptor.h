@@ -78,7 +78,7 @@ signals:
     void Changed();
 
 private:
-    bool Answer(RequestOutcome const& outcome, QDBusMessage const& message);
+    bool answer(RequestOutcome const& outcome, QDBusMessage const& message);
 
     QDBusConnection m_connection;
     IReservationRequests* m_requests = nullptr;
@@ -88,4 +88,4 @@ private:
 };
 
 // The reservations' fingerprint: every field that a list or export shows.
-uint64_t ReservationFingerprint(CScheduleItem& list);
+uint64_t reservationFingerprint(ReservationList& list);

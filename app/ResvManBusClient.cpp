@@ -32,7 +32,7 @@ QString ResvManBusClient::runningProgramFile() {
     return qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toString();
 }
 
-RequestOutcome ResvManBusClient::Call(QString const& method, QList<QVariant> const& arguments,
+RequestOutcome ResvManBusClient::call(QString const& method, QList<QVariant> const& arguments,
                                       QDBusMessage& reply) {
     m_undelivered = false;
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -45,34 +45,34 @@ RequestOutcome ResvManBusClient::Call(QString const& method, QList<QVariant> con
     }
     QString const error = reply.errorName();
     if (error == QLatin1String(kResvManErrorRefused)) {
-        return RequestOutcome::Refuse(reply.errorMessage());
+        return RequestOutcome::refuse(reply.errorMessage());
     }
     m_undelivered = error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
                     error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
     if (error == QLatin1String(kResvManErrorFailed)) {
-        return RequestOutcome::Fail(reply.errorMessage());
+        return RequestOutcome::fail(reply.errorMessage());
     }
     //% "The running program did not answer (%1)."
-    return RequestOutcome::Fail(
+    return RequestOutcome::fail(
         qtTrId("IDS_CLI_NO_ANSWER")
             .arg(reply.errorMessage().isEmpty() ? error : reply.errorMessage()));
 }
 
-RequestOutcome ResvManBusClient::List(QList<QVariantMap>& out) {
+RequestOutcome ResvManBusClient::list(QList<QVariantMap>& out) {
     out.clear();
     QDBusMessage reply;
-    RequestOutcome const outcome = Call(QStringLiteral("List"), {}, reply);
+    RequestOutcome const outcome = call(QStringLiteral("List"), {}, reply);
     if (outcome.ok() && !reply.arguments().isEmpty()) {
         out = qdbus_cast<QList<QVariantMap>>(reply.arguments().first());
     }
     return outcome;
 }
 
-RequestOutcome ResvManBusClient::Add(QVariantMap const& fields, int& id, int& result) {
+RequestOutcome ResvManBusClient::add(QVariantMap const& fields, int& id, int& result) {
     id = -1;
     result = 0;
     QDBusMessage reply;
-    RequestOutcome const outcome = Call(QStringLiteral("Add"), {fields}, reply);
+    RequestOutcome const outcome = call(QStringLiteral("Add"), {fields}, reply);
     if (outcome.ok() && reply.arguments().size() >= 2) {
         id = reply.arguments().at(0).toInt();
         result = reply.arguments().at(1).toInt();
@@ -80,19 +80,19 @@ RequestOutcome ResvManBusClient::Add(QVariantMap const& fields, int& id, int& re
     return outcome;
 }
 
-RequestOutcome ResvManBusClient::Remove(QList<int> const& ids) {
+RequestOutcome ResvManBusClient::remove(QList<int> const& ids) {
     QDBusMessage reply;
-    return Call(QStringLiteral("Remove"), {QVariant::fromValue(ids)}, reply);
+    return call(QStringLiteral("Remove"), {QVariant::fromValue(ids)}, reply);
 }
 
-RequestOutcome ResvManBusClient::SetEnabled(QList<int> const& ids, bool enabled) {
+RequestOutcome ResvManBusClient::setEnabled(QList<int> const& ids, bool enabled) {
     QDBusMessage reply;
-    return Call(QStringLiteral("SetEnabled"), {QVariant::fromValue(ids), enabled}, reply);
+    return call(QStringLiteral("SetEnabled"), {QVariant::fromValue(ids), enabled}, reply);
 }
 
-RequestOutcome ResvManBusClient::ExportICalendar(QString& out) {
+RequestOutcome ResvManBusClient::exportICalendar(QString& out) {
     QDBusMessage reply;
-    RequestOutcome const outcome = Call(QStringLiteral("ExportICalendar"), {}, reply);
+    RequestOutcome const outcome = call(QStringLiteral("ExportICalendar"), {}, reply);
     if (outcome.ok() && !reply.arguments().isEmpty()) {
         out = reply.arguments().first().toString();
     }

@@ -16,18 +16,18 @@ public:
     // runs (or it does not offer this interface).
     QString runningProgramFile();
 
-    RequestOutcome List(QList<QVariantMap>& out) override;
-    RequestOutcome Add(QVariantMap const& fields, int& id, int& result) override;
-    RequestOutcome Remove(QList<int> const& ids) override;
-    RequestOutcome SetEnabled(QList<int> const& ids, bool enabled) override;
-    RequestOutcome ExportICalendar(QString& out) override;
+    RequestOutcome list(QList<QVariantMap>& out) override;
+    RequestOutcome add(QVariantMap const& fields, int& id, int& result) override;
+    RequestOutcome remove(QList<int> const& ids) override;
+    RequestOutcome setEnabled(QList<int> const& ids, bool enabled) override;
+    RequestOutcome exportICalendar(QString& out) override;
 
     // True when the last call never reached a program (it had just ended): nothing was
     // done, and the request may be carried out on the file instead.
     bool lastCallUndelivered() const { return m_undelivered; }
 
 private:
-    RequestOutcome Call(QString const& method, QList<QVariant> const& arguments,
+    RequestOutcome call(QString const& method, QList<QVariant> const& arguments,
                         QDBusMessage& reply);
 
     QDBusConnection m_connection;

@@ -3,8 +3,7 @@
 // The first program owns the session-bus name org.velto.ResvMan and answers the method
 // org.velto.ResvMan.Show on /org/velto/ResvMan; a second start asks it to show itself and
 // ends. Processes that do not share a bus (another login session) are kept apart by an
-// advisory lock on ".ResvInfo.dat.lock" beside the reservation file, so that two watch
-// loops never run on one file.
+// advisory lock beside the reservation file (InstanceLock).
 #pragma once
 
 #include <QDBusConnection>
@@ -43,17 +42,4 @@ private:
 
     QDBusConnection m_connection;
     QString m_serviceName;
-};
-
-// The advisory lock beside the reservation file, held until the process ends.
-class InstanceLock {
-public:
-    enum class Result { Acquired, HeldByOther, Unavailable };
-
-    // Locks folder/.ResvInfo.dat.lock without waiting.
-    static Result Acquire(std::string const& folder, int* fdOut = nullptr);
-    // The same, waiting up to timeoutMs while another process holds it (a command of the
-    // command line holds it for moments only).
-    static Result AcquireWithin(std::string const& folder, int timeoutMs, int* fdOut = nullptr);
-    static std::string LockPath(std::string const& folder);
 };

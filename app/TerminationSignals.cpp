@@ -10,7 +10,7 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 
-void OnSignal(int signal) {
+void onSignal(int signal) {
     unsigned char const byte = static_cast<unsigned char>(signal);
     ssize_t const written = ::write(g_pipe[1], &byte, 1);
     (void)written; // a full pipe already carries a signal to handle
@@ -30,7 +30,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
         }
     });
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);

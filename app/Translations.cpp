@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QTranslator>
 
-bool DesktopWantsJapanese() {
+bool desktopWantsJapanese() {
     for (QString const& language : QLocale::system().uiLanguages()) {
         if (language.startsWith(QLatin1String("ja"))) {
             return true;
@@ -18,8 +18,8 @@ bool DesktopWantsJapanese() {
     return false;
 }
 
-void InstallTranslators(QCoreApplication& app) {
-    bool const japanese = DesktopWantsJapanese();
+void installTranslators(QCoreApplication& app) {
+    bool const japanese = desktopWantsJapanese();
     auto* texts = new QTranslator(&app);
     if (texts->load(japanese ? QStringLiteral(":/i18n/resvman_ja.qm")
                              : QStringLiteral(":/i18n/resvman_en.qm"))) {

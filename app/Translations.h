@@ -4,7 +4,7 @@
 
 class QCoreApplication;
 
-bool DesktopWantsJapanese();
+bool desktopWantsJapanese();
 
 // Installs the program's own texts and, where installed, the toolkit's.
-void InstallTranslators(QCoreApplication& app);
+void installTranslators(QCoreApplication& app);

@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 
 namespace {
-QString Path(std::string const& path) {
+QString quotedPath(std::string const& path) {
     return QString::fromStdString(path);
 }
 } // namespace
 
-QString TrustReasonText(trust::Verdict const& verdict) {
+QString trustReasonText(trust::Verdict const& verdict) {
     switch (verdict.problem) {
     case trust::Problem::WritableByOther:
         //% "other users can change it"
@@ -22,24 +22,25 @@ QString TrustReasonText(trust::Verdict const& verdict) {
     }
 }
 
-QString DataFolderNoticeText(BundleLocation::Choice const& choice) {
+QString dataFolderNoticeText(AppLocation::Choice const& choice) {
     if (choice.passedOver.ok() || choice.folder.empty()) {
         return {};
     }
     //% "The reservations are kept in %1, not beside the program, because %2: %3. "
     //% "Velto.app is looked for there too."
     return qtTrId("IDS_NOTICE_DATA_FOLDER")
-        .arg(Path(choice.folder), Path(choice.passedOver.where),
-             TrustReasonText(choice.passedOver));
+        .arg(quotedPath(choice.folder), quotedPath(choice.passedOver.where),
+             trustReasonText(choice.passedOver));
 }
 
-QString NoSafeFolderText(trust::Verdict const& unusable) {
+QString noSafeFolderText(trust::Verdict const& unusable) {
     //% "The reservations cannot be kept safely, because %1: %2. Correct the owner or the "
     //% "permissions of that folder, then start the program again."
-    return qtTrId("IDS_ERR_NO_SAFE_FOLDER").arg(Path(unusable.where), TrustReasonText(unusable));
+    return qtTrId("IDS_ERR_NO_SAFE_FOLDER")
+        .arg(quotedPath(unusable.where), trustReasonText(unusable));
 }
 
-QString HelperProblemText(HelperSearch const& search) {
+QString helperProblemText(HelperSearch const& search) {
     if (!search.tool.empty()) {
         return {};
     }
@@ -47,14 +48,14 @@ QString HelperProblemText(HelperSearch const& search) {
         trust::Verdict const& refused = search.refused.front();
         //% "Waking and shutting down are unavailable: the installed wake-up helper cannot "
         //% "be run as administrator, because %1: %2."
-        return qtTrId("IDS_HELPER_UNSAFE").arg(Path(refused.where), TrustReasonText(refused));
+        return qtTrId("IDS_HELPER_UNSAFE").arg(quotedPath(refused.where), trustReasonText(refused));
     }
     //% "Waking and shutting down are unavailable: the wake-up helper is not installed "
     //% "on this computer."
     return qtTrId("IDS_HELPER_MISSING");
 }
 
-QString HelperInstallFailedText(HelperInstaller::Result result, QString const& detail) {
+QString helperInstallFailedText(HelperInstaller::Result result, QString const& detail) {
     switch (result) {
     case HelperInstaller::Result::Dismissed:
         //% "The wake-up helper was not installed: the administrator's password was not given."

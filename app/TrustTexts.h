@@ -3,24 +3,24 @@
 // English line.
 #pragma once
 
-#include "app/BundleLocation.h"
+#include "app/AppLocation.h"
 #include "platform/linux/HelperInstaller.h"
-#include "platform/linux/ScheduleToolPath.h"
+#include "platform/linux/HelperSearch.h"
 
 #include <QString>
 
 // "other users can change it", "it belongs to another user", ...
-QString TrustReasonText(trust::Verdict const& verdict);
+QString trustReasonText(trust::Verdict const& verdict);
 
 // The main window's line when the reservations are not kept beside the program; "" when
 // they are.
-QString DataFolderNoticeText(BundleLocation::Choice const& choice);
+QString dataFolderNoticeText(AppLocation::Choice const& choice);
 
 // The alert when no folder is safe for the reservations.
-QString NoSafeFolderText(trust::Verdict const& unusable);
+QString noSafeFolderText(trust::Verdict const& unusable);
 
 // Why waking and shutting down are unavailable; "" when the wake-up helper is there.
-QString HelperProblemText(HelperSearch const& search);
+QString helperProblemText(HelperSearch const& search);
 
 // The alert after an installation of the wake-up helper that did not succeed.
-QString HelperInstallFailedText(HelperInstaller::Result result, QString const& detail);
+QString helperInstallFailedText(HelperInstaller::Result result, QString const& detail);

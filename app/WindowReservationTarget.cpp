@@ -1,39 +1,35 @@
 #include "app/WindowReservationTarget.h"
 
-#include "platform/IClock.h"
-#include "ui/RegistReserveController.h"
-#include "ui/ResvManDlgController.h"
+#include "ui/MainWindow.h"
+#include "ui/ReservationDialog.h"
 
-WindowReservationTarget::WindowReservationTarget(ResvManDlgController& window, IClock& clock)
-    : m_window(window), m_clock(clock) {}
+WindowReservationTarget::WindowReservationTarget(MainWindow& window) : m_window(window) {}
 
-CScheduleItem* WindowReservationTarget::reservations() {
-    return m_window.m_Schedule;
+ReservationList* WindowReservationTarget::reservations() {
+    return &m_window.engine().list();
 }
 
 QString WindowReservationTarget::stationName(bool fm, uint32_t freq) {
     // The presets the window's station column shows.
-    char station[256] = {};
-    if (m_window.ReserveCon == nullptr ||
-        !m_window.ReserveCon->GetSearchStation(fm, freq, station)) {
-        return QString();
-    }
-    return QString::fromUtf8(station);
+    std::optional<std::string> const station =
+        m_window.reservationDialog()->presets().station(fm, freq);
+    return station ? QString::fromStdString(*station) : QString();
 }
 
 double WindowReservationTarget::now() {
-    return m_clock.now();
+    return m_window.engine().clock().now();
 }
 
 bool WindowReservationTarget::commit(QString& error) {
     // As after the window's add and delete commands: plan, file, table.
-    m_window.ReSettingSchedule();
-    std::string const path = m_window.ReservationFilePath();
-    bool const saved = m_window.m_Schedule != nullptr && m_window.m_Schedule->Save(path.c_str());
-    m_window.displayTheTable();
+    RecordingEngine& engine = m_window.engine();
+    engine.requestReplan();
+    bool const saved = engine.save();
+    m_window.reloadTable();
     if (!saved) {
         //% "The reservations could not be saved to %1."
-        error = qtTrId("IDS_REQ_SAVE_FAILED").arg(QString::fromStdString(path));
+        error =
+            qtTrId("IDS_REQ_SAVE_FAILED").arg(QString::fromStdString(engine.reservationFilePath()));
     }
     return saved;
 }

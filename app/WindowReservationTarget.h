@@ -4,19 +4,17 @@
 
 #include "app/ReservationRequests.h"
 
-class IClock;
-class ResvManDlgController;
+class MainWindow;
 
 class WindowReservationTarget : public IReservationTarget {
 public:
-    WindowReservationTarget(ResvManDlgController& window, IClock& clock);
+    explicit WindowReservationTarget(MainWindow& window);
 
-    CScheduleItem* reservations() override;
+    ReservationList* reservations() override;
     QString stationName(bool fm, uint32_t freq) override;
     double now() override;
     bool commit(QString& error) override;
 
 private:
-    ResvManDlgController& m_window;
-    IClock& m_clock;
+    MainWindow& m_window;
 };

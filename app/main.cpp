@@ -1,44 +1,46 @@
-// The program: builds the platform services and the controllers, connects them, and runs
-// the start-up of the application controller.
+// The program: builds the platform services and the main window, connects them, and runs
+// the application's start-up.
 //
 // The command line is the toolkit's (passed on unchanged); the one addition,
 // --measure-startup, prints the time from the start of main to the first drawing of the
 // reservation table and quits.
-#include "app/AppController.h"
-#include "app/BundleLocation.h"
+#include "app/AppLocation.h"
+#include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/InstanceLock.h"
 #include "app/ReservationRequests.h"
 #include "app/ResvManBusAdaptor.h"
 #include "app/SingleInstance.h"
+#include "app/SleepVeto.h"
 #include "app/TerminationSignals.h"
 #include "app/Translations.h"
 #include "app/TrustTexts.h"
 #include "app/WindowReservationTarget.h"
-#include "platform/linux/BootInfo.h"
+#include "history/SqliteJournal.h"
 #include "platform/linux/CompanionLauncher.h"
-#include "platform/linux/DBusNotificationCenter.h"
+#include "platform/linux/DBusCompanionBus.h"
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/HelperInstaller.h"
-#include "platform/linux/LocalCalendar.h"
 #include "platform/linux/LoginAutostart.h"
-#include "platform/linux/QtUserDefaults.h"
+#include "platform/linux/PrivilegedScheduler.h"
+#include "platform/linux/QSettingsStore.h"
 #include "platform/linux/ResumeWatch.h"
 #include "platform/linux/SessionActivity.h"
-#include "platform/linux/SleepVeto.h"
 #include "platform/linux/SleepWatch.h"
-#include "platform/linux/SqliteJournal.h"
-#include "platform/linux/SystemClock.h"
-#include "store/SafeFile.h"
-#include "ui/AlertPanel.h"
+#include "posix/BootInfo.h"
+#include "posix/LocalCalendar.h"
+#include "posix/SafeFile.h"
+#include "posix/SystemClock.h"
 #include "ui/ApplicationVisibility.h"
-#include "ui/MyTableView.h"
-#include "ui/ProgressDlgController.h"
+#include "ui/ExitSequence.h"
+#include "ui/HistoryPresenter.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageBox.h"
+#include "ui/PowerSettingsDialog.h"
 #include "ui/RecordingNotices.h"
-#include "ui/RegistReserveController.h"
-#include "ui/ResvManDlgController.h"
-#include "ui/ResvManWindow.h"
+#include "ui/ReservationDialog.h"
+#include "ui/ReservationTableView.h"
 #include "ui/ShutdownWarning.h"
-#include "ui/SuspendConfigController.h"
 #include "ui/TrayIcon.h"
 #include "ui/UiTexts.h"
 
@@ -93,8 +95,8 @@ private:
 
 int main(int argc, char** argv) {
     // "resvman <command> …" scripts the reservations and shows no window.
-    if (IsCommandLine(argc, argv)) {
-        return RunCommandLine(argc, argv);
+    if (isCommandLine(argc, argv)) {
+        return runCommandLine(argc, argv);
     }
 
     QElapsedTimer startup;
@@ -118,18 +120,18 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("resvman"));
     // Hiding every window is not quitting: only the exit command ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    InstallTranslators(app);
+    installTranslators(app);
     mark("translations");
 
-    BundleLocation bundle;
+    AppLocation location;
     // Where the reservations are kept, and why not beside the program when they are not.
-    std::string const folderReport = BundleLocation::Report(bundle.choice());
+    std::string const folderReport = AppLocation::report(location.choice());
     if (!folderReport.empty()) {
         std::fputs(folderReport.c_str(), stderr);
     }
-    if (bundle.homeDirectory().empty()) {
-        RunAlertPanel(nullptr, AppTitle(), NoSafeFolderText(bundle.choice().unusable),
-                      QStringLiteral("OK"));
+    if (location.dataFolder().empty()) {
+        MessageBox::show(nullptr, appTitle(), noSafeFolderText(location.choice().unusable),
+                         QStringLiteral("OK"));
         return kExitNoSafeFolder;
     }
 
@@ -142,110 +144,90 @@ int main(int argc, char** argv) {
     }
     // A command of the command line may hold the lock for a moment.
     InstanceLock::Result const lock =
-        InstanceLock::AcquireWithin(bundle.homeDirectory(), kLockWaitMs);
+        InstanceLock::acquireWithin(location.dataFolder(), kLockWaitMs);
     if (lock == InstanceLock::Result::HeldByOther) {
         std::fprintf(stderr,
                      "resvman: another process already runs on the reservations in %s "
                      "(lock %s held); not starting a second one.\n",
-                     bundle.homeDirectory().c_str(),
-                     InstanceLock::LockPath(bundle.homeDirectory()).c_str());
-        RunAlertPanel(nullptr, AppTitle(),
-                      //% "Another copy of this program is already using the reservations in "
-                      //% "this folder. Close it before starting the program again."
-                      qtTrId("IDS_ERR_ALREADY_RUNNING"), QStringLiteral("OK"));
+                     location.dataFolder().c_str(),
+                     InstanceLock::lockPath(location.dataFolder()).c_str());
+        MessageBox::show(nullptr, appTitle(),
+                         //% "Another copy of this program is already using the reservations in "
+                         //% "this folder. Close it before starting the program again."
+                         qtTrId("IDS_ERR_ALREADY_RUNNING"), QStringLiteral("OK"));
         return kExitAlreadyRunning;
     }
     if (lock == InstanceLock::Result::Unavailable) {
         std::fprintf(stderr, "resvman: cannot lock %s; running without the lock.\n",
-                     InstanceLock::LockPath(bundle.homeDirectory()).c_str());
+                     InstanceLock::lockPath(location.dataFolder()).c_str());
     }
     if (lock == InstanceLock::Result::Acquired) {
         // No other process of ours saves here now: what a crashed save left goes.
-        RemoveSaveLeftovers(bundle.homeDirectory() + "/" + kReservationFileName);
+        removeSaveLeftovers(location.dataFolder() + "/" + ReservationFile::kFileName);
     }
-    // Caught from here on; handled once the controllers exist and the event loop runs.
+    // Caught from here on; handled once the window exists and the event loop runs.
     TerminationSignals terminationSignals;
     mark("one-instance checks");
 
-    // Platform services. Declared before the controllers, so they outlive them.
+    // Platform services. Declared before the window, so they outlive it.
     SystemClock clock;
-    QtUserDefaults defaults;
-    DBusNotificationCenter notifications;
+    QSettingsStore settings;
+    DBusCompanionBus bus;
     CompanionLauncher launcher;
     LocalCalendar calendar;
     DesktopNotifier desktopNotifier;
-    LoginAutostart autostart = LoginAutostart::ForThisProgram();
-    std::unique_ptr<SleepVeto> sleepVeto;
-    // The recording history beside the reservation file. Outlives the controllers: their
+    LoginAutostart autostart = LoginAutostart::forThisProgram();
+    PrivilegedScheduler privileged;
+    // The recording history beside the reservation file. Outlives the window: the engine's
     // threads report to it until they stop.
-    SqliteJournal journal(bundle.homeDirectory() + "/" + kJournalFileName);
+    SqliteJournal journal(location.dataFolder() + "/" + SqliteJournal::kFileName);
+    RecordingNotices recordingNotices(&desktopNotifier);
+    // The shutdown warning outlives the window, which points at it.
+    ShutdownWarning shutdownWarning(&desktopNotifier);
+    shutdownWarning.setActivityCheck([&shutdownWarning](std::function<void(bool)> answer) {
+        SessionActivity::askUserActive(&shutdownWarning, std::move(answer));
+    });
 
-    auto appCon = std::make_unique<AppController>();
-    CRecEngine::Services services;
+    RecordingEngine::Services services;
     services.clock = &clock;
-    services.defaults = &defaults;
-    services.notifications = &notifications;
+    services.settings = &settings;
+    services.bus = &bus;
     services.launcher = &launcher;
-    services.privileged = appCon.get();
+    services.privileged = &privileged;
     services.calendar = &calendar;
-    services.bundle = &bundle;
+    services.location = &location;
     services.journal = &journal;
 
-    std::unique_ptr<RegistReserveController> reserveCon;
-    std::unique_ptr<SuspendConfigController> suspendCon;
-    std::unique_ptr<ProgressDlgController> progressCon;
-    std::unique_ptr<ResvManWindow> window;
-    // The shutdown warning outlives the main window controller, which points at it.
-    std::unique_ptr<ResvManDlgController>* controller = nullptr;
-    ShutdownWarning shutdownWarning(&desktopNotifier, [&controller](double instant) {
-        if (controller != nullptr && *controller) {
-            (*controller)->CancelPlannedShutdown(instant);
-        }
-    });
-    shutdownWarning.userActive = [&shutdownWarning](std::function<void(bool)> answer) {
-        SessionActivity::AskUserActive(&shutdownWarning, std::move(answer));
-    };
     // Destroyed first: its destructor stops the engine's threads before anything they use.
-    std::unique_ptr<ResvManDlgController> resvMan;
-
-    // The reservations are read while the windows are made.
-    resvMan = std::make_unique<ResvManDlgController>(services);
-    controller = &resvMan;
-    resvMan->StartLoadingSchedule();
-    reserveCon = std::make_unique<RegistReserveController>();
-    suspendCon = std::make_unique<SuspendConfigController>(&defaults);
-    suspendCon->m_autostart = &autostart;
-    progressCon = std::make_unique<ProgressDlgController>();
-    window = std::make_unique<ResvManWindow>();
-
-    window->connectController(resvMan.get());
-    QString const folderNotice = DataFolderNoticeText(bundle.choice());
+    MainWindow window(services);
+    // The reservations are read while the rest of the window is made.
+    window.engine().startLoading();
+    window.powerSettingsDialog()->setAutostart(&autostart);
+    window.setRecordingNotices(&recordingNotices);
+    window.setShutdownWarning(&shutdownWarning);
+    QObject::connect(&shutdownWarning, &ShutdownWarning::cancelled, &window,
+                     [&window](double instant) { window.engine().cancelPlannedShutdown(instant); });
+    QString const folderNotice = dataFolderNoticeText(location.choice());
     if (!folderNotice.isEmpty()) {
-        resvMan->ShowNotice(NoticeKind::DataFolder, folderNotice);
+        window.showNotice(NoticeKind::DataFolder, folderNotice);
     }
-    resvMan->suspendCon = suspendCon.get();
-    resvMan->ReserveCon = reserveCon.get();
-    resvMan->ProgressCon = progressCon.get();
-    resvMan->appCon = appCon.get();
-    resvMan->m_notifications = &notifications;
-    resvMan->m_shutdownWarning = &shutdownWarning;
     // The clock jumped while the machine slept, and timers may have fired: plan again.
-    ResumeWatch resumeWatch([&resvMan] { resvMan->ReSettingSchedule(); });
+    ResumeWatch resumeWatch([&window] { window.engine().requestReplan(); });
 
-    // What the history hears, on the main thread; a click on a notification opens it.
-    ResvManDlgController* const dlg = resvMan.get();
-    resvMan->m_recordingNotices = new RecordingNotices(
-        &desktopNotifier, [dlg] { dlg->ShowHistory(); }, dlg);
-    journal.setListener([dlg](JournalEntry const& entry) {
+    // What the history hears, on the main thread.
+    HistoryPresenter* const history = window.history();
+    journal.setListener([history](JournalEntry const& entry) {
         QMetaObject::invokeMethod(
-            dlg, [dlg, entry] { dlg->JournalRecorded(entry); }, Qt::QueuedConnection);
+            history, [history, entry] { history->journalRecorded(entry); }, Qt::QueuedConnection);
     });
-    journal.setTroubleListener([dlg](SqliteJournal::Trouble const& trouble) {
+    journal.setTroubleListener([history](SqliteJournal::Trouble const& trouble) {
         QMetaObject::invokeMethod(
-            dlg, [dlg, trouble] { dlg->JournalTrouble(trouble); }, Qt::QueuedConnection);
+            history, [history, trouble] { history->journalTrouble(trouble); },
+            Qt::QueuedConnection);
     });
+    ExitSequence* const exit = window.exitSequence();
     bool exitCommand = false;
-    QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested,
+    QObject::connect(exit, &ExitSequence::terminateRequested,
                      [&exitCommand] { exitCommand = true; });
     // When the computer sleeps and wakes, for the reasons of misses and the wake-ups.
     SleepWatch sleepWatch;
@@ -253,134 +235,119 @@ int main(int argc, char** argv) {
         JournalEntry entry;
         entry.kind = kind;
         entry.at = clock.now();
-        journal.Record(entry);
+        journal.record(entry);
     };
     QObject::connect(&sleepWatch, &SleepWatch::goingToSleep,
                      [journalNow] { journalNow(JournalKind::Sleep); });
     QObject::connect(&sleepWatch, &SleepWatch::resumed,
                      [journalNow] { journalNow(JournalKind::Woke); });
 
-    appCon->resvManCon = resvMan.get();
-    appCon->m_notifications = &notifications;
-    appCon->m_defaults = &defaults;
-    AppController* const app_ = appCon.get();
-    appCon->addObserver = [&notifications, app_](char const* name, std::function<void()> handler) {
-        notifications.addObserver(name, app_, std::move(handler));
-    };
-    appCon->registerSleepVeto = [&sleepVeto, &defaults](std::function<bool(double*)> next) {
-        sleepVeto = std::make_unique<SleepVeto>(defaults, [next]() -> std::optional<double> {
-            double start = 0.0;
-            if (next(&start)) {
-                return start;
-            }
-            return std::nullopt;
-        });
-        sleepVeto->Register(); // reports its own failure and lets the program run on
-    };
-    appCon->startSleepVeto = [&sleepVeto] {
+    Application application(window, bus, settings, privileged);
+    // Made at the start-up's first step; it asks nothing before the list is read.
+    std::unique_ptr<SleepVeto> sleepVeto;
+    QObject::connect(&application, &Application::powerManagementNeeded, [&] {
+        sleepVeto = std::make_unique<SleepVeto>(settings,
+                                                [&window] { return window.engine().nextStart(); });
+        sleepVeto->attach(); // reports its own failure and lets the program run on
+    });
+    QObject::connect(&application, &Application::reservationsLoaded, [&sleepVeto] {
         if (sleepVeto) {
-            sleepVeto->Start();
+            sleepVeto->start();
         }
-    };
+    });
+    QObject::connect(&application, &Application::companionMessagesNeeded, [&bus, &window] {
+        bus.addObserver(kCompanionHidMessage, &window, [&window] { window.companionHid(); });
+        bus.addObserver(kCompanionShownMessage, &window, [&window] { window.companionShown(); });
+    });
 
     // The wake-up helper: its row in the settings dialog, the one-time installation, and
     // the main window's line while waking or shutting down is on without it.
     HelperInstaller installer;
-    SuspendConfigController::InstallDone installDone;
+    PowerSettingsDialog* const powerSettings = window.powerSettingsDialog();
+    powerSettings->setHelperInstallable(true);
+    QObject::connect(powerSettings, &PowerSettingsDialog::installHelperRequested, &installer,
+                     &HelperInstaller::start);
     QObject::connect(&installer, &HelperInstaller::finished, &installer,
                      [&](HelperInstaller::Result result, QString const& detail) {
                          std::fprintf(stderr, "resvman: wake-up helper: %s\n", qPrintable(detail));
                          bool const installed = result == HelperInstaller::Result::Installed;
                          if (installed) {
-                             app_->RefreshHelper();
-                             app_->UpdateHelperNotice();
-                             resvMan->ReSettingSchedule();
+                             application.refreshHelper();
+                             application.updateHelperNotice();
+                             window.engine().requestReplan();
                          }
-                         if (auto done = std::exchange(installDone, nullptr)) {
-                             done(installed, HelperInstallFailedText(result, detail));
-                         }
+                         powerSettings->helperInstallFinished(
+                             installed, helperInstallFailedText(result, detail));
                      });
-    suspendCon->helperProblem = [app_] { return app_->HelperProblem(); };
-    suspendCon->installHelper = [&installer,
-                                 &installDone](SuspendConfigController::InstallDone done) {
-        installDone = std::move(done);
-        installer.start();
-    };
-    resvMan->configClosed = [app_] { app_->UpdateHelperNotice(); };
-    resvMan->helperMissing = [app_] { return !app_->HelperProblem().isEmpty(); };
 
-    TrayIcon tray(QIcon(), [&resvMan] { resvMan->OnExit(nullptr); });
+    TrayIcon tray{QIcon()};
+    QObject::connect(&tray, &TrayIcon::exitRequested, exit, &ExitSequence::exitProgram);
     // The icon's images take a while to load: they follow the window's first drawing.
-    QObject::connect(window.get(), &ResvManWindow::firstPainted, &tray, [&tray] {
-        QApplication::setWindowIcon(ApplicationIcon());
+    QObject::connect(&window, &MainWindow::firstPainted, &tray, [&tray] {
+        QApplication::setWindowIcon(applicationIcon());
         tray.setIcon(QApplication::windowIcon());
     });
-    QObject::connect(&terminationSignals, &TerminationSignals::received, resvMan.get(),
-                     [&resvMan] { resvMan->OnTerminationSignal(); });
+    QObject::connect(&terminationSignals, &TerminationSignals::received, exit,
+                     &ExitSequence::terminate);
 
     // A second start asks this one to come forward.
-    QObject::connect(&single, &SingleInstance::showRequested, window.get(), [&window] {
+    QObject::connect(&single, &SingleInstance::showRequested, &window, [&window] {
         ApplicationVisibility::instance().unhide();
-        window->raise();
-        window->activateWindow();
+        window.raise();
+        window.activateWindow();
     });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, appCon.get(),
-                     [app_] { app_->applicationWillTerminate(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &application,
+                     [&application] { application.shutDown(); });
 
     if (measureStartup) {
-        window->table()->viewport()->installEventFilter(new StartupMeter(startup, &app));
+        window.table()->viewport()->installEventFilter(new StartupMeter(startup, &app));
     }
 
     mark("services and windows");
 
-    // The interface is loaded: the controllers set themselves up, then the launch. The
-    // reservation dialog's window is made when it is first opened; the table's station
-    // column needs only the presets.
-    reserveCon->LoadChannelPreset();
-    progressCon->awakeFromNib();
-    resvMan->awakeFromNib();
-    appCon->awakeFromNib();
-    mark("awakeFromNib");
+    // The reservation dialog's controls are made when it is first opened; the table's
+    // station column needs only the presets.
+    window.reservationDialog()->loadPresets();
+    application.setUp();
+    mark("set-up");
     JournalEntry started;
     started.kind = JournalKind::ProgramStarted;
     started.at = clock.now();
-    started.bootId = CurrentBootId();
-    started.bootAt = CurrentBootTime();
-    journal.Record(started);
-    appCon->applicationDidFinishLaunching();
-    mark("applicationDidFinishLaunching");
+    started.bootId = currentBootId();
+    started.bootAt = currentBootTime();
+    journal.record(started);
+    application.start();
+    mark("start");
 
     // Scripts reach the same list, plan, file and table as the window's commands.
-    WindowReservationTarget scriptTarget(*resvMan, clock);
+    WindowReservationTarget scriptTarget(window);
     ReservationRequests scriptRequests(scriptTarget);
-    api->setReservationFile(QString::fromStdString(resvMan->ReservationFilePath()));
-    api->setFingerprint([&resvMan]() -> uint64_t {
-        return resvMan->m_Schedule ? ReservationFingerprint(*resvMan->m_Schedule) : 0;
-    });
+    api->setReservationFile(QString::fromStdString(window.engine().reservationFilePath()));
+    api->setFingerprint(
+        [&window]() -> uint64_t { return reservationFingerprint(window.engine().list()); });
     api->setRequests(&scriptRequests);
-    QObject::connect(resvMan.get(), &ResvManDlgController::tableReloaded, api,
-                     &ResvManBusAdaptor::checkChanged);
+    QObject::connect(&window, &MainWindow::tableReloaded, api, &ResvManBusAdaptor::checkChanged);
     auto const closeApi = [api] { api->setRequests(nullptr); };
-    QObject::connect(resvMan.get(), &ResvManDlgController::terminateRequested, api, closeApi);
+    QObject::connect(exit, &ExitSequence::terminateRequested, api, closeApi);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, api, closeApi);
 
     // A signal handled during the start-up (in a dialog's loop) already ended the run.
-    int const result = resvMan->TerminationRequested() ? 0 : app.exec();
-    if (resvMan->TerminationRequested() && !resvMan->SaveForExit()) {
-        SaveOutcome const outcome = resvMan->m_Schedule->lastSaveOutcome();
+    int const result = exit->terminationRequested() ? 0 : app.exec();
+    if (exit->terminationRequested() && !exit->saveForExit()) {
+        SaveOutcome const outcome = window.engine().file().lastSaveOutcome();
         std::fprintf(stderr, "resvman: the reservations could not be saved to %s: %s\n",
                      outcome.path.c_str(),
                      outcome.rescuePending ? "a copy of the damaged file could not be made first"
                                            : std::strerror(outcome.error));
     }
-    appCon->applicationWillTerminate();
+    application.shutDown();
     // No hand-off goes on past the exit row.
-    resvMan->StopThreads();
+    window.engine().stopThreads();
     JournalEntry exited;
     exited.kind = JournalKind::ProgramExited;
     exited.at = clock.now();
     exited.exitCause = exitCommand ? ExitCause::ExitCommand : ExitCause::Ended;
-    journal.Record(exited);
+    journal.record(exited);
     journal.setListener({});
     journal.setTroubleListener({});
     return result;

@@ -1,32 +1,45 @@
 #include "engine/SleepRule.h"
 
-SleepSettings ReadSleepSettings(IUserDefaults& defaults) {
-    SleepSettings settings;
-    settings.suspendFlag = defaults.objectForKey(kDefaultsSuspendFlag) &&
-                           defaults.integerForKey(kDefaultsSuspendFlag) != 0;
-    settings.useAcpi =
-        defaults.objectForKey(kDefaultsUseAcpi) && defaults.integerForKey(kDefaultsUseAcpi) != 0;
-    if (defaults.objectForKey(kDefaultsRestoreTime)) {
-        settings.restoreMinutes = defaults.integerForKey(kDefaultsRestoreTime);
+SleepSettings readSleepSettings(ISettings& settings) {
+    SleepSettings read;
+    read.allowIdleSleep =
+        settings.contains(kAllowIdleSleepKey) && settings.integer(kAllowIdleSleepKey) != 0;
+    read.wakeBefore = settings.contains(kWakeBeforeKey) && settings.integer(kWakeBeforeKey) != 0;
+    if (settings.contains(kWakeLeadKey)) {
+        read.wakeLeadMinutes = settings.integer(kWakeLeadKey);
     }
-    return settings;
+    return read;
 }
 
-SleepAnswer MySleepCallBack(uint32_t messageType, SleepSettings const& settings, double now,
-                            std::optional<double> nextStart) {
-    if (messageType == kIOMessageSystemWillSleep) {
+SleepAnswer answerSleepQuery(uint32_t message, SleepSettings const& settings, double now,
+                             std::optional<double> nextStart) {
+    if (message == kWillSleepNotice) {
         return SleepAnswer::Allow;
     }
-    if (messageType != kIOMessageCanSystemSleep) {
+    if (message != kCanSleepQuery) {
         return SleepAnswer::NoAnswer;
     }
-    if (!settings.suspendFlag) {
+    if (!settings.allowIdleSleep) {
         return SleepAnswer::Veto;
     }
-    if (!settings.useAcpi || !nextStart) {
+    if (!settings.wakeBefore || !nextStart) {
         return SleepAnswer::Allow;
     }
     // Inside the wake lead the planned wake-up would come too late.
-    double const wakeAt = *nextStart - static_cast<double>(settings.restoreMinutes) * 60.0;
+    double const wakeAt = *nextStart - static_cast<double>(settings.wakeLeadMinutes) * 60.0;
     return now > wakeAt ? SleepAnswer::Veto : SleepAnswer::Allow;
+}
+
+SleepRule::SleepRule(ISettings& settings, NextStart nextStart, IIdleInhibitor& inhibitor)
+    : m_settings(settings), m_nextStart(std::move(nextStart)), m_inhibitor(inhibitor) {}
+
+void SleepRule::evaluate(double now) {
+    SleepSettings const settings = readSleepSettings(m_settings);
+    // The list is only asked when the answer depends on it.
+    std::optional<double> next;
+    if (settings.allowIdleSleep && settings.wakeBefore && m_nextStart) {
+        next = m_nextStart();
+    }
+    m_vetoing = answerSleepQuery(kCanSleepQuery, settings, now, next) == SleepAnswer::Veto;
+    m_inhibitor.setInhibited(m_vetoing);
 }

@@ -1,23 +1,23 @@
 #include "helper/BrokerSession.h"
 
-#include "helper/BrokerFrame.h"
 #include "helper/ScheduleRequest.h"
+#include "protocol/BrokerFrame.h"
 
 #include <vector>
 
 BrokerSession::BrokerSession(IToolLauncher& launcher, std::ostream& log)
     : m_launcher(launcher), m_log(log) {}
 
-std::string BrokerSession::HandleRequest(std::string_view payload) {
+std::string BrokerSession::handleRequest(std::string_view payload) {
     std::vector<std::string> arguments;
     ScheduleRequest request;
     std::string why = "arguments are not NUL-terminated strings";
-    if (!broker::DecodeArguments(payload, schedule::kArgumentCount, &arguments) ||
-        !ScheduleRequest::Parse(arguments, &request, &why)) {
+    if (!broker::decodeArguments(payload, schedule::kArgumentCount, &arguments) ||
+        !ScheduleRequest::parse(arguments, &request, &why)) {
         m_log << broker::kBrokerFileName << ": refused a request: " << why << "\n";
         return std::string(broker::kReplyRefused);
     }
-    const auto outcome = m_launcher.Launch(arguments);
+    const auto outcome = m_launcher.launch(arguments);
     if (outcome.timedOut) {
         m_log << broker::kBrokerFileName << ": the tool did not finish in time; ended it\n";
         return std::string(broker::kReplyTimedOut);
@@ -28,24 +28,24 @@ std::string BrokerSession::HandleRequest(std::string_view payload) {
     return std::string(broker::kReplyStarted) + std::to_string(outcome.status);
 }
 
-int BrokerSession::Serve(int inFd, int outFd) {
-    if (!broker::WriteFrame(outFd, broker::kBrokerHello)) {
-        return kExitIoError;
+BrokerSession::Exit BrokerSession::serve(int inFd, int outFd) {
+    if (!broker::writeFrame(outFd, broker::kBrokerHello)) {
+        return Exit::IoError;
     }
     for (;;) {
         std::string payload;
-        switch (broker::ReadFrame(inFd, &payload)) {
+        switch (broker::readFrame(inFd, &payload)) {
         case broker::FrameStatus::End:
-            return kExitDone;
+            return Exit::Done;
         case broker::FrameStatus::IoError:
-            return kExitIoError;
+            return Exit::IoError;
         case broker::FrameStatus::Malformed:
             m_log << broker::kBrokerFileName << ": malformed frame; closing\n";
-            broker::WriteFrame(outFd, broker::kReplyRefused);
-            return kExitBadStream;
+            broker::writeFrame(outFd, broker::kReplyRefused);
+            return Exit::BadStream;
         case broker::FrameStatus::Frame:
-            if (!broker::WriteFrame(outFd, HandleRequest(payload))) {
-                return kExitIoError;
+            if (!broker::writeFrame(outFd, handleRequest(payload))) {
+                return Exit::IoError;
             }
             break;
         }

@@ -10,19 +10,20 @@
 
 class BrokerSession {
 public:
-    enum ExitCode {
-        kExitDone = 0,      // the program closed the channel
-        kExitIoError = 1,   // the channel failed
-        kExitBadStream = 2, // a frame could not be read; the stream cannot be trusted after it
+    // How serving ended; the broker's exit status.
+    enum class Exit : int {
+        Done = 0,      // the program closed the channel
+        IoError = 1,   // the channel failed
+        BadStream = 2, // a frame could not be read; the stream cannot be trusted after it
     };
 
     BrokerSession(IToolLauncher& launcher, std::ostream& log);
 
     // The reply to one request payload.
-    std::string HandleRequest(std::string_view payload);
+    std::string handleRequest(std::string_view payload);
 
     // Greets on outFd, then serves requests from inFd until the program closes the channel.
-    int Serve(int inFd, int outFd);
+    Exit serve(int inFd, int outFd);
 
 private:
     IToolLauncher& m_launcher;

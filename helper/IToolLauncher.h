@@ -14,5 +14,5 @@ public:
     };
 
     virtual ~IToolLauncher() = default;
-    virtual Outcome Launch(const std::vector<std::string>& arguments) = 0;
+    virtual Outcome launch(const std::vector<std::string>& arguments) = 0;
 };

@@ -14,7 +14,7 @@
 
 namespace {
 
-void CloseFrom(int lowest) {
+void closeFrom(int lowest) {
     if (close_range(static_cast<unsigned>(lowest), ~0U, 0) == 0) {
         return;
     }
@@ -37,7 +37,7 @@ void CloseFrom(int lowest) {
     }
 }
 
-void SetLimit(int resource, rlim_t soft, rlim_t hard) {
+void setLimit(int resource, rlim_t soft, rlim_t hard) {
     rlimit const wanted{soft, hard};
     if (setrlimit(resource, &wanted) == 0) {
         return;
@@ -52,7 +52,7 @@ void SetLimit(int resource, rlim_t soft, rlim_t hard) {
 
 } // namespace
 
-uid_t RequestingUser() {
+uid_t requestingUser() {
     const char* text = std::getenv(kRequestingUserVariable);
     if (text != nullptr && *text != '\0') {
         uid_t uid = 0;
@@ -65,14 +65,14 @@ uid_t RequestingUser() {
     return getuid();
 }
 
-bool ResetResourceLimits() {
+bool resetResourceLimits() {
     for (const int resource :
          {RLIMIT_CPU, RLIMIT_FSIZE, RLIMIT_DATA, RLIMIT_AS, RLIMIT_RSS, RLIMIT_LOCKS}) {
-        SetLimit(resource, RLIM_INFINITY, RLIM_INFINITY);
+        setLimit(resource, RLIM_INFINITY, RLIM_INFINITY);
     }
-    SetLimit(RLIMIT_STACK, 8 * 1024 * 1024, RLIM_INFINITY);
-    SetLimit(RLIMIT_NOFILE, 1024, 1024);
-    SetLimit(RLIMIT_CORE, 0, 0);
+    setLimit(RLIMIT_STACK, 8 * 1024 * 1024, RLIM_INFINITY);
+    setLimit(RLIMIT_NOFILE, 1024, 1024);
+    setLimit(RLIMIT_CORE, 0, 0);
 
     const auto atLeast = [](int resource, rlim_t needed) {
         rlimit now{};
@@ -84,7 +84,7 @@ bool ResetResourceLimits() {
            atLeast(RLIMIT_AS, 256u << 20);
 }
 
-bool SanitizeProcess() {
+bool sanitizeProcess() {
     // Until the limits are known to be sound, a write past a file-size limit fails (EFBIG)
     // rather than ending the program in the middle of what it does.
     signal(SIGXFSZ, SIG_IGN);
@@ -97,11 +97,11 @@ bool SanitizeProcess() {
             }
         }
     }
-    CloseFrom(3);
+    closeFrom(3);
     clearenv();
     setenv("PATH", kSafePath, 1);
     umask(022);
-    if (!ResetResourceLimits()) {
+    if (!resetResourceLimits()) {
         return false;
     }
     signal(SIGXFSZ, SIG_DFL);

@@ -11,15 +11,15 @@ inline constexpr const char* kSafePath = "/usr/sbin:/usr/bin:/sbin:/bin";
 inline constexpr const char* kRequestingUserVariable = "PKEXEC_UID";
 
 // The user this run is for: $PKEXEC_UID when it is a plain number, otherwise the real user.
-// Read it before SanitizeProcess, which clears the environment.
-uid_t RequestingUser();
+// Read it before sanitizeProcess, which clears the environment.
+uid_t requestingUser();
 
 // Makes sure descriptors 0-2 are open (on /dev/null if need be) so that no file the program
 // opens later lands on one of them, closes every other inherited descriptor, replaces the
 // environment with PATH=kSafePath, sets a umask of 022, and resets the resource limits
-// (ResetResourceLimits). False when the limits stay too low: the program must then change
+// (resetResourceLimits). False when the limits stay too low: the program must then change
 // nothing, say so and end.
-[[nodiscard]] bool SanitizeProcess();
+[[nodiscard]] bool sanitizeProcess();
 
 // Resource limits pass through pkexec unchanged: a caller could otherwise have the kernel
 // stop a privileged program halfway (a file-size limit between the two writes of the RTC
@@ -28,4 +28,4 @@ uid_t RequestingUser();
 // descriptors, no core dumps. Raising a hard limit takes CAP_SYS_RESOURCE; where that is
 // missing, true only when what is left cannot stop the program: CPU time and file size
 // unlimited, and at least 1 MiB of stack and 256 MiB of data and address space.
-[[nodiscard]] bool ResetResourceLimits();
+[[nodiscard]] bool resetResourceLimits();

@@ -6,7 +6,7 @@
 
 namespace {
 
-bool ParseKind(const std::string& word, schedule::Kind* kind) {
+bool parseKind(const std::string& word, schedule::Kind* kind) {
     if (word == schedule::kWakeWord) {
         *kind = schedule::Kind::Wake;
         return true;
@@ -18,12 +18,12 @@ bool ParseKind(const std::string& word, schedule::Kind* kind) {
     return false;
 }
 
-bool IsDigit(char c) {
+bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 // Arguments are untrusted: echo them in messages only as short, printable text.
-std::string Quoted(const std::string& text) {
+std::string quoted(const std::string& text) {
     constexpr std::size_t kMaxShown = 40;
     std::string shown = "\"";
     for (std::size_t i = 0; i < text.size() && i < kMaxShown; ++i) {
@@ -36,7 +36,7 @@ std::string Quoted(const std::string& text) {
 
 } // namespace
 
-bool ScheduleRequest::ParseTime(const std::string& text, double* absoluteTime, std::string* error) {
+bool ScheduleRequest::parseTime(const std::string& text, double* absoluteTime, std::string* error) {
     // The shape is checked by hand before any conversion so that nothing strtod would
     // otherwise take (spaces, "+", exponents, "nan", "inf", hex) gets through.
     constexpr std::size_t kDecimals = 10;
@@ -46,7 +46,7 @@ bool ScheduleRequest::ParseTime(const std::string& text, double* absoluteTime, s
         ++pos;
     }
     const std::size_t wholeStart = pos;
-    while (pos < text.size() && IsDigit(text[pos])) {
+    while (pos < text.size() && isDigit(text[pos])) {
         ++pos;
     }
     const std::size_t wholeDigits = pos - wholeStart;
@@ -55,42 +55,42 @@ bool ScheduleRequest::ParseTime(const std::string& text, double* absoluteTime, s
                          text[pos] == '.' && text.size() - pos - 1 == kDecimals;
     bool decimalsOk = shapeOk;
     for (std::size_t i = pos + 1; decimalsOk && i < text.size(); ++i) {
-        decimalsOk = IsDigit(text[i]);
+        decimalsOk = isDigit(text[i]);
     }
     if (!decimalsOk) {
-        *error = "time " + Quoted(text) + " is not seconds with ten decimals";
+        *error = "time " + quoted(text) + " is not seconds with ten decimals";
         return false;
     }
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
-        *error = "time " + Quoted(text) + " is not a number";
+        *error = "time " + quoted(text) + " is not a number";
         return false;
     }
     const double unixTime = value + schedule::kAbsoluteTimeOffset;
     if (unixTime < static_cast<double>(kEarliestUnixTime) ||
         unixTime >= static_cast<double>(kLatestUnixTime + 1)) {
-        *error = "time " + Quoted(text) + " lies outside 1970-01-01 to 2199-12-31";
+        *error = "time " + quoted(text) + " lies outside 1970-01-01 to 2199-12-31";
         return false;
     }
     *absoluteTime = value;
     return true;
 }
 
-bool ScheduleRequest::Parse(const std::vector<std::string>& arguments, ScheduleRequest* request,
+bool ScheduleRequest::parse(const std::vector<std::string>& arguments, ScheduleRequest* request,
                             std::string* error) {
     if (arguments.size() != schedule::kArgumentCount) {
         *error = "expected 3 arguments, got " + std::to_string(arguments.size());
         return false;
     }
     ScheduleRequest parsed;
-    if (!ParseKind(arguments[1], &parsed.kind)) {
+    if (!parseKind(arguments[1], &parsed.kind)) {
         *error = "second argument must be \"wake\" or \"shutdown\"";
         return false;
     }
     if (arguments[0] == schedule::kSetCode) {
         parsed.operation = Operation::Set;
-        if (!ParseTime(arguments[2], &parsed.absoluteTime, error)) {
+        if (!parseTime(arguments[2], &parsed.absoluteTime, error)) {
             return false;
         }
     } else if (arguments[0] == schedule::kCancelCode) {

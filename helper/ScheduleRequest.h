@@ -2,7 +2,7 @@
 // arguments through here and refuse anything that is not exactly one of the four shapes.
 #pragma once
 
-#include "helper/ScheduleArgs.h"
+#include "protocol/ScheduleArguments.h"
 
 #include <cstdint>
 #include <string>
@@ -21,12 +21,12 @@ public:
     //   set code, "wake" | "shutdown", time       (time as printed by "%.10f")
     //   cancel code, "wake" | "shutdown", confirmation code
     // Otherwise answers false with the reason in *error.
-    static bool Parse(const std::vector<std::string>& arguments, ScheduleRequest* request,
+    static bool parse(const std::vector<std::string>& arguments, ScheduleRequest* request,
                       std::string* error);
 
     // Checks the time argument alone: an optional minus, whole seconds without leading
     // zeros, a point and exactly ten decimals, within the accepted range.
-    static bool ParseTime(const std::string& text, double* absoluteTime, std::string* error);
+    static bool parseTime(const std::string& text, double* absoluteTime, std::string* error);
 
     Operation operation = Operation::Set;
     schedule::Kind kind = schedule::Kind::Wake;

@@ -44,12 +44,12 @@ private:
 };
 
 // The kernel reads the alarm clock only where an RTC can wake the machine.
-bool KernelHasAlarmClock() {
+bool kernelHasAlarmClock() {
     timespec now{};
     return clock_gettime(CLOCK_REALTIME_ALARM, &now) == 0;
 }
 
-std::string CommandLine(const std::vector<std::string>& argv) {
+std::string commandLine(const std::vector<std::string>& argv) {
     std::string line;
     for (const auto& arg : argv) {
         line += (line.empty() ? "" : " ") + arg;
@@ -63,18 +63,18 @@ ScheduleTool::ScheduleTool(ICommandRunner& runner, IRtcAlarm& rtc, std::string r
                            std::function<std::int64_t()> now, uid_t user)
     : m_runner(runner), m_rtc(rtc), m_runRoot(std::move(runRoot)), m_now(std::move(now)),
       m_user(user) {
-    hasAlarmClock = KernelHasAlarmClock;
+    hasAlarmClock = kernelHasAlarmClock;
 }
 
-std::string_view ScheduleTool::Prefix(schedule::Kind kind) {
+std::string_view ScheduleTool::prefix(schedule::Kind kind) {
     return kind == schedule::Kind::Wake ? kWakePrefix : kShutdownPrefix;
 }
 
-std::string ScheduleTool::UserPrefix(schedule::Kind kind, uid_t user) {
-    return std::string(Prefix(kind)) + "u" + std::to_string(user) + "-";
+std::string ScheduleTool::userPrefix(schedule::Kind kind, uid_t user) {
+    return std::string(prefix(kind)) + "u" + std::to_string(user) + "-";
 }
 
-std::string ScheduleTool::CalendarTime(std::int64_t unixTime) {
+std::string ScheduleTool::calendarTime(std::int64_t unixTime) {
     const std::time_t t = static_cast<std::time_t>(unixTime);
     std::tm tm{};
     gmtime_r(&t, &tm);
@@ -84,17 +84,17 @@ std::string ScheduleTool::CalendarTime(std::int64_t unixTime) {
     return buffer;
 }
 
-std::optional<ScheduleTool::Unit> ScheduleTool::ParseUnit(std::string_view token,
+std::optional<ScheduleTool::Unit> ScheduleTool::parseUnit(std::string_view token,
                                                           schedule::Kind kind) {
     constexpr std::string_view kSuffix = ".timer";
-    const std::string_view prefix = Prefix(kind);
-    if (token.size() <= prefix.size() + 1 + kSuffix.size() || !token.starts_with(prefix) ||
-        token[prefix.size()] != 'u' || !token.ends_with(kSuffix)) {
+    const std::string_view start = prefix(kind);
+    if (token.size() <= start.size() + 1 + kSuffix.size() || !token.starts_with(start) ||
+        token[start.size()] != 'u' || !token.ends_with(kSuffix)) {
         return std::nullopt;
     }
     // u<user>-<time>-<serial>, three plain decimal numbers.
     std::string_view rest =
-        token.substr(prefix.size() + 1, token.size() - prefix.size() - 1 - kSuffix.size());
+        token.substr(start.size() + 1, token.size() - start.size() - 1 - kSuffix.size());
     auto number = [&rest](auto* value, bool last) {
         const std::size_t dash = rest.find('-');
         if (last != (dash == std::string_view::npos)) {
@@ -118,39 +118,39 @@ std::optional<ScheduleTool::Unit> ScheduleTool::ParseUnit(std::string_view token
     return unit;
 }
 
-int ScheduleTool::Run(const std::vector<std::string>& arguments, std::ostream& err) {
+ScheduleToolExit ScheduleTool::run(const std::vector<std::string>& arguments, std::ostream& err) {
     ScheduleRequest request;
     std::string why;
-    if (!ScheduleRequest::Parse(arguments, &request, &why)) {
+    if (!ScheduleRequest::parse(arguments, &request, &why)) {
         err << "schedule: refused: " << why << "\n" << kUsage;
-        return kExitRefused;
+        return ScheduleToolExit::Refused;
     }
     struct stat st {};
     const std::string marker = m_runRoot + "/systemd/system";
     if (stat(marker.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         err << "schedule: systemd is not running as the init system (" << marker
             << " is missing); nothing was changed\n";
-        return kExitNoSystemd;
+        return ScheduleToolExit::NoSystemd;
     }
     RunLock lock(m_runRoot + "/resvman-schedule.lock");
     if (!lock.held()) {
         err << "schedule: cannot take the lock in " << m_runRoot << "\n";
-        return kExitFailed;
+        return ScheduleToolExit::Failed;
     }
     if (request.operation == ScheduleRequest::Operation::Set) {
-        return Set(request.kind, request.absoluteTime, err);
+        return set(request.kind, request.absoluteTime, err);
     }
-    return Cancel(request.kind, err);
+    return cancel(request.kind, err);
 }
 
-bool ScheduleTool::ListUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err) {
+bool ScheduleTool::listUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err) {
     const std::vector<std::string> argv = {
         kSystemctl,     "list-units",  "--all",
         "--plain",      "--no-legend", "--no-pager",
-        "--type=timer", "--",          std::string(Prefix(kind)) + "*"};
+        "--type=timer", "--",          std::string(prefix(kind)) + "*"};
     const auto result = m_runner.run(argv);
     if (result.status != 0) {
-        err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+        err << "schedule: \"" << commandLine(argv) << "\" failed\n";
         return false;
     }
     units->clear();
@@ -161,7 +161,7 @@ bool ScheduleTool::ListUnits(schedule::Kind kind, std::vector<Unit>* units, std:
         std::istringstream tokens(line);
         std::string token;
         while (tokens >> token) {
-            if (auto unit = ParseUnit(token, kind)) {
+            if (auto unit = parseUnit(token, kind)) {
                 units->push_back(*unit);
                 break;
             }
@@ -170,21 +170,21 @@ bool ScheduleTool::ListUnits(schedule::Kind kind, std::vector<Unit>* units, std:
     return true;
 }
 
-int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& err) {
+ScheduleToolExit ScheduleTool::set(schedule::Kind kind, double absoluteTime, std::ostream& err) {
     const double unixTime = absoluteTime + schedule::kAbsoluteTimeOffset;
     // Whole seconds: a wake-up rather early, a shutdown rather late.
     const auto when = static_cast<std::int64_t>(kind == schedule::Kind::Wake ? std::floor(unixTime)
                                                                              : std::ceil(unixTime));
-    const std::string calendar = CalendarTime(when);
+    const std::string calendar = calendarTime(when);
     if (when <= m_now()) {
         // A past instant must never become an immediate shutdown.
-        err << "schedule: " << calendar << " has passed; no " << schedule::KindWord(kind)
+        err << "schedule: " << calendar << " has passed; no " << schedule::kindWord(kind)
             << " was scheduled\n";
-        return kExitOk;
+        return ScheduleToolExit::Ok;
     }
     std::vector<Unit> units;
-    if (!ListUnits(kind, &units, err)) {
-        return kExitFailed;
+    if (!listUnits(kind, &units, err)) {
+        return ScheduleToolExit::Failed;
     }
     if (kind == schedule::Kind::Wake &&
         static_cast<std::size_t>(std::count_if(units.begin(), units.end(), [&](const Unit& u) {
@@ -192,7 +192,7 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
         })) >= kMaxWakeUps) {
         err << "schedule: refused: " << kMaxWakeUps
             << " wake-ups are already planned for this user; no more are kept\n";
-        return kExitTooMany;
+        return ScheduleToolExit::TooMany;
     }
     unsigned serial = 0;
     while (std::any_of(units.begin(), units.end(), [&](const Unit& u) {
@@ -201,7 +201,7 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
         ++serial;
     }
     const std::string name =
-        UserPrefix(kind, m_user) + std::to_string(when) + "-" + std::to_string(serial);
+        userPrefix(kind, m_user) + std::to_string(when) + "-" + std::to_string(serial);
     std::vector<std::string> argv = {kSystemdRun,
                                      "--quiet",
                                      "--no-ask-password",
@@ -220,38 +220,38 @@ int ScheduleTool::Set(schedule::Kind kind, double absoluteTime, std::ostream& er
     if (kind == schedule::Kind::Wake) {
         argv.emplace_back(kTrue);
     } else {
-        const std::vector<std::string> powerOff = PowerOffCommand();
+        const std::vector<std::string> powerOff = powerOffCommand();
         argv.insert(argv.end(), powerOff.begin(), powerOff.end());
     }
     if (m_runner.run(argv).status != 0) {
-        err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
+        err << "schedule: \"" << commandLine(argv) << "\" failed\n";
         if (kind == schedule::Kind::Wake && hasAlarmClock && !hasAlarmClock()) {
             err << "schedule: this machine has no alarm clock that can wake it; no wake-up "
                    "was scheduled\n";
-            return kExitNotWakeable;
+            return ScheduleToolExit::NotWakeable;
         }
-        return kExitFailed;
+        return ScheduleToolExit::Failed;
     }
     if (kind != schedule::Kind::Wake) {
-        return kExitOk;
+        return ScheduleToolExit::Ok;
     }
     units.push_back(Unit{name + ".timer", m_user, when, serial});
-    switch (ArmRtc(units, err)) {
+    switch (armRtc(units, err)) {
     case Alarm::Set:
-        return kExitOk;
+        return ScheduleToolExit::Ok;
     case Alarm::OutOfRange:
         // The timer is in place and wakes a suspended machine; only powering on is lost.
         err << "schedule: the wake-up at " << calendar
             << " is set, but lies beyond what the RTC alarm can hold: the machine will wake "
                "from suspend then, but will not switch itself on if it is off\n";
-        return kExitOk;
+        return ScheduleToolExit::Ok;
     case Alarm::Failed:
         break;
     }
-    return kExitFailed;
+    return ScheduleToolExit::Failed;
 }
 
-std::vector<std::string> ScheduleTool::PowerOffCommand() {
+std::vector<std::string> ScheduleTool::powerOffCommand() {
     // logind's own check, not "systemctl poweroff --check-inhibitors=yes": that one also
     // refuses whenever any other user is logged in, which the user who recorded always is.
     const std::vector<std::string> ping = {kBusctl,
@@ -279,10 +279,10 @@ std::vector<std::string> ScheduleTool::PowerOffCommand() {
     return {kSystemctl, "poweroff"};
 }
 
-int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
+ScheduleToolExit ScheduleTool::cancel(schedule::Kind kind, std::ostream& err) {
     std::vector<Unit> units;
-    if (!ListUnits(kind, &units, err)) {
-        return kExitFailed;
+    if (!listUnits(kind, &units, err)) {
+        return ScheduleToolExit::Failed;
     }
     // Only the requesting user's own timers; other users' stay as they are.
     std::vector<Unit> own;
@@ -292,8 +292,8 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
     }
     // Read before stopping: the alarm is changed only when it is one of the stopped ones.
     std::int64_t alarm = 0; // 0: no alarm of ours to clear (0 also means "unset" in sysfs)
-    if (kind == schedule::Kind::Wake && m_rtc.Present()) {
-        alarm = m_rtc.Read().value_or(0);
+    if (kind == schedule::Kind::Wake && m_rtc.present()) {
+        alarm = m_rtc.read().value_or(0);
     }
     if (!own.empty()) {
         std::vector<std::string> argv = {kSystemctl, "stop", "--no-ask-password", "--"};
@@ -301,27 +301,27 @@ int ScheduleTool::Cancel(schedule::Kind kind, std::ostream& err) {
             argv.push_back(unit.name);
         }
         if (m_runner.run(argv).status != 0) {
-            err << "schedule: \"" << CommandLine(argv) << "\" failed\n";
-            return kExitFailed;
+            err << "schedule: \"" << commandLine(argv) << "\" failed\n";
+            return ScheduleToolExit::Failed;
         }
     }
     auto at = [alarm](const Unit& u) { return u.time == alarm; };
     if (alarm != 0 && std::any_of(own.begin(), own.end(), at) &&
         std::none_of(others.begin(), others.end(), at)) {
-        if (m_rtc.Write(0) != IRtcAlarm::WriteResult::Done) {
+        if (m_rtc.write(0) != IRtcAlarm::WriteResult::Done) {
             err << "schedule: cannot clear the RTC wake alarm\n";
-            return kExitFailed;
+            return ScheduleToolExit::Failed;
         }
         // Another user's earliest wake-up takes the alarm over.
-        if (ArmRtc(others, err) == Alarm::Failed) {
-            return kExitFailed;
+        if (armRtc(others, err) == Alarm::Failed) {
+            return ScheduleToolExit::Failed;
         }
     }
-    return kExitOk;
+    return ScheduleToolExit::Ok;
 }
 
-ScheduleTool::Alarm ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err) {
-    if (!m_rtc.Present()) {
+ScheduleTool::Alarm ScheduleTool::armRtc(const std::vector<Unit>& wakeUps, std::ostream& err) {
+    if (!m_rtc.present()) {
         err << "schedule: no RTC wake alarm here; the machine will wake from suspend only\n";
         return Alarm::Set;
     }
@@ -335,7 +335,7 @@ ScheduleTool::Alarm ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::
     if (!earliest) {
         return Alarm::Set;
     }
-    const auto alarm = m_rtc.Read();
+    const auto alarm = m_rtc.read();
     if (alarm && *alarm > now) {
         if (*alarm == *earliest) {
             return Alarm::Set;
@@ -347,8 +347,8 @@ ScheduleTool::Alarm ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::
             return Alarm::Set;
         }
     }
-    if (m_rtc.Write(0) == IRtcAlarm::WriteResult::Done) {
-        switch (m_rtc.Write(*earliest)) {
+    if (m_rtc.write(0) == IRtcAlarm::WriteResult::Done) {
+        switch (m_rtc.write(*earliest)) {
         case IRtcAlarm::WriteResult::Done:
             return Alarm::Set;
         case IRtcAlarm::WriteResult::OutOfRange:
@@ -357,6 +357,6 @@ ScheduleTool::Alarm ScheduleTool::ArmRtc(const std::vector<Unit>& wakeUps, std::
             break;
         }
     }
-    err << "schedule: cannot set the RTC wake alarm to " << CalendarTime(*earliest) << "\n";
+    err << "schedule: cannot set the RTC wake alarm to " << calendarTime(*earliest) << "\n";
     return Alarm::Failed;
 }

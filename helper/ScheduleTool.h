@@ -11,7 +11,8 @@
 
 #include "helper/ICommandRunner.h"
 #include "helper/IRtcAlarm.h"
-#include "helper/ScheduleArgs.h"
+#include "protocol/ScheduleArguments.h"
+#include "protocol/ScheduleToolExit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,16 +26,6 @@
 
 class ScheduleTool {
 public:
-    enum ExitCode {
-        kExitOk = 0,
-        kExitFailed = 1,    // a systemd command or the RTC failed
-        kExitRefused = 2,   // the arguments are not one of the four accepted shapes
-        kExitNoSystemd = 3, // systemd is not the init system here
-        kExitNotRoot = 4,
-        kExitNotWakeable = 5, // systemd refused a wake-up timer: no alarm clock can wake us
-        kExitTooMany = 6,     // the user already has the most wake-ups the tool keeps
-    };
-
     // Debian 12 paths (merged /usr); never looked up through PATH.
     static constexpr const char* kSystemdRun = "/usr/bin/systemd-run";
     static constexpr const char* kSystemctl = "/usr/bin/systemctl";
@@ -61,30 +52,30 @@ public:
                  std::function<std::int64_t()> now, uid_t user);
 
     // arguments: what follows the tool's name on its command line.
-    int Run(const std::vector<std::string>& arguments, std::ostream& err);
+    ScheduleToolExit run(const std::vector<std::string>& arguments, std::ostream& err);
 
     // Whether this machine has a clock that can wake it (asked when systemd refuses a
     // wake-up timer, to tell that apart from other failures). The kernel's answer unless set.
     std::function<bool()> hasAlarmClock;
 
-    static std::string_view Prefix(schedule::Kind kind);
+    static std::string_view prefix(schedule::Kind kind);
     // The beginning of the names of one user's timers of that kind.
-    static std::string UserPrefix(schedule::Kind kind, uid_t user);
+    static std::string userPrefix(schedule::Kind kind, uid_t user);
     // "2024-05-01 08:55:00 UTC", the form given to --on-calendar.
-    static std::string CalendarTime(std::int64_t unixTime);
+    static std::string calendarTime(std::int64_t unixTime);
     // The timer named by token, when it is one of this tool's timers of that kind (any user's).
-    static std::optional<Unit> ParseUnit(std::string_view token, schedule::Kind kind);
+    static std::optional<Unit> parseUnit(std::string_view token, schedule::Kind kind);
 
 private:
     enum class Alarm { Set, OutOfRange, Failed };
 
-    int Set(schedule::Kind kind, double absoluteTime, std::ostream& err);
-    int Cancel(schedule::Kind kind, std::ostream& err);
-    bool ListUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err);
+    ScheduleToolExit set(schedule::Kind kind, double absoluteTime, std::ostream& err);
+    ScheduleToolExit cancel(schedule::Kind kind, std::ostream& err);
+    bool listUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err);
     // The command a shutdown timer runs: through logind when it answers now.
-    std::vector<std::string> PowerOffCommand();
+    std::vector<std::string> powerOffCommand();
     // Points the RTC alarm at the earliest future wake-up of wakeUps (every user's).
-    Alarm ArmRtc(const std::vector<Unit>& wakeUps, std::ostream& err);
+    Alarm armRtc(const std::vector<Unit>& wakeUps, std::ostream& err);
 
     ICommandRunner& m_runner;
     IRtcAlarm& m_rtc;

@@ -9,21 +9,21 @@
 SysfsRtcAlarm::SysfsRtcAlarm(std::string sysfsRoot)
     : m_path(std::move(sysfsRoot) + "/class/rtc/rtc0/wakealarm") {}
 
-bool SysfsRtcAlarm::Present() {
+bool SysfsRtcAlarm::present() {
     return access(m_path.c_str(), W_OK) == 0;
 }
 
-std::optional<std::int64_t> SysfsRtcAlarm::Read() {
-    const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+std::optional<std::int64_t> SysfsRtcAlarm::read() {
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return std::nullopt;
     }
     char buffer[64];
     ssize_t n;
     do {
-        n = read(fd, buffer, sizeof buffer - 1);
+        n = ::read(fd, buffer, sizeof buffer - 1);
     } while (n < 0 && errno == EINTR);
-    close(fd);
+    ::close(fd);
     if (n <= 0) {
         return std::nullopt; // an empty file is how the kernel says no alarm is set
     }
@@ -39,18 +39,18 @@ std::optional<std::int64_t> SysfsRtcAlarm::Read() {
     return value;
 }
 
-IRtcAlarm::WriteResult SysfsRtcAlarm::Write(std::int64_t unixTime) {
-    const int fd = open(m_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+IRtcAlarm::WriteResult SysfsRtcAlarm::write(std::int64_t unixTime) {
+    const int fd = ::open(m_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return WriteResult::Failed;
     }
     const std::string text = std::to_string(unixTime) + "\n";
     ssize_t n;
     do {
-        n = write(fd, text.data(), text.size());
+        n = ::write(fd, text.data(), text.size());
     } while (n < 0 && errno == EINTR);
     const int error = n < 0 ? errno : 0;
-    const bool closed = close(fd) == 0;
+    const bool closed = ::close(fd) == 0;
     // The kernel answers ERANGE for a time outside the RTC's range; some RTCs say EINVAL for
     // an alarm further ahead than they can hold.
     if (unixTime != 0 && (error == ERANGE || error == EINVAL)) {

@@ -10,9 +10,9 @@ class SysfsRtcAlarm : public IRtcAlarm {
 public:
     explicit SysfsRtcAlarm(std::string sysfsRoot);
 
-    bool Present() override;
-    std::optional<std::int64_t> Read() override;
-    WriteResult Write(std::int64_t unixTime) override;
+    bool present() override;
+    std::optional<std::int64_t> read() override;
+    WriteResult write(std::int64_t unixTime) override;
 
     const std::string& path() const { return m_path; }
 

@@ -13,7 +13,7 @@
 ToolLauncher::ToolLauncher(int toolFd, std::string toolPath, uid_t user)
     : m_toolFd(toolFd), m_toolPath(std::move(toolPath)), m_user(user) {}
 
-IToolLauncher::Outcome ToolLauncher::Launch(const std::vector<std::string>& arguments) {
+IToolLauncher::Outcome ToolLauncher::launch(const std::vector<std::string>& arguments) {
     Outcome outcome;
     std::vector<char*> argv;
     argv.push_back(m_toolPath.data());

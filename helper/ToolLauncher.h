@@ -15,7 +15,7 @@ public:
     // user: the user the runs are for, handed to the tool as $PKEXEC_UID.
     ToolLauncher(int toolFd, std::string toolPath, uid_t user);
 
-    Outcome Launch(const std::vector<std::string>& arguments) override;
+    Outcome launch(const std::vector<std::string>& arguments) override;
 
     static constexpr std::chrono::milliseconds kDeadline{60000};
     std::chrono::milliseconds deadline = kDeadline;

@@ -12,8 +12,8 @@ class TrustedTool {
 public:
     // Opens <folder of brokerExecutable>/schedule as an O_PATH descriptor after the checks
     // above. Returns the descriptor and its path, or -1 with the reason in *error.
-    static int Open(const std::string& brokerExecutable, std::string* toolPath, std::string* error);
+    static int open(const std::string& brokerExecutable, std::string* toolPath, std::string* error);
 
     // This process's executable, as the kernel knows it; empty when unknown.
-    static std::string OwnExecutable();
+    static std::string ownExecutable();
 };

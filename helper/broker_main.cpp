@@ -2,11 +2,11 @@
 // already runs as root), with one end of a socket pair as its standard input and output.
 // It runs nothing but the schedule tool beside it, and only with an accepted argument
 // vector; it ends when the program closes the channel.
-#include "helper/BrokerFrame.h"
 #include "helper/BrokerSession.h"
 #include "helper/ProcessHygiene.h"
 #include "helper/ToolLauncher.h"
 #include "helper/TrustedTool.h"
+#include "protocol/BrokerFrame.h"
 
 #include <csignal>
 #include <iostream>
@@ -15,7 +15,7 @@
 
 namespace {
 
-bool IsSocket(int fd) {
+bool isSocket(int fd) {
     struct stat st {};
     return fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode);
 }
@@ -23,8 +23,8 @@ bool IsSocket(int fd) {
 } // namespace
 
 int main(int argc, char**) {
-    const uid_t user = RequestingUser(); // before the environment goes
-    const bool sane = SanitizeProcess();
+    const uid_t user = requestingUser(); // before the environment goes
+    const bool sane = sanitizeProcess();
     const char* self = broker::kBrokerFileName;
     if (!sane) {
         std::cerr << self << ": refusing to start: resource limits too low to run safely\n";
@@ -37,7 +37,7 @@ int main(int argc, char**) {
         std::cerr << self << ": takes no arguments\n";
         return 2;
     }
-    if (!IsSocket(STDIN_FILENO) || !IsSocket(STDOUT_FILENO)) {
+    if (!isSocket(STDIN_FILENO) || !isSocket(STDOUT_FILENO)) {
         std::cerr << self << ": is started by the timer recorder, not by hand\n";
         return 2;
     }
@@ -46,12 +46,12 @@ int main(int argc, char**) {
 
     std::string toolPath;
     std::string error;
-    const int toolFd = TrustedTool::Open(TrustedTool::OwnExecutable(), &toolPath, &error);
+    const int toolFd = TrustedTool::open(TrustedTool::ownExecutable(), &toolPath, &error);
     if (toolFd < 0) {
         std::cerr << self << ": refusing to start: " << error << "\n";
         return 3;
     }
     ToolLauncher launcher(toolFd, toolPath, user);
     BrokerSession session(launcher, std::cerr);
-    return session.Serve(STDIN_FILENO, STDOUT_FILENO);
+    return static_cast<int>(session.serve(STDIN_FILENO, STDOUT_FILENO));
 }

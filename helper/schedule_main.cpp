@@ -9,14 +9,14 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    const uid_t user = RequestingUser(); // before the environment goes
-    if (!SanitizeProcess()) {
+    const uid_t user = requestingUser(); // before the environment goes
+    if (!sanitizeProcess()) {
         std::cerr << "schedule: resource limits too low to run safely; nothing was changed\n";
-        return ScheduleTool::kExitFailed;
+        return static_cast<int>(ScheduleToolExit::Failed);
     }
     if (geteuid() != 0) {
         std::cerr << "schedule: must be run as root\n";
-        return ScheduleTool::kExitNotRoot;
+        return static_cast<int>(ScheduleToolExit::NotRoot);
     }
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
@@ -26,5 +26,5 @@ int main(int argc, char** argv) {
     SysfsRtcAlarm rtc("/sys");
     ScheduleTool tool(
         runner, rtc, "/run", [] { return static_cast<std::int64_t>(std::time(nullptr)); }, user);
-    return tool.Run(arguments, std::cerr);
+    return static_cast<int>(tool.run(arguments, std::cerr));
 }

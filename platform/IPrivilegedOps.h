@@ -1,8 +1,9 @@
-// The privileged wake-up and shutdown operations of the application controller.
-//
-// Each call runs the schedule tool and waits for it (within a deadline), so callers keep
-// them off the main thread; the planning thread is the only caller, one call at a time.
+// The privileged wake-up and shutdown operations: each runs the schedule tool as root and
+// waits for it (within a deadline), so callers keep them off the main thread; the planning
+// thread is the only caller of the three operations, one call at a time.
 #pragma once
+
+#include <string>
 
 // Why a privileged call answered false.
 enum class PrivilegedFailure {
@@ -17,12 +18,28 @@ enum class PrivilegedFailure {
 
 class IPrivilegedOps {
 public:
+    // What cancel() cancels.
+    static constexpr int kWakeUps = 1;
+    static constexpr int kShutdowns = 2;
+
     virtual ~IPrivilegedOps() = default;
-    // kind 1 cancels every planned wake-up, kind 2 every planned shutdown.
-    virtual bool cancelScheduleWake(int kind) = 0;
+
+    // The schedule tool the operations run ("" while none is installed). A permission
+    // obtained for another tool is dropped, so that the next run asks anew.
+    virtual void setTool(std::string const& path) = 0;
+    // Asks for the administrator's permission now (the password request), rather than at
+    // the first operation.
+    virtual bool authorize() = 0;
+
+    // kWakeUps cancels every planned wake-up, kShutdowns every planned shutdown.
+    virtual bool cancel(int kind) = 0;
     // Instants in seconds since 1970-01-01 00:00 UTC.
-    virtual bool SettingWakeTime(double instant) = 0;
-    virtual bool ForceShutDownTime(double instant) = 0;
+    virtual bool setWakeTime(double instant) = 0;
+    virtual bool setShutdownTime(double instant) = 0;
     // Why the last of the calls above answered false; None after one that succeeded.
     virtual PrivilegedFailure lastFailure() = 0;
+
+    // The program is ending: a run under way gives up at once, none starts any more, and
+    // the permission goes (with the broker that held it). Any thread; more than once is fine.
+    virtual void release() = 0;
 };

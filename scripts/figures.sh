@@ -12,10 +12,11 @@ idle_seconds=${IDLE_SECONDS:-60}
 
 "$root/scripts/deps.sh" >/dev/null
 
+# The release preset (CMakePresets.json): what the package is built from.
 build=$root/build-release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRESVMAN_TESTS=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_store bench_engine bench_presets \
-    resvman_bundle tst_resvtable tst_history startup_reference >/dev/null
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)" --target StoreBench EngineBench PresetFileBench \
+    resvman_bundle ReservationTableTest HistoryWindowTest StartupReference >/dev/null
 
 work=$(mktemp -d)
 cleanup() {
@@ -47,7 +48,7 @@ pick() { # results, name, field (2 real, 3 cpu) -> "value unit"
     awk -v n="$2" -v f="$3" '$1 == n { printf "%.3f %s", $f, $4 }' <<<"$1"
 }
 
-store=$(bench "$build/tests/bench/bench_store")
+store=$(bench "$build/tests/bench/StoreBench")
 row "store: 10,000 adds with sorting, one after another" "$(pick "$store" BM_AddSorted/10000 2)" "<= 1000 ms"
 row "store: save of 10,000 (with fsync)" "$(pick "$store" BM_Save/real_time 2)" "<= 30 ms"
 row "store: load of a 10,000-record file" "$(pick "$store" BM_Load/real_time 2)" "<= 20 ms"
@@ -56,7 +57,7 @@ row "store: latest-reservation query" "$(pick "$store" BM_LatestReservation 2)" 
 row "store: next query right after an unsorted add" "$(pick "$store" BM_NextReservationAfterUnsortedAdd 2)" "<= 1000 us"
 
 # The companion's presets file, ordinary and hostile, up to the 1 MiB cap: read or refused.
-"$build/tests/bench/bench_presets" --benchmark_format=json --benchmark_repetitions=3 \
+"$build/tests/bench/PresetFileBench" --benchmark_format=json --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true 2>/dev/null |
     python3 -c '
 import json, sys
@@ -68,9 +69,9 @@ for b in json.load(sys.stdin)["benchmarks"]:
             "presets: %s (%s)" % (name, outcome),
             "%.2f ms %5.1f MiB" % (b["real_time"], b["peak_KiB"] / 1024)))'
 
-engine=$(bench "$build/tests/bench/bench_engine")
+engine=$(bench "$build/tests/bench/EngineBench")
 row "engine: one watch pass, 10,000 none due (CPU)" "$(pick "$engine" BM_WatchPassNothingDue/10000 3)" "<= 2000 us"
-replan=$(cd "$work" && "$build/tests/bench/bench_engine" --benchmark_filter=BM_ReplanMainThreadWorst \
+replan=$(cd "$work" && "$build/tests/bench/EngineBench" --benchmark_filter=BM_ReplanMainThreadWorst \
     --benchmark_format=json 2>/dev/null |
     python3 -c 'import json, sys; print("%.2f" % json.load(sys.stdin)["benchmarks"][0]["mainThreadWorstMs"])')
 row "engine: re-plan of 10,000, main thread held at most" "${replan:-n/a} ms" "<= 16 ms"
@@ -78,7 +79,7 @@ row "engine: re-plan of 10,000, main thread held at most" "${replan:-n/a} ms" "<
 # The table: a full reload of 10,000 rows (model reset, the visible cells read, drawn),
 # measured by the table test.
 reload=$(cd "$work" && QT_QPA_PLATFORM=offscreen \
-    "$build/tests/ui/tst_resvtable" reloadWithTenThousandReservations 2>&1 |
+    "$build/tests/ui/ReservationTableTest" reloadWithTenThousandReservations 2>&1 |
     sed -n 's/.*reload \([0-9.]*\) ms, [0-9]* visible rows read \([0-9.]*\) ms.*drawn \([0-9.]*\) ms.*/\1 \2 \3/p' |
     awk '{ printf "%.2f", $1 + $2 + $3 }')
 row "table: full reload with 10,000 reservations (+ redraw)" "${reload:-n/a} ms" "<= 50 ms"
@@ -86,7 +87,7 @@ row "table: full reload with 10,000 reservations (+ redraw)" "${reload:-n/a} ms"
 # The History window opened from the menu over a journal of 10,000 rows, to its first
 # drawing, measured by the history test.
 history=$(cd "$work" && QT_QPA_PLATFORM=offscreen \
-    "$build/tests/ui/tst_history" openingTheHistoryWithTenThousandRows 2>&1 |
+    "$build/tests/ui/HistoryWindowTest" openingTheHistoryWithTenThousandRows 2>&1 |
     sed -n 's/.*shown in \([0-9.]*\) ms.*/\1/p')
 row "History window: opened with 10,000 rows" "${history:-n/a} ms" "<= 100 ms"
 
@@ -101,7 +102,7 @@ bus_pid=$DBUS_SESSION_BUS_PID
 # taking turns; medians of STARTUP_RUNS each. The program is started without AppRun, the
 # shell script that only finds it, as the yardstick has none.
 startup=$(STARTUP_RUNS=${STARTUP_RUNS:-15} python3 - "$work/ResvMan.app/resvman" \
-    "$build/tests/bench/startup_reference" <<'PY'
+    "$build/tests/bench/StartupReference" <<'PY'
 import os, statistics, subprocess, sys, time
 env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 def once(command):

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: every test through
-# ctest, the core's tests under AddressSanitizer+UBSan and under ThreadSanitizer, and each
+# Installs what is missing, then runs the workflows of CMakePresets.json: the default build
+# with every test through ctest on a private session bus, the packaging checks on that
+# build, the core's tests under AddressSanitizer+UBSan and under ThreadSanitizer, and each
 # fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +9,7 @@ root=$PWD
 
 "$root/scripts/deps.sh"
 
-jobs=$(nproc)
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 fuzz_seconds=${FUZZ_SECONDS:-30}
 
 runtime_dir=$(mktemp -d)
@@ -18,18 +19,17 @@ trap 'rm -rf "$runtime_dir"' EXIT
 
 section() { printf '\n==== %s ====\n' "$1"; }
 
-section "build (RelWithDebInfo, warnings as errors, for /usr as the package installs it)"
+section "build: the default preset (RelWithDebInfo, warnings as errors, for /usr)"
 # With the umask of user-private-group systems: the build sets the modes it needs itself
-# (the bundle_modes test checks the result).
+# (the bundle_modes test checks the result). The tests run with the usual umask.
 (
     umask 002
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRESVMAN_WERROR=ON \
-        -DCMAKE_INSTALL_PREFIX=/usr
-    cmake --build build -j"$jobs"
+    cmake --preset default
+    cmake --build --preset default
 )
 
 section "all tests (private session bus)"
-(cd build && dbus-run-session -- ctest --output-on-failure -j2 --timeout 600)
+dbus-run-session -- ctest --preset default
 
 section "installation into a temporary DESTDIR"
 destdir=$(mktemp -d)
@@ -118,48 +118,28 @@ listed=$(HOME=$package_home XDG_DATA_HOME= LANG=C.UTF-8 dbus-run-session -- \
 rm -rf "$unpacked" "$package_home"
 echo "package checked: $deb"
 
-sanitizer_build() { # name, flags
-    local dir=build-$1
-    CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-        -DRESVMAN_CORE_ONLY=ON -DRESVMAN_BENCH=OFF -DRESVMAN_WERROR=ON \
-        -DCMAKE_C_FLAGS="$2" -DCMAKE_CXX_FLAGS="$2" \
-        -DCMAKE_EXE_LINKER_FLAGS="$2" -DCMAKE_SHARED_LINKER_FLAGS="$2"
-    cmake --build "$dir" -j"$jobs"
-    (cd "$dir" && ctest --output-on-failure -j2 --timeout 900)
-}
-
 section "core tests under AddressSanitizer + UndefinedBehaviorSanitizer"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-sanitizer_build asan "-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake --workflow --preset asan
 
 section "core tests under ThreadSanitizer"
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-sanitizer_build tsan "-fsanitize=thread -fno-omit-frame-pointer"
+cmake --workflow --preset tsan
 
 section "fuzz targets, ${fuzz_seconds} s each (file-level targets a third of it)"
-CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DRESVMAN_CORE_ONLY=ON -DRESVMAN_TESTS=OFF -DRESVMAN_BENCH=OFF -DRESVMAN_FUZZ=ON
-cmake --build build-fuzz -j"$jobs"
-for target in build-fuzz/tests/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
-    name=$(basename "$target")
+cmake --workflow --preset fuzz
+# Target, seeds, share of the time. The file-level target tries far fewer inputs a second;
+# the parsing it shares is fuzzed from memory by its sibling.
+for entry in "ReservationLoadFuzz load 1" "ReservationFileFuzz load 3" "PresetFileFuzz presets 1"; do
+    read -r name seed_name share <<<"$entry"
+    target="$root/build-fuzz/tests/fuzz/$name"
+    [ -x "$target" ] || { echo "fuzz target missing: $name"; exit 1; }
     corpus="$root/build-fuzz/corpus-$name"
     mkdir -p "$corpus"
-    seed_name=${name#fuzz_}
-    seeds="$root/tests/fuzz/seeds/${seed_name%_file}"
-    seconds=$fuzz_seconds
-    # Targets that go through real files try far fewer inputs a second; the parsing they
-    # share is fuzzed from memory by their sibling.
-    [ "$name" != "${name%_file}" ] && seconds=$(((fuzz_seconds + 2) / 3))
+    seconds=$(((fuzz_seconds + share - 1) / share))
     # tests/fuzz/<target>.options: more flags for a target, on one line.
     read -r -a options 2>/dev/null <"$root/tests/fuzz/$name.options" || options=()
     echo "-- $name (${seconds} s${options[*]:+, ${options[*]}})"
-    if [ -d "$seeds" ]; then
-        "$target" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" "$corpus" "$seeds"
-    else
-        "$target" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" "$corpus"
-    fi
+    "$target" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" "$corpus" \
+        "$root/tests/fuzz/seeds/$seed_name"
 done
 
 section "done"

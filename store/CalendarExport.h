@@ -6,7 +6,7 @@
 // export to the next, also when the list renumbers it or a weekly one moves on a week.
 #pragma once
 
-#include "store/ScheduleItem.h"
+#include "store/Reservation.h"
 
 #include <functional>
 #include <string>
@@ -17,11 +17,5 @@ using StationLookup = std::function<std::string(bool fm, uint32_t freq)>;
 
 // now: the export's time stamp (DTSTAMP), seconds since 1970 UTC. Weekdays and the
 // weekly UID read the local calendar (the process's time zone).
-std::string ExportICalendar(std::vector<SCHEDULEITEM_TAG> const& records,
-                            StationLookup const& station, double now);
-
-// The title field as text: "" when it is not valid UTF-8 (as the table shows it).
-std::string ScheduleTitleText(SCHEDULEITEM_TAG const& rec);
-
-// The frequency as the table shows it: "AM 954", "FM 80.0".
-std::string ChannelText(uint32_t uFreq);
+std::string exportICalendar(std::vector<Reservation> const& records, StationLookup const& station,
+                            double now);

@@ -14,8 +14,7 @@ struct UpRect {
 };
 
 UpRect toUp(QRect const& r, int base) {
-    return {float(r.x()), float(base - (r.y() + r.height())), float(r.width()),
-            float(r.height())};
+    return {float(r.x()), float(base - (r.y() + r.height())), float(r.width()), float(r.height())};
 }
 
 bool containsRect(UpRect const& a, UpRect const& b) {
@@ -24,7 +23,7 @@ bool containsRect(UpRect const& a, UpRect const& b) {
 }
 } // namespace
 
-QPoint DialogPlacementOrigin(QRect const& screen, QRect const& parentFrame,
+QPoint dialogPlacementOrigin(QRect const& screen, QRect const& parentFrame,
                              QRect const& parentContent, QSize const& dialog) {
     int const base = screen.y() + screen.height();
     UpRect const S = toUp(screen, base);
@@ -44,7 +43,7 @@ QPoint DialogPlacementOrigin(QRect const& screen, QRect const& parentFrame,
         if (S.y > P.y) {
             y = S.y;
         } else if (P.y + dh > S.y + S.h) {
-            y = S.y + S.h - dh;  // would reach above the screen: its top meets the top
+            y = S.y + S.h - dh; // would reach above the screen: its top meets the top
         }
     }
     // Whatever the parent's shape, the dialog opens wholly on the screen when it fits.
@@ -56,14 +55,14 @@ QPoint DialogPlacementOrigin(QRect const& screen, QRect const& parentFrame,
     return {left, top};
 }
 
-void PlaceDialogOverParent(QWidget* dialog, QWidget* parent) {
+void placeDialogOverParent(QWidget* dialog, QWidget* parent) {
     if (dialog == nullptr) {
         return;
     }
     dialog->adjustSize();
     QSize size = dialog->frameGeometry().size();
     if (!dialog->isVisible()) {
-        size = dialog->size();  // no frame known yet: the window manager adds it later
+        size = dialog->size(); // no frame known yet: the window manager adds it later
     }
     QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) {
@@ -74,6 +73,6 @@ void PlaceDialogOverParent(QWidget* dialog, QWidget* parent) {
         dialog->move(s.center() - QPoint(size.width() / 2, size.height() / 2));
         return;
     }
-    dialog->move(DialogPlacementOrigin(screen->geometry(), parent->frameGeometry(),
+    dialog->move(dialogPlacementOrigin(screen->geometry(), parent->frameGeometry(),
                                        parent->geometry(), size));
 }

@@ -12,8 +12,8 @@ class QWidget;
 // All rectangles in Qt's global coordinates (y grows downward). screen: the full frame of
 // the screen that shows the parent; parentFrame: the parent's frame; parentContent: its
 // content area; dialog: the dialog's frame size. Answers the dialog frame's top-left corner.
-QPoint DialogPlacementOrigin(QRect const& screen, QRect const& parentFrame,
+QPoint dialogPlacementOrigin(QRect const& screen, QRect const& parentFrame,
                              QRect const& parentContent, QSize const& dialog);
 
 // Moves dialog (a top-level window) over parent by the rule above.
-void PlaceDialogOverParent(QWidget* dialog, QWidget* parent);
+void placeDialogOverParent(QWidget* dialog, QWidget* parent);

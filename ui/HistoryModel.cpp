@@ -1,7 +1,7 @@
 #include "ui/HistoryModel.h"
 
 #include "ui/HistoryTexts.h"
-#include "ui/ResvTableModel.h"
+#include "ui/ReservationTableModel.h"
 
 #include <QBrush>
 #include <QColor>
@@ -31,16 +31,16 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
     case Qt::DisplayRole:
         switch (index.column()) {
         case Time:
-            return HistoryTime(row.at);
+            return historyTime(row.at);
         case Title: {
-            QString const title = HistoryTitle(row);
+            QString const title = historyTitle(row);
             return title.isEmpty() ? title
-                                   : QStringLiteral("%1  (%2)").arg(title, HistoryReservation(row));
+                                   : QStringLiteral("%1  (%2)").arg(title, historyReservation(row));
         }
         case Outcome:
-            return HistoryOutcome(row);
+            return historyOutcome(row);
         case Reason:
-            return HistoryReason(row);
+            return historyReason(row);
         default:
             return QVariant();
         }
@@ -55,7 +55,7 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
             return QVariant();
         }
         // A miss looks as it does in the reservation table; other failures get the warning.
-        return NamedIcon(row.kind == JournalKind::Missed ? QStringLiteral("icon1.icns")
+        return namedIcon(row.kind == JournalKind::Missed ? QStringLiteral("icon1.icns")
                                                          : QStringLiteral("error3.icns"));
     case Qt::ForegroundRole:
         if (row.failed() && index.column() == Outcome) {

@@ -2,7 +2,7 @@
 // when the view asks for them, so that a year of rows is taken in at once.
 #pragma once
 
-#include "platform/IRecordingJournal.h"
+#include "history/IRecordingJournal.h"
 
 #include <QAbstractTableModel>
 

@@ -12,7 +12,7 @@ char const* const kShortDays[7] = {QT_TRID_NOOP("IDS_REGIST_SUN"), QT_TRID_NOOP(
                                    QT_TRID_NOOP("IDS_REGIST_THU"), QT_TRID_NOOP("IDS_REGIST_FRI"),
                                    QT_TRID_NOOP("IDS_REGIST_SAT")};
 
-bool LocalParts(double instant, struct tm& parts) {
+bool localParts(double instant, struct tm& parts) {
     // Rows from a damaged file can hold anything; only what the C library can break down.
     if (!std::isfinite(instant) || std::fabs(instant) > 1.0e12) {
         return false;
@@ -21,16 +21,16 @@ bool LocalParts(double instant, struct tm& parts) {
     return localtime_r(&t, &parts) != nullptr;
 }
 
-QString Format(double instant, char const* format) {
+QString formatted(double instant, char const* format) {
     struct tm parts {};
     char text[64];
-    if (!LocalParts(instant, parts) || std::strftime(text, sizeof text, format, &parts) == 0) {
+    if (!localParts(instant, parts) || std::strftime(text, sizeof text, format, &parts) == 0) {
         return QStringLiteral("-");
     }
     return QString::fromLatin1(text);
 }
 
-QString FrequencyText(uint32_t freq) {
+QString frequencyText(uint32_t freq) {
     uint32_t const channel = freq & 0xFFFFFFu;
     if ((freq >> 24) == 0) {
         return QStringLiteral("AM %1").arg(channel);
@@ -38,12 +38,12 @@ QString FrequencyText(uint32_t freq) {
     return QStringLiteral("FM %1").arg(static_cast<double>(channel) / 100.0, 0, 'f', 1);
 }
 
-QString AppName() {
+QString appName() {
     return qtTrId("AppTitle");
 }
 
 // When the message went out, against the start.
-QString LeadText(double lead) {
+QString leadText(double lead) {
     int const seconds = static_cast<int>(std::lround(std::fabs(lead)));
     if (lead >= 0.0) {
         //% "%1 s before the start"
@@ -53,32 +53,32 @@ QString LeadText(double lead) {
     return qtTrId("IDS_HIST_LEAD_AFTER").arg(seconds);
 }
 
-QString CompanionText(JournalEntry const& entry) {
+QString companionText(JournalEntry const& entry) {
     if (!entry.present) {
         if (entry.companion == CompanionState::NotStarted) {
             //% "Velto could not be started: nobody received the recording."
             return qtTrId("IDS_HIST_COMPANION_NOT_STARTED");
         }
         //% "Velto was not running when the recording was sent (%1): nobody received it."
-        return qtTrId("IDS_HIST_COMPANION_GONE").arg(LeadText(entry.lead));
+        return qtTrId("IDS_HIST_COMPANION_GONE").arg(leadText(entry.lead));
     }
     if (entry.companion == CompanionState::AlreadyRunning) {
         //% "Velto was already running; sent %1."
-        return qtTrId("IDS_HIST_COMPANION_RUNNING").arg(LeadText(entry.lead));
+        return qtTrId("IDS_HIST_COMPANION_RUNNING").arg(leadText(entry.lead));
     }
     //% "Velto was started; sent %1."
-    return qtTrId("IDS_HIST_COMPANION_STARTED").arg(LeadText(entry.lead));
+    return qtTrId("IDS_HIST_COMPANION_STARTED").arg(leadText(entry.lead));
 }
 
-QString WakeText(JournalEntry const& entry) {
+QString wakeText(JournalEntry const& entry) {
     switch (entry.wake) {
     case WakeOutcome::OnTime:
         //% "On time for the wake-up planned at %1."
-        return qtTrId("IDS_WAKE_ON_TIME").arg(Format(entry.planned, "%H:%M"));
+        return qtTrId("IDS_WAKE_ON_TIME").arg(formatted(entry.planned, "%H:%M"));
     case WakeOutcome::Late: {
         int const minutes = static_cast<int>(std::lround((entry.at - entry.planned) / 60.0));
         //% "%1 min after the wake-up planned at %2."
-        return qtTrId("IDS_WAKE_LATE").arg(minutes).arg(HistoryTime(entry.planned));
+        return qtTrId("IDS_WAKE_LATE").arg(minutes).arg(historyTime(entry.planned));
     }
     case WakeOutcome::ByHand:
         break;
@@ -89,32 +89,32 @@ QString WakeText(JournalEntry const& entry) {
 
 } // namespace
 
-QString HistoryTime(double instant) {
+QString historyTime(double instant) {
     struct tm parts {};
-    if (!LocalParts(instant, parts)) {
+    if (!localParts(instant, parts)) {
         return QStringLiteral("-");
     }
-    return Format(instant, "%Y/%m/%d (") + qtTrId(kShortDays[parts.tm_wday % 7]) +
-           Format(instant, ") %H:%M");
+    return formatted(instant, "%Y/%m/%d (") + qtTrId(kShortDays[parts.tm_wday % 7]) +
+           formatted(instant, ") %H:%M");
 }
 
-QString HistoryTitle(JournalEntry const& entry) {
+QString historyTitle(JournalEntry const& entry) {
     if (entry.kind != JournalKind::HandedOver && entry.kind != JournalKind::Missed) {
         return QString();
     }
     return QString::fromUtf8(entry.title);
 }
 
-QString HistoryReservation(JournalEntry const& entry) {
+QString historyReservation(JournalEntry const& entry) {
     if (entry.kind != JournalKind::HandedOver && entry.kind != JournalKind::Missed) {
         return QString();
     }
     return QStringLiteral("%1–%2, %3")
-        .arg(Format(entry.start, "%m/%d %H:%M"), Format(entry.end, "%H:%M"),
-             FrequencyText(entry.freq));
+        .arg(formatted(entry.start, "%m/%d %H:%M"), formatted(entry.end, "%H:%M"),
+             frequencyText(entry.freq));
 }
 
-QString HistoryOutcome(JournalEntry const& entry) {
+QString historyOutcome(JournalEntry const& entry) {
     switch (entry.kind) {
     case JournalKind::HandedOver:
         if (!entry.present) {
@@ -138,10 +138,10 @@ QString HistoryOutcome(JournalEntry const& entry) {
         return qtTrId("IDS_HIST_SLEEP");
     case JournalKind::ProgramStarted:
         //% "%1 started"
-        return qtTrId("IDS_HIST_PROGRAM_STARTED").arg(AppName());
+        return qtTrId("IDS_HIST_PROGRAM_STARTED").arg(appName());
     case JournalKind::ProgramExited:
         //% "%1 ended"
-        return qtTrId("IDS_HIST_PROGRAM_EXITED").arg(AppName());
+        return qtTrId("IDS_HIST_PROGRAM_EXITED").arg(appName());
     case JournalKind::WakeUpsPlanned:
         if (entry.instants.empty()) {
             //% "No wake-ups planned"
@@ -159,11 +159,11 @@ QString HistoryOutcome(JournalEntry const& entry) {
     return QString();
 }
 
-QString MissReasonText(MissReason reason) {
+QString missReasonText(MissReason reason) {
     switch (reason) {
     case MissReason::NotRunning:
         //% "%1 was not running at its start time."
-        return qtTrId("IDS_REASON_NOT_RUNNING").arg(AppName());
+        return qtTrId("IDS_REASON_NOT_RUNNING").arg(appName());
     case MissReason::AsleepOrOff:
         //% "The computer was asleep or switched off at its start time."
         return qtTrId("IDS_REASON_ASLEEP_OR_OFF");
@@ -181,14 +181,14 @@ QString MissReasonText(MissReason reason) {
     return qtTrId("IDS_REASON_UNKNOWN");
 }
 
-QString HistoryReason(JournalEntry const& entry) {
+QString historyReason(JournalEntry const& entry) {
     switch (entry.kind) {
     case JournalKind::HandedOver:
-        return CompanionText(entry);
+        return companionText(entry);
     case JournalKind::Missed:
-        return MissReasonText(entry.reason);
+        return missReasonText(entry.reason);
     case JournalKind::Woke:
-        return WakeText(entry);
+        return wakeText(entry);
     case JournalKind::ProgramExited:
         if (entry.exitCause == ExitCause::ExitCommand) {
             //% "Ended with the Exit command."
@@ -201,7 +201,7 @@ QString HistoryReason(JournalEntry const& entry) {
         for (double const instant : entry.instants) {
             if (instant > entry.at) {
                 //% "Next: %1"
-                return qtTrId("IDS_HIST_NEXT").arg(HistoryTime(instant));
+                return qtTrId("IDS_HIST_NEXT").arg(historyTime(instant));
             }
         }
         return QString();
@@ -209,7 +209,7 @@ QString HistoryReason(JournalEntry const& entry) {
         //% "At %1"
         return qtTrId("IDS_HIST_AT")
             .arg(entry.instants.empty() ? QStringLiteral("-")
-                                        : HistoryTime(entry.instants.front()));
+                                        : historyTime(entry.instants.front()));
     default:
         return QString();
     }

@@ -2,18 +2,18 @@
 // desktop notifications and the table's tooltips. Times are in the process's time zone.
 #pragma once
 
-#include "platform/IRecordingJournal.h"
+#include "history/IRecordingJournal.h"
 
 #include <QString>
 
 // "2024/01/15 (Mon) 21:00"
-QString HistoryTime(double instant);
+QString historyTime(double instant);
 // The reservation an entry is about: "Title", or "" for events of the computer and program.
-QString HistoryTitle(JournalEntry const& entry);
+QString historyTitle(JournalEntry const& entry);
 // When and where: "01/15 21:00–21:30, FM 80.0".
-QString HistoryReservation(JournalEntry const& entry);
+QString historyReservation(JournalEntry const& entry);
 // What happened, in a few words.
-QString HistoryOutcome(JournalEntry const& entry);
+QString historyOutcome(JournalEntry const& entry);
 // Why, or the details that matter.
-QString HistoryReason(JournalEntry const& entry);
-QString MissReasonText(MissReason reason);
+QString historyReason(JournalEntry const& entry);
+QString missReasonText(MissReason reason);

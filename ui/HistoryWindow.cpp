@@ -110,7 +110,7 @@ void HistoryWindow::sizeColumns() {
 void HistoryWindow::reload() {
     std::vector<JournalEntry> entries;
     if (m_journal != nullptr) {
-        entries = m_journal->Read(kShownEntries);
+        entries = m_journal->read(kShownEntries);
     }
     m_empty->setVisible(entries.empty());
     m_model->setEntries(std::move(entries));

@@ -3,7 +3,7 @@
 // time it is shown and while it is open as entries arrive.
 #pragma once
 
-#include "platform/IRecordingJournal.h"
+#include "history/IRecordingJournal.h"
 
 #include <QWidget>
 

@@ -4,7 +4,7 @@
 
 namespace {
 // The ASCII form of the leading number ("-12.5" of " -12.5 MHz"); empty when there is none.
-QString LeadingNumberText(QString const& text, bool withFraction) {
+QString leadingNumberText(QString const& text, bool withFraction) {
     QString const s = text.normalized(QString::NormalizationForm_KC);
     qsizetype i = 0;
     qsizetype const n = s.size();
@@ -36,8 +36,8 @@ QString LeadingNumberText(QString const& text, bool withFraction) {
 }
 } // namespace
 
-double LeadingDoubleValue(QString const& text) {
-    QString const number = LeadingNumberText(text, true);
+double leadingDoubleValue(QString const& text) {
+    QString const number = leadingNumberText(text, true);
     if (number.isEmpty()) {
         return 0.0;
     }
@@ -47,8 +47,8 @@ double LeadingDoubleValue(QString const& text) {
     return ok ? value : 0.0;
 }
 
-int LeadingIntValue(QString const& text) {
-    QString const number = LeadingNumberText(text, false);
+int leadingIntValue(QString const& text) {
+    QString const number = leadingNumberText(text, false);
     if (number.isEmpty()) {
         return 0;
     }

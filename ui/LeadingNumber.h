@@ -6,6 +6,6 @@
 
 #include <QString>
 
-double LeadingDoubleValue(QString const& text);
+double leadingDoubleValue(QString const& text);
 // The leading integer (a fraction is cut off); saturates at the int range.
-int LeadingIntValue(QString const& text);
+int leadingIntValue(QString const& text);

@@ -5,12 +5,11 @@
 // a notification service nothing is shown and nothing fails.
 #pragma once
 
+#include "history/IRecordingJournal.h"
 #include "platform/IDesktopNotifier.h"
-#include "platform/IRecordingJournal.h"
 
 #include <QObject>
 
-#include <functional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -19,27 +18,30 @@
 class RecordingNotices : public QObject {
     Q_OBJECT
 public:
-    RecordingNotices(IDesktopNotifier* notifier, std::function<void()> showHistory,
-                     QObject* parent = nullptr);
+    // notifier: not owned, may be null (nothing is shown).
+    explicit RecordingNotices(IDesktopNotifier* notifier, QObject* parent = nullptr);
 
     void setNotifier(IDesktopNotifier* notifier) { m_notifier = notifier; }
 
     // The reservations that passed unrecorded while the program was not running (entries
     // as the journal keeps reservations). Told in one notification; when the journal later
     // reports their misses, those are not told again.
-    void StartupMissed(std::vector<JournalEntry> const& passed);
+    void startupMissed(std::vector<JournalEntry> const& passed);
 
     // An entry the journal has handled.
-    void EntryRecorded(JournalEntry const& entry);
+    void entryRecorded(JournalEntry const& entry);
+
+signals:
+    // The user clicked a notification: the History window is to open.
+    void historyRequested();
 
 private:
     using Key = std::tuple<std::string, uint32_t, double, double>;
-    static Key KeyOf(JournalEntry const& entry) {
+    static Key keyOf(JournalEntry const& entry) {
         return {entry.title, entry.freq, entry.start, entry.end};
     }
-    void Show(QString const& summary, QString const& body, bool critical);
+    void notify(QString const& summary, QString const& body, bool critical);
 
     IDesktopNotifier* m_notifier;
-    std::function<void()> m_showHistory;
     std::set<Key> m_toldAtStartup;
 };

@@ -1,6 +1,6 @@
 #include "ui/ReservationInput.h"
 
-#include "platform/linux/LocalCalendar.h"
+#include "posix/LocalCalendar.h"
 #include "ui/LeadingNumber.h"
 
 #include <QByteArray>
@@ -21,7 +21,7 @@ constexpr double kFmLow = 76.0;
 constexpr double kFmHigh = 90.0;
 constexpr qsizetype kTitleBytes = 255;
 
-bool LocalFields(double instant, std::tm& out) {
+bool localFields(double instant, std::tm& out) {
     if (!std::isfinite(instant) || std::fabs(instant) > 1e12) {
         return false;
     }
@@ -30,44 +30,44 @@ bool LocalFields(double instant, std::tm& out) {
 }
 
 // 0 Sunday .. 6 Saturday.
-int Weekday(QDate day) {
+int weekdayOf(QDate day) {
     return day.dayOfWeek() % 7;
 }
 
 } // namespace
 
-ReservationProblem CheckTitle(QString const& title) {
+ReservationProblem checkTitle(QString const& title) {
     return title.toUtf8().size() > kTitleBytes ? ReservationProblem::TitleTooLong
                                                : ReservationProblem::None;
 }
 
-ReservationProblem CheckFrequency(bool fm, QString const& channel) {
+ReservationProblem checkFrequency(bool fm, QString const& channel) {
     bool valid = false;
     if (!fm) {
-        int const v = LeadingIntValue(channel);
+        int const v = leadingIntValue(channel);
         valid = v >= kAmLow && v <= kAmHigh && (v - kAmLow) % kAmStep == 0;
     } else {
-        double const x = LeadingDoubleValue(channel);
+        double const x = leadingDoubleValue(channel);
         valid = x >= kFmLow && x <= kFmHigh;
     }
     return valid ? ReservationProblem::None : ReservationProblem::InvalidFrequency;
 }
 
-ReservationProblem CheckTime(ReservationInput const& input, double now) {
+ReservationProblem checkTime(ReservationInput const& input, double now) {
     // Weekly reservations are not checked against the present.
     if (input.week != 0) {
         return ReservationProblem::None;
     }
-    double const end = ComposeEnd(input.date, input.start, input.end);
+    double const end = composeEnd(input.date, input.start, input.end);
     // A start already past with an end still to come passes.
     return std::trunc(now) > std::trunc(end) ? ReservationProblem::EndPassed
                                              : ReservationProblem::None;
 }
 
-ReservationProblem CheckReservation(ReservationInput const& input, double now) {
+ReservationProblem checkReservation(ReservationInput const& input, double now) {
     for (ReservationProblem const problem :
-         {CheckTitle(input.title), CheckFrequency(input.fm, input.channel),
-          CheckTime(input, now)}) {
+         {checkTitle(input.title), checkFrequency(input.fm, input.channel),
+          checkTime(input, now)}) {
         if (problem != ReservationProblem::None) {
             return problem;
         }
@@ -75,26 +75,26 @@ ReservationProblem CheckReservation(ReservationInput const& input, double now) {
     return ReservationProblem::None;
 }
 
-uint32_t ChannelFrequency(bool fm, QString const& channel) {
+uint32_t channelFrequency(bool fm, QString const& channel) {
     if (fm) {
-        double const value = std::round(LeadingDoubleValue(channel) * 100.0);
+        double const value = std::round(leadingDoubleValue(channel) * 100.0);
         if (!(value > 0.0) || value > kFreqMask) {
             return 0;
         }
         return static_cast<uint32_t>(value);
     }
-    int const value = LeadingIntValue(channel);
+    int const value = leadingIntValue(channel);
     return value > 0 && static_cast<uint32_t>(value) <= kFreqMask ? static_cast<uint32_t>(value)
                                                                   : 0;
 }
 
-QDate ReservationBaseDay(ReservationInput const& input, double now) {
+QDate reservationBaseDay(ReservationInput const& input, double now) {
     if (input.week == 0) {
         return input.date;
     }
-    QDate day = std::max(input.date, LocalDate(now));
+    QDate day = std::max(input.date, localDate(now));
     for (int i = 0; i < 7; ++i) {
-        if ((input.week & kWeeklyKeys[Weekday(day)]) != 0) {
+        if ((input.week & kWeekdayBits[weekdayOf(day)]) != 0) {
             break;
         }
         day = day.addDays(1);
@@ -102,43 +102,43 @@ QDate ReservationBaseDay(ReservationInput const& input, double now) {
     return day;
 }
 
-double ComposeStart(QDate day, QTime start) {
-    return LocalWallClock(day.year(), day.month(), day.day(), start.hour(), start.minute(), 0);
+double composeStart(QDate day, QTime start) {
+    return localWallClock(day.year(), day.month(), day.day(), start.hour(), start.minute(), 0);
 }
 
-double ComposeEnd(QDate day, QTime start, QTime end) {
+double composeEnd(QDate day, QTime start, QTime end) {
     bool const nextDay = end.hour() * 60 + end.minute() <= start.hour() * 60 + start.minute();
     // A day past the end of the month rolls over into the next month and year.
-    return LocalWallClock(day.year(), day.month(), day.day() + (nextDay ? 1 : 0), end.hour(),
+    return localWallClock(day.year(), day.month(), day.day() + (nextDay ? 1 : 0), end.hour(),
                           end.minute(), 0);
 }
 
-void ComposeReservation(ReservationInput const& input, double now, SCHEDULEITEM_TAG& rec) {
-    rec.uWeek = input.week;
+void composeReservation(ReservationInput const& input, double now, Reservation& rec) {
+    rec.weekdays = input.week;
 
     QByteArray const title = input.title.toUtf8().left(kTitleBytes);
-    std::memset(rec.cTitle, 0, sizeof rec.cTitle);
-    std::memcpy(rec.cTitle, title.constData(), static_cast<std::size_t>(title.size()));
+    std::memset(rec.title, 0, sizeof rec.title);
+    std::memcpy(rec.title, title.constData(), static_cast<std::size_t>(title.size()));
 
-    QDate const day = ReservationBaseDay(input, now);
-    rec.dStartTime = ComposeStart(day, input.start);
-    rec.dEndTime = ComposeEnd(day, input.start, input.end);
+    QDate const day = reservationBaseDay(input, now);
+    rec.start = composeStart(day, input.start);
+    rec.end = composeEnd(day, input.start, input.end);
 
-    uint32_t const freq = ChannelFrequency(input.fm, input.channel);
-    rec.uFreq = input.fm ? kFmBand + freq : freq;
+    uint32_t const freq = channelFrequency(input.fm, input.channel);
+    rec.frequency = input.fm ? kFmBand + freq : freq;
 }
 
-QDate LocalDate(double instant) {
+QDate localDate(double instant) {
     std::tm tm{};
-    if (!LocalFields(instant, tm)) {
+    if (!localFields(instant, tm)) {
         return QDate();
     }
     return QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
 }
 
-QTime LocalTime(double instant) {
+QTime localTime(double instant) {
     std::tm tm{};
-    if (!LocalFields(instant, tm)) {
+    if (!localFields(instant, tm)) {
         return QTime();
     }
     return QTime(tm.tm_hour, tm.tm_min, std::min(tm.tm_sec, 59));

@@ -8,7 +8,7 @@
 // recorded. Instants are seconds since 1970-01-01 00:00 UTC.
 #pragma once
 
-#include "store/ScheduleItem.h"
+#include "store/ReservationList.h"
 
 #include <QDate>
 #include <QString>
@@ -23,7 +23,7 @@ struct ReservationInput {
     bool fm = false;   // the band
     QString channel;   // the channel as typed or chosen: "954", "1134kHz", "80.7"
     QString title;     // at most 255 bytes as UTF-8
-    uint32_t week = 0; // kWeeklyKeys bits of the repeat days; 0 once only
+    uint32_t week = 0; // kWeekdayBits bits of the repeat days; 0 once only
 };
 
 // What keeps a reservation from being registered; the dialog checks in this order and
@@ -35,29 +35,29 @@ enum class ReservationProblem {
     EndPassed,        // once only, and its end is earlier than now (whole seconds)
 };
 
-ReservationProblem CheckTitle(QString const& title);
-ReservationProblem CheckFrequency(bool fm, QString const& channel);
-ReservationProblem CheckTime(ReservationInput const& input, double now);
-ReservationProblem CheckReservation(ReservationInput const& input, double now);
+ReservationProblem checkTitle(QString const& title);
+ReservationProblem checkFrequency(bool fm, QString const& channel);
+ReservationProblem checkTime(ReservationInput const& input, double now);
+ReservationProblem checkReservation(ReservationInput const& input, double now);
 
 // The frequency (no band bits) a channel text stands for; 0 when it stands for none.
-uint32_t ChannelFrequency(bool fm, QString const& channel);
+uint32_t channelFrequency(bool fm, QString const& channel);
 
 // The day a reservation starts on: the picked day for a once-only one; for a weekly one
 // the first day that is today or later, not before the picked day, whose weekday is one
 // of its days.
-QDate ReservationBaseDay(ReservationInput const& input, double now);
+QDate reservationBaseDay(ReservationInput const& input, double now);
 
 // Start and end on the given day: the end on the next day when its clock time is not
 // later than the start's. Second 0.
-double ComposeStart(QDate day, QTime start);
-double ComposeEnd(QDate day, QTime start, QTime end);
+double composeStart(QDate day, QTime start);
+double composeEnd(QDate day, QTime start, QTime end);
 
 // Writes uWeek, cTitle, dStartTime, dEndTime and uFreq of rec from the input; the other
 // fields keep their values.
-void ComposeReservation(ReservationInput const& input, double now, SCHEDULEITEM_TAG& rec);
+void composeReservation(ReservationInput const& input, double now, Reservation& rec);
 
 // The local calendar day and the clock time (to the second) of an instant; invalid for one
 // that cannot be represented.
-QDate LocalDate(double instant);
-QTime LocalTime(double instant);
+QDate localDate(double instant);
+QTime localTime(double instant);

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-QString SaveFailureReason(SaveOutcome const& outcome) {
+QString saveFailureReason(SaveOutcome const& outcome) {
     if (outcome.rescuePending) {
         //% "a copy of the damaged reservation file could not be kept first"
         return qtTrId("IDS_SAVE_REASON_RESCUE");
@@ -38,6 +38,6 @@ QString SaveFailureReason(SaveOutcome const& outcome) {
     }
 }
 
-QString SaveFailurePath(SaveOutcome const& outcome) {
+QString saveFailurePath(SaveOutcome const& outcome) {
     return QFile::decodeName(QByteArray::fromStdString(outcome.path));
 }

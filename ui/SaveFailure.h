@@ -2,11 +2,11 @@
 // the exit command's question.
 #pragma once
 
-#include "store/ScheduleItem.h"
+#include "store/ReservationFile.h"
 
 #include <QString>
 
 // Why the save failed ("the disk is full", ...).
-QString SaveFailureReason(SaveOutcome const& outcome);
+QString saveFailureReason(SaveOutcome const& outcome);
 // The file the save was for, as the user knows it.
-QString SaveFailurePath(SaveOutcome const& outcome);
+QString saveFailurePath(SaveOutcome const& outcome);

@@ -8,21 +8,19 @@
 #include <QMenu>
 #include <QWidget>
 
-TrayIcon::TrayIcon(QIcon const& icon, std::function<void()> onExit, QObject* parent)
-    : QObject(parent), m_onExit(std::move(onExit)) {
+TrayIcon::TrayIcon(QIcon const& icon, QObject* parent) : QObject(parent) {
     m_menu = new QMenu;
-    m_actShow = m_menu->addAction(QString());
+    m_show = m_menu->addAction(QString());
     m_menu->addSeparator();
-    m_actExit = m_menu->addAction(QString());
-    connect(m_actShow, &QAction::triggered, this, [this] { ShowApplication(); });
-    connect(m_actExit, &QAction::triggered, this, [this] { OnMenuExit(); });
+    m_exit = m_menu->addAction(QString());
+    connect(m_show, &QAction::triggered, this, &TrayIcon::showApplication);
+    connect(m_exit, &QAction::triggered, this, &TrayIcon::exitFromMenu);
     // Texts follow the language each time the menu opens.
     connect(m_menu, &QMenu::aboutToShow, this, [this] { retranslate(); });
 
     m_tray = new QSystemTrayIcon(icon.isNull() ? QApplication::windowIcon() : icon, this);
     m_tray->setContextMenu(m_menu);
-    connect(m_tray, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { OnActivated(reason); });
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TrayIcon::activate);
     retranslate();
     if (!m_tray->icon().isNull() && QSystemTrayIcon::isSystemTrayAvailable()) {
         m_tray->show();
@@ -47,13 +45,13 @@ bool TrayIcon::isShown() const {
 
 void TrayIcon::retranslate() {
     //% "&Show"
-    m_actShow->setText(qtTrId("IDS_TRAY_SHOW"));
+    m_show->setText(qtTrId("IDS_TRAY_SHOW"));
     //% "E&xit"
-    m_actExit->setText(qtTrId("IDS_TRAY_EXIT"));
-    m_tray->setToolTip(AppTitle());
+    m_exit->setText(qtTrId("IDS_TRAY_EXIT"));
+    m_tray->setToolTip(appTitle());
 }
 
-void TrayIcon::ShowApplication() {
+void TrayIcon::showApplication() {
     ApplicationVisibility& visibility = ApplicationVisibility::instance();
     if (visibility.isHidden()) {
         visibility.unhide();
@@ -76,19 +74,17 @@ void TrayIcon::ShowApplication() {
     }
 }
 
-void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+void TrayIcon::activate(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-        ShowApplication();
+        showApplication();
     }
 }
 
-void TrayIcon::OnMenuExit() {
+void TrayIcon::exitFromMenu() {
     // A dialog already waits for an answer: point at it rather than start a second run.
     if (QApplication::activeModalWidget() != nullptr) {
-        ShowApplication();
+        showApplication();
         return;
     }
-    if (m_onExit) {
-        m_onExit();
-    }
+    emit exitRequested();
 }

@@ -40,15 +40,15 @@ char const* const kWeekdayShortNames[7] = {
 
 } // namespace
 
-QString AppTitle() {
+QString appTitle() {
     //% "Velto Timer Recorder"
     return qtTrId("AppTitle");
 }
 
-QString WeekdayName(int weekday) {
+QString weekdayName(int weekday) {
     return weekday >= 0 && weekday < 7 ? qtTrId(kWeekdayNames[weekday]) : QString();
 }
 
-QString WeekdayShortName(int weekday) {
+QString weekdayShortName(int weekday) {
     return weekday >= 0 && weekday < 7 ? qtTrId(kWeekdayShortNames[weekday]) : QString();
 }

@@ -6,10 +6,10 @@
 #include <QString>
 
 // The application's title: window titles, alert panels, the tray icon's tooltip.
-QString AppTitle();
+QString appTitle();
 
 // The weekday's full name (0 Sunday .. 6 Saturday), as the table's date column shows it.
-QString WeekdayName(int weekday);
+QString weekdayName(int weekday);
 
 // The weekday's short name (0 Sunday .. 6 Saturday), as the weekly buttons show it.
-QString WeekdayShortName(int weekday);
+QString weekdayShortName(int weekday);

@@ -1,7 +1,7 @@
 #include "platform/linux/BrokerChannel.h"
 
-#include "helper/BrokerFrame.h"
-#include "platform/linux/Trust.h"
+#include "posix/Trust.h"
+#include "protocol/BrokerFrame.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,7 +30,7 @@ using Clock = std::chrono::steady_clock;
 enum class Wait { Ready, TimedOut, Abandoned, Failed };
 
 // Waits until fd has something to read, in short slices so that AbandonAll is seen soon.
-Wait WaitReadable(int fd, Clock::time_point deadline) {
+Wait waitReadable(int fd, Clock::time_point deadline) {
     using namespace std::chrono;
     for (;;) {
         if (g_abandoned.load()) {
@@ -54,7 +54,7 @@ Wait WaitReadable(int fd, Clock::time_point deadline) {
 
 // Waits a little for a child that is expected to end now; one that does not is left to a
 // thread of its own, so that nothing here waits on it.
-int Reap(pid_t pid, std::chrono::milliseconds patience) {
+int reap(pid_t pid, std::chrono::milliseconds patience) {
     using namespace std::chrono;
     const auto deadline = Clock::now() + patience;
     for (;;) {
@@ -80,15 +80,15 @@ int Reap(pid_t pid, std::chrono::milliseconds patience) {
 
 } // namespace
 
-void BrokerChannel::SetAbandoned(bool abandoned) {
+void BrokerChannel::setAbandoned(bool abandoned) {
     g_abandoned.store(abandoned);
 }
 
-void BrokerChannel::SetAnswerDeadlineForTesting(std::chrono::milliseconds deadline) {
+void BrokerChannel::setAnswerDeadlineForTesting(std::chrono::milliseconds deadline) {
     g_answerDeadlineMs.store(deadline.count());
 }
 
-std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPath, Launch launch,
+std::unique_ptr<BrokerChannel> BrokerChannel::start(const std::string& brokerPath, Launch launch,
                                                     StartResult* result) {
     *result = StartResult::Failed;
     if (brokerPath.empty() || brokerPath[0] != '/') {
@@ -98,10 +98,10 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
         launch = geteuid() == 0 ? Launch::Direct : Launch::Pkexec;
     }
     if (launch == Launch::Pkexec || geteuid() == 0) {
-        const trust::Verdict verdict = trust::CheckFile(brokerPath, trust::kRootOnly, true);
+        const trust::Verdict verdict = trust::checkFile(brokerPath, trust::kRootOnly, true);
         if (!verdict.ok()) {
             std::fprintf(stderr, "resvman: not running %s as root (%s)\n", brokerPath.c_str(),
-                         verdict.Describe().c_str());
+                         verdict.describe().c_str());
             return nullptr;
         }
     }
@@ -150,9 +150,9 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), env);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    close(pair[1]);
+    ::close(pair[1]);
     if (spawned != 0) {
-        close(pair[0]);
+        ::close(pair[0]);
         return nullptr;
     }
     // A frame that stops half-way must not hold a read for ever either.
@@ -161,20 +161,20 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
     const auto deadline =
         Clock::now() + (launch == Launch::Pkexec ? kPkexecStartDeadline : kDirectStartDeadline);
     std::string hello;
-    const Wait greeting = WaitReadable(pair[0], deadline);
+    const Wait greeting = waitReadable(pair[0], deadline);
     if (greeting == Wait::Ready &&
-        broker::ReadFrame(pair[0], &hello) == broker::FrameStatus::Frame &&
+        broker::readFrame(pair[0], &hello) == broker::FrameStatus::Frame &&
         hello == broker::kBrokerHello) {
         *result = StartResult::Started;
         return std::unique_ptr<BrokerChannel>(new BrokerChannel(pair[0], pid));
     }
     // No greeting: pkexec was refused, the broker would not start, or time ran out. Either
     // way it ends; one started directly is ours to stop.
-    close(pair[0]);
+    ::close(pair[0]);
     if (greeting != Wait::Ready && launch == Launch::Direct) {
         kill(pid, SIGKILL);
     }
-    const int status = Reap(pid, std::chrono::seconds(greeting == Wait::Ready ? 5 : 1));
+    const int status = reap(pid, std::chrono::seconds(greeting == Wait::Ready ? 5 : 1));
     if (launch == Launch::Pkexec && status == 126) {
         *result = StartResult::Dismissed;
     } else if (launch == Launch::Pkexec && status == 127) {
@@ -184,44 +184,44 @@ std::unique_ptr<BrokerChannel> BrokerChannel::Start(const std::string& brokerPat
 }
 
 BrokerChannel::~BrokerChannel() {
-    Close();
+    close();
 }
 
-BrokerChannel::Answer BrokerChannel::Execute(const std::vector<std::string>& arguments) {
+BrokerChannel::Answer BrokerChannel::execute(const std::vector<std::string>& arguments) {
     Answer answer;
     if (m_fd < 0) {
         return answer; // Lost
     }
     // Nothing that large or empty is a request; it is not sent, and the channel stays.
-    const std::string payload = broker::EncodeArguments(arguments);
+    const std::string payload = broker::encodeArguments(arguments);
     if (payload.empty() || payload.size() > broker::kMaxFramePayload) {
         answer.kind = Answer::Kind::Refused;
         return answer;
     }
-    if (!broker::WriteFrame(m_fd, payload)) {
-        Close(); // the broker is gone
+    if (!broker::writeFrame(m_fd, payload)) {
+        close(); // the broker is gone
         return answer;
     }
     const long long testDeadline = g_answerDeadlineMs.load();
     const auto deadline =
         Clock::now() + (testDeadline > 0 ? std::chrono::milliseconds(testDeadline)
                                          : std::chrono::milliseconds(kAnswerDeadline));
-    switch (WaitReadable(m_fd, deadline)) {
+    switch (waitReadable(m_fd, deadline)) {
     case Wait::Ready:
         break;
     case Wait::TimedOut:
-        EndHungBroker();
+        endHungBroker();
         answer.kind = Answer::Kind::TimedOut;
         return answer;
     case Wait::Abandoned:
     case Wait::Failed:
         // The answer would come too late to matter, and the stream is out of step now.
-        EndHungBroker();
+        endHungBroker();
         return answer;
     }
     std::string reply;
-    if (broker::ReadFrame(m_fd, &reply) != broker::FrameStatus::Frame) {
-        Close();
+    if (broker::readFrame(m_fd, &reply) != broker::FrameStatus::Frame) {
+        close();
         return answer;
     }
     const std::string_view text = reply;
@@ -241,27 +241,27 @@ BrokerChannel::Answer BrokerChannel::Execute(const std::vector<std::string>& arg
     return answer;
 }
 
-void BrokerChannel::EndHungBroker() {
+void BrokerChannel::endHungBroker() {
     if (m_fd >= 0) {
-        close(m_fd);
+        ::close(m_fd);
         m_fd = -1;
     }
     if (m_pid > 0) {
         // Allowed only for a broker started directly; one started through pkexec runs as
         // root and ends when it sees the channel closed, once its tool run has ended.
         kill(m_pid, SIGKILL);
-        Reap(m_pid, std::chrono::milliseconds(200));
+        reap(m_pid, std::chrono::milliseconds(200));
         m_pid = -1;
     }
 }
 
-void BrokerChannel::Close() {
+void BrokerChannel::close() {
     if (m_fd >= 0) {
-        close(m_fd);
+        ::close(m_fd);
         m_fd = -1;
     }
     if (m_pid > 0) {
-        Reap(m_pid, std::chrono::seconds(g_abandoned.load() ? 0 : 5));
+        reap(m_pid, std::chrono::seconds(g_abandoned.load() ? 0 : 5));
         m_pid = -1;
     }
 }

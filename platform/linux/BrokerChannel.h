@@ -50,7 +50,7 @@ public:
     // Whenever the broker would run as root (through pkexec, or directly by root), it must
     // be a file of root's in folders only root may change (trust::kRootOnly); otherwise it
     // is not started and the reason goes to standard error.
-    static std::unique_ptr<BrokerChannel> Start(const std::string& brokerPath, Launch launch,
+    static std::unique_ptr<BrokerChannel> start(const std::string& brokerPath, Launch launch,
                                                 StartResult* result);
 
     ~BrokerChannel();
@@ -58,24 +58,24 @@ public:
     BrokerChannel& operator=(const BrokerChannel&) = delete;
 
     // Has the broker run the schedule tool with these arguments and waits for its answer.
-    Answer Execute(const std::vector<std::string>& arguments);
+    Answer execute(const std::vector<std::string>& arguments);
 
     // Closes the channel, which ends the broker, and reaps it.
-    void Close();
+    void close();
 
     pid_t pid() const { return m_pid; }
     bool broken() const { return m_fd < 0; }
 
     // While set, every wait under way or to come gives up at once (the program is ending;
     // tests set it back). Any thread.
-    static void SetAbandoned(bool abandoned);
+    static void setAbandoned(bool abandoned);
     // Tests: a shorter wait for answers (zero restores the standard one).
-    static void SetAnswerDeadlineForTesting(std::chrono::milliseconds deadline);
+    static void setAnswerDeadlineForTesting(std::chrono::milliseconds deadline);
 
 private:
     BrokerChannel(int fd, pid_t pid) : m_fd(fd), m_pid(pid) {}
     // Closes the channel of a broker that did not answer, ending it where we may.
-    void EndHungBroker();
+    void endHungBroker();
 
     int m_fd;
     pid_t m_pid;

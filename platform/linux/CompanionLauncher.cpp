@@ -1,8 +1,8 @@
 #include "platform/linux/CompanionLauncher.h"
 
-#include "platform/linux/DBusNames.h"
+#include "platform/linux/CompanionBusNames.h"
 #include "platform/linux/PresetFile.h"
-#include "platform/linux/Trust.h"
+#include "posix/Trust.h"
 
 #include <QDBusMessage>
 #include <QDir>
@@ -32,9 +32,9 @@ bool isExecutableFile(QString const& path) {
 // between the check and the start.
 bool isTrustedProgram(QString const& path, std::string* refusal) {
     trust::Verdict const verdict =
-        trust::CheckFile(QFile::encodeName(path).toStdString(), trust::ForThisUser(), true);
+        trust::checkFile(QFile::encodeName(path).toStdString(), trust::forThisUser(), true);
     if (!verdict.ok()) {
-        *refusal = verdict.Describe();
+        *refusal = verdict.describe();
     }
     return verdict.ok();
 }
@@ -60,7 +60,8 @@ bool processAlive(qint64 pid) {
 } // namespace
 
 CompanionLauncher::CompanionLauncher()
-    : CompanionLauncher(QDBusConnection::sessionBus(), QString::fromLatin1(kCompanionBusName)) {}
+    : CompanionLauncher(QDBusConnection::sessionBus(), QString::fromLatin1(kCompanionServiceName)) {
+}
 
 CompanionLauncher::CompanionLauncher(QDBusConnection const& connection, QString busName)
     : m_connection(connection), m_busName(std::move(busName)) {}
@@ -90,7 +91,7 @@ bool CompanionLauncher::start(QString const& program, QStringList const& argumen
     process.setProgram(program);
     process.setArguments(arguments);
     // Not this program's working folder: the companion starts where a desktop would start it.
-    QString const home = QString::fromStdString(LoginHomeDirectory());
+    QString const home = QString::fromStdString(PresetFile::loginHomeDirectory());
     process.setWorkingDirectory(home.isEmpty() ? QDir::rootPath() : home);
     process.setStandardInputFile(QProcess::nullDevice());
     qint64 pid = 0;
@@ -102,7 +103,7 @@ bool CompanionLauncher::start(QString const& program, QStringList const& argumen
     return true;
 }
 
-bool CompanionLauncher::openURL(std::string const& appPath) {
+bool CompanionLauncher::open(std::string const& appPath) {
     std::lock_guard lock(m_mutex);
     if (isRunning() || startedRecently()) {
         return true;
@@ -135,7 +136,7 @@ bool CompanionLauncher::trusted(QString const& program) {
     return false;
 }
 
-bool CompanionLauncher::launchApplication(std::string const& name) {
+bool CompanionLauncher::launch(std::string const& name) {
     std::lock_guard lock(m_mutex);
     QString const appName = QString::fromStdString(name);
     if (appName.isEmpty() || appName.contains(QLatin1Char('/'))) {

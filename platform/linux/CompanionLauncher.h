@@ -25,8 +25,8 @@ public:
     CompanionLauncher();
     CompanionLauncher(QDBusConnection const& connection, QString busName);
 
-    bool openURL(std::string const& appPath) override;
-    bool launchApplication(std::string const& name) override;
+    bool open(std::string const& appPath) override;
+    bool launch(std::string const& name) override;
 
     // Whether the companion's bus name has an owner.
     bool isRunning() const override;

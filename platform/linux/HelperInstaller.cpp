@@ -1,8 +1,8 @@
 #include "platform/linux/HelperInstaller.h"
 
 #include "PolkitPolicyTemplate.h" // generated from resources/polkit by the build
-#include "helper/BrokerFrame.h"
-#include "platform/linux/ScheduleToolPath.h"
+#include "platform/linux/HelperSearch.h"
+#include "protocol/BrokerFrame.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,12 +78,12 @@ QString HelperInstaller::helperFolder() const {
     while (root.endsWith(QLatin1Char('/'))) {
         root.chop(1);
     }
-    return root + QString::fromLatin1(kLocalHelperFolder);
+    return root + QString::fromLatin1(HelperSearch::kLocalFolder);
 }
 
-QString HelperInstaller::PolkitActionId(QString const& helperFolder) {
+QString HelperInstaller::polkitActionId(QString const& helperFolder) {
     QString const base = QStringLiteral("org.velto.resvman.schedule");
-    if (helperFolder == QString::fromLatin1(kPackageHelperFolder)) {
+    if (helperFolder == QString::fromLatin1(HelperSearch::kPackageFolder)) {
         return base;
     }
     QString suffix = helperFolder.toLower();
@@ -92,9 +92,9 @@ QString HelperInstaller::PolkitActionId(QString const& helperFolder) {
     return base + QLatin1Char('.') + suffix;
 }
 
-QByteArray HelperInstaller::PolkitPolicy(QString const& helperFolder) {
+QByteArray HelperInstaller::polkitPolicy(QString const& helperFolder) {
     QByteArray policy(kPolkitPolicyTemplate);
-    policy.replace("@RESVMAN_POLKIT_ACTION_ID@", PolkitActionId(helperFolder).toUtf8());
+    policy.replace("@RESVMAN_POLKIT_ACTION_ID@", polkitActionId(helperFolder).toUtf8());
     policy.replace("@RESVMAN_BROKER_INSTALL_PATH@",
                    QFile::encodeName(helperFolder + QLatin1Char('/') +
                                      QString::fromLatin1(broker::kBrokerFileName)));
@@ -140,8 +140,8 @@ void HelperInstaller::start() {
     QTemporaryFile policy(QDir::tempPath() + QStringLiteral("/resvman-policy-XXXXXX"));
     policy.setAutoRemove(false);
     QString const folder = helperFolder();
-    QString const installed = QString::fromLatin1(kLocalHelperFolder);
-    if (!policy.open() || policy.write(PolkitPolicy(installed)) < 0 || !policy.flush()) {
+    QString const installed = QString::fromLatin1(HelperSearch::kLocalFolder);
+    if (!policy.open() || policy.write(polkitPolicy(installed)) < 0 || !policy.flush()) {
         finish(Result::Failed, QStringLiteral("cannot write a temporary file"));
         return;
     }
@@ -162,7 +162,7 @@ void HelperInstaller::start() {
                              m_policyFile,
                              folder,
                              root + QStringLiteral("/usr/share/polkit-1/actions"),
-                             PolkitActionId(installed)};
+                             polkitActionId(installed)};
     QString program = QString::fromLatin1(kShell);
     if (launch == BrokerChannel::Launch::Pkexec) {
         arguments.prepend(program);
@@ -211,11 +211,12 @@ void HelperInstaller::onProcessFinished(int exitCode, QProcess::ExitStatus statu
         return;
     }
     // What is there now must pass the same checks as any installation.
-    HelperSearch const search = FindScheduleTool({QFile::encodeName(helperFolder()).toStdString()});
+    HelperSearch const search =
+        HelperSearch::inFolders({QFile::encodeName(helperFolder()).toStdString()});
     if (search.tool.empty()) {
         finish(Result::Failed, search.refused.empty()
                                    ? QStringLiteral("nothing was installed")
-                                   : QString::fromStdString(search.refused.front().Describe()));
+                                   : QString::fromStdString(search.refused.front().describe()));
         return;
     }
     finish(Result::Installed, QStringLiteral("installed in %1").arg(helperFolder()));

@@ -50,9 +50,9 @@ public:
     // The polkit action of an installation in helperFolder: org.velto.resvman.schedule for
     // the package's /usr/libexec/resvman, otherwise with the folder's name appended (as the
     // build names the action of a `cmake --install`).
-    static QString PolkitActionId(QString const& helperFolder);
+    static QString polkitActionId(QString const& helperFolder);
     // The policy for the broker in helperFolder.
-    static QByteArray PolkitPolicy(QString const& helperFolder);
+    static QByteArray polkitPolicy(QString const& helperFolder);
 
     // How long the administrator has to answer.
     static constexpr int kDeadlineMs = 5 * 60 * 1000;

@@ -10,7 +10,7 @@
 LoginAutostart::LoginAutostart(QString entryPath, QString command)
     : m_entryPath(std::move(entryPath)), m_command(std::move(command)) {}
 
-LoginAutostart LoginAutostart::ForThisProgram() {
+LoginAutostart LoginAutostart::forThisProgram() {
     QString const config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QString const dir = QCoreApplication::applicationDirPath();
     // A bundle is started through its AppRun, which finds the program wherever the bundle
@@ -24,7 +24,7 @@ LoginAutostart LoginAutostart::ForThisProgram() {
                           command);
 }
 
-QString LoginAutostart::ExecValue(QString const& command) {
+QString LoginAutostart::execValue(QString const& command) {
     // Inside double quotes, " ` $ and \ are escaped with a backslash; then, as in any string
     // value of the file, each backslash is doubled; % stands for itself as %%.
     QString quoted;
@@ -81,7 +81,7 @@ bool LoginAutostart::setEnabled(bool on, QString* error) const {
                       "Icon=resvman\n"
                       "Terminal=false\n"
                       "X-GNOME-Autostart-enabled=true\n";
-    text += "Exec=" + ExecValue(m_command).toUtf8() + "\n";
+    text += "Exec=" + execValue(m_command).toUtf8() + "\n";
     file.write(text);
     if (!file.commit()) {
         if (error != nullptr) {

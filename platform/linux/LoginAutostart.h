@@ -13,7 +13,7 @@ public:
     LoginAutostart(QString entryPath, QString command);
     // This user's entry, starting this program: the bundle's AppRun when it runs from a
     // bundle, the executable otherwise.
-    static LoginAutostart ForThisProgram();
+    static LoginAutostart forThisProgram();
 
     // The entry is there and not hidden.
     bool enabled() const;
@@ -23,7 +23,7 @@ public:
     QString entryPath() const { return m_entryPath; }
     QString command() const { return m_command; }
     // The Exec= value that runs command with no arguments, quoted by the desktop entry rules.
-    static QString ExecValue(QString const& command);
+    static QString execValue(QString const& command);
 
 private:
     QString m_entryPath;

@@ -8,7 +8,7 @@ namespace {
 constexpr std::size_t kHeaderSize = 8;
 constexpr std::size_t kTrailerSize = 32;
 
-uint64_t BigEndian(uint8_t const* p, unsigned width) {
+uint64_t bigEndian(uint8_t const* p, unsigned width) {
     uint64_t v = 0;
     for (unsigned i = 0; i < width; ++i) {
         v = v << 8 | p[i];
@@ -21,7 +21,7 @@ public:
     explicit BinaryPlist(std::span<uint8_t const> file)
         : m_data(file.data()), m_size(file.size()) {}
 
-    bool ReadTrailer() {
+    bool readTrailer() {
         if (m_data == nullptr || m_size < kHeaderSize + kTrailerSize ||
             std::memcmp(m_data, "bplist00", 8) != 0) {
             return false;
@@ -29,24 +29,24 @@ public:
         uint8_t const* t = m_data + m_size - kTrailerSize;
         m_offsetSize = t[6];
         m_refSize = t[7];
-        m_objects = BigEndian(t + 8, 8);
-        m_top = BigEndian(t + 16, 8);
-        m_table = BigEndian(t + 24, 8);
+        m_objects = bigEndian(t + 8, 8);
+        m_top = bigEndian(t + 16, 8);
+        m_table = bigEndian(t + 24, 8);
         m_end = m_size - kTrailerSize;
         return m_offsetSize >= 1 && m_offsetSize <= 8 && m_refSize >= 1 && m_refSize <= 8 &&
                m_objects > 0 && m_top < m_objects && m_table >= kHeaderSize && m_table <= m_end &&
                m_objects <= (m_end - m_table) / m_offsetSize;
     }
 
-    uint64_t Top() const { return m_top; }
+    uint64_t top() const { return m_top; }
 
     // Object i's kind (the marker's high nibble), element count and where its contents
     // start. False when any of it lies outside the object area.
-    bool Header(uint64_t i, unsigned* kind, uint64_t* count, uint64_t* contents) const {
+    bool header(uint64_t i, unsigned* kind, uint64_t* count, uint64_t* contents) const {
         if (i >= m_objects) {
             return false;
         }
-        uint64_t const offset = BigEndian(m_data + m_table + i * m_offsetSize, m_offsetSize);
+        uint64_t const offset = bigEndian(m_data + m_table + i * m_offsetSize, m_offsetSize);
         if (offset < kHeaderSize || offset >= m_table) {
             return false;
         }
@@ -62,7 +62,7 @@ public:
             if (width > m_table - p - 1) {
                 return false;
             }
-            *count = BigEndian(m_data + p + 1, width);
+            *count = bigEndian(m_data + p + 1, width);
             p += 1 + width;
         }
         *contents = p;
@@ -70,33 +70,33 @@ public:
     }
 
     // Whether n units of unitSize bytes fit between p and the offset table.
-    bool Fits(uint64_t p, uint64_t n, uint64_t unitSize) const {
+    bool fits(uint64_t p, uint64_t n, uint64_t unitSize) const {
         return p <= m_table && n <= (m_table - p) / unitSize;
     }
 
-    uint64_t Ref(uint64_t p, uint64_t k) const {
-        return BigEndian(m_data + p + k * m_refSize, m_refSize);
+    uint64_t ref(uint64_t p, uint64_t k) const {
+        return bigEndian(m_data + p + k * m_refSize, m_refSize);
     }
-    unsigned RefSize() const { return m_refSize; }
-    uint8_t const* At(uint64_t p) const { return m_data + p; }
+    unsigned refSize() const { return m_refSize; }
+    uint8_t const* bytesAt(uint64_t p) const { return m_data + p; }
 
     // Whether object i is a string equal to the ASCII text key.
-    bool IsKey(uint64_t i, std::string_view key) const {
+    bool isKey(uint64_t i, std::string_view key) const {
         unsigned kind = 0;
         uint64_t count = 0;
         uint64_t p = 0;
-        if (!Header(i, &kind, &count, &p) || count != key.size()) {
+        if (!header(i, &kind, &count, &p) || count != key.size()) {
             return false;
         }
         if (kind == 0x5) { // ASCII
-            return Fits(p, count, 1) && std::memcmp(m_data + p, key.data(), key.size()) == 0;
+            return fits(p, count, 1) && std::memcmp(m_data + p, key.data(), key.size()) == 0;
         }
         if (kind == 0x6) { // UTF-16, big-endian
-            if (!Fits(p, count, 2)) {
+            if (!fits(p, count, 2)) {
                 return false;
             }
             for (std::size_t k = 0; k < key.size(); ++k) {
-                if (BigEndian(m_data + p + 2 * k, 2) != static_cast<unsigned char>(key[k])) {
+                if (bigEndian(m_data + p + 2 * k, 2) != static_cast<unsigned char>(key[k])) {
                     return false;
                 }
             }
@@ -118,36 +118,36 @@ private:
 
 } // namespace
 
-std::optional<std::span<uint8_t const>> BinaryPlistTopData(std::span<uint8_t const> file,
+std::optional<std::span<uint8_t const>> binaryPlistTopData(std::span<uint8_t const> file,
                                                            std::string_view key) {
     BinaryPlist plist(file);
-    if (!plist.ReadTrailer()) {
+    if (!plist.readTrailer()) {
         return std::nullopt;
     }
     unsigned kind = 0;
     uint64_t pairs = 0;
     uint64_t refs = 0;
-    if (!plist.Header(plist.Top(), &kind, &pairs, &refs) || kind != 0xD ||
-        !plist.Fits(refs, pairs, 2 * static_cast<uint64_t>(plist.RefSize()))) {
+    if (!plist.header(plist.top(), &kind, &pairs, &refs) || kind != 0xD ||
+        !plist.fits(refs, pairs, 2 * static_cast<uint64_t>(plist.refSize()))) {
         return std::nullopt;
     }
     // The keys' references, then the values' in the same order.
     for (uint64_t k = 0; k < pairs; ++k) {
-        if (!plist.IsKey(plist.Ref(refs, k), key)) {
+        if (!plist.isKey(plist.ref(refs, k), key)) {
             continue;
         }
         uint64_t count = 0;
         uint64_t p = 0;
-        if (!plist.Header(plist.Ref(refs, pairs + k), &kind, &count, &p) || kind != 0x4 ||
-            !plist.Fits(p, count, 1)) {
+        if (!plist.header(plist.ref(refs, pairs + k), &kind, &count, &p) || kind != 0x4 ||
+            !plist.fits(p, count, 1)) {
             return std::nullopt;
         }
-        return std::span<uint8_t const>(plist.At(p), static_cast<std::size_t>(count));
+        return std::span<uint8_t const>(plist.bytesAt(p), static_cast<std::size_t>(count));
     }
     return std::nullopt;
 }
 
-bool XmlPlistWithinBounds(std::span<uint8_t const> file, XmlPlistLimits const& limits) {
+bool xmlPlistWithinBounds(std::span<uint8_t const> file, XmlPlistLimits const& limits) {
     std::string_view const text(reinterpret_cast<char const*>(file.data()), file.size());
     auto startsWith = [&](std::size_t at, std::string_view what) {
         return text.compare(at, what.size(), what) == 0;

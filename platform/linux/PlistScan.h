@@ -18,7 +18,7 @@
 // of the top dictionary, whatever else the file holds. Nothing when the file is malformed as
 // far as those go, the top is not a dictionary, no key matches (ASCII or UTF-16 keys) or its
 // value is not data.
-std::optional<std::span<uint8_t const>> BinaryPlistTopData(std::span<uint8_t const> file,
+std::optional<std::span<uint8_t const>> binaryPlistTopData(std::span<uint8_t const> file,
                                                            std::string_view key);
 
 // What an XML property list may hold before libplist is given it. libplist's cost grows with
@@ -34,4 +34,4 @@ struct XmlPlistLimits {
 // CDATA sections and processing instructions skipped). A document type with an internal
 // subset (entity declarations) is refused outright, as is text that cannot be an XML
 // document's markup (an unterminated tag, more end tags than start tags).
-bool XmlPlistWithinBounds(std::span<uint8_t const> file, XmlPlistLimits const& limits);
+bool xmlPlistWithinBounds(std::span<uint8_t const> file, XmlPlistLimits const& limits);

@@ -1,7 +1,7 @@
 #include "platform/linux/PresetFile.h"
 
 #include "platform/linux/PlistScan.h"
-#include "platform/linux/Trust.h"
+#include "posix/Trust.h"
 
 #include <plist/plist.h>
 
@@ -35,14 +35,14 @@ bool isBinary(uint8_t const* data, std::size_t size) {
 }
 
 bool readSmallRegularFile(std::string const& path, std::vector<uint8_t>& content) {
-    FdClose file{trust::OpenRegularFile(path)};
+    FdClose file{trust::openRegularFile(path)};
     struct stat info {};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || info.st_size < 0 ||
-        static_cast<uint64_t>(info.st_size) > kPresetFileMaxBytes) {
+        static_cast<uint64_t>(info.st_size) > PresetFile::kMaxBytes) {
         return false;
     }
     // Read to the cap plus one byte: the file may have grown since fstat.
-    content.resize(kPresetFileMaxBytes + 1);
+    content.resize(PresetFile::kMaxBytes + 1);
     std::size_t used = 0;
     while (used < content.size()) {
         ssize_t const n = ::read(file.fd, content.data() + used, content.size() - used);
@@ -57,7 +57,7 @@ bool readSmallRegularFile(std::string const& path, std::vector<uint8_t>& content
         }
         used += static_cast<std::size_t>(n);
     }
-    if (used > kPresetFileMaxBytes) {
+    if (used > PresetFile::kMaxBytes) {
         return false;
     }
     content.resize(used);
@@ -66,19 +66,19 @@ bool readSmallRegularFile(std::string const& path, std::vector<uint8_t>& content
 
 } // namespace
 
-bool ChannelPresetFromPlist(uint8_t const* data, std::size_t size, CHANNELPRESET_TAG& presets) {
-    std::memset(&presets, 0, sizeof presets);
-    if (data == nullptr || size == 0 || size > kPresetFileMaxBytes) {
+bool PresetFile::parse(uint8_t const* data, std::size_t size, ChannelPresetTable& presets) {
+    presets.clear();
+    if (data == nullptr || size == 0 || size > PresetFile::kMaxBytes) {
         return false;
     }
 
     if (isBinary(data, size)) {
         // Only the one entry, read in place: see PlistScan.h.
-        auto const entry = BinaryPlistTopData({data, size}, "Presets");
-        return entry && ChannelPresetFromBytes(entry->data(), entry->size(), presets);
+        auto const entry = binaryPlistTopData({data, size}, "Presets");
+        return entry && presets.read(entry->data(), entry->size());
     }
-    if (!XmlPlistWithinBounds({data, size}, {kPresetFileMaxElements, kPresetFileMaxNesting,
-                                             kPresetFileMaxEntities})) {
+    if (!xmlPlistWithinBounds({data, size}, {PresetFile::kMaxElements, PresetFile::kMaxNesting,
+                                             PresetFile::kMaxEntities})) {
         return false;
     }
     plist_t parsed = nullptr;
@@ -98,20 +98,20 @@ bool ChannelPresetFromPlist(uint8_t const* data, std::size_t size, CHANNELPRESET
     if (copy == nullptr) {
         return false;
     }
-    return ChannelPresetFromBytes(reinterpret_cast<uint8_t const*>(copy.get()),
-                                  static_cast<std::size_t>(bytesLength), presets);
+    return presets.read(reinterpret_cast<uint8_t const*>(copy.get()),
+                        static_cast<std::size_t>(bytesLength));
 }
 
-bool LoadChannelPresetFile(std::string const& path, CHANNELPRESET_TAG& presets) {
-    std::memset(&presets, 0, sizeof presets);
+bool PresetFile::read(std::string const& path, ChannelPresetTable& presets) {
+    presets.clear();
     std::vector<uint8_t> content;
     if (path.empty() || !readSmallRegularFile(path, content)) {
         return false;
     }
-    return ChannelPresetFromPlist(content.data(), content.size(), presets);
+    return parse(content.data(), content.size(), presets);
 }
 
-std::string LoginHomeDirectory() {
+std::string PresetFile::loginHomeDirectory() {
     long const suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
     struct passwd entry {};
@@ -127,7 +127,7 @@ std::string LoginHomeDirectory() {
     return home != nullptr && home[0] == '/' ? std::string(home) : std::string();
 }
 
-std::string CompanionPreferencesPath() {
-    std::string const home = LoginHomeDirectory();
+std::string PresetFile::companionPreferencesPath() {
+    std::string const home = loginHomeDirectory();
     return home.empty() ? std::string() : home + "/.config/Velto/Velto.plist";
 }

@@ -9,7 +9,7 @@
 
 namespace SessionActivity {
 
-void AskUserActive(QObject* context, std::function<void(bool)> answer,
+void askUserActive(QObject* context, std::function<void(bool)> answer,
                    QDBusConnection const& system) {
     if (!system.isConnected()) {
         answer(true);

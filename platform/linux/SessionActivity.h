@@ -13,7 +13,7 @@ namespace SessionActivity {
 
 // Calls answer on the main thread, within about two seconds. context: answer is dropped
 // when it is destroyed first.
-void AskUserActive(QObject* context, std::function<void(bool active)> answer,
+void askUserActive(QObject* context, std::function<void(bool active)> answer,
                    QDBusConnection const& system = QDBusConnection::systemBus());
 
 } // namespace SessionActivity

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace {
-void PutBigEndian32(std::vector<unsigned char>& out, uint32_t value) {
+void putBigEndian32(std::vector<unsigned char>& out, uint32_t value) {
     out.push_back(static_cast<unsigned char>(value >> 24));
     out.push_back(static_cast<unsigned char>(value >> 16));
     out.push_back(static_cast<unsigned char>(value >> 8));
@@ -38,11 +38,11 @@ int main(int argc, char** argv) {
         std::vector<unsigned char> const png((std::istreambuf_iterator<char>(in)),
                                              std::istreambuf_iterator<char>());
         body.insert(body.end(), type.begin(), type.end());
-        PutBigEndian32(body, static_cast<uint32_t>(png.size() + 8));
+        putBigEndian32(body, static_cast<uint32_t>(png.size() + 8));
         body.insert(body.end(), png.begin(), png.end());
     }
     std::vector<unsigned char> file = {'i', 'c', 'n', 's'};
-    PutBigEndian32(file, static_cast<uint32_t>(body.size() + 8));
+    putBigEndian32(file, static_cast<uint32_t>(body.size() + 8));
     file.insert(file.end(), body.begin(), body.end());
 
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);

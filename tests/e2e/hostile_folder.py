@@ -126,8 +126,13 @@ def main():
     os.chmod(root, 0o755)
     failed = False
     try:
+        # The victim copies the bundle from a folder every user may read: the build tree may
+        # lie where other users cannot enter (a clone in a home folder of mode 0700).
+        bundle = os.path.join(root, "built", "ResvMan.app")
+        shutil.copytree(os.path.abspath(args.bundle), bundle, symlinks=True)
+        subprocess.run(["chmod", "-R", "a+rX,go-w", os.path.dirname(bundle)], check=True)
         for case in ("planted", "symlink", "fifo"):
-            failures = Run(root, os.path.abspath(args.bundle), case).check()
+            failures = Run(root, bundle, case).check()
             for failure in failures:
                 print(f"{case}: {failure}")
             print(f"{case}: {'FAILED' if failures else 'ok'}")

@@ -1,6 +1,8 @@
 // The recording run, called directly. Sleeps move virtual time at once (auto-advance), except
 // in the test that watches a run wait for its start.
-#include "tests/engine/EngineTestFixture.h"
+#include "tests/engine/EngineTest.h"
+
+#include "store/ReservationRecord.h"
 
 #include <filesystem>
 #include <future>
@@ -16,19 +18,19 @@ protected:
     }
 
     // A reservation that the watch loop has just handed over: starts in 59 seconds.
-    int AddDue(char const* title, uint32_t freq = kFM800, uint32_t week = 0) {
+    int addDue(char const* title, uint32_t freq = kFM800, uint32_t week = 0) {
         double const start = fx.clock.now() + 59.0;
-        return Add(MakeRec(start, start + 1800.0, title, freq, week));
+        return Add(makeRec(start, start + 1800.0, title, freq, week));
     }
 
-    FakeNotificationCenter::Post OnlyPost() {
-        auto const posts = fx.notifications.posts();
+    FakeCompanionBus::Post onlyPost() {
+        auto const posts = fx.bus.posts();
         EXPECT_EQ(posts.size(), 1u);
-        return posts.empty() ? FakeNotificationCenter::Post{} : posts.front();
+        return posts.empty() ? FakeCompanionBus::Post{} : posts.front();
     }
 };
 
-template <typename T> T As(FakeNotificationCenter::Post const& post, char const* key) {
+template <typename T> T as(FakeCompanionBus::Post const& post, char const* key) {
     auto const value = post.value(key);
     EXPECT_TRUE(value.has_value()) << key;
     EXPECT_TRUE(value && std::holds_alternative<T>(*value)) << key << " has the wrong type";
@@ -36,25 +38,25 @@ template <typename T> T As(FakeNotificationCenter::Post const& post, char const*
 }
 
 TEST_F(RecordingRunTest, MessageCarriesTheSixEntriesInOrderWithTheirTypes) {
-    int const id = AddDue("Morning FM");
-    SCHEDULEITEM_TAG const rec = Get(id);
-    engine->RecordingProc(id);
+    int const id = addDue("Morning FM");
+    Reservation const rec = reservationById(id);
+    engine->runRecording(id);
 
-    auto const post = OnlyPost();
+    auto const post = onlyPost();
     EXPECT_EQ(post.name, "Schedule_Notification_SendMessage");
     EXPECT_EQ(post.object, std::optional<std::string>("message"));
     std::vector<std::string> keys;
-    for (auto const& entry : post.userInfo) {
+    for (auto const& entry : post.values) {
         keys.push_back(entry.first);
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"CH", "BAND", "RecStartTime", "RecEndTime", "Title",
                                               "AppTerminate"}));
-    EXPECT_EQ(As<int32_t>(post, "CH"), 8000);
-    EXPECT_EQ(As<std::string>(post, "BAND"), "FM");
-    EXPECT_EQ(As<double>(post, "RecStartTime"), rec.dStartTime);
-    EXPECT_EQ(As<double>(post, "RecEndTime"), rec.dEndTime);
-    EXPECT_EQ(As<std::string>(post, "Title"), "Morning FM");
-    EXPECT_EQ(As<bool>(post, "AppTerminate"), false);
+    EXPECT_EQ(as<int32_t>(post, "CH"), 8000);
+    EXPECT_EQ(as<std::string>(post, "BAND"), "FM");
+    EXPECT_EQ(as<double>(post, "RecStartTime"), rec.start);
+    EXPECT_EQ(as<double>(post, "RecEndTime"), rec.end);
+    EXPECT_EQ(as<std::string>(post, "Title"), "Morning FM");
+    EXPECT_EQ(as<bool>(post, "AppTerminate"), false);
 }
 
 TEST_F(RecordingRunTest, ChannelIsTheLow16BitsAndAnyBandByteMeansFM) {
@@ -71,127 +73,127 @@ TEST_F(RecordingRunTest, ChannelIsTheLow16BitsAndAnyBandByteMeansFM) {
         {0xFF00FFFFu, 0xFFFF, "FM"},
     };
     for (auto const& c : cases) {
-        int const id = AddDue(("freq " + std::to_string(c.freq)).c_str(), c.freq);
-        engine->RecordingProc(id);
-        auto const posts = fx.notifications.posts();
+        int const id = addDue(("freq " + std::to_string(c.freq)).c_str(), c.freq);
+        engine->runRecording(id);
+        auto const posts = fx.bus.posts();
         ASSERT_FALSE(posts.empty());
-        EXPECT_EQ(As<int32_t>(posts.back(), "CH"), c.channel) << c.freq;
-        EXPECT_EQ(As<std::string>(posts.back(), "BAND"), c.band) << c.freq;
+        EXPECT_EQ(as<int32_t>(posts.back(), "CH"), c.channel) << c.freq;
+        EXPECT_EQ(as<std::string>(posts.back(), "BAND"), c.band) << c.freq;
     }
 }
 
 TEST_F(RecordingRunTest, TitleIsPassedAsUtf8AndNeverReadPastItsField) {
     double const now = fx.clock.now();
     std::string const japanese = "ラジオ深夜便 — Ö";
-    SCHEDULEITEM_TAG text = MakeRec(now + 59.0, now + 300.0, japanese.c_str());
+    Reservation text = makeRec(now + 59.0, now + 300.0, japanese.c_str());
     // Damaged records: 256 text bytes and no terminator; bytes that are not UTF-8.
-    SCHEDULEITEM_TAG full = MakeRec(now + 600.0, now + 900.0, "");
-    std::memset(full.cTitle, 'x', sizeof full.cTitle);
-    SCHEDULEITEM_TAG broken = MakeRec(now + 1200.0, now + 1500.0, "");
-    std::memcpy(broken.cTitle, "ok\xFF\xC3(\xE3\x81", 7);
-    SCHEDULE_RETURN result;
-    for (SCHEDULEITEM_TAG* rec : {&text, &full, &broken}) {
-        ASSERT_TRUE(list->addSchedule(rec, result, 1));
+    Reservation full = makeRec(now + 600.0, now + 900.0, "");
+    std::memset(full.title, 'x', sizeof full.title);
+    Reservation broken = makeRec(now + 1200.0, now + 1500.0, "");
+    std::memcpy(broken.title, "ok\xFF\xC3(\xE3\x81", 7);
+    CheckResult result;
+    for (Reservation* rec : {&text, &full, &broken}) {
+        ASSERT_TRUE(list->add(*rec, result, 1));
     }
     std::vector<int> ids;
-    for (auto const& rec : All()) {
-        ids.push_back(rec.nID);
+    for (auto const& rec : allReservations()) {
+        ids.push_back(rec.id);
     }
     ASSERT_EQ(ids.size(), 3u);
     for (int id : ids) {
-        engine->RecordingProc(id);
+        engine->runRecording(id);
     }
 
-    auto const posts = fx.notifications.posts();
+    auto const posts = fx.bus.posts();
     ASSERT_EQ(posts.size(), 3u);
-    EXPECT_EQ(As<std::string>(posts[0], "Title"), japanese);
-    EXPECT_EQ(As<std::string>(posts[1], "Title"), std::string(256, 'x'));
-    EXPECT_EQ(As<std::string>(posts[2], "Title"), "ok\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD");
+    EXPECT_EQ(as<std::string>(posts[0], "Title"), japanese);
+    EXPECT_EQ(as<std::string>(posts[1], "Title"), std::string(256, 'x'));
+    EXPECT_EQ(as<std::string>(posts[2], "Title"), "ok\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD");
 }
 
 TEST_F(RecordingRunTest, AppTerminateFollowsExitAfterRecordReadAtTheRun) {
     // Absent: false, and the value is not even read.
-    engine->RecordingProc(AddDue("absent"));
-    auto const reads = fx.defaults.reads();
-    EXPECT_EQ(reads, std::vector<std::string>{"object EXITAFTERRECORD"});
+    engine->runRecording(addDue("absent"));
+    auto const reads = fx.settings.reads();
+    EXPECT_EQ(reads, std::vector<std::string>{"contains EXITAFTERRECORD"});
 
-    fx.defaults.setInteger(kDefaultsExitAfterRecord, 1);
-    engine->RecordingProc(AddDue("on"));
-    fx.defaults.setInteger(kDefaultsExitAfterRecord, 0);
-    engine->RecordingProc(AddDue("off"));
+    fx.settings.setInteger(kQuitCompanionKey, 1);
+    engine->runRecording(addDue("on"));
+    fx.settings.setInteger(kQuitCompanionKey, 0);
+    engine->runRecording(addDue("off"));
 
-    auto const posts = fx.notifications.posts();
+    auto const posts = fx.bus.posts();
     ASSERT_EQ(posts.size(), 3u);
-    EXPECT_FALSE(As<bool>(posts[0], "AppTerminate"));
-    EXPECT_TRUE(As<bool>(posts[1], "AppTerminate"));
-    EXPECT_FALSE(As<bool>(posts[2], "AppTerminate"));
+    EXPECT_FALSE(as<bool>(posts[0], "AppTerminate"));
+    EXPECT_TRUE(as<bool>(posts[1], "AppTerminate"));
+    EXPECT_FALSE(as<bool>(posts[2], "AppTerminate"));
 }
 
 TEST_F(RecordingRunTest, OnceOnlyReservationLeavesTheListAndTheFile) {
-    int const id = AddDue("once");
-    Add(MakeRec(kMonday0900 + 7200.0, kMonday0900 + 9000.0, "stays"));
-    engine->RecordingProc(id);
+    int const id = addDue("once");
+    Add(makeRec(kMonday0900 + 7200.0, kMonday0900 + 9000.0, "stays"));
+    engine->runRecording(id);
 
-    EXPECT_EQ(Titles(), std::vector<std::string>{"stays"});
-    EXPECT_EQ(fx.mainThread.tableReload.load(), 1);
-    std::string const path = engine->ReservationFilePath();
-    EXPECT_EQ(path, fx.bundle.homeDirectory() + "/.ResvInfo.dat");
+    EXPECT_EQ(titlesOf(), std::vector<std::string>{"stays"});
+    EXPECT_EQ(fx.listener.handedOver.load(), 1);
+    std::string const path = engine->reservationFilePath();
+    EXPECT_EQ(path, fx.location.dataFolder() + "/.ResvInfo.dat");
     ASSERT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(std::filesystem::file_size(path), kScheduleRecordSize);
-    CScheduleItem reloaded;
-    ASSERT_TRUE(reloaded.Load(path.c_str()));
-    SCHEDULEITEM_TAG rec;
-    ASSERT_TRUE(reloaded.readScheduleByIndex(0, &rec));
-    EXPECT_STREQ(rec.cTitle, "stays");
+    EXPECT_EQ(std::filesystem::file_size(path), ReservationRecord::kSize);
+    ReservationList reloaded;
+    ASSERT_TRUE(ReservationFile(path).load(reloaded));
+    Reservation rec;
+    ASSERT_TRUE(reloaded.readAt(0, rec));
+    EXPECT_STREQ(rec.title, "stays");
 }
 
 TEST_F(RecordingRunTest, WeeklyMondayWednesdayMovesToWednesdayUnderANewIdAndIsPlanned) {
-    fx.defaults.setInteger(kDefaultsUseAcpi, 1);
-    uint32_t const monWed = kWeeklyKeys[1] | kWeeklyKeys[3];
-    int const id = AddDue("weekly", kFM800, monWed); // Monday 09:00:59 JST
-    SCHEDULEITEM_TAG const before = Get(id);
-    engine->RecordingProc(id);
+    fx.settings.setInteger(kWakeBeforeKey, 1);
+    uint32_t const monWed = kWeekdayBits[1] | kWeekdayBits[3];
+    int const id = addDue("weekly", kFM800, monWed); // Monday 09:00:59 JST
+    Reservation const before = reservationById(id);
+    engine->runRecording(id);
     // The hand-off plans the next occurrence's wake-up by itself.
-    ASSERT_TRUE(engine->WaitForPlanning());
-    EXPECT_EQ(
-        fx.privileged.calls(),
-        (std::vector<std::string>{FakePrivilegedOps::Cancel(1), FakePrivilegedOps::Cancel(2),
-                                  FakePrivilegedOps::Wake(before.dStartTime + 2 * kDay - 300.0)}));
+    ASSERT_TRUE(engine->waitForPlanning());
+    EXPECT_EQ(fx.privileged.calls(),
+              (std::vector<std::string>{
+                  FakePrivilegedOps::cancelCall(1), FakePrivilegedOps::cancelCall(2),
+                  FakePrivilegedOps::wakeCall(before.start + 2 * kDay - 300.0)}));
 
-    auto const all = All();
+    auto const all = allReservations();
     ASSERT_EQ(all.size(), 1u);
-    SCHEDULEITEM_TAG const next = all.front();
-    EXPECT_NE(next.nID, id);
-    EXPECT_EQ(next.dStartTime, before.dStartTime + 2 * kDay);
-    EXPECT_EQ(next.dEndTime, before.dEndTime + 2 * kDay);
-    EXPECT_EQ(calendar.dayOfWeek(next.dStartTime), 3);
-    EXPECT_EQ(next.uState, 0u);
-    EXPECT_EQ(next.uWeek, monWed);
-    EXPECT_EQ(next.uFreq, before.uFreq);
-    EXPECT_STREQ(next.cTitle, "weekly");
+    Reservation const next = all.front();
+    EXPECT_NE(next.id, id);
+    EXPECT_EQ(next.start, before.start + 2 * kDay);
+    EXPECT_EQ(next.end, before.end + 2 * kDay);
+    EXPECT_EQ(calendar.dayOfWeek(next.start), 3);
+    EXPECT_EQ(next.state, 0u);
+    EXPECT_EQ(next.weekdays, monWed);
+    EXPECT_EQ(next.frequency, before.frequency);
+    EXPECT_STREQ(next.title, "weekly");
     // The file holds the next occurrence.
-    CScheduleItem reloaded;
-    ASSERT_TRUE(reloaded.Load(engine->ReservationFilePath().c_str()));
-    EXPECT_EQ(reloaded.m_nCount.load(), 1);
+    ReservationList reloaded;
+    ASSERT_TRUE(ReservationFile(engine->reservationFilePath()).load(reloaded));
+    EXPECT_EQ(reloaded.size(), 1);
 }
 
 TEST_F(RecordingRunTest, CompanionAlreadyRunningGetsTheMessageFiveSecondsLater) {
-    int const id = AddDue("running");
+    int const id = addDue("running");
     double const t0 = fx.clock.now();
-    engine->RecordingProc(id);
+    engine->runRecording(id);
 
     auto const calls = fx.launcher.calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].op, "open");
-    EXPECT_EQ(calls[0].arg, fx.bundle.homeDirectory() + "/Velto.app");
-    EXPECT_EQ(OnlyPost().at, t0 + 5.0);
+    EXPECT_EQ(calls[0].arg, fx.location.dataFolder() + "/Velto.app");
+    EXPECT_EQ(onlyPost().at, t0 + 5.0);
 }
 
 TEST_F(RecordingRunTest, CompanionStartedByNameIsOpenedOnTheNextAttempt) {
     fx.launcher.scriptOpen({false, true}, true);
-    int const id = AddDue("second try");
+    int const id = addDue("second try");
     double const t0 = fx.clock.now();
-    engine->RecordingProc(id);
+    engine->runRecording(id);
 
     auto const calls = fx.launcher.calls();
     ASSERT_EQ(calls.size(), 3u);
@@ -200,14 +202,14 @@ TEST_F(RecordingRunTest, CompanionStartedByNameIsOpenedOnTheNextAttempt) {
     EXPECT_EQ(calls[1].arg, "Velto");
     EXPECT_EQ(calls[2].op, "open");
     EXPECT_EQ(calls[2].at, t0 + 1.0);
-    EXPECT_EQ(OnlyPost().at, t0 + 6.0);
+    EXPECT_EQ(onlyPost().at, t0 + 6.0);
 }
 
 TEST_F(RecordingRunTest, MissingCompanionGivesUpAfterFiveSecondsAndStillSettles) {
     fx.launcher.scriptOpen({}, false);
-    int const id = AddDue("nobody home");
+    int const id = addDue("nobody home");
     double const t0 = fx.clock.now();
-    engine->RecordingProc(id);
+    engine->runRecording(id);
 
     auto const calls = fx.launcher.calls();
     int opens = 0;
@@ -220,38 +222,38 @@ TEST_F(RecordingRunTest, MissingCompanionGivesUpAfterFiveSecondsAndStillSettles)
         }
     }
     EXPECT_EQ(opens, 5);
-    double const took = OnlyPost().at - t0;
+    double const took = onlyPost().at - t0;
     EXPECT_GE(took, 10.0);
     EXPECT_LE(took, 11.0);
-    EXPECT_TRUE(All().empty());
-    EXPECT_EQ(fx.mainThread.tableReload.load(), 1);
+    EXPECT_TRUE(allReservations().empty());
+    EXPECT_EQ(fx.listener.handedOver.load(), 1);
 }
 
 TEST_F(RecordingRunTest, UnknownIdDoesNothingAtAll) {
-    Add(MakeRec(kMonday0900 + 30.0, kMonday0900 + 600.0, "other"));
+    Add(makeRec(kMonday0900 + 30.0, kMonday0900 + 600.0, "other"));
     int const sleepsBefore = fx.clock.sleepCalls();
-    engine->RecordingProc(4242);
-    EXPECT_TRUE(fx.notifications.posts().empty());
+    engine->runRecording(4242);
+    EXPECT_TRUE(fx.bus.posts().empty());
     EXPECT_TRUE(fx.launcher.calls().empty());
-    EXPECT_TRUE(fx.defaults.reads().empty());
+    EXPECT_TRUE(fx.settings.reads().empty());
     EXPECT_EQ(fx.clock.sleepCalls(), sleepsBefore);
-    EXPECT_EQ(fx.mainThread.tableReload.load(), 0);
-    EXPECT_FALSE(std::filesystem::exists(engine->ReservationFilePath()));
-    EXPECT_EQ(Titles(), std::vector<std::string>{"other"});
+    EXPECT_EQ(fx.listener.handedOver.load(), 0);
+    EXPECT_FALSE(std::filesystem::exists(engine->reservationFilePath()));
+    EXPECT_EQ(titlesOf(), std::vector<std::string>{"other"});
 }
 
 TEST_F(RecordingRunTest, RunForALaterStartWaitsWithoutTheEngineLock) {
     fx.clock.setAutoAdvance(false);
     double const start = kMonday0900 + 600.0;
-    int const id = Add(MakeRec(start, start + 1800.0, "in ten minutes"));
+    int const id = Add(makeRec(start, start + 1800.0, "in ten minutes"));
 
-    std::thread run([&] { engine->RecordingProc(id); });
+    std::thread run([&] { engine->runRecording(id); });
     ASSERT_TRUE(fx.clock.waitForSleepers(1));
     fx.clock.advanceTo(start - 61.0);
     ASSERT_TRUE(fx.clock.waitForSleepers(1));
     EXPECT_TRUE(fx.launcher.calls().empty());
-    ASSERT_TRUE(engine->m_RecLock.try_lock()) << "the waiting run holds the engine lock";
-    engine->m_RecLock.unlock();
+    ASSERT_TRUE(engine->engineLock().try_lock()) << "the waiting run holds the engine lock";
+    engine->engineLock().unlock();
 
     // At the minute before the start it addresses the companion and holds the lock.
     fx.clock.advanceTo(start - 60.0);
@@ -259,52 +261,52 @@ TEST_F(RecordingRunTest, RunForALaterStartWaitsWithoutTheEngineLock) {
     auto const calls = fx.launcher.calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].at, start - 60.0);
-    EXPECT_FALSE(engine->m_RecLock.try_lock());
+    EXPECT_FALSE(engine->engineLock().try_lock());
 
     fx.clock.advance(5.0);
     run.join();
-    EXPECT_EQ(OnlyPost().at, start - 55.0);
-    EXPECT_TRUE(All().empty());
+    EXPECT_EQ(onlyPost().at, start - 55.0);
+    EXPECT_TRUE(allReservations().empty());
 }
 
 TEST_F(RecordingRunTest, ANewReservationThatReusedTheIdSurvivesTheHandOff) {
     fx.clock.setAutoAdvance(false);
     double const start = kMonday0900 + 59.0;
-    SCHEDULEITEM_TAG handed = MakeRec(start, start + 600.0, "handed over");
-    handed.uState = 1;
+    Reservation handed = makeRec(start, start + 600.0, "handed over");
+    handed.state = 1;
     int const id = Add(handed);
-    Add(MakeRec(start + 3600.0, start + 4200.0, "other"));
+    Add(makeRec(start + 3600.0, start + 4200.0, "other"));
 
-    std::thread run([&] { engine->RecordingProc(id); });
+    std::thread run([&] { engine->runRecording(id); });
     ASSERT_TRUE(fx.clock.waitForSleepers(1)); // holding the lock through its five seconds
     // Meanwhile the user deletes it and adds another, which takes the freed id.
-    ASSERT_TRUE(list->deleteSchedule(id));
-    EXPECT_EQ(Add(MakeRec(start + 7200.0, start + 7800.0, "new")), id);
+    ASSERT_TRUE(list->remove(id));
+    EXPECT_EQ(Add(makeRec(start + 7200.0, start + 7800.0, "new")), id);
     fx.clock.advance(5.0);
     run.join();
 
-    EXPECT_EQ(fx.notifications.posts().size(), 1u);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"other", "new"}));
+    EXPECT_EQ(fx.bus.posts().size(), 1u);
+    EXPECT_EQ(titlesOf(), (std::vector<std::string>{"other", "new"}));
 
     // Edited during its hand-off from a copy the dialog took before the watch loop marked
     // it (uState 0): it still leaves with the hand-off, and is not handed over again.
-    SCHEDULEITEM_TAG again = MakeRec(start + 10000.0, start + 10600.0, "again");
+    Reservation again = makeRec(start + 10000.0, start + 10600.0, "again");
     int const againId = Add(again);
-    SCHEDULEITEM_TAG changed = Get(againId);
+    Reservation changed = reservationById(againId);
     fx.clock.advanceTo(start + 10000.0 - 59.0);
-    engine->WatchPass();
+    engine->watchPass();
     ASSERT_EQ(engine->launched(), std::vector<int>{againId});
-    std::thread second([&] { engine->RecordingProc(againId); });
+    std::thread second([&] { engine->runRecording(againId); });
     ASSERT_TRUE(fx.clock.waitForSleepers(1));
-    std::strcpy(changed.cTitle, "again, renamed");
-    SCHEDULE_RETURN result;
-    ASSERT_TRUE(list->editSchedule(&changed, result));
+    std::strcpy(changed.title, "again, renamed");
+    CheckResult result;
+    ASSERT_TRUE(list->update(changed, result));
     fx.clock.advance(5.0);
     second.join();
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"other", "new"}));
-    engine->WatchPass();
+    EXPECT_EQ(titlesOf(), (std::vector<std::string>{"other", "new"}));
+    engine->watchPass();
     EXPECT_EQ(engine->launched().size(), 1u);
-    EXPECT_EQ(fx.notifications.posts().size(), 2u);
+    EXPECT_EQ(fx.bus.posts().size(), 2u);
 }
 
 TEST_F(RecordingRunTest, WeeklyRearmSteps) {
@@ -317,27 +319,53 @@ TEST_F(RecordingRunTest, WeeklyRearmSteps) {
     double const saturday = kMonday0900 + 5 * kDay;
     double const monday0800 = kMonday0900 - 3600.0; // Sunday 23:00 in UTC
     Case const cases[] = {
-        {"Monday only, from Monday", kMonday0900, kWeeklyKeys[1], 7},
-        {"Monday and Wednesday, from Monday", kMonday0900, kWeeklyKeys[1] | kWeeklyKeys[3], 2},
-        {"weekend, from Saturday", saturday, kWeeklyKeys[0] | kWeeklyKeys[6], 1},
+        {"Monday only, from Monday", kMonday0900, kWeekdayBits[1], 7},
+        {"Monday and Wednesday, from Monday", kMonday0900, kWeekdayBits[1] | kWeekdayBits[3], 2},
+        {"weekend, from Saturday", saturday, kWeekdayBits[0] | kWeekdayBits[6], 1},
         {"every day", kMonday0900, 0x7F, 1},
         // The weekday is the local one: Tuesday 08:00 JST is still Monday in UTC.
-        {"Tuesday, local weekday", monday0800, kWeeklyKeys[2], 1},
+        {"Tuesday, local weekday", monday0800, kWeekdayBits[2], 1},
         {"no weekday bit", kMonday0900, 0x80, 8},
     };
     for (auto const& c : cases) {
-        SCHEDULEITEM_TAG rec = MakeRec(c.start, c.start + 1800.0, "w", kFM800, c.week);
-        rec.nID = 7;
-        rec.uState = 1;
-        rec.cValid = 0;
-        CRecEngine::WeeklyRearm(rec, calendar);
-        EXPECT_EQ(rec.dStartTime, c.start + c.expectedDays * kDay) << c.what;
-        EXPECT_EQ(rec.dEndTime, c.start + 1800.0 + c.expectedDays * kDay) << c.what;
-        EXPECT_EQ(rec.uState, 0u) << c.what;
-        EXPECT_EQ(rec.nID, 7) << c.what;
-        EXPECT_EQ(rec.cValid, 0) << c.what;
-        EXPECT_EQ(rec.uWeek, c.week) << c.what;
+        Reservation rec = makeRec(c.start, c.start + 1800.0, "w", kFM800, c.week);
+        rec.id = 7;
+        rec.state = 1;
+        rec.enabled = 0;
+        RecordingEngine::rearmWeekly(rec, calendar);
+        EXPECT_EQ(rec.start, c.start + c.expectedDays * kDay) << c.what;
+        EXPECT_EQ(rec.end, c.start + 1800.0 + c.expectedDays * kDay) << c.what;
+        EXPECT_EQ(rec.state, 0u) << c.what;
+        EXPECT_EQ(rec.id, 7) << c.what;
+        EXPECT_EQ(rec.enabled, 0) << c.what;
+        EXPECT_EQ(rec.weekdays, c.week) << c.what;
     }
 }
 
 } // namespace
+
+TEST(WeeklyRearm, KeepsTheLocalClockTimesAcrossDaylightSaving) {
+    struct Case {
+        char const* zone;
+        double start;
+        double wantStart;
+    };
+    Case const cases[] = {
+        {"Asia/Tokyo", utc(2024, 3, 25, 11, 0), utc(2024, 4, 1, 11, 0)},
+        {"Europe/Berlin", utc(2024, 3, 25, 19, 0), utc(2024, 4, 1, 18, 0)},
+        {"Europe/Berlin", utc(2024, 10, 21, 18, 0), utc(2024, 10, 28, 19, 0)},
+        {"America/New_York", utc(2024, 3, 5, 1, 0), utc(2024, 3, 12, 0, 0)},
+        {"America/New_York", utc(2024, 10, 29, 0, 0), utc(2024, 11, 5, 1, 0)},
+    };
+    LocalCalendar calendar;
+    for (Case const& c : cases) {
+        ZoneScope zone(c.zone);
+        Reservation rec;
+        rec.start = c.start;
+        rec.end = c.start + 3600.0;
+        rec.weekdays = kWeekdayBits[1]; // Monday
+        RecordingEngine::rearmWeekly(rec, calendar);
+        EXPECT_EQ(rec.start, c.wantStart) << c.zone;
+        EXPECT_EQ(rec.end, c.wantStart + 3600.0) << c.zone;
+    }
+}

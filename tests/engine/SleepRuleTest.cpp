@@ -1,6 +1,6 @@
 // The answer to the system's sleep messages.
 #include "engine/SleepRule.h"
-#include "tests/support/FakeDefaults.h"
+#include "tests/support/FakeSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -8,76 +8,76 @@ namespace {
 
 constexpr double kNow = 1705276800.0;
 
-SleepSettings Settings(bool suspend, bool acpi, long restore = 5) {
+SleepSettings settings(bool suspend, bool acpi, long restore = 5) {
     SleepSettings s;
-    s.suspendFlag = suspend;
-    s.useAcpi = acpi;
-    s.restoreMinutes = restore;
+    s.allowIdleSleep = suspend;
+    s.wakeBefore = acpi;
+    s.wakeLeadMinutes = restore;
     return s;
 }
 
-SleepAnswer Query(SleepSettings const& s, std::optional<double> next) {
-    return MySleepCallBack(kIOMessageCanSystemSleep, s, kNow, next);
+SleepAnswer query(SleepSettings const& s, std::optional<double> next) {
+    return answerSleepQuery(kCanSleepQuery, s, kNow, next);
 }
 
 TEST(SleepRuleTest, SettingsAreReadOnlyWhenPresent) {
-    FakeDefaults defaults;
-    SleepSettings const absent = ReadSleepSettings(defaults);
-    EXPECT_FALSE(absent.suspendFlag);
-    EXPECT_FALSE(absent.useAcpi);
-    EXPECT_EQ(absent.restoreMinutes, 5);
-    EXPECT_EQ(defaults.reads(), (std::vector<std::string>{"object SUSPENDFLAG", "object USEACPI",
-                                                          "object RESTORETIME"}));
+    FakeSettings defaults;
+    SleepSettings const absent = readSleepSettings(defaults);
+    EXPECT_FALSE(absent.allowIdleSleep);
+    EXPECT_FALSE(absent.wakeBefore);
+    EXPECT_EQ(absent.wakeLeadMinutes, 5);
+    EXPECT_EQ(defaults.reads(),
+              (std::vector<std::string>{"contains SUSPENDFLAG", "contains USEACPI",
+                                        "contains RESTORETIME"}));
 
-    defaults.setInteger(kDefaultsSuspendFlag, 1);
-    defaults.setInteger(kDefaultsUseAcpi, 7);
-    defaults.setInteger(kDefaultsRestoreTime, 0);
-    SleepSettings const present = ReadSleepSettings(defaults);
-    EXPECT_TRUE(present.suspendFlag);
-    EXPECT_TRUE(present.useAcpi);
-    EXPECT_EQ(present.restoreMinutes, 0);
+    defaults.setInteger(kAllowIdleSleepKey, 1);
+    defaults.setInteger(kWakeBeforeKey, 7);
+    defaults.setInteger(kWakeLeadKey, 0);
+    SleepSettings const present = readSleepSettings(defaults);
+    EXPECT_TRUE(present.allowIdleSleep);
+    EXPECT_TRUE(present.wakeBefore);
+    EXPECT_EQ(present.wakeLeadMinutes, 0);
 
-    defaults.setInteger(kDefaultsSuspendFlag, 0);
-    defaults.setInteger(kDefaultsRestoreTime, -2);
-    SleepSettings const off = ReadSleepSettings(defaults);
-    EXPECT_FALSE(off.suspendFlag);
-    EXPECT_EQ(off.restoreMinutes, -2);
+    defaults.setInteger(kAllowIdleSleepKey, 0);
+    defaults.setInteger(kWakeLeadKey, -2);
+    SleepSettings const off = readSleepSettings(defaults);
+    EXPECT_FALSE(off.allowIdleSleep);
+    EXPECT_EQ(off.wakeLeadMinutes, -2);
 }
 
 TEST(SleepRuleTest, SleepNotAllowedVetoesWhateverElse) {
     for (bool acpi : {false, true}) {
-        EXPECT_EQ(Query(Settings(false, acpi), std::nullopt), SleepAnswer::Veto);
-        EXPECT_EQ(Query(Settings(false, acpi), kNow + 86400.0), SleepAnswer::Veto);
+        EXPECT_EQ(query(settings(false, acpi), std::nullopt), SleepAnswer::Veto);
+        EXPECT_EQ(query(settings(false, acpi), kNow + 86400.0), SleepAnswer::Veto);
     }
 }
 
 TEST(SleepRuleTest, WithoutWakeUpsSleepIsAlwaysAllowed) {
-    EXPECT_EQ(Query(Settings(true, false), kNow + 1.0), SleepAnswer::Allow);
-    EXPECT_EQ(Query(Settings(true, false), std::nullopt), SleepAnswer::Allow);
+    EXPECT_EQ(query(settings(true, false), kNow + 1.0), SleepAnswer::Allow);
+    EXPECT_EQ(query(settings(true, false), std::nullopt), SleepAnswer::Allow);
 }
 
 TEST(SleepRuleTest, VetoOnlyWithinTheLeadBeforeTheNextStart) {
-    SleepSettings const s = Settings(true, true);
-    EXPECT_EQ(Query(s, kNow + 4 * 60.0), SleepAnswer::Veto);
-    EXPECT_EQ(Query(s, kNow + 5 * 60.0), SleepAnswer::Allow); // exactly at the lead
-    EXPECT_EQ(Query(s, kNow + 5 * 60.0 - 0.5), SleepAnswer::Veto);
-    EXPECT_EQ(Query(s, kNow + 6 * 60.0), SleepAnswer::Allow);
-    EXPECT_EQ(Query(s, std::nullopt), SleepAnswer::Allow);
+    SleepSettings const s = settings(true, true);
+    EXPECT_EQ(query(s, kNow + 4 * 60.0), SleepAnswer::Veto);
+    EXPECT_EQ(query(s, kNow + 5 * 60.0), SleepAnswer::Allow); // exactly at the lead
+    EXPECT_EQ(query(s, kNow + 5 * 60.0 - 0.5), SleepAnswer::Veto);
+    EXPECT_EQ(query(s, kNow + 6 * 60.0), SleepAnswer::Allow);
+    EXPECT_EQ(query(s, std::nullopt), SleepAnswer::Allow);
 
     // A lead of 0 never vetoes a start that lies ahead.
-    EXPECT_EQ(Query(Settings(true, true, 0), kNow + 1.0), SleepAnswer::Allow);
-    EXPECT_EQ(Query(Settings(true, true, 10), kNow + 9 * 60.0), SleepAnswer::Veto);
+    EXPECT_EQ(query(settings(true, true, 0), kNow + 1.0), SleepAnswer::Allow);
+    EXPECT_EQ(query(settings(true, true, 10), kNow + 9 * 60.0), SleepAnswer::Veto);
 }
 
 TEST(SleepRuleTest, AnnouncedSleepIsAlwaysAllowedOtherMessagesGetNoAnswer) {
     for (bool suspend : {false, true}) {
-        EXPECT_EQ(
-            MySleepCallBack(kIOMessageSystemWillSleep, Settings(suspend, true), kNow, kNow + 60.0),
-            SleepAnswer::Allow);
+        EXPECT_EQ(answerSleepQuery(kWillSleepNotice, settings(suspend, true), kNow, kNow + 60.0),
+                  SleepAnswer::Allow);
     }
-    EXPECT_EQ(MySleepCallBack(0xE0000300, Settings(false, true), kNow, kNow + 60.0),
+    EXPECT_EQ(answerSleepQuery(0xE0000300, settings(false, true), kNow, kNow + 60.0),
               SleepAnswer::NoAnswer);
-    EXPECT_EQ(MySleepCallBack(0, Settings(true, true), kNow, std::nullopt), SleepAnswer::NoAnswer);
+    EXPECT_EQ(answerSleepQuery(0, settings(true, true), kNow, std::nullopt), SleepAnswer::NoAnswer);
 }
 
 } // namespace

@@ -2,19 +2,21 @@
 // fuzz targets to check the list against.
 #pragma once
 
-#include "store/ScheduleItem.h"
+#include "store/ReservationFile.h"
+#include "store/ReservationList.h"
+#include "store/ReservationRecord.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-inline void Require(bool condition) {
+inline void require(bool condition) {
     if (!condition)
         __builtin_trap();
 }
 
-inline uint64_t LE(uint8_t const* p, int bytes) {
+inline uint64_t littleEndian(uint8_t const* p, int bytes) {
     uint64_t v = 0;
     for (int i = 0; i < bytes; ++i)
         v |= static_cast<uint64_t>(p[i]) << (8 * i);
@@ -28,15 +30,17 @@ struct Expected {
     bool unterminated = false; // a loaded title without its zero
 };
 
-inline Expected Expect(uint8_t const* data, std::size_t size) {
+inline Expected expect(uint8_t const* data, std::size_t size) {
     Expected e;
-    for (std::size_t at = 0; at + kScheduleRecordSize <= size; at += kScheduleRecordSize) {
-        if (static_cast<int32_t>(LE(data + at, 4)) < 0)
+    for (std::size_t at = 0; at + ReservationRecord::kSize <= size;
+         at += ReservationRecord::kSize) {
+        if (static_cast<int32_t>(littleEndian(data + at, 4)) < 0)
             continue;
-        double start = std::bit_cast<double>(LE(data + at + 4, 8));
-        double end = std::bit_cast<double>(LE(data + at + 12, 8));
-        uint32_t freq = static_cast<uint32_t>(LE(data + at + 20, 4));
-        if (!(start < end) || freq == 0 || e.count == static_cast<std::size_t>(kScheduleMaxCount)) {
+        double start = std::bit_cast<double>(littleEndian(data + at + 4, 8));
+        double end = std::bit_cast<double>(littleEndian(data + at + 12, 8));
+        uint32_t freq = static_cast<uint32_t>(littleEndian(data + at + 20, 4));
+        if (!(start < end) || freq == 0 ||
+            e.count == static_cast<std::size_t>(ReservationList::kCapacity)) {
             e.result = false;
             break;
         }
@@ -48,40 +52,39 @@ inline Expected Expect(uint8_t const* data, std::size_t size) {
 }
 
 // Whether the bytes are damaged: the list cannot keep them as they are.
-inline bool Damaged(Expected const& e, std::size_t size) {
-    return !e.result || size % kScheduleRecordSize != 0 || e.unterminated;
+inline bool isDamaged(Expected const& e, std::size_t size) {
+    return !e.result || size % ReservationRecord::kSize != 0 || e.unterminated;
 }
 
-inline void ReadRecords(CScheduleItem& list, std::vector<SCHEDULEITEM_TAG>& out) {
+inline void readRecords(ReservationList& list, std::vector<Reservation>& out) {
     out.clear();
-    SCHEDULEITEM_TAG r;
-    for (int i = 0; list.readScheduleByIndex(i, &r); ++i)
+    Reservation r;
+    for (int i = 0; list.readAt(i, r); ++i)
         out.push_back(r);
 }
 
-inline std::vector<SCHEDULEITEM_TAG> Records(CScheduleItem& list) {
-    std::vector<SCHEDULEITEM_TAG> out;
-    ReadRecords(list, out);
+inline std::vector<Reservation> recordsOf(ReservationList& list) {
+    std::vector<Reservation> out;
+    readRecords(list, out);
     return out;
 }
 
 // The list as loaded: renumbered ids, valid records, no run state, terminated titles, and
 // sorted when the load went through.
-inline void CheckLoaded(CScheduleItem& list, std::vector<SCHEDULEITEM_TAG> const& recs, bool loaded,
+inline void checkLoaded(ReservationList& list, std::vector<Reservation> const& recs, bool loaded,
                         Expected const& expected) {
-    Require(recs.size() == expected.count);
-    Require(list.m_nCount.load() == static_cast<int>(recs.size()));
+    require(recs.size() == expected.count);
+    require(list.size() == static_cast<int>(recs.size()));
     std::vector<bool> seen(recs.size(), false);
     for (std::size_t i = 0; i < recs.size(); ++i) {
-        SCHEDULEITEM_TAG const& r = recs[i];
-        Require(r.nID >= 0 && static_cast<std::size_t>(r.nID) < recs.size() && !seen[r.nID]);
-        seen[r.nID] = true;
-        Require(r.dStartTime < r.dEndTime && r.uFreq != 0 && r.uState == 0);
-        Require(ScheduleTitleLength(r) < sizeof r.cTitle);
+        Reservation const& r = recs[i];
+        require(r.id >= 0 && static_cast<std::size_t>(r.id) < recs.size() && !seen[r.id]);
+        seen[r.id] = true;
+        require(r.start < r.end && r.frequency != 0 && r.state == 0);
+        require(r.titleLength() < sizeof r.title);
         if (loaded && i > 0) {
-            SCHEDULEITEM_TAG const& p = recs[i - 1];
-            Require(p.dStartTime < r.dStartTime ||
-                    (p.dStartTime == r.dStartTime && p.dEndTime <= r.dEndTime));
+            Reservation const& p = recs[i - 1];
+            require(p.start < r.start || (p.start == r.start && p.end <= r.end));
         }
     }
 }

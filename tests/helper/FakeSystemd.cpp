@@ -15,7 +15,7 @@ FakeSystemd::FakeSystemd(std::string stateFolder) : m_stateFolder(std::move(stat
     }
 }
 
-std::string FakeSystemd::Render(const std::vector<std::string>& argv) {
+std::string FakeSystemd::render(const std::vector<std::string>& argv) {
     std::string line;
     for (const auto& arg : argv) {
         if (!line.empty()) {
@@ -26,14 +26,14 @@ std::string FakeSystemd::Render(const std::vector<std::string>& argv) {
     return line;
 }
 
-void FakeSystemd::Note(const std::string& line) {
+void FakeSystemd::note(const std::string& line) {
     commands.push_back(line);
     if (!m_stateFolder.empty()) {
         std::ofstream(m_stateFolder + "/systemd.log", std::ios::app) << line << "\n";
     }
 }
 
-void FakeSystemd::Save() const {
+void FakeSystemd::save() const {
     if (m_stateFolder.empty()) {
         return;
     }
@@ -44,8 +44,8 @@ void FakeSystemd::Save() const {
 }
 
 ICommandRunner::Result FakeSystemd::run(const std::vector<std::string>& argv) {
-    const std::string line = Render(argv);
-    Note(line);
+    const std::string line = render(argv);
+    note(line);
     Result result{0, {}};
     if (!failWhenContains.empty() && line.find(failWhenContains) != std::string::npos) {
         result.status = 1;
@@ -76,6 +76,6 @@ ICommandRunner::Result FakeSystemd::run(const std::vector<std::string>& argv) {
     } else if (argv[0] != ScheduleTool::kBusctl) { // logind answers
         result.status = 1;
     }
-    Save();
+    save();
     return result;
 }

@@ -18,16 +18,16 @@ public:
     Result run(const std::vector<std::string>& argv) override;
 
     // One line per command: arguments joined by spaces, those holding a space in quotes.
-    static std::string Render(const std::vector<std::string>& argv);
+    static std::string render(const std::vector<std::string>& argv);
     // Adds a free-form line to the log.
-    void Note(const std::string& line);
+    void note(const std::string& line);
 
     std::vector<std::string> commands;
     std::set<std::string> units;  // "<name>.timer"
     std::string failWhenContains; // commands containing this text fail with status 1
 
 private:
-    void Save() const;
+    void save() const;
 
     std::string m_stateFolder;
 };

@@ -72,6 +72,9 @@ class Case:
         os.makedirs(self.helper, mode=0o755)
         for name in ("schedule", "resvman-schedule-broker"):
             shutil.copy2(os.path.join(args.bundle, name), os.path.join(self.helper, name))
+        # The shim too: the build tree may lie where the namespaces cover it.
+        self.shim = os.path.join(work, "alarm-clock-shim.so")
+        shutil.copy2(args.shim, self.shim)
         self.tool = os.path.join(self.helper, "schedule")
         self.broker = os.path.join(self.helper, "resvman-schedule-broker")
         self.rtc = os.path.join(work, "rtc")
@@ -89,7 +92,7 @@ class Case:
 
     def systemd(self, shim=True):
         return LiveSystemd(os.path.join(self.work, f"systemd-{time.time_ns()}"),
-                           shim=self.args.shim if shim else None, rtc=self.rtc)
+                           shim=self.shim if shim else None, rtc=self.rtc)
 
     def tool_run(self, sd, user, *arguments, timeout=90):
         result = sd.run(["env", f"PKEXEC_UID={user}", self.tool, *arguments], timeout=timeout)

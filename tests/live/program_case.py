@@ -58,6 +58,10 @@ class Program:
         os.makedirs(os.path.join(self.home, ".config", "Velto"))
         os.makedirs(self.runtime, mode=0o700)
         shutil.copytree(args.bundle, os.path.join(self.place, "ResvMan.app"), symlinks=True)
+        # Run from this run's folder: /tmp and root's home folder, where the build tree may
+        # lie, are covered inside the namespaces (see start()).
+        self.standin = os.path.join(self.dir, "notifications-standin")
+        shutil.copy2(args.notifications, self.standin)
         with open(os.path.join(self.home, ".config", "Velto", "ResvMan.conf"), "w") as f:
             f.write("[General]\nUSEACPI=1\nSHUTDOWN=1\nRESTORETIME=5\nSUSPENDFLAG=1\n")
         with open(os.path.join(self.home, ".config", "Velto", "Velto.plist"), "wb") as f:
@@ -96,7 +100,7 @@ class Program:
         self.processes.append(bus)
         self.bus = bus.stdout.readline().strip()
         check(self.bus.startswith("unix:"), "dbus-daemon did not report its address")
-        standin = sd.spawn([self.args.notifications, self.notifications],
+        standin = sd.spawn([self.standin, self.notifications],
                            env=self.environment(), stdout=subprocess.PIPE, text=True)
         self.processes.append(standin)
         check(standin.stdout.readline().strip() == "ready", "no notification stand-in")

@@ -1,7 +1,8 @@
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/PresetFile.h"
 
-#include "EventLoopHelpers.h"
+#include "TestPaths.h"
+#include "tests/support/EventLoopHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,10 +13,6 @@
 
 #include <csignal>
 #include <thread>
-
-#ifndef STANDIN_PATH
-#error "STANDIN_PATH must name the velto-standin executable"
-#endif
 
 namespace {
 
@@ -58,7 +55,7 @@ protected:
         return pids;
     }
     bool waitForStarts(int n) {
-        return WaitUntil([&] { return markerLines().size() >= n; }, 5000);
+        return waitUntil([&] { return markerLines().size() >= n; }, 5000);
     }
     CompanionLauncher launcher() const {
         return CompanionLauncher(QDBusConnection::sessionBus(), busName);
@@ -75,31 +72,31 @@ TEST_F(CompanionLauncherTest, StartsAnAppDirOrAnExecutableFromTheHomeFolder) {
     QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
     writeScript(dir.filePath(QStringLiteral("Velto.app/AppRun")));
     CompanionLauncher appDir = launcher();
-    EXPECT_TRUE(appDir.openURL(dir.filePath(QStringLiteral("Velto.app")).toStdString()));
+    EXPECT_TRUE(appDir.open(dir.filePath(QStringLiteral("Velto.app")).toStdString()));
     ASSERT_TRUE(waitForStarts(1));
     EXPECT_EQ(markerLines().at(0).section(QLatin1Char(' '), 1),
-              QString::fromStdString(LoginHomeDirectory()));
+              QString::fromStdString(PresetFile::loginHomeDirectory()));
 
     QString const file = writeScript(dir.filePath(QStringLiteral("Plain.app")));
     CompanionLauncher plain = launcher();
-    EXPECT_TRUE(plain.openURL(file.toStdString()));
+    EXPECT_TRUE(plain.open(file.toStdString()));
     ASSERT_TRUE(waitForStarts(2));
 }
 
 TEST_F(CompanionLauncherTest, MissingOrUnstartableCompanionIsNotOpened) {
     CompanionLauncher l = launcher();
-    EXPECT_FALSE(l.openURL(dir.filePath(QStringLiteral("Velto.app")).toStdString()));
-    EXPECT_FALSE(l.openURL(""));
+    EXPECT_FALSE(l.open(dir.filePath(QStringLiteral("Velto.app")).toStdString()));
+    EXPECT_FALSE(l.open(""));
 
     QDir(dir.path()).mkdir(QStringLiteral("Empty.app"));
-    EXPECT_FALSE(l.openURL(dir.filePath(QStringLiteral("Empty.app")).toStdString()));
+    EXPECT_FALSE(l.open(dir.filePath(QStringLiteral("Empty.app")).toStdString()));
 
     QString const plain = dir.filePath(QStringLiteral("NotExecutable.app"));
     QFile f(plain);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("#!/bin/sh\n");
     f.close();
-    EXPECT_FALSE(l.openURL(plain.toStdString()));
+    EXPECT_FALSE(l.open(plain.toStdString()));
 
     // A companion someone else could have planted or changed is not run.
     QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
@@ -107,16 +104,16 @@ TEST_F(CompanionLauncherTest, MissingOrUnstartableCompanionIsNotOpened) {
     std::string const app = dir.filePath(QStringLiteral("Velto.app")).toStdString();
     std::string const appRunPath = QFile::encodeName(appRun).toStdString();
     ::chmod(appRunPath.c_str(), 0777);
-    EXPECT_FALSE(l.openURL(app));
+    EXPECT_FALSE(l.open(app));
     ::chmod(appRunPath.c_str(), 0700);
     ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
-    EXPECT_FALSE(l.openURL(app));
+    EXPECT_FALSE(l.open(app));
     ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(appRunPath.c_str(), 50001, 50001), 0); // another user's
-        EXPECT_FALSE(l.openURL(app));
+        EXPECT_FALSE(l.open(app));
     }
-    Pump(200);
+    pump(200);
     EXPECT_TRUE(markerLines().isEmpty());
 }
 
@@ -128,18 +125,18 @@ TEST_F(CompanionLauncherTest, ACompanionStillStartingIsNotStartedTwice) {
 
     // The recording run calls from a thread of its own.
     bool first = false;
-    std::thread([&] { first = l.openURL(app); }).join();
+    std::thread([&] { first = l.open(app); }).join();
     EXPECT_TRUE(first);
-    EXPECT_TRUE(l.openURL(app));
-    EXPECT_TRUE(l.launchApplication("Velto"));
+    EXPECT_TRUE(l.open(app));
+    EXPECT_TRUE(l.launch("Velto"));
     ASSERT_TRUE(waitForStarts(1));
-    Pump(300);
+    pump(300);
     EXPECT_EQ(markerLines().size(), 1);
 
     // Once that process has gone, the next attempt starts it again.
     ::kill(static_cast<pid_t>(startedPids().at(0)), SIGKILL);
-    Pump(200);
-    EXPECT_TRUE(l.openURL(app));
+    pump(200);
+    EXPECT_TRUE(l.open(app));
     EXPECT_TRUE(waitForStarts(2));
 }
 
@@ -148,21 +145,21 @@ TEST_F(CompanionLauncherTest, ARunningCompanionOnTheBusIsOpenedWithoutAStart) {
     QString const log = dir.filePath(QStringLiteral("standin.log"));
     QDir(dir.path()).mkdir(QStringLiteral("Velto.app"));
     writeScript(dir.filePath(QStringLiteral("Velto.app/AppRun")),
-                "exec '" STANDIN_PATH "' --bus-name '" + busName.toUtf8() + "' --path '" +
-                    UniqueObjectPath("launcher").toUtf8() + "' --log '" + QFile::encodeName(log) +
-                    "'\n");
+                "exec '" + QByteArray(kStandInCompanion) + "' --bus-name '" + busName.toUtf8() +
+                    "' --path '" + uniqueObjectPath("launcher").toUtf8() + "' --log '" +
+                    QFile::encodeName(log) + "'\n");
     std::string const app = dir.filePath(QStringLiteral("Velto.app")).toStdString();
     CompanionLauncher l = launcher();
 
     EXPECT_FALSE(l.isRunning());
-    EXPECT_TRUE(l.openURL(app));
-    ASSERT_TRUE(WaitUntil([&] { return l.isRunning(); }, 10000));
+    EXPECT_TRUE(l.open(app));
+    ASSERT_TRUE(waitUntil([&] { return l.isRunning(); }, 10000));
 
     // A fresh launcher knows nothing of that start; the bus tells it.
     CompanionLauncher other = launcher();
-    EXPECT_TRUE(other.openURL(app));
-    EXPECT_TRUE(other.launchApplication("Velto"));
-    Pump(300);
+    EXPECT_TRUE(other.open(app));
+    EXPECT_TRUE(other.launch("Velto"));
+    pump(300);
     EXPECT_EQ(markerLines().size(), 1);
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -176,14 +173,14 @@ TEST_F(CompanionLauncherTest, LaunchByNameLooksOnPath) {
     qputenv("PATH", QFile::encodeName(dir.filePath(QStringLiteral("bin"))) + ":" + savedPath);
 
     CompanionLauncher l = launcher();
-    EXPECT_FALSE(l.launchApplication(""));
-    EXPECT_FALSE(l.launchApplication("../bin/Velto"));
-    EXPECT_FALSE(l.launchApplication("NoSuchCompanion"));
+    EXPECT_FALSE(l.launch(""));
+    EXPECT_FALSE(l.launch("../bin/Velto"));
+    EXPECT_FALSE(l.launch("NoSuchCompanion"));
     // Not from a folder on PATH that others may write.
     ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("bin"))).constData(), 0777);
-    EXPECT_FALSE(l.launchApplication("Velto"));
+    EXPECT_FALSE(l.launch("Velto"));
     ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("bin"))).constData(), 0755);
-    EXPECT_TRUE(l.launchApplication("Velto"));
+    EXPECT_TRUE(l.launch("Velto"));
     ASSERT_TRUE(waitForStarts(1));
 }
 

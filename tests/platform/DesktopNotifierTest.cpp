@@ -3,9 +3,9 @@
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/ResumeWatch.h"
 
-#include "EventLoopHelpers.h"
-#include "PrivateBus.h"
-#include "StandInNotifications.h"
+#include "tests/support/EventLoopHelpers.h"
+#include "tests/support/PrivateBus.h"
+#include "tests/support/StandInNotifications.h"
 
 #include <QDBusMessage>
 #include <gtest/gtest.h>
@@ -47,7 +47,7 @@ TEST_F(DesktopNotifierTest, ShowsWithoutWaitingAndReportsTheChosenAction) {
     int const handle = notifier.notify(n);
     EXPECT_NE(handle, 0);
     EXPECT_TRUE(standIn.shown.isEmpty()); // asked for, not waited for
-    ASSERT_TRUE(WaitUntil([&] { return standIn.shown.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return standIn.shown.size() == 1; }));
 
     auto const& got = standIn.shown.front();
     EXPECT_EQ(got.appName, QStringLiteral("ResvMan"));
@@ -56,13 +56,13 @@ TEST_F(DesktopNotifierTest, ShowsWithoutWaitingAndReportsTheChosenAction) {
     EXPECT_EQ(got.body, QString::fromStdString(n.body));
     EXPECT_EQ(got.actions, (QStringList{"cancel-shutdown", "Cancel shutdown"}));
     EXPECT_EQ(got.hints.value(QStringLiteral("urgency")).toInt(), 2);
-    ASSERT_TRUE(WaitUntil([&] { return notifier.shown() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return notifier.shown() == 1; }));
     // Another program's notification clicked: not ours.
     standIn.Notify("other", 0, "", "theirs", "", {"x", "X"}, {}, -1);
     standIn.invoke(standIn.shown.back().id, QStringLiteral("x"));
     standIn.invoke(got.id, QStringLiteral("cancel-shutdown"));
-    ASSERT_TRUE(WaitUntil([&] { return !chosen.empty() && notifier.shown() == 0; }));
-    Pump(100);
+    ASSERT_TRUE(waitUntil([&] { return !chosen.empty() && notifier.shown() == 0; }));
+    pump(100);
     EXPECT_EQ(chosen, std::vector<std::string>{"cancel-shutdown"});
 }
 
@@ -75,14 +75,14 @@ TEST_F(DesktopNotifierTest, CloseWithdrawsBeforeOrAfterTheServiceAnswered) {
     notifier.close(notifier.notify(n)); // before the service has even seen it
     n.summary = "late";
     int const late = notifier.notify(n);
-    ASSERT_TRUE(WaitUntil([&] { return standIn.shown.size() == 2 && notifier.shown() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return standIn.shown.size() == 2 && notifier.shown() == 1; }));
     notifier.close(late);
     notifier.close(late);  // twice: nothing more
     notifier.close(12345); // unknown: ignored
-    ASSERT_TRUE(WaitUntil([&] { return standIn.closedByCaller.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return standIn.closedByCaller.size() == 2; }));
     EXPECT_EQ(standIn.closedByCaller, (QList<uint>{standIn.shown[0].id, standIn.shown[1].id}));
     standIn.invoke(standIn.shown[1].id, QStringLiteral("default"));
-    Pump(100);
+    pump(100);
     EXPECT_EQ(clicks, 0);
     EXPECT_EQ(notifier.shown(), 0);
 }
@@ -93,7 +93,7 @@ TEST_F(DesktopNotifierTest, WithoutAServiceNothingIsShownAndNothingIsKept) {
     DesktopNotification n;
     n.summary = "nobody listens";
     EXPECT_NE(notifier.notify(n), 0);
-    ASSERT_TRUE(WaitUntil([&] { return notifier.shown() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return notifier.shown() == 0; }));
     EXPECT_TRUE(standIn.shown.isEmpty());
 }
 
@@ -103,7 +103,7 @@ TEST_F(DesktopNotifierTest, ResumeIsReportedOnlyWhenSleepEnds) {
     int resumed = 0;
     ResumeWatch watch([&resumed] { ++resumed; }, client);
     ASSERT_TRUE(watch.attached());
-    Pump(100); // the match rule reaches the bus
+    pump(100); // the match rule reaches the bus
     for (bool sleeping : {true, false, true, false}) {
         QDBusMessage signal = QDBusMessage::createSignal(
             QStringLiteral("/org/freedesktop/login1"),
@@ -111,8 +111,8 @@ TEST_F(DesktopNotifierTest, ResumeIsReportedOnlyWhenSleepEnds) {
         signal << sleeping;
         ASSERT_TRUE(service.send(signal));
     }
-    ASSERT_TRUE(WaitUntil([&] { return resumed == 2; }));
-    Pump(100);
+    ASSERT_TRUE(waitUntil([&] { return resumed == 2; }));
+    pump(100);
     EXPECT_EQ(resumed, 2);
 
     ResumeWatch detached([] {}, QDBusConnection(QStringLiteral("no such bus")));

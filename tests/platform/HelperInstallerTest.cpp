@@ -2,7 +2,7 @@
 // directly as root (pkexec needs an administrator at the screen).
 #include "platform/linux/HelperInstaller.h"
 
-#include "EventLoopHelpers.h"
+#include "tests/support/EventLoopHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +43,7 @@ protected:
     bool install() {
         done = false;
         installer.start();
-        return WaitUntil([this] { return done; }, 30000);
+        return waitUntil([this] { return done; }, 30000);
     }
     static struct stat statOf(QString const& path) {
         struct stat st {};
@@ -110,10 +110,10 @@ TEST_F(HelperInstallerTest, NothingToInstallIsSaid) {
 }
 
 TEST(HelperInstallerAction, EachInstallationHasAnActionOfItsOwn) {
-    EXPECT_EQ(HelperInstaller::PolkitActionId(QStringLiteral("/usr/libexec/resvman")),
+    EXPECT_EQ(HelperInstaller::polkitActionId(QStringLiteral("/usr/libexec/resvman")),
               QStringLiteral("org.velto.resvman.schedule"));
-    EXPECT_EQ(HelperInstaller::PolkitActionId(QStringLiteral("/usr/local/libexec/resvman")),
+    EXPECT_EQ(HelperInstaller::polkitActionId(QStringLiteral("/usr/local/libexec/resvman")),
               QStringLiteral("org.velto.resvman.schedule.usr-local-libexec-resvman"));
-    EXPECT_EQ(HelperInstaller::PolkitActionId(QStringLiteral("/opt/Res Man/libexec/resvman")),
+    EXPECT_EQ(HelperInstaller::polkitActionId(QStringLiteral("/opt/Res Man/libexec/resvman")),
               QStringLiteral("org.velto.resvman.schedule.opt-res-man-libexec-resvman"));
 }

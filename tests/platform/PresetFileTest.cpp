@@ -21,7 +21,7 @@ using Bytes = std::vector<uint8_t>;
 
 // The payload as the companion stores it: 12 FM slots, then 12 AM slots, 260 bytes each,
 // the frequency little-endian.
-Bytes presetPayload(std::size_t size = kChannelPresetSize) {
+Bytes presetPayload(std::size_t size = ChannelPresetTable::kSize) {
     Bytes b(size, 0);
     auto slot = [&](int index, uint32_t freq, std::string const& name) {
         uint8_t* p = b.data() + index * 260;
@@ -34,7 +34,7 @@ Bytes presetPayload(std::size_t size = kChannelPresetSize) {
     slot(2, 8070, "FM横浜");
     slot(12, 594, "NHK第1");
     slot(23, 1134, std::string(256, 'A')); // no terminating zero: fills the slot
-    for (std::size_t i = kChannelPresetSize; i < size; ++i) {
+    for (std::size_t i = ChannelPresetTable::kSize; i < size; ++i) {
         b[i] = 0xEE;
     }
     return b;
@@ -84,13 +84,13 @@ protected:
                    static_cast<std::streamsize>(content.size()));
         return path;
     }
-    static bool allEmpty(CHANNELPRESET_TAG const& p) {
-        CHANNELPRESET_TAG zero;
+    static bool allEmpty(ChannelPresetTable const& p) {
+        ChannelPresetTable zero;
         std::memset(&zero, 0, sizeof zero);
         return std::memcmp(&p, &zero, sizeof p) == 0;
     }
-    static CHANNELPRESET_TAG dirty() {
-        CHANNELPRESET_TAG p;
+    static ChannelPresetTable dirty() {
+        ChannelPresetTable p;
         std::memset(&p, 0x5A, sizeof p);
         return p;
     }
@@ -100,28 +100,28 @@ protected:
 TEST_F(PresetFileTest, XmlAndBinaryFilesFillTheSlots) {
     PlistDoc doc = dictWith("Presets", dataNode(presetPayload()));
     for (Bytes const& file : {doc.xml(), doc.bin()}) {
-        CHANNELPRESET_TAG p = dirty();
-        ASSERT_TRUE(LoadChannelPresetFile(write(file), p));
-        EXPECT_EQ(p.psFM[0].uFreq, 8000u);
-        EXPECT_STREQ(p.psFM[0].cName, "NHK-FM");
-        EXPECT_EQ(p.psFM[1].uFreq, 0u);
-        EXPECT_EQ(PresetNameLength(p.psFM[1]), 0u);
-        EXPECT_EQ(p.psFM[2].uFreq, 8070u);
-        EXPECT_STREQ(p.psFM[2].cName, "FM横浜");
-        EXPECT_EQ(p.psAM[0].uFreq, 594u);
-        EXPECT_STREQ(p.psAM[0].cName, "NHK第1");
+        ChannelPresetTable p = dirty();
+        ASSERT_TRUE(PresetFile::read(write(file), p));
+        EXPECT_EQ(p.fm[0].frequency, 8000u);
+        EXPECT_STREQ(p.fm[0].name, "NHK-FM");
+        EXPECT_EQ(p.fm[1].frequency, 0u);
+        EXPECT_EQ(p.fm[1].nameLength(), 0u);
+        EXPECT_EQ(p.fm[2].frequency, 8070u);
+        EXPECT_STREQ(p.fm[2].name, "FM横浜");
+        EXPECT_EQ(p.am[0].frequency, 594u);
+        EXPECT_STREQ(p.am[0].name, "NHK第1");
         // An unterminated name is bounded by its slot, which is the last byte of the record.
-        EXPECT_EQ(p.psAM[11].uFreq, 1134u);
-        EXPECT_EQ(PresetNameLength(p.psAM[11]), 256u);
+        EXPECT_EQ(p.am[11].frequency, 1134u);
+        EXPECT_EQ(p.am[11].nameLength(), 256u);
     }
 }
 
 TEST_F(PresetFileTest, BytesBeyondThePayloadAreIgnored) {
-    PlistDoc doc = dictWith("Presets", dataNode(presetPayload(kChannelPresetSize + 100)));
-    CHANNELPRESET_TAG p;
-    ASSERT_TRUE(LoadChannelPresetFile(write(doc.bin()), p));
+    PlistDoc doc = dictWith("Presets", dataNode(presetPayload(ChannelPresetTable::kSize + 100)));
+    ChannelPresetTable p;
+    ASSERT_TRUE(PresetFile::read(write(doc.bin()), p));
     Bytes const expected = presetPayload();
-    EXPECT_EQ(std::memcmp(&p.psAM[11].cName, expected.data() + 23 * 260 + 4, 256), 0);
+    EXPECT_EQ(std::memcmp(&p.am[11].name, expected.data() + 23 * 260 + 4, 256), 0);
 }
 
 TEST_F(PresetFileTest, EveryFailureLeavesAllSlotsEmpty) {
@@ -150,37 +150,37 @@ TEST_F(PresetFileTest, EveryFailureLeavesAllSlotsEmpty) {
     cases.push_back({"not a plist", Bytes{'h', 'e', 'l', 'l', 'o'}});
 
     for (Case const& c : cases) {
-        CHANNELPRESET_TAG p = dirty();
-        EXPECT_FALSE(LoadChannelPresetFile(write(c.content), p)) << c.what;
+        ChannelPresetTable p = dirty();
+        EXPECT_FALSE(PresetFile::read(write(c.content), p)) << c.what;
         EXPECT_TRUE(allEmpty(p)) << c.what;
     }
 }
 
 TEST_F(PresetFileTest, FilesThatAreMissingOddOrHugeAreNotRead) {
-    CHANNELPRESET_TAG p = dirty();
-    EXPECT_FALSE(LoadChannelPresetFile(dir.filePath("absent.plist").toStdString(), p));
+    ChannelPresetTable p = dirty();
+    EXPECT_FALSE(PresetFile::read(dir.filePath("absent.plist").toStdString(), p));
     EXPECT_TRUE(allEmpty(p));
 
     p = dirty();
-    EXPECT_FALSE(LoadChannelPresetFile(dir.path().toStdString(), p)); // a folder
+    EXPECT_FALSE(PresetFile::read(dir.path().toStdString(), p)); // a folder
     EXPECT_TRUE(allEmpty(p));
 
     p = dirty();
-    EXPECT_FALSE(LoadChannelPresetFile("", p));
+    EXPECT_FALSE(PresetFile::read("", p));
     EXPECT_TRUE(allEmpty(p));
 
     // A FIFO with no writer would block a plain open.
     std::string const fifo = dir.filePath("fifo.plist").toStdString();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     p = dirty();
-    EXPECT_FALSE(LoadChannelPresetFile(fifo, p));
+    EXPECT_FALSE(PresetFile::read(fifo, p));
     EXPECT_TRUE(allEmpty(p));
 
     // A valid file padded past the size cap.
     Bytes big = dictWith("Presets", dataNode(presetPayload())).xml();
-    big.insert(big.end(), kPresetFileMaxBytes, '\n');
+    big.insert(big.end(), PresetFile::kMaxBytes, '\n');
     p = dirty();
-    EXPECT_FALSE(LoadChannelPresetFile(write(big, "big.plist"), p));
+    EXPECT_FALSE(PresetFile::read(write(big, "big.plist"), p));
     EXPECT_TRUE(allEmpty(p));
 }
 
@@ -188,11 +188,11 @@ TEST_F(PresetFileTest, FilesThatAreMissingOddOrHugeAreNotRead) {
 // adds to the builder.
 template <typename Extra> Bytes presetsBesides(Extra extra, unsigned refSize = 2) {
     BplistBuilder b(refSize);
-    int const key = b.Ascii("Presets");
-    int const value = b.Data(presetPayload());
-    int const otherKey = b.Ascii("X");
+    int const key = b.ascii("Presets");
+    int const value = b.dataObject(presetPayload());
+    int const otherKey = b.ascii("X");
     int const other = extra(b);
-    return b.Build(b.Dict({otherKey, key}, {other, value}));
+    return b.finish(b.dictObject({otherKey, key}, {other, value}));
 }
 
 TEST_F(PresetFileTest, HostileFilesAreReadOrRefusedWithoutExpandingThem) {
@@ -204,32 +204,32 @@ TEST_F(PresetFileTest, HostileFilesAreReadOrRefusedWithoutExpandingThem) {
     std::vector<Case> cases;
     // 5,000 references to one array of 5,000 references: 25 million objects when expanded.
     cases.push_back({"square of shared references", presetsBesides([](BplistBuilder& b) {
-                         int const leaf = b.True();
-                         int const inner = b.Array(std::vector<int>(5000, leaf));
-                         return b.Array(std::vector<int>(5000, inner));
+                         int const leaf = b.trueObject();
+                         int const inner = b.arrayObject(std::vector<int>(5000, leaf));
+                         return b.arrayObject(std::vector<int>(5000, inner));
                      }),
                      true});
     // Sixty levels of [x, x]: 2^60 objects when expanded.
     cases.push_back({"doubling chain", presetsBesides([](BplistBuilder& b) {
-                         int next = b.True();
+                         int next = b.trueObject();
                          for (int i = 0; i < 60; ++i) {
-                             next = b.Array({next, next});
+                             next = b.arrayObject({next, next});
                          }
                          return next;
                      }),
                      true});
     cases.push_back({"a cycle", presetsBesides([](BplistBuilder& b) {
                          // An array holding itself: its own number is the next one.
-                         int const self = b.True() + 1;
-                         return b.Array({self});
+                         int const self = b.trueObject() + 1;
+                         return b.arrayObject({self});
                      }),
                      true});
     cases.push_back({"a deep chain",
                      presetsBesides(
                          [](BplistBuilder& b) {
-                             int next = b.True();
+                             int next = b.trueObject();
                              for (int i = 0; i < 100000; ++i) {
-                                 next = b.Array({next});
+                                 next = b.arrayObject({next});
                              }
                              return next;
                          },
@@ -237,30 +237,32 @@ TEST_F(PresetFileTest, HostileFilesAreReadOrRefusedWithoutExpandingThem) {
                      true});
     {
         BplistBuilder b;
-        int const key = b.Utf16(u"Presets");
-        cases.push_back({"a UTF-16 key", b.Build(b.Dict({key}, {b.Data(presetPayload())})), true});
+        int const key = b.utf16(u"Presets");
+        cases.push_back(
+            {"a UTF-16 key", b.finish(b.dictObject({key}, {b.dataObject(presetPayload())})), true});
     }
     {
         BplistBuilder b;
-        int const key = b.Ascii("Presets");
-        cases.push_back({"a value beyond the objects", b.Build(b.Dict({key}, {40})), false});
+        int const key = b.ascii("Presets");
+        cases.push_back({"a value beyond the objects", b.finish(b.dictObject({key}, {40})), false});
     }
     {
         BplistBuilder b;
-        int const key = b.Ascii("Presets");
-        int const data = b.Raw(BplistBuilder::Header(0x4, uint64_t(1) << 62));
-        cases.push_back({"data longer than the file", b.Build(b.Dict({key}, {data})), false});
+        int const key = b.ascii("Presets");
+        int const data = b.raw(BplistBuilder::header(0x4, uint64_t(1) << 62));
+        cases.push_back(
+            {"data longer than the file", b.finish(b.dictObject({key}, {data})), false});
     }
     {
         BplistBuilder b;
-        int const top = b.Raw(BplistBuilder::Header(0xD, uint64_t(1) << 61));
-        cases.push_back({"a dictionary longer than the file", b.Build(top), false});
+        int const top = b.raw(BplistBuilder::header(0xD, uint64_t(1) << 61));
+        cases.push_back({"a dictionary longer than the file", b.finish(top), false});
     }
     {
         BplistBuilder b;
-        int const key = b.Ascii("Presets");
-        int const data = b.Data(presetPayload());
-        cases.push_back({"the top is an array", b.Build(b.Array({key, data})), false});
+        int const key = b.ascii("Presets");
+        int const data = b.dataObject(presetPayload());
+        cases.push_back({"the top is an array", b.finish(b.arrayObject({key, data})), false});
     }
     std::string const head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>X</key>";
     auto xml = [&](std::string const& x) {
@@ -292,16 +294,16 @@ TEST_F(PresetFileTest, HostileFilesAreReadOrRefusedWithoutExpandingThem) {
     cases.push_back({"XML of 150,000 entity references", xml(entities + "</string>"), false});
 
     for (Case const& c : cases) {
-        ASSERT_LE(c.content.size(), kPresetFileMaxBytes) << c.what;
-        CHANNELPRESET_TAG p = dirty();
-        EXPECT_EQ(LoadChannelPresetFile(write(c.content), p), c.read) << c.what;
-        EXPECT_EQ(p.psFM[0].uFreq, c.read ? 8000u : 0u) << c.what;
+        ASSERT_LE(c.content.size(), PresetFile::kMaxBytes) << c.what;
+        ChannelPresetTable p = dirty();
+        EXPECT_EQ(PresetFile::read(write(c.content), p), c.read) << c.what;
+        EXPECT_EQ(p.fm[0].frequency, c.read ? 8000u : 0u) << c.what;
     }
 }
 
 TEST(PlistScan, XmlBoundsCountElementsNestingAndEntitiesOnly) {
     auto within = [](std::string const& text, std::size_t elements, unsigned depth) {
-        return XmlPlistWithinBounds({reinterpret_cast<uint8_t const*>(text.data()), text.size()},
+        return xmlPlistWithinBounds({reinterpret_cast<uint8_t const*>(text.data()), text.size()},
                                     {elements, depth, 2});
     };
     std::string const doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE plist PUBLIC \"-//x//EN\" "
@@ -326,8 +328,8 @@ TEST(PresetFileLocation, HomeFolderComesFromTheLoginUser) {
     char const* oldHome = std::getenv("HOME");
     std::string const saved = oldHome ? oldHome : "";
     ::setenv("HOME", "/somewhere/else", 1);
-    EXPECT_EQ(LoginHomeDirectory(), expected);
-    EXPECT_EQ(CompanionPreferencesPath(), expected + "/.config/Velto/Velto.plist");
+    EXPECT_EQ(PresetFile::loginHomeDirectory(), expected);
+    EXPECT_EQ(PresetFile::companionPreferencesPath(), expected + "/.config/Velto/Velto.plist");
     if (oldHome) {
         ::setenv("HOME", saved.c_str(), 1);
     } else {

@@ -2,7 +2,7 @@
 // so that tests can check wire types independently of the code that parses them.
 #pragma once
 
-#include "platform/linux/DBusNames.h"
+#include "platform/linux/CompanionBusNames.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -15,8 +15,8 @@ public:
     RawSignalRecorder(QDBusConnection connection, QString const& path)
         : m_connection(std::move(connection)) {
         // No signature filter: foreign shapes must be visible here too.
-        m_connection.connect(QString(), path, QString::fromLatin1(kNotificationInterface),
-                             QString::fromLatin1(kNotificationMember), this,
+        m_connection.connect(QString(), path, QString::fromLatin1(kCompanionBusInterface),
+                             QString::fromLatin1(kCompanionBusMember), this,
                              SLOT(onSignal(QDBusMessage)));
         m_connection.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
                                                          QStringLiteral("/org/freedesktop/DBus"),

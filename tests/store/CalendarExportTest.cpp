@@ -2,6 +2,7 @@
 // which reservations become events, weekly rules in UTC weekdays, and UIDs that survive a
 // renumbering and a weekly reservation's move to its next week.
 #include "store/CalendarExport.h"
+#include "store/ReservationTitle.h"
 
 #include "StoreTestUtil.h"
 
@@ -11,7 +12,7 @@
 namespace {
 
 using storetest::kDay;
-using storetest::Rec;
+using storetest::makeRec;
 
 class ZoneGuard {
 public:
@@ -26,7 +27,7 @@ public:
 };
 
 // A UTC instant from its calendar fields.
-double Utc(int y, int mo, int d, int h, int mi) {
+double utc(int y, int mo, int d, int h, int mi) {
     std::tm tm{};
     tm.tm_year = y - 1900;
     tm.tm_mon = mo - 1;
@@ -36,7 +37,7 @@ double Utc(int y, int mo, int d, int h, int mi) {
     return static_cast<double>(timegm(&tm));
 }
 
-std::vector<std::string> Lines(std::string const& text) {
+std::vector<std::string> linesOf(std::string const& text) {
     std::vector<std::string> lines;
     std::size_t pos = 0;
     for (std::size_t crlf; (crlf = text.find("\r\n", pos)) != std::string::npos; pos = crlf + 2) {
@@ -46,14 +47,14 @@ std::vector<std::string> Lines(std::string const& text) {
     return lines;
 }
 
-std::string Unfolded(std::string const& text) {
+std::string unfolded(std::string const& text) {
     return std::regex_replace(text, std::regex("\r\n "), "");
 }
 
 // The value of the first property called name inside the n-th VEVENT ("" when none).
-std::string Property(std::string const& text, int event, std::string const& name) {
+std::string propertyOf(std::string const& text, int event, std::string const& name) {
     int seen = -1;
-    for (std::string const& line : Lines(Unfolded(text))) {
+    for (std::string const& line : linesOf(unfolded(text))) {
         if (line == "BEGIN:VEVENT") {
             ++seen;
         } else if (seen == event && line.rfind(name + ":", 0) == 0) {
@@ -63,15 +64,15 @@ std::string Property(std::string const& text, int event, std::string const& name
     return "";
 }
 
-int Events(std::string const& text) {
+int eventCount(std::string const& text) {
     int n = 0;
-    for (std::string const& line : Lines(text)) {
+    for (std::string const& line : linesOf(text)) {
         n += line == "BEGIN:VEVENT" ? 1 : 0;
     }
     return n;
 }
 
-std::string NoStation(bool, uint32_t) {
+std::string noStation(bool, uint32_t) {
     return "";
 }
 
@@ -85,22 +86,22 @@ TEST(CalendarExport, LinesAreFoldedAtOctetsWithoutCuttingCharacters) {
     for (int i = 0; i < 85; ++i) {
         title += "録";
     }
-    SCHEDULEITEM_TAG rec =
-        Rec(Utc(2025, 3, 1, 11, 0), Utc(2025, 3, 1, 12, 0), 0x01001F40, title.c_str());
-    std::string const text = ExportICalendar(
+    Reservation rec =
+        makeRec(utc(2025, 3, 1, 11, 0), utc(2025, 3, 1, 12, 0), 0x01001F40, title.c_str());
+    std::string const text = exportICalendar(
         {rec}, [](bool, uint32_t) { return std::string("テスト放送FM, 第2"); }, kNow);
 
-    for (std::string const& line : Lines(text)) {
+    for (std::string const& line : linesOf(text)) {
         EXPECT_LE(line.size(), 75u) << line;
         // Each physical line is whole UTF-8 by itself: no character was cut.
-        EXPECT_NE(ScheduleTitleText(Rec(0, 1, 1, line.c_str())), "") << line;
+        EXPECT_TRUE(ReservationTitle::text(makeRec(0, 1, 1, line.c_str()))) << line;
     }
-    EXPECT_EQ(Property(text, 0, "SUMMARY"), title);
-    EXPECT_EQ(Property(text, 0, "DESCRIPTION"), "FM 80.0 MHz\\nテスト放送FM\\, 第2");
-    EXPECT_EQ(Property(text, 0, "DTSTART"), "20250301T110000Z");
-    EXPECT_EQ(Property(text, 0, "DTEND"), "20250301T120000Z");
-    EXPECT_EQ(Property(text, 0, "DTSTAMP"), "20250101T000000Z");
-    EXPECT_EQ(Property(text, 0, "RRULE"), "");
+    EXPECT_EQ(propertyOf(text, 0, "SUMMARY"), title);
+    EXPECT_EQ(propertyOf(text, 0, "DESCRIPTION"), "FM 80.0 MHz\\nテスト放送FM\\, 第2");
+    EXPECT_EQ(propertyOf(text, 0, "DTSTART"), "20250301T110000Z");
+    EXPECT_EQ(propertyOf(text, 0, "DTEND"), "20250301T120000Z");
+    EXPECT_EQ(propertyOf(text, 0, "DTSTAMP"), "20250101T000000Z");
+    EXPECT_EQ(propertyOf(text, 0, "RRULE"), "");
     EXPECT_EQ(text.rfind("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n", 0), 0u);
     EXPECT_TRUE(text.ends_with("END:VEVENT\r\nEND:VCALENDAR\r\n"));
 }
@@ -117,24 +118,24 @@ TEST(CalendarExport, TextIsEscapedAndBadTextLeftOut) {
         {"\xE0\x80\xAF overlong", ""},
     };
     for (Case const& c : cases) {
-        SCHEDULEITEM_TAG const rec =
-            Rec(Utc(2025, 3, 1, 11, 0), Utc(2025, 3, 1, 12, 0), 954, c.title);
-        std::string const text = ExportICalendar({rec}, NoStation, kNow);
-        EXPECT_EQ(Property(text, 0, "SUMMARY"), c.summary) << c.title;
-        EXPECT_EQ(Property(text, 0, "DESCRIPTION"), "AM 954 kHz");
+        Reservation const rec =
+            makeRec(utc(2025, 3, 1, 11, 0), utc(2025, 3, 1, 12, 0), 954, c.title);
+        std::string const text = exportICalendar({rec}, noStation, kNow);
+        EXPECT_EQ(propertyOf(text, 0, "SUMMARY"), c.summary) << c.title;
+        EXPECT_EQ(propertyOf(text, 0, "DESCRIPTION"), "AM 954 kHz");
     }
 }
 
 TEST(CalendarExport, OnlySwitchedOnReservationsStillToComeBecomeEvents) {
-    double const start = Utc(2025, 3, 1, 11, 0);
-    SCHEDULEITEM_TAG on = Rec(start, start + 3600, 954, "on");
-    SCHEDULEITEM_TAG off = Rec(start, start + 3600, 954, "off", 0);
-    SCHEDULEITEM_TAG over = Rec(start, start + 3600, 954, "over");
-    over.cPending = 0;
-    SCHEDULEITEM_TAG damaged = Rec(std::nan(""), start, 954, "damaged");
-    std::string const text = ExportICalendar({off, on, over, damaged}, NoStation, kNow);
-    EXPECT_EQ(Events(text), 1);
-    EXPECT_EQ(Property(text, 0, "SUMMARY"), "on");
+    double const start = utc(2025, 3, 1, 11, 0);
+    Reservation on = makeRec(start, start + 3600, 954, "on");
+    Reservation off = makeRec(start, start + 3600, 954, "off", 0);
+    Reservation over = makeRec(start, start + 3600, 954, "over");
+    over.pending = 0;
+    Reservation damaged = makeRec(std::nan(""), start, 954, "damaged");
+    std::string const text = exportICalendar({off, on, over, damaged}, noStation, kNow);
+    EXPECT_EQ(eventCount(text), 1);
+    EXPECT_EQ(propertyOf(text, 0, "SUMMARY"), "on");
 }
 
 TEST(CalendarExport, WeeklyDaysAreTheWeekdaysOfTheUtcStart) {
@@ -145,22 +146,22 @@ TEST(CalendarExport, WeeklyDaysAreTheWeekdaysOfTheUtcStart) {
         char const* byday;
     } const cases[] = {
         // Monday 08:00 in Japan is Sunday 23:00 UTC.
-        {"Asia/Tokyo", Utc(2025, 3, 2, 23, 0), 2, "SU"},
+        {"Asia/Tokyo", utc(2025, 3, 2, 23, 0), 2, "SU"},
         // Monday and Wednesday 08:00 in Japan.
-        {"Asia/Tokyo", Utc(2025, 3, 2, 23, 0), 2 | 8, "SU,TU"},
+        {"Asia/Tokyo", utc(2025, 3, 2, 23, 0), 2 | 8, "SU,TU"},
         // Monday 20:00 in Japan is Monday 11:00 UTC.
-        {"Asia/Tokyo", Utc(2025, 3, 3, 11, 0), 2, "MO"},
+        {"Asia/Tokyo", utc(2025, 3, 3, 11, 0), 2, "MO"},
         // Saturday 21:00 in New York is Sunday 02:00 UTC.
-        {"America/New_York", Utc(2025, 3, 2, 2, 0), 64, "SU"},
+        {"America/New_York", utc(2025, 3, 2, 2, 0), 64, "SU"},
         // Every day stays every day.
-        {"Asia/Tokyo", Utc(2025, 3, 2, 23, 0), 127, "MO,TU,WE,TH,FR,SA,SU"},
+        {"Asia/Tokyo", utc(2025, 3, 2, 23, 0), 127, "MO,TU,WE,TH,FR,SA,SU"},
     };
     for (Case const& c : cases) {
         ZoneGuard zone(c.zone);
-        SCHEDULEITEM_TAG rec = Rec(c.start, c.start + 1800, 954, "weekly");
-        rec.uWeek = c.week;
-        std::string const text = ExportICalendar({rec}, NoStation, kNow);
-        std::string const rule = Property(text, 0, "RRULE");
+        Reservation rec = makeRec(c.start, c.start + 1800, 954, "weekly");
+        rec.weekdays = c.week;
+        std::string const text = exportICalendar({rec}, noStation, kNow);
+        std::string const rule = propertyOf(text, 0, "RRULE");
         ASSERT_EQ(rule.rfind("FREQ=WEEKLY;BYDAY=", 0), 0u) << c.zone << " " << rule;
         // Compared as sets: the order of the days carries no meaning.
         auto days = [](std::string const& list) {
@@ -179,28 +180,28 @@ TEST(CalendarExport, WeeklyDaysAreTheWeekdaysOfTheUtcStart) {
 
 TEST(CalendarExport, UidsSurviveRenumberingAndTheWeeklyMoveAndAreUnique) {
     ZoneGuard zone("Asia/Tokyo");
-    double const start = Utc(2025, 3, 2, 23, 0);
-    SCHEDULEITEM_TAG weekly = Rec(start, start + 1800, 954, "weekly");
-    weekly.uWeek = 2;
-    SCHEDULEITEM_TAG once = Rec(start + 7200, start + 9000, 954, "once");
-    SCHEDULEITEM_TAG twin = once;
+    double const start = utc(2025, 3, 2, 23, 0);
+    Reservation weekly = makeRec(start, start + 1800, 954, "weekly");
+    weekly.weekdays = 2;
+    Reservation once = makeRec(start + 7200, start + 9000, 954, "once");
+    Reservation twin = once;
 
-    std::string const first = ExportICalendar({weekly, once, twin}, NoStation, kNow);
-    weekly.nID = 7;
-    once.nID = 3;
-    twin.nID = 4;
-    weekly.dStartTime += 7 * kDay; // the recording went by: next week's occurrence
-    weekly.dEndTime += 7 * kDay;
-    std::string const later = ExportICalendar({weekly, once, twin}, NoStation, kNow + kDay);
+    std::string const first = exportICalendar({weekly, once, twin}, noStation, kNow);
+    weekly.id = 7;
+    once.id = 3;
+    twin.id = 4;
+    weekly.start += 7 * kDay; // the recording went by: next week's occurrence
+    weekly.end += 7 * kDay;
+    std::string const later = exportICalendar({weekly, once, twin}, noStation, kNow + kDay);
 
     for (int event = 0; event < 3; ++event) {
-        EXPECT_EQ(Property(first, event, "UID"), Property(later, event, "UID")) << event;
+        EXPECT_EQ(propertyOf(first, event, "UID"), propertyOf(later, event, "UID")) << event;
     }
-    EXPECT_NE(Property(first, 1, "UID"), Property(first, 2, "UID"));
-    EXPECT_NE(Property(first, 0, "UID"), Property(first, 1, "UID"));
+    EXPECT_NE(propertyOf(first, 1, "UID"), propertyOf(first, 2, "UID"));
+    EXPECT_NE(propertyOf(first, 0, "UID"), propertyOf(first, 1, "UID"));
 
-    SCHEDULEITEM_TAG renamed = once;
-    std::strcpy(renamed.cTitle, "renamed");
-    EXPECT_NE(Property(ExportICalendar({renamed}, NoStation, kNow), 0, "UID"),
-              Property(first, 1, "UID"));
+    Reservation renamed = once;
+    std::strcpy(renamed.title, "renamed");
+    EXPECT_NE(propertyOf(exportICalendar({renamed}, noStation, kNow), 0, "UID"),
+              propertyOf(first, 1, "UID"));
 }

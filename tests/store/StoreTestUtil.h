@@ -1,7 +1,8 @@
 // Helpers shared by the store tests: records, hand-built file images and a private folder.
 #pragma once
 
-#include "store/ScheduleItem.h"
+#include "store/ReservationList.h"
+#include "store/ReservationRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -24,14 +25,14 @@ constexpr double kDay = 86400.0;
 constexpr double kBase = 1'700'000'000.0; // 2023-11-14 22:13:20 UTC
 constexpr uint32_t kFM80 = 0x01001F40;
 
-inline SCHEDULEITEM_TAG Rec(double start, double end, uint32_t freq = kFM80,
-                            char const* title = "news", uint8_t valid = 1) {
-    SCHEDULEITEM_TAG r;
-    r.dStartTime = start;
-    r.dEndTime = end;
-    r.uFreq = freq;
-    std::strncpy(r.cTitle, title, sizeof r.cTitle - 1);
-    r.cValid = valid;
+inline Reservation makeRec(double start, double end, uint32_t freq = kFM80,
+                           char const* title = "news", uint8_t valid = 1) {
+    Reservation r;
+    r.start = start;
+    r.end = end;
+    r.frequency = freq;
+    std::strncpy(r.title, title, sizeof r.title - 1);
+    r.enabled = valid;
     return r;
 }
 
@@ -50,27 +51,27 @@ struct FileRecord {
     bool terminateTitle = true; // false: all 256 title bytes are 'X'
 };
 
-inline void PutLE(std::vector<uint8_t>& out, uint64_t v, int bytes) {
+inline void putLE(std::vector<uint8_t>& out, uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 inline std::vector<uint8_t> Bytes(FileRecord const& r) {
     std::vector<uint8_t> out;
-    PutLE(out, static_cast<uint32_t>(r.id), 4);
-    PutLE(out, std::bit_cast<uint64_t>(r.start), 8);
-    PutLE(out, std::bit_cast<uint64_t>(r.end), 8);
-    PutLE(out, r.freq, 4);
+    putLE(out, static_cast<uint32_t>(r.id), 4);
+    putLE(out, std::bit_cast<uint64_t>(r.start), 8);
+    putLE(out, std::bit_cast<uint64_t>(r.end), 8);
+    putLE(out, r.freq, 4);
     std::vector<uint8_t> title(256, r.terminateTitle ? 0 : 'X');
     if (r.terminateTitle)
         std::memcpy(title.data(), r.title.data(), std::min<std::size_t>(r.title.size(), 255));
     out.insert(out.end(), title.begin(), title.end());
-    PutLE(out, r.week, 4);
+    putLE(out, r.week, 4);
     out.push_back(r.pending);
     out.push_back(r.valid);
     out.push_back(0xAA); // padding: no meaning, must be ignored
     out.push_back(0xBB);
-    PutLE(out, r.state, 4);
+    putLE(out, r.state, 4);
     return out;
 }
 
@@ -83,21 +84,21 @@ inline std::vector<uint8_t> Bytes(std::vector<FileRecord> const& records) {
     return out;
 }
 
-inline void WriteFile(std::string const& path, std::vector<uint8_t> const& bytes) {
+inline void writeFile(std::string const& path, std::vector<uint8_t> const& bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<char const*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::vector<uint8_t> ReadFile(std::string const& path) {
+inline std::vector<uint8_t> readFile(std::string const& path) {
     std::ifstream f(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-inline std::vector<SCHEDULEITEM_TAG> Records(CScheduleItem& list) {
-    std::vector<SCHEDULEITEM_TAG> out;
-    SCHEDULEITEM_TAG r;
-    for (int i = 0; list.readScheduleByIndex(i, &r); ++i)
+inline std::vector<Reservation> recordsOf(ReservationList& list) {
+    std::vector<Reservation> out;
+    Reservation r;
+    for (int i = 0; list.readAt(i, r); ++i)
         out.push_back(r);
     return out;
 }
@@ -113,7 +114,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> folderEntries() const {
         std::vector<std::string> names;
         for (auto const& e : std::filesystem::directory_iterator(m_dir))
             names.push_back(e.path().filename().string());

@@ -13,40 +13,40 @@ public:
 
     explicit BplistBuilder(unsigned refSize = 2) : m_refSize(refSize) {}
 
-    int Dict(std::vector<int> const& keys, std::vector<int> const& values) {
-        Bytes b = Header(0xD, keys.size());
-        AppendRefs(b, keys);
-        AppendRefs(b, values);
+    int dictObject(std::vector<int> const& keys, std::vector<int> const& values) {
+        Bytes b = header(0xD, keys.size());
+        appendRefs(b, keys);
+        appendRefs(b, values);
         return Add(std::move(b));
     }
-    int Array(std::vector<int> const& refs) {
-        Bytes b = Header(0xA, refs.size());
-        AppendRefs(b, refs);
+    int arrayObject(std::vector<int> const& refs) {
+        Bytes b = header(0xA, refs.size());
+        appendRefs(b, refs);
         return Add(std::move(b));
     }
-    int Ascii(std::string const& text) {
-        Bytes b = Header(0x5, text.size());
+    int ascii(std::string const& text) {
+        Bytes b = header(0x5, text.size());
         b.insert(b.end(), text.begin(), text.end());
         return Add(std::move(b));
     }
-    int Utf16(std::u16string const& text) {
-        Bytes b = Header(0x6, text.size());
+    int utf16(std::u16string const& text) {
+        Bytes b = header(0x6, text.size());
         for (char16_t c : text) {
             b.push_back(static_cast<uint8_t>(c >> 8));
             b.push_back(static_cast<uint8_t>(c));
         }
         return Add(std::move(b));
     }
-    int Data(Bytes const& bytes) {
-        Bytes b = Header(0x4, bytes.size());
+    int dataObject(Bytes const& bytes) {
+        Bytes b = header(0x4, bytes.size());
         b.insert(b.end(), bytes.begin(), bytes.end());
         return Add(std::move(b));
     }
-    int True() { return Add({0x09}); }
+    int trueObject() { return Add({0x09}); }
     // An object with a count that claims more than follows it.
-    int Raw(Bytes bytes) { return Add(std::move(bytes)); }
+    int raw(Bytes bytes) { return Add(std::move(bytes)); }
 
-    Bytes Build(int top) const {
+    Bytes finish(int top) const {
         Bytes b = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
         std::vector<uint64_t> offsets;
         for (Bytes const& object : m_objects) {
@@ -55,34 +55,34 @@ public:
         }
         uint64_t const table = b.size();
         for (uint64_t offset : offsets) {
-            Append(b, offset, 4);
+            append(b, offset, 4);
         }
         b.insert(b.end(), {0, 0, 0, 0, 0, 0, 4, static_cast<uint8_t>(m_refSize)});
-        Append(b, m_objects.size(), 8);
-        Append(b, static_cast<uint64_t>(top), 8);
-        Append(b, table, 8);
+        append(b, m_objects.size(), 8);
+        append(b, static_cast<uint64_t>(top), 8);
+        append(b, table, 8);
         return b;
     }
 
     // A marker with its count, the count as an integer object when it is 15 or more.
-    static Bytes Header(uint8_t kind, uint64_t count) {
+    static Bytes header(uint8_t kind, uint64_t count) {
         if (count < 15) {
             return {static_cast<uint8_t>(kind << 4 | count)};
         }
         Bytes b = {static_cast<uint8_t>(kind << 4 | 0xF), 0x13};
-        Append(b, count, 8);
+        append(b, count, 8);
         return b;
     }
 
 private:
-    static void Append(Bytes& b, uint64_t value, unsigned width) {
+    static void append(Bytes& b, uint64_t value, unsigned width) {
         for (unsigned i = width; i-- > 0;) {
             b.push_back(static_cast<uint8_t>(value >> (8 * i)));
         }
     }
-    void AppendRefs(Bytes& b, std::vector<int> const& refs) const {
+    void appendRefs(Bytes& b, std::vector<int> const& refs) const {
         for (int r : refs) {
-            Append(b, static_cast<uint64_t>(r), m_refSize);
+            append(b, static_cast<uint64_t>(r), m_refSize);
         }
     }
     int Add(Bytes object) {

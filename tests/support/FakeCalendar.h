@@ -1,7 +1,7 @@
 // Weekdays in a fixed offset from UTC, with no daylight saving and no dependence on TZ.
 #pragma once
 
-#include "platform/ICalendar.h"
+#include "posix/ILocalCalendar.h"
 
 class FakeCalendar : public ILocalCalendar {
 public:

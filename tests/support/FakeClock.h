@@ -3,7 +3,7 @@
 // in auto-advance mode every sleep returns at once and moves time to its instant instead.
 #pragma once
 
-#include "platform/IClock.h"
+#include "posix/IClock.h"
 
 #include <chrono>
 #include <condition_variable>

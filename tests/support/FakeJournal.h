@@ -2,19 +2,19 @@
 // answers reads newest first.
 #pragma once
 
-#include "platform/IRecordingJournal.h"
+#include "history/IRecordingJournal.h"
 
 #include <algorithm>
 #include <mutex>
 
 class FakeJournal : public IRecordingJournal {
 public:
-    void Record(JournalEntry const& entry) override {
+    void record(JournalEntry const& entry) override {
         std::lock_guard lock(m_mutex);
         m_entries.push_back(entry);
         m_entries.back().id = static_cast<int64_t>(m_entries.size());
     }
-    std::vector<JournalEntry> Read(std::size_t limit) override {
+    std::vector<JournalEntry> read(std::size_t limit) override {
         std::lock_guard lock(m_mutex);
         std::vector<JournalEntry> newest(m_entries.rbegin(), m_entries.rend());
         std::stable_sort(newest.begin(), newest.end(),
@@ -24,7 +24,7 @@ public:
         }
         return newest;
     }
-    std::optional<JournalEntry> FindMiss(std::string const& title, uint32_t freq, double start,
+    std::optional<JournalEntry> findMiss(std::string const& title, uint32_t freq, double start,
                                          double end) override {
         std::lock_guard lock(m_mutex);
         for (JournalEntry const& entry : m_entries) {

@@ -1,6 +1,6 @@
 #include "tests/support/FakeLauncher.h"
 
-bool FakeLauncher::openURL(std::string const& appPath) {
+bool FakeLauncher::open(std::string const& appPath) {
     record("open", appPath);
     std::lock_guard lock(m_mutex);
     if (m_answers.empty()) {
@@ -11,7 +11,7 @@ bool FakeLauncher::openURL(std::string const& appPath) {
     return answer;
 }
 
-bool FakeLauncher::launchApplication(std::string const& name) {
+bool FakeLauncher::launch(std::string const& name) {
     record("launch", name);
     return true;
 }

@@ -1,8 +1,8 @@
 // A companion that comes up (or not) as the test scripts it; records every attempt.
 #pragma once
 
-#include "platform/IClock.h"
 #include "platform/ICompanionLauncher.h"
+#include "posix/IClock.h"
 
 #include <atomic>
 #include <deque>
@@ -20,12 +20,12 @@ public:
 
     explicit FakeLauncher(IClock* clock = nullptr) : m_clock(clock) {}
 
-    bool openURL(std::string const& appPath) override;
-    bool launchApplication(std::string const& name) override;
+    bool open(std::string const& appPath) override;
+    bool launch(std::string const& name) override;
     bool isRunning() const override { return m_running.load(); }
     void setRunning(bool running) { m_running.store(running); }
 
-    // Answers of the next openURL calls, in order; afterwards every call answers `rest`.
+    // Answers of the next open calls, in order; afterwards every call answers `rest`.
     void scriptOpen(std::deque<bool> answers, bool rest);
     std::vector<Call> calls();
 

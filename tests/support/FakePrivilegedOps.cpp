@@ -4,14 +4,14 @@
 #include <thread>
 
 namespace {
-std::string WithInstant(char const* op, double instant) {
+std::string withInstant(char const* op, double instant) {
     char text[64];
     std::snprintf(text, sizeof text, "%s %.3f", op, instant);
     return text;
 }
 } // namespace
 
-bool FakePrivilegedOps::Record(std::string const& call) {
+bool FakePrivilegedOps::record(std::string const& call) {
     std::function<PrivilegedFailure(std::string const&)> answer;
     std::chrono::microseconds time{0};
     {
@@ -29,22 +29,22 @@ bool FakePrivilegedOps::Record(std::string const& call) {
     return failure == PrivilegedFailure::None;
 }
 
-bool FakePrivilegedOps::cancelScheduleWake(int kind) {
+bool FakePrivilegedOps::cancel(int kind) {
     if (kind != 1 && kind != 2) {
         std::lock_guard lock(m_mutex);
-        m_calls.push_back(Cancel(kind));
+        m_calls.push_back(cancelCall(kind));
         m_last = PrivilegedFailure::ToolFailed;
         return false;
     }
-    return Record(Cancel(kind));
+    return record(cancelCall(kind));
 }
 
-bool FakePrivilegedOps::SettingWakeTime(double instant) {
-    return Record(Wake(instant));
+bool FakePrivilegedOps::setWakeTime(double instant) {
+    return record(wakeCall(instant));
 }
 
-bool FakePrivilegedOps::ForceShutDownTime(double instant) {
-    return Record(Shutdown(instant));
+bool FakePrivilegedOps::setShutdownTime(double instant) {
+    return record(shutdownCall(instant));
 }
 
 PrivilegedFailure FakePrivilegedOps::lastFailure() {
@@ -72,14 +72,54 @@ void FakePrivilegedOps::setCallTime(std::chrono::microseconds time) {
     m_callTime = time;
 }
 
-std::string FakePrivilegedOps::Cancel(int kind) {
+std::string FakePrivilegedOps::cancelCall(int kind) {
     return "cancel " + std::to_string(kind);
 }
 
-std::string FakePrivilegedOps::Wake(double instant) {
-    return WithInstant("wake", instant);
+std::string FakePrivilegedOps::wakeCall(double instant) {
+    return withInstant("wake", instant);
 }
 
-std::string FakePrivilegedOps::Shutdown(double instant) {
-    return WithInstant("shutdown", instant);
+std::string FakePrivilegedOps::shutdownCall(double instant) {
+    return withInstant("shutdown", instant);
+}
+
+void FakePrivilegedOps::setTool(std::string const& path) {
+    std::lock_guard lock(m_mutex);
+    m_tool = path;
+}
+
+bool FakePrivilegedOps::authorize() {
+    std::function<bool()> onAuthorize;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_authorizations;
+        onAuthorize = m_onAuthorize;
+    }
+    return onAuthorize ? onAuthorize() : true;
+}
+
+void FakePrivilegedOps::release() {
+    std::lock_guard lock(m_mutex);
+    m_released = true;
+}
+
+std::string FakePrivilegedOps::tool() {
+    std::lock_guard lock(m_mutex);
+    return m_tool;
+}
+
+int FakePrivilegedOps::authorizations() {
+    std::lock_guard lock(m_mutex);
+    return m_authorizations;
+}
+
+bool FakePrivilegedOps::released() {
+    std::lock_guard lock(m_mutex);
+    return m_released;
+}
+
+void FakePrivilegedOps::setOnAuthorize(std::function<bool()> onAuthorize) {
+    std::lock_guard lock(m_mutex);
+    m_onAuthorize = std::move(onAuthorize);
 }

@@ -13,10 +13,20 @@
 
 class FakePrivilegedOps : public IPrivilegedOps {
 public:
-    bool cancelScheduleWake(int kind) override;
-    bool SettingWakeTime(double instant) override;
-    bool ForceShutDownTime(double instant) override;
+    void setTool(std::string const& path) override;
+    bool authorize() override;
+    bool cancel(int kind) override;
+    bool setWakeTime(double instant) override;
+    bool setShutdownTime(double instant) override;
     PrivilegedFailure lastFailure() override;
+    void release() override;
+
+    // What setTool, authorize and release were told, apart from the calls below.
+    std::string tool();
+    int authorizations();
+    bool released();
+    // Run by authorize (tests of the start-up order); answers what authorize answers.
+    void setOnAuthorize(std::function<bool()> onAuthorize);
 
     std::vector<std::string> calls();
     void clear();
@@ -25,16 +35,20 @@ public:
     // Each call takes this long, as a tool run would.
     void setCallTime(std::chrono::microseconds time);
 
-    static std::string Cancel(int kind);
-    static std::string Wake(double instant);
-    static std::string Shutdown(double instant);
+    static std::string cancelCall(int kind);
+    static std::string wakeCall(double instant);
+    static std::string shutdownCall(double instant);
 
 private:
-    bool Record(std::string const& call);
+    bool record(std::string const& call);
 
     std::mutex m_mutex;
     std::vector<std::string> m_calls;
     std::function<PrivilegedFailure(std::string const&)> m_answer;
     std::chrono::microseconds m_callTime{0};
     PrivilegedFailure m_last = PrivilegedFailure::None;
+    std::string m_tool;
+    int m_authorizations = 0;
+    bool m_released = false;
+    std::function<bool()> m_onAuthorize;
 };

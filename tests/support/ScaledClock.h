@@ -2,7 +2,7 @@
 // take real time accordingly. For tests that want real threads racing each other.
 #pragma once
 
-#include "platform/IClock.h"
+#include "posix/IClock.h"
 
 #include <chrono>
 #include <condition_variable>

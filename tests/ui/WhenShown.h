@@ -1,16 +1,18 @@
-// Shared by the dialog tests: acting on a modal window from inside its run.
+// Shared by the window tests: acting on a modal window from inside its run, and finding a
+// window's controls by their object names.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
 #include <QWidget>
+#include <QtTest>
 
 #include <functional>
 
 // Runs action once window is on screen, from inside the modal run (which is polling by
 // then). The wait ends with the window, so a case whose window never showed leaves
 // nothing behind.
-inline void WhenShown(QWidget* window, std::function<void()> action) {
+inline void whenShown(QWidget* window, std::function<void()> action) {
     auto* timer = new QTimer(window);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
@@ -21,4 +23,13 @@ inline void WhenShown(QWidget* window, std::function<void()> action) {
         }
     });
     timer->start();
+}
+
+// The control of window named name; the test fails at once when there is none.
+template <typename T> T* child(QObject const* window, char const* name) {
+    T* const found = window->findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        qFatal("no control named %s", name);
+    }
+    return found;
 }

@@ -1,0 +1,18 @@
+// The advisory lock on ".ResvInfo.dat.lock" beside the reservation file: processes that do
+// not share a session bus (another login session) never run two watch loops on one file.
+#pragma once
+
+#include <string>
+
+// The advisory lock beside the reservation file, held until the process ends.
+class InstanceLock {
+public:
+    enum class Result { Acquired, HeldByOther, Unavailable };
+
+    // Locks folder/.ResvInfo.dat.lock without waiting.
+    static Result acquire(std::string const& folder, int* fdOut = nullptr);
+    // The same, waiting up to timeoutMs while another process holds it (a command of the
+    // command line holds it for moments only).
+    static Result acquireWithin(std::string const& folder, int timeoutMs, int* fdOut = nullptr);
+    static std::string lockPath(std::string const& folder);
+};

@@ -1,0 +1,17 @@
+// Text for a terminal: widths in columns (East Asian wide characters take two), lines
+// wrapped at spaces or, in text written without spaces (Japanese), between characters.
+#pragma once
+
+#include <QString>
+
+namespace TextTable {
+
+// Columns the text takes.
+int displayWidth(QString const& text);
+// Lines of at most width columns, each after indent. Closing brackets and stops never
+// begin a line; they may stand past its end.
+QString wrapped(QString const& text, int width, QString const& indent = QString());
+// The text and spaces up to width columns.
+QString padded(QString const& text, int width);
+
+} // namespace TextTable

@@ -1,0 +1,278 @@
+#include "history/JournalSchema.h"
+
+#include "history/SqliteStatement.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+namespace {
+
+// Each step takes the schema from the version before it to its own number.
+constexpr char const* kMigrations[] = {
+    // 1: one table of events, every kind in the same row shape.
+    "CREATE TABLE events ("
+    " id INTEGER PRIMARY KEY,"
+    " at REAL NOT NULL,"
+    " kind INTEGER NOT NULL,"
+    " title TEXT NOT NULL DEFAULT '',"
+    " freq INTEGER NOT NULL DEFAULT 0,"
+    " start_at REAL NOT NULL DEFAULT 0,"
+    " end_at REAL NOT NULL DEFAULT 0,"
+    " week INTEGER NOT NULL DEFAULT 0,"
+    " lead REAL NOT NULL DEFAULT 0,"
+    " companion INTEGER NOT NULL DEFAULT 0,"
+    " outcome INTEGER NOT NULL DEFAULT 0,"
+    " planned REAL NOT NULL DEFAULT 0,"
+    " boot_id TEXT NOT NULL DEFAULT '',"
+    " boot_at REAL NOT NULL DEFAULT 0,"
+    " instants TEXT NOT NULL DEFAULT '');"
+    "CREATE INDEX events_at ON events(at);",
+    // 2: whether the companion's bus name was there at a hand-over (not known for older
+    // rows, taken as there), when the computer went down before it woke, and one miss per
+    // occurrence of a reservation.
+    "ALTER TABLE events ADD COLUMN present INTEGER NOT NULL DEFAULT 1;"
+    "ALTER TABLE events ADD COLUMN down_at REAL NOT NULL DEFAULT 0;"
+    "DELETE FROM events WHERE kind = 2 AND id NOT IN"
+    " (SELECT min(id) FROM events WHERE kind = 2 GROUP BY title, freq, start_at, end_at);"
+    "CREATE UNIQUE INDEX events_one_miss ON events(title, freq, start_at, end_at)"
+    " WHERE kind = 2;",
+};
+static_assert(std::size(kMigrations) == JournalSchema::kVersion);
+
+constexpr char const* kColumns = "id, at, kind, title, freq, start_at, end_at, week, lead, "
+                                 "companion, present, outcome, planned, down_at, boot_id, "
+                                 "boot_at, instants";
+
+std::string select(char const* rest) {
+    return std::string("SELECT ") + kColumns + " FROM events " + rest;
+}
+
+std::string joinInstants(std::vector<double> const& instants) {
+    std::string text;
+    char number[64];
+    for (double const instant : instants) {
+        std::snprintf(number, sizeof number, "%.3f", instant);
+        if (!text.empty()) {
+            text.push_back(' ');
+        }
+        text += number;
+    }
+    return text;
+}
+
+std::vector<double> splitInstants(std::string const& text) {
+    std::vector<double> instants;
+    char const* cursor = text.c_str();
+    for (;;) {
+        char* next = nullptr;
+        double const value = std::strtod(cursor, &next);
+        if (next == cursor) {
+            break;
+        }
+        instants.push_back(value);
+        cursor = next;
+    }
+    return instants;
+}
+
+// The one integer column that says how it went, read according to the kind.
+int outcomeOf(JournalEntry const& entry) {
+    switch (entry.kind) {
+    case JournalKind::Missed:
+        return static_cast<int>(entry.reason);
+    case JournalKind::Woke:
+        return static_cast<int>(entry.wake);
+    case JournalKind::ProgramExited:
+        return static_cast<int>(entry.exitCause);
+    default:
+        return 0;
+    }
+}
+
+JournalEntry entryFromRow(SqliteStatement const& row) {
+    sqlite3_stmt* const r = row.get();
+    JournalEntry entry;
+    entry.id = sqlite3_column_int64(r, 0);
+    entry.at = sqlite3_column_double(r, 1);
+    entry.kind = static_cast<JournalKind>(sqlite3_column_int(r, 2));
+    entry.title = row.text(3);
+    entry.freq = static_cast<uint32_t>(sqlite3_column_int64(r, 4));
+    entry.start = sqlite3_column_double(r, 5);
+    entry.end = sqlite3_column_double(r, 6);
+    entry.week = static_cast<uint32_t>(sqlite3_column_int64(r, 7));
+    entry.lead = sqlite3_column_double(r, 8);
+    entry.companion = static_cast<CompanionState>(sqlite3_column_int(r, 9));
+    entry.present = sqlite3_column_int(r, 10) != 0;
+    int const outcome = sqlite3_column_int(r, 11);
+    switch (entry.kind) {
+    case JournalKind::Missed:
+        entry.reason = static_cast<MissReason>(outcome);
+        break;
+    case JournalKind::Woke:
+        entry.wake = static_cast<WakeOutcome>(outcome);
+        break;
+    case JournalKind::ProgramExited:
+        entry.exitCause = static_cast<ExitCause>(outcome);
+        break;
+    default:
+        break;
+    }
+    entry.planned = sqlite3_column_double(r, 12);
+    entry.down = sqlite3_column_double(r, 13);
+    entry.bootId = row.text(14);
+    entry.bootAt = sqlite3_column_double(r, 15);
+    entry.instants = splitInstants(row.text(16));
+    entry.boot = entry.kind == JournalKind::Woke && !entry.bootId.empty();
+    return entry;
+}
+
+bool exec(sqlite3* db, std::string const& sql, std::string& error) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        error = message != nullptr ? message : sqlite3_errmsg(db);
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<int> JournalSchema::versionOf(sqlite3* db) {
+    SqliteStatement ask(db, "PRAGMA user_version");
+    if (ask.step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return sqlite3_column_int(ask.get(), 0);
+}
+
+bool JournalSchema::migrate(sqlite3* db, std::string& error) {
+    std::optional<int> const read = versionOf(db);
+    if (!read) {
+        error = std::string("cannot read the schema version: ") + sqlite3_errmsg(db);
+        return false;
+    }
+    int const version = *read;
+    if (version < 0 || version > kVersion) {
+        error = "written by a newer version (schema " + std::to_string(version) + ")";
+        return false;
+    }
+    for (int step = version; step < kVersion; ++step) {
+        std::string const sql = std::string("BEGIN IMMEDIATE;") + kMigrations[step] +
+                                "PRAGMA user_version=" + std::to_string(step + 1) + ";COMMIT;";
+        if (!exec(db, sql, error)) {
+            std::string const why = error;
+            exec(db, "ROLLBACK", error);
+            error = "cannot bring the schema to version " + std::to_string(step + 1) + ": " + why;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JournalSchema::insert(sqlite3* db, JournalEntry& entry, bool ignoreRepeat,
+                           std::string& error) {
+    std::string const sql =
+        std::string(ignoreRepeat ? "INSERT OR IGNORE" : "INSERT") +
+        " INTO events (at, kind, title, freq, start_at, end_at, week, lead, companion, "
+        "present, outcome, planned, down_at, boot_id, boot_at, instants) VALUES "
+        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
+    SqliteStatement insert(db, sql.c_str());
+    if (insert.ok()) {
+        insert.bind(1, entry.at);
+        insert.bind(2, static_cast<int64_t>(entry.kind));
+        insert.bind(3, entry.title);
+        insert.bind(4, static_cast<int64_t>(entry.freq));
+        insert.bind(5, entry.start);
+        insert.bind(6, entry.end);
+        insert.bind(7, static_cast<int64_t>(entry.week));
+        insert.bind(8, entry.lead);
+        insert.bind(9, static_cast<int64_t>(entry.companion));
+        insert.bind(10, static_cast<int64_t>(entry.present ? 1 : 0));
+        insert.bind(11, static_cast<int64_t>(outcomeOf(entry)));
+        insert.bind(12, entry.planned);
+        insert.bind(13, entry.down);
+        insert.bind(14, entry.bootId);
+        insert.bind(15, entry.bootAt);
+        insert.bind(16, joinInstants(entry.instants));
+        if (insert.step() == SQLITE_DONE) {
+            entry.id = sqlite3_changes(db) > 0 ? sqlite3_last_insert_rowid(db) : 0;
+            return true;
+        }
+    }
+    error = std::string("cannot write: ") + sqlite3_errmsg(db);
+    return false;
+}
+
+bool JournalSchema::readNewest(sqlite3* db, std::size_t limit, std::vector<JournalEntry>& entries) {
+    SqliteStatement ask(db, select("ORDER BY at DESC, id DESC LIMIT ?1").c_str());
+    if (!ask.ok()) {
+        return false;
+    }
+    ask.bind(1, limit == 0 ? int64_t{-1} : static_cast<int64_t>(limit));
+    if (limit != 0) {
+        entries.reserve(limit);
+    }
+    int result = SQLITE_ROW;
+    while ((result = ask.step()) == SQLITE_ROW) {
+        entries.push_back(entryFromRow(ask));
+    }
+    return result == SQLITE_DONE;
+}
+
+std::optional<JournalEntry> JournalSchema::lastOf(sqlite3* db, char const* kinds,
+                                                  double atOrBefore) {
+    std::string const sql =
+        select("WHERE kind IN (") + kinds + ") AND at <= ?1 ORDER BY at DESC, id DESC LIMIT 1";
+    SqliteStatement ask(db, sql.c_str());
+    ask.bind(1, atOrBefore);
+    if (ask.step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return entryFromRow(ask);
+}
+
+bool JournalSchema::readFrom(sqlite3* db, char const* kinds, double from,
+                             std::vector<JournalEntry>& rows) {
+    std::string const sql = select("WHERE kind IN (") + kinds + ") AND at >= ?1 ORDER BY at, id";
+    SqliteStatement ask(db, sql.c_str());
+    if (!ask.ok()) {
+        return false;
+    }
+    ask.bind(1, from);
+    int result = SQLITE_ROW;
+    while ((result = ask.step()) == SQLITE_ROW) {
+        rows.push_back(entryFromRow(ask));
+    }
+    return result == SQLITE_DONE;
+}
+
+std::optional<JournalEntry> JournalSchema::findMiss(sqlite3* db, std::string const& title,
+                                                    uint32_t freq, double start, double end) {
+    SqliteStatement ask(db, select("WHERE kind = 2 AND title = ?1 AND freq = ?2 AND "
+                                   "start_at = ?3 AND end_at = ?4 LIMIT 1")
+                                .c_str());
+    ask.bind(1, title);
+    ask.bind(2, static_cast<int64_t>(freq));
+    ask.bind(3, start);
+    ask.bind(4, end);
+    if (ask.step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return entryFromRow(ask);
+}
+
+bool JournalSchema::bootSeen(sqlite3* db, std::string const& bootId) {
+    SqliteStatement seen(db, "SELECT 1 FROM events WHERE kind = 4 AND boot_id = ?1");
+    seen.bind(1, bootId);
+    return seen.step() != SQLITE_DONE;
+}
+
+bool JournalSchema::pruneBefore(sqlite3* db, double instant) {
+    SqliteStatement prune(db, "DELETE FROM events WHERE at < ?1");
+    prune.bind(1, instant);
+    return prune.step() == SQLITE_DONE;
+}

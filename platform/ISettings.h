@@ -1,0 +1,23 @@
+// The program's settings: five integers, written only by the power settings dialog. Every
+// reader asks contains() first and reads the value only when the key is present (an absent
+// key means the documented default). Safe to use from any thread.
+#pragma once
+
+#include <string>
+
+class ISettings {
+public:
+    virtual ~ISettings() = default;
+    virtual bool contains(std::string const& key) = 0;
+    virtual long integer(std::string const& key) = 0; // 0 when absent or not a number
+    virtual bool isOn(std::string const& key) = 0;    // present and not zero
+    virtual void setInteger(std::string const& key, long value) = 0;
+};
+
+// The keys, as stored.
+inline constexpr char const* kAllowIdleSleepKey = "SUSPENDFLAG"; // the computer may sleep when idle
+inline constexpr char const* kWakeBeforeKey = "USEACPI";         // wake it before each reservation
+inline constexpr char const* kWakeLeadKey = "RESTORETIME";       // minutes before the start, 3 to 9
+inline constexpr char const* kShutdownAfterKey = "SHUTDOWN";     // shut it down after the last one
+inline constexpr char const* kQuitCompanionKey =
+    "EXITAFTERRECORD"; // the companion quits after recording

@@ -1,0 +1,42 @@
+// The wake-up and shutdown operations through the schedule tool, run as root by the polkit
+// broker. The permission is asked for once (at start-up, or at the first operation) and then
+// kept for the life of the program, also when it was refused: a refused one fails each run
+// without asking again. Plain C++ (no Qt).
+#pragma once
+
+#include "platform/IPrivilegedOps.h"
+#include "platform/linux/PolkitBroker.h"
+#include "protocol/ScheduleArguments.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+class PrivilegedScheduler : public IPrivilegedOps {
+public:
+    explicit PrivilegedScheduler(std::string toolPath = std::string());
+    ~PrivilegedScheduler() override;
+
+    void setTool(std::string const& path) override;
+    bool authorize() override;
+    bool cancel(int kind) override;
+    bool setWakeTime(double instant) override;
+    bool setShutdownTime(double instant) override;
+    PrivilegedFailure lastFailure() override;
+    void release() override;
+
+    std::string tool() const;
+    // Whether a permission was asked for (granted or not).
+    bool asked() const;
+
+private:
+    // The *Locked helpers expect m_mutex held; it is held across a whole tool run.
+    bool authorizeLocked();
+    bool set(schedule::Kind kind, double instant);
+    template <typename Arguments> bool runTool(Arguments const& arguments);
+
+    mutable std::mutex m_mutex;
+    std::string m_toolPath;
+    std::unique_ptr<PolkitBroker> m_broker; // made at the first request, then kept
+    PrivilegedFailure m_failure = PrivilegedFailure::None;
+};

@@ -1,0 +1,122 @@
+// The recording history's own file: a damaged one is set aside, an older one brought up to
+// date, and neither is changed by a mere reading.
+#include "history/SqliteJournal.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kMonday0900 = 1705276800.0; // Mon 2024-01-15 09:00:00 JST
+
+JournalEntry Row(JournalKind kind, double at) {
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.at = at;
+    return entry;
+}
+
+class SqliteJournalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("resvman-journal-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        path = (dir / SqliteJournal::kFileName).string();
+    }
+    void TearDown() override {
+        journal.reset();
+        fs::remove_all(dir);
+    }
+    void open() {
+        journal.reset();
+        SqliteJournal::Options options;
+        options.now = [] { return kMonday0900; };
+        journal = std::make_unique<SqliteJournal>(path, options);
+    }
+    std::vector<JournalEntry> Rows() {
+        EXPECT_TRUE(journal->flush());
+        return journal->read(0);
+    }
+
+    fs::path dir;
+    std::string path;
+    std::unique_ptr<SqliteJournal> journal;
+};
+
+} // namespace
+
+TEST_F(SqliteJournalTest, DamagedFileIsSetAsideAndANewOneBegun) {
+    std::string const garbage(8192, '\x5a');
+    std::ofstream(path, std::ios::binary) << garbage;
+    std::vector<SqliteJournal::Trouble> troubles;
+    open();
+    journal->setTroubleListener(
+        [&troubles](SqliteJournal::Trouble const& trouble) { troubles.push_back(trouble); });
+    journal->record(Row(JournalKind::Sleep, kMonday0900));
+    ASSERT_EQ(Rows().size(), 1u);
+
+    journal->setTroubleListener({});
+    ASSERT_EQ(troubles.size(), 1u);
+    EXPECT_EQ(troubles[0].kind, SqliteJournal::Trouble::Kind::SetAside);
+    EXPECT_NE(troubles[0].setAsidePath.find(".ResvHistory.db.damaged-"), std::string::npos);
+    std::ifstream kept(troubles[0].setAsidePath, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), garbage);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(SqliteJournalTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
+    // A file of the first version, with the same miss recorded twice.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE events (id INTEGER PRIMARY KEY, at REAL NOT NULL,"
+                           " kind INTEGER NOT NULL, title TEXT NOT NULL DEFAULT '',"
+                           " freq INTEGER NOT NULL DEFAULT 0, start_at REAL NOT NULL DEFAULT 0,"
+                           " end_at REAL NOT NULL DEFAULT 0, week INTEGER NOT NULL DEFAULT 0,"
+                           " lead REAL NOT NULL DEFAULT 0, companion INTEGER NOT NULL DEFAULT 0,"
+                           " outcome INTEGER NOT NULL DEFAULT 0, planned REAL NOT NULL DEFAULT 0,"
+                           " boot_id TEXT NOT NULL DEFAULT '', boot_at REAL NOT NULL DEFAULT 0,"
+                           " instants TEXT NOT NULL DEFAULT '');"
+                           "CREATE INDEX events_at ON events(at);"
+                           "INSERT INTO events (at, kind, title, freq, start_at, end_at, lead)"
+                           " VALUES (1705270000, 1, 'Old', 594, 1705270050, 1705271000, 50);"
+                           "INSERT INTO events (at, kind, title, freq, start_at, end_at, outcome)"
+                           " VALUES (1705272000, 2, 'Lost', 594, 1705271000, 1705271500, 1),"
+                           " (1705273000, 2, 'Lost', 594, 1705271000, 1705271500, 1);"
+                           "PRAGMA user_version=1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    // Read as it is (the command line does), an older file is refused, not changed.
+    std::vector<JournalEntry> read;
+    std::string error;
+    EXPECT_FALSE(SqliteJournal::readFile(path, 0, read, error));
+    EXPECT_NE(error.find("schema version 1"), std::string::npos) << error;
+    EXPECT_FALSE(SqliteJournal::readFile(path + ".none", 0, read, error));
+    EXPECT_FALSE(fs::exists(path + ".none"));
+
+    open();
+    journal->record(Row(JournalKind::Sleep, kMonday0900));
+    std::vector<JournalEntry> const rows = Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].kind, JournalKind::Sleep);
+    EXPECT_EQ(rows[1].title, "Lost");
+    EXPECT_EQ(rows[1].reason, MissReason::NotRunning);
+    EXPECT_EQ(rows[2].title, "Old");
+    EXPECT_TRUE(rows[2].present); // not known in the first version: taken as there
+    EXPECT_EQ(journal->findMiss("Lost", 594, 1705271000, 1705271500)->id, rows[1].id);
+    ASSERT_TRUE(SqliteJournal::readFile(path, 2, read, error)) << error;
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[1].id, rows[1].id);
+}

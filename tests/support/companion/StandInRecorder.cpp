@@ -1,0 +1,127 @@
+#include "StandInRecorder.h"
+
+#include "platform/linux/CompanionBusNames.h"
+
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <chrono>
+#include <unistd.h>
+
+namespace {
+
+double epochSeconds() {
+    auto since = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(since).count() / 1e6;
+}
+
+QJsonValue jsonValue(QVariant const& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Bool:
+        return v.toBool();
+    case QMetaType::Double:
+        return v.toDouble();
+    case QMetaType::QString:
+        return v.toString();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return v.toDouble();
+    default:
+        return QJsonValue(); // not a basic type: the tag tells what it was
+    }
+}
+
+} // namespace
+
+StandInRecorder::StandInRecorder(QDBusConnection connection, QString path, QString busName,
+                                 QString logPath)
+    : m_connection(std::move(connection)), m_path(std::move(path)), m_busName(std::move(busName)),
+      m_logPath(std::move(logPath)) {}
+
+bool StandInRecorder::start() {
+    bool opened = false;
+    if (m_logPath.isEmpty()) {
+        opened = m_log.open(stdout, QIODevice::WriteOnly);
+    } else {
+        m_log.setFileName(m_logPath);
+        opened = m_log.open(QIODevice::WriteOnly | QIODevice::Append);
+    }
+    if (!opened || !m_connection.isConnected()) {
+        return false;
+    }
+    // Only one companion at a time, as with the real one: a second start leaves at once.
+    auto reply = m_connection.interface()->registerService(
+        m_busName, QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        writeLine({{QStringLiteral("event"), QStringLiteral("name-taken")},
+                   {QStringLiteral("busName"), m_busName}});
+        return false;
+    }
+    if (!m_connection.connect(QString(), m_path, QString::fromLatin1(kCompanionBusInterface),
+                              QString::fromLatin1(kCompanionBusMember), this,
+                              SLOT(onSignal(QDBusMessage)))) {
+        return false;
+    }
+    // Listening before the start line goes out, so that whoever waits for it may post.
+    m_connection.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                     QStringLiteral("/org/freedesktop/DBus"),
+                                                     QStringLiteral("org.freedesktop.DBus"),
+                                                     QStringLiteral("GetId")),
+                      QDBus::Block, 2000);
+    writeLine({{QStringLiteral("event"), QStringLiteral("start")},
+               {QStringLiteral("busName"), m_busName},
+               {QStringLiteral("path"), m_path}});
+    return true;
+}
+
+void StandInRecorder::onSignal(QDBusMessage const& message) {
+    if (message.signature() != QLatin1String(kCompanionBusSignature)) {
+        writeLine({{QStringLiteral("event"), QStringLiteral("foreign")},
+                   {QStringLiteral("signature"), message.signature()}});
+        return;
+    }
+    QList<QVariant> const args = message.arguments();
+    QJsonObject info;
+    QDBusArgument const dict = args.at(3).value<QDBusArgument>();
+    dict.beginMap();
+    while (!dict.atEnd()) {
+        QString key;
+        QDBusVariant value;
+        dict.beginMapEntry();
+        dict >> key >> value;
+        dict.endMapEntry();
+        QVariant const inner = value.variant();
+        QString type = QString::fromLatin1(QDBusMetaType::typeToSignature(inner.metaType()));
+        if (inner.canConvert<QDBusArgument>()) {
+            type = inner.value<QDBusArgument>().currentSignature();
+        }
+        info.insert(key, QJsonObject{{QStringLiteral("type"), type},
+                                     {QStringLiteral("value"), jsonValue(inner)}});
+    }
+    dict.endMap();
+
+    writeLine({{QStringLiteral("event"), QStringLiteral("notification")},
+               {QStringLiteral("name"), args.at(0).toString()},
+               {QStringLiteral("object"),
+                args.at(2).toBool() ? QJsonValue(args.at(1).toString()) : QJsonValue()},
+               {QStringLiteral("values"), info},
+               {QStringLiteral("sender"), message.service()}});
+}
+
+void StandInRecorder::writeLine(QJsonObject line) {
+    line.insert(QStringLiteral("time"), epochSeconds());
+    line.insert(QStringLiteral("pid"), static_cast<qint64>(::getpid()));
+    m_log.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+    m_log.flush();
+}
