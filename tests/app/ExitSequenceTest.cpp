@@ -1,18 +1,15 @@
 // The settings command's re-planning and the exit command: confirmation, the wait for a
 // running hand-off, the final save, and a termination signal.
 #include "ui/ExitSequence.h"
+#include "MainWindowFixture.h"
 #include "WhenShown.h"
 #include "app/TerminationSignals.h"
-#include "store/ReservationFile.h"
 #include "ui/ExitCountdownDialog.h"
 #include "ui/ImageButton.h"
-#include "ui/MainWindow.h"
 #include "ui/MessageBox.h"
 #include "ui/PowerSettingsDialog.h"
 #include "ui/ReservationCommands.h"
 #include "ui/ReservationDialog.h"
-
-#include "tests/support/FakeEngineServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -48,49 +45,20 @@ Reservation reservation(double start, char const* title, bool enabled = true) {
 
 } // namespace
 
-class ExitSequenceTest : public QObject {
+class ExitSequenceTest : public QObject, MainWindowFixture {
     Q_OBJECT
 
-    QTranslator m_translator;
-    std::unique_ptr<FakeEngineServices> m_services;
-    std::unique_ptr<MainWindow> m_window;
-
-    RecordingEngine& engine() { return m_window->engine(); }
     ExitSequence& exitSequence() { return *m_window->exitSequence(); }
     ExitCountdownDialog* countdown() { return m_window->exitCountdownDialog(); }
-    void add(Reservation rec) {
-        CheckResult result;
-        QVERIFY(engine().list().add(rec, result, true));
-    }
-    std::string filePath() { return engine().reservationFilePath(); }
-    // Titles in the saved reservation file, in order.
-    QStringList savedTitles() {
-        ReservationList saved;
-        ReservationFile(filePath()).load(saved);
-        QStringList titles;
-        Reservation rec;
-        for (int i = 0; saved.readAt(i, rec); ++i) {
-            titles << QString::fromUtf8(rec.title);
-        }
-        return titles;
-    }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
-        QCoreApplication::installTranslator(&m_translator);
-    }
+    void initTestCase() { useLanguage(":/i18n/resvman_en.qm"); }
     void init() {
-        m_services = std::make_unique<FakeEngineServices>(1.7e9);
-        m_window = std::make_unique<MainWindow>(m_services->services());
+        makeWindow(1.7e9);
         m_window->resize(600, 400);
         m_window->show();
-        engine().load();
     }
-    void cleanup() {
-        m_window.reset();
-        m_services.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     // Settings: both kinds cancelled, wake-ups first, then planned anew, and only when the
     // confirmed dialog changed what the times depend on.
@@ -130,7 +98,7 @@ private slots:
 
         QVERIFY(engine().waitForPlanning());
         QStringList got;
-        for (std::string const& c : m_services->privileged.calls()) {
+        for (std::string const& c : m_fakes->privileged.calls()) {
             got << QString::fromStdString(c);
         }
         QCOMPARE(got, calls);

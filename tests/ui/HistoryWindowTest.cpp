@@ -3,16 +3,15 @@
 // of failures with the one start-up summary, and the notice when the history cannot be kept.
 // Also prints the time to open the History window on a real journal of 10,000 rows.
 #include "ui/HistoryWindow.h"
+#include "MainWindowFixture.h"
+#include "ReservationTestSupport.h"
 #include "history/SqliteJournal.h"
 #include "ui/HistoryModel.h"
 #include "ui/HistoryPresenter.h"
-#include "ui/MainWindow.h"
 #include "ui/NoticeArea.h"
 #include "ui/RecordingNotices.h"
-#include "ui/ReservationTableView.h"
 
 #include "tests/support/FakeDesktopNotifier.h"
-#include "tests/support/FakeEngineServices.h"
 #include "tests/support/FakeJournal.h"
 
 #include <QAction>
@@ -21,11 +20,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTranslator>
 
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -67,26 +63,14 @@ JournalEntry wokeEntry(double at, WakeOutcome outcome, double planned) {
 
 } // namespace
 
-class HistoryWindowTest : public QObject {
+class HistoryWindowTest : public QObject, MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<FakeEngineServices> m_fakes;
     std::unique_ptr<FakeJournal> m_journal;
     FakeDesktopNotifier m_notifier;
-    std::unique_ptr<MainWindow> m_window;
-    QTranslator m_translator;
 
-    void useLanguage(char const* file) {
-        QCoreApplication::removeTranslator(&m_translator);
-        QVERIFY(m_translator.load(QString::fromLatin1(file)));
-        QCoreApplication::installTranslator(&m_translator);
-    }
-
-    void makeWindow(IRecordingJournal* journal) {
-        m_window.reset();
-        RecordingEngine::Services services = m_fakes->services();
-        services.journal = journal;
-        m_window = std::make_unique<MainWindow>(services);
+    void openWindow(IRecordingJournal* journal) {
+        makeWindow(kNow, journal);
         m_window->setRecordingNotices(new RecordingNotices(&m_notifier, m_window.get()));
     }
     HistoryPresenter* presenter() { return m_window->history(); }
@@ -120,19 +104,15 @@ class HistoryWindowTest : public QObject {
 private slots:
     void init() {
         useLanguage(":/i18n/resvman_en.qm");
-        setenv("TZ", "UTC", 1);
-        tzset();
-        m_fakes = std::make_unique<FakeEngineServices>(kNow);
+        pinTimeZone("UTC");
         m_journal = std::make_unique<FakeJournal>();
         m_notifier.all.clear();
-        makeWindow(m_journal.get());
+        openWindow(m_journal.get());
     }
 
     void cleanup() {
-        m_fakes->clock.setAutoAdvance(true); // lets a sleeping watch thread see its stop
-        m_window.reset();
+        closeWindow();
         m_journal.reset();
-        m_fakes.reset();
     }
 
     void historyListsNewestFirstInBothLanguagesWithFailuresMarked() {
@@ -196,7 +176,6 @@ private slots:
     }
 
     void missedIconTellsTheReason() {
-        m_window->engine().load();
         Reservation rec;
         rec.start = kStart;
         rec.end = kStart + 1800.0;
@@ -204,7 +183,7 @@ private slots:
         std::strcpy(rec.title, "News");
         rec.pending = 0;
         CheckResult result;
-        QVERIFY(m_window->engine().list().add(rec, result, 1));
+        QVERIFY(list().add(rec, result, 1));
         m_window->reloadTable();
         QAbstractItemModel* table = m_window->table()->model();
         QString const before = table->data(table->index(0, 0), Qt::ToolTipRole).toString();
@@ -219,7 +198,6 @@ private slots:
 
     void failuresAreNotifiedAndTheStartupMissesOnlyOnce() {
         // Two reservations passed while the program was not running, one is still ahead.
-        m_window->engine().load();
         for (auto const& [title, start] :
              {std::pair{"News", kStart}, {"Jazz", kStart + 3600.0}, {"Later", kNow + 3600.0}}) {
             Reservation rec;
@@ -228,7 +206,7 @@ private slots:
             rec.frequency = kFM800;
             std::strcpy(rec.title, title);
             CheckResult result;
-            QVERIFY(m_window->engine().list().add(rec, result, 1));
+            QVERIFY(list().add(rec, result, 1));
         }
         QVERIFY(m_window->engine().save());
         m_window->start();
@@ -302,7 +280,7 @@ private slots:
             }
         }
         QVERIFY(journal.flush(std::chrono::seconds(60)));
-        makeWindow(&journal);
+        openWindow(&journal);
 
         QList<double> times, reads;
         for (int round = 0; round < 5; ++round) {
@@ -326,7 +304,7 @@ private slots:
         std::sort(reads.begin(), reads.end());
         qInfo("history window: %d rows, shown in %.1f ms (median of %lld; reading them %.1f ms)",
               rows, times[2], static_cast<long long>(times.size()), reads[2]);
-        m_window.reset(); // before the journal goes
+        closeWindow(); // before the journal goes
     }
 };
 

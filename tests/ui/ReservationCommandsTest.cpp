@@ -2,15 +2,13 @@
 // through its widgets: what each command changes in the list, whether it saves the file and
 // re-plans the wake-ups, what it asks first, and which menu items are enabled.
 #include "ui/ReservationCommands.h"
-#include "store/ReservationFile.h"
-#include "ui/MainWindow.h"
+#include "MainWindowFixture.h"
 #include "ui/NoticeArea.h"
 #include "ui/PowerSettingsDialog.h"
 #include "ui/ReservationDialog.h"
 #include "ui/ReservationTableView.h"
 
 #include "ReservationTestSupport.h"
-#include "tests/support/FakeEngineServices.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -25,19 +23,14 @@
 #include <filesystem>
 #include <memory>
 
-class ReservationCommandsTest : public QObject {
+class ReservationCommandsTest : public QObject, MainWindowFixture {
     Q_OBJECT
-
-    QTranslator m_translator;
-    std::unique_ptr<FakeEngineServices> m_fakes;
-    std::unique_ptr<MainWindow> m_window;
 
     // Alerts are answered with this button and logged.
     MessageBox::Button m_answer = MessageBox::Button::Default;
     QStringList m_alerts;
 
     double now() { return m_fakes->clock.now(); }
-    ReservationList& list() { return m_window->engine().list(); }
     ReservationCommands* commands() { return m_window->commands(); }
     ReservationDialog* dialog() { return m_window->reservationDialog(); }
     QComboBox* channelBox() { return child<QComboBox>(dialog(), "channel"); }
@@ -53,9 +46,8 @@ class ReservationCommandsTest : public QObject {
     }
     bool enabled(MainWindow::Action action) { return enabled(m_window->action(action)); }
 
-    void add(Reservation rec) {
-        CheckResult result;
-        QVERIFY(list().add(rec, result, 1));
+    void add(Reservation const& rec) {
+        MainWindowFixture::add(rec);
         m_window->reloadTable(); // the table shows the row, so that it can be selected
     }
     Reservation at(int row) {
@@ -63,40 +55,9 @@ class ReservationCommandsTest : public QObject {
         list().readAt(row, rec);
         return rec;
     }
-    QStringList titles() {
-        QStringList out;
-        Reservation rec;
-        for (int i = 0; list().readAt(i, rec); ++i) {
-            out << QString::fromUtf8(rec.title);
-        }
-        return out;
-    }
-    std::string filePath() { return m_window->engine().reservationFilePath(); }
-    // Titles in the reservation file; "missing" when there is no file.
-    QStringList savedTitles() {
-        if (!std::filesystem::exists(filePath())) {
-            return {QStringLiteral("missing")};
-        }
-        ReservationList saved;
-        ReservationFile(filePath()).load(saved);
-        QStringList out;
-        Reservation rec;
-        for (int i = 0; saved.readAt(i, rec); ++i) {
-            out << QString::fromUtf8(rec.title);
-        }
-        return out;
-    }
     bool replanned() {
         m_window->engine().waitForPlanning(); // planning runs on a thread of its own
         return !m_fakes->privileged.calls().empty();
-    }
-    void select(QList<int> rows) {
-        QItemSelectionModel* selection = m_window->table()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows) {
-            selection->select(m_window->table()->model()->index(row, 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
     }
     // Acts on the reservation dialog once it shows; a dialog left open is cancelled.
     void inDialog(std::function<void()> action) {
@@ -117,17 +78,12 @@ class ReservationCommandsTest : public QObject {
     QString overlapWarning() { return qtTrId("IDS_WARN_OVERWRAP_TASK"); }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
-        QCoreApplication::installTranslator(&m_translator);
-    }
+    void initTestCase() { useLanguage(":/i18n/resvman_en.qm"); }
     void init() {
         pinTimeZone("Asia/Tokyo");
-        m_fakes = std::make_unique<FakeEngineServices>(jst(2024, 5, 15, 12, 0, 25));
+        makeWindow(jst(2024, 5, 15, 12, 0, 25));
         m_fakes->settings.setInteger("USEACPI", 1); // every re-plan reaches the fake tool
-        m_window = std::make_unique<MainWindow>(m_fakes->services());
         dialog()->setPresetFile("/nonexistent/Velto.plist");
-        m_window->engine().load();
         m_window->show();
         m_answer = MessageBox::Button::Default;
         m_alerts.clear();
@@ -145,8 +101,7 @@ private slots:
     }
     void cleanup() {
         MessageBox::setHandler(nullptr);
-        m_window.reset();
-        m_fakes.reset();
+        closeWindow();
     }
 
     // A new reservation is proposed from now to an hour later, in whole seconds, and once

@@ -1,5 +1,6 @@
 // The main window's table: the cells of each column, the status icons, the button enabling
 // that follows the selection, reloads from other threads, and the menus' enabled states.
+#include "MainWindowFixture.h"
 #include "ReservationTestSupport.h"
 #include "WhenShown.h"
 #include "ui/ImageButton.h"
@@ -45,26 +46,12 @@ Reservation lasting(double start, double length, uint32_t freq, char const* titl
     return rec;
 }
 
-void setZone(char const* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-}
-
 } // namespace
 
-class ReservationTableTest : public QObject {
+class ReservationTableTest : public QObject, MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<FakeEngineServices> m_fakes;
-    std::unique_ptr<MainWindow> m_window;
-    QTranslator m_translator;
-
-    ReservationList& list() { return m_window->engine().list(); }
     ReservationTableView* table() { return m_window->table(); }
-    void add(Reservation rec) {
-        CheckResult result;
-        QVERIFY(list().add(rec, result, true));
-    }
 
     // A cell as the table shows it after a reload.
     QVariant cellData(int column, int row, int role) {
@@ -82,51 +69,30 @@ class ReservationTableTest : public QObject {
         return m_window->button(button)->state();
     }
 
-    void select(QList<int> rows) {
-        QItemSelectionModel* selection = m_window->table()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows) {
-            selection->select(m_window->table()->model()->index(row, 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
-
-    void useLanguage(char const* file) {
-        QCoreApplication::removeTranslator(&m_translator);
-        QVERIFY(m_translator.load(QString::fromLatin1(file)));
-        QCoreApplication::installTranslator(&m_translator);
-    }
-
 private slots:
     void init() {
         useLanguage(":/i18n/resvman_en.qm");
-        setZone("UTC");
-        m_fakes = std::make_unique<FakeEngineServices>(k20090126_2000_UTC - 86400.0);
-        m_window = std::make_unique<MainWindow>(m_fakes->services());
+        pinTimeZone("UTC");
+        makeWindow(k20090126_2000_UTC - 86400.0);
         m_window->reservationDialog()->setPresetFile("/nonexistent/Velto.plist");
     }
 
-    void cleanup() {
-        m_fakes->clock.setAutoAdvance(true); // lets a sleeping watch thread see its stop
-        m_window.reset();
-        m_fakes.reset();
-    }
+    void cleanup() { closeWindow(); }
 
-    void noRowsBeforeTheListIsRead() {
+    void noRowsUntilTheFirstReload() {
         QCOMPARE(table()->model()->rowCount(), 0);
         QCOMPARE(table()->model()->columnCount(), 8);
     }
 
     // Date and times in one zone, the process's: the date column agrees with the start.
     void dateAndTimesAreLocal() {
-        m_window->engine().load();
         add(lasting(k20090126_2000_UTC, 3600.0, 954, "Morning"));
 
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/26 (Monday)"));
         QCOMPARE(cell(3, 0), QStringLiteral("20:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("21:00"));
 
-        setZone("Asia/Tokyo");
+        pinTimeZone("Asia/Tokyo");
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)"));
         QCOMPARE(cell(3, 0), QStringLiteral("05:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("06:00"));
@@ -136,7 +102,6 @@ private slots:
     }
 
     void frequencyStationTitleAndWeekly() {
-        m_window->engine().load();
         QTemporaryDir dir;
         std::string const presetFile = dir.filePath(QStringLiteral("Velto.plist")).toStdString();
         // The AM name fills its 256 bytes: no terminating zero.
@@ -170,7 +135,6 @@ private slots:
     }
 
     void statusIcons() {
-        m_window->engine().load();
         Reservation over = lasting(k20090126_2000_UTC, 3600.0, 954, "over");
         over.pending = 0;
         over.enabled = 0; // over wins over switched off
@@ -224,7 +188,6 @@ private slots:
     }
 
     void buttonsFollowTheSelection() {
-        m_window->engine().load();
         for (int i = 0; i < 5; ++i) {
             add(lasting(k20090126_2000_UTC + i * 7200.0, 1800.0, 954, "r"));
         }
@@ -262,7 +225,6 @@ private slots:
     }
 
     void reloadKeepsTheSelectedRowsThatStillExist() {
-        m_window->engine().load();
         for (int i = 0; i < 4; ++i) {
             add(lasting(k20090126_2000_UTC + i * 7200.0, 1800.0, 954, "r"));
         }
@@ -278,7 +240,6 @@ private slots:
     }
 
     void requestsFromOtherThreadsAreQueued() {
-        m_window->engine().load();
         m_window->reloadTable();
         add(lasting(k20090126_2000_UTC, 1800.0, 954, "r"));
         IEngineListener& listener = *m_window;
@@ -297,7 +258,6 @@ private slots:
     // A double-click or Return on a row opens the reservation dialog for it; no cell is
     // ever edited in place.
     void doubleClickAndReturnOpenTheEditCommandNotAnEditor() {
-        m_window->engine().load();
         add(lasting(k20090126_2000_UTC + 86400.0, 1800.0, 954, "r"));
         m_window->reloadTable();
         QAbstractItemModel* model = table()->model();
@@ -367,7 +327,6 @@ private slots:
         QCOMPARE(action(MainWindow::Action::Quit)->shortcut(),
                  QKeySequence(QStringLiteral("Ctrl+Q")));
 
-        m_window->engine().load();
         add(lasting(k20090126_2000_UTC, 1800.0, 954, "r"));
         m_window->reloadTable();
         auto* menu = qobject_cast<QMenu*>(action(MainWindow::Action::EditReservation)->parent());
@@ -416,7 +375,6 @@ private slots:
     // Not a timed assertion: prints what a full reload and a screenful of cells cost with a
     // full list.
     void reloadWithTenThousandReservations() {
-        m_window->engine().load();
         for (int i = 0; i < ReservationList::kCapacity; ++i) {
             Reservation rec = lasting(k20090126_2000_UTC + i * 3600.0, 1800.0, 954, "r");
             CheckResult result;
