@@ -19,7 +19,7 @@ Application::Application(MainWindow& window, ICompanionBus& bus, ISettings& sett
                          IPrivilegedOps& privileged, QObject* parent)
     : QObject(parent), m_window(window), m_bus(bus), m_settings(settings),
       m_privileged(privileged) {
-    connect(&ApplicationVisibility::instance(), &ApplicationVisibility::didUnhide, this,
+    connect(&ApplicationVisibility::instance(), &ApplicationVisibility::shownAgain, this,
             &Application::applicationShown);
     // The settings dialog's row and the main window's line say whether the helper is there.
     connect(&m_window, &MainWindow::settingsClosed, this, &Application::updateHelperNotice);

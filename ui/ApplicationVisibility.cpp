@@ -41,7 +41,7 @@ void ApplicationVisibility::hide() {
     bool const changed = !m_hidden;
     m_hidden = true;
     if (changed) {
-        emit didHide();
+        emit hidden();
     }
 }
 
@@ -68,5 +68,5 @@ void ApplicationVisibility::unhide() {
         front->raise();
         front->activateWindow();
     }
-    emit didUnhide();
+    emit shownAgain();
 }

@@ -9,13 +9,13 @@ class ApplicationVisibility : public QObject {
 public:
     static ApplicationVisibility& instance();
 
-    void hide();    // hides every visible top-level window and remembers them
-    void unhide();  // shows them again; emits didUnhide on a hidden-to-shown change
+    void hide();   // hides every visible top-level window and remembers them
+    void unhide(); // shows them again; emits shownAgain on a hidden-to-shown change
     bool isHidden() const { return m_hidden; }
 
 signals:
-    void didHide();
-    void didUnhide();
+    void hidden();
+    void shownAgain();
 
 private:
     ApplicationVisibility() = default;

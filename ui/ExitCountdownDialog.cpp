@@ -109,15 +109,15 @@ int ExitCountdownDialog::exec() {
 
     placeDialogOverParent(this, parentWidget());
 
-    int result = ModalSession::kRunContinuesResponse;
+    int result = ModalSession::kContinues;
     {
         ModalSession session(this);
         m_ok->setFocus();
         double const start = m_now();
         for (;;) {
             // Waits for events up to the poll interval, so the loop does not spin.
-            result = session.runModalSession(m_pollMs);
-            if (result != ModalSession::kRunContinuesResponse) {
+            result = session.poll(m_pollMs);
+            if (result != ModalSession::kContinues) {
                 break;
             }
             if (m_count == 4 || m_count == 5) {
@@ -132,7 +132,7 @@ int ExitCountdownDialog::exec() {
                     m_level->setValue(kCountStart - m_count);
                     --m_count;
                 } else {
-                    ModalSession::stopModalWithCode(Accepted); // ran out: as if confirmed
+                    ModalSession::stopWithCode(Accepted); // ran out: as if confirmed
                 }
             } else {
                 showCount();
@@ -148,17 +148,17 @@ int ExitCountdownDialog::exec() {
 }
 
 void ExitCountdownDialog::accept() {
-    ModalSession::stopModalWithCode(Accepted);
+    ModalSession::stopWithCode(Accepted);
 }
 
 void ExitCountdownDialog::reject() {
-    ModalSession::stopModalWithCode(Rejected);
+    ModalSession::stopWithCode(Rejected);
 }
 
 void ExitCountdownDialog::closeEvent(QCloseEvent* event) {
     // The run ends its window with hide(), so a close request comes from the close box.
     if (isVisible()) {
-        ModalSession::stopModalWithCode(Rejected);
+        ModalSession::stopWithCode(Rejected);
     }
     QWidget::closeEvent(event); // and the window closes
 }

@@ -459,7 +459,7 @@ void MainWindow::companionHid() {
 }
 
 void MainWindow::companionShown() {
-    // The application answers a real hidden-to-shown change (didUnhide).
+    // The application answers a real hidden-to-shown change (shownAgain).
     ApplicationVisibility::instance().unhide();
 }
 

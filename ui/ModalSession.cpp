@@ -28,11 +28,11 @@ ModalSession::~ModalSession() {
     g_innermost = m_outer;
 }
 
-int ModalSession::runModalSession(int waitMs) {
+int ModalSession::poll(int waitMs) {
     if (m_aborted) {
-        return kRunAbortedResponse;
+        return kAborted;
     }
-    if (m_stopCode == kRunContinuesResponse) {
+    if (m_stopCode == kContinues) {
         // Wait for the next event, but never longer than waitMs: callers poll.
         QEventLoop loop;
         QTimer::singleShot(waitMs, &loop, [] {});
@@ -41,11 +41,11 @@ int ModalSession::runModalSession(int waitMs) {
         loop.processEvents(QEventLoop::AllEvents);
     }
     int const code = m_stopCode;
-    m_stopCode = kRunContinuesResponse;
+    m_stopCode = kContinues;
     return code;
 }
 
-void ModalSession::stopModalWithCode(int code) {
+void ModalSession::stopWithCode(int code) {
     if (g_innermost != nullptr) {
         g_innermost->m_stopCode = code;
     }

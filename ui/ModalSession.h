@@ -6,9 +6,9 @@
 
 class ModalSession {
 public:
-    static constexpr int kRunContinuesResponse = -1002;
+    static constexpr int kContinues = -1002;
     // The program is ending: the dialog's run ends as if cancelled.
-    static constexpr int kRunAbortedResponse = -1001;
+    static constexpr int kAborted = -1001;
 
     // Shows window application-modal and makes it the innermost session.
     explicit ModalSession(QWidget* window);
@@ -18,17 +18,17 @@ public:
     ModalSession& operator=(ModalSession const&) = delete;
 
     // Handles the pending events, waiting at most waitMs for one, and answers
-    // kRunContinuesResponse, or the code given to stopModalWithCode since the last call.
-    int runModalSession(int waitMs = 50);
+    // kContinues, or the code given to stopWithCode since the last call.
+    int poll(int waitMs = 50);
 
     // Stops the innermost running session with code (no-op when there is none).
-    static void stopModalWithCode(int code);
-    // Ends every running session: from now on each answers kRunAbortedResponse.
+    static void stopWithCode(int code);
+    // Ends every running session: from now on each answers kAborted.
     static void abortAll();
     static ModalSession* current();
 
 private:
     ModalSession* m_outer;
-    int m_stopCode = kRunContinuesResponse;
+    int m_stopCode = kContinues;
     bool m_aborted = false;
 };

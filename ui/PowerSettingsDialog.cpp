@@ -255,14 +255,14 @@ int PowerSettingsDialog::exec() {
 
     placeDialogOverParent(this, parentWidget());
 
-    int result = ModalSession::kRunContinuesResponse;
+    int result = ModalSession::kContinues;
     {
         ModalSession session(this);
         m_ok->setFocus();
         do {
-            result = session.runModalSession(50);
-        } while (result != ModalSession::kRunAbortedResponse &&
-                 (result == ModalSession::kRunContinuesResponse || !m_ownButton));
+            result = session.poll(50);
+        } while (result != ModalSession::kAborted &&
+                 (result == ModalSession::kContinues || !m_ownButton));
     }
 
     if (result == Accepted) {
@@ -303,12 +303,12 @@ void PowerSettingsDialog::setPlanProblem(QString const& text) {
 
 void PowerSettingsDialog::confirm() {
     m_ownButton = true;
-    ModalSession::stopModalWithCode(Accepted);
+    ModalSession::stopWithCode(Accepted);
 }
 
 void PowerSettingsDialog::cancel() {
     m_ownButton = true;
-    ModalSession::stopModalWithCode(Rejected);
+    ModalSession::stopWithCode(Rejected);
 }
 
 void PowerSettingsDialog::reject() {

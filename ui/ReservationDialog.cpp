@@ -319,12 +319,12 @@ void ReservationDialog::registerReservation() {
         return;
     }
     m_ownButton = true;
-    ModalSession::stopModalWithCode(Accepted);
+    ModalSession::stopWithCode(Accepted);
 }
 
 void ReservationDialog::cancel() {
     m_ownButton = true;
-    ModalSession::stopModalWithCode(Rejected);
+    ModalSession::stopWithCode(Rejected);
 }
 
 void ReservationDialog::reject() {
@@ -459,13 +459,13 @@ int ReservationDialog::exec() {
     showReservation();
     m_date->setFocus();
 
-    int result = ModalSession::kRunContinuesResponse;
+    int result = ModalSession::kContinues;
     {
         ModalSession session(this);
         for (;;) {
-            result = session.runModalSession();
-            if (result == ModalSession::kRunAbortedResponse ||
-                (result != ModalSession::kRunContinuesResponse && m_ownButton)) {
+            result = session.poll();
+            if (result == ModalSession::kAborted ||
+                (result != ModalSession::kContinues && m_ownButton)) {
                 break;
             }
         }

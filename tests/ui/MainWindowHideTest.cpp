@@ -28,7 +28,7 @@ private slots:
         ApplicationVisibility& visibility = ApplicationVisibility::instance();
         visibility.unhide(); // every case starts shown
         // What the application does with a real hidden-to-shown change.
-        m_unhidePost = connect(&visibility, &ApplicationVisibility::didUnhide, this,
+        m_unhidePost = connect(&visibility, &ApplicationVisibility::shownAgain, this,
                                [this] { m_services->bus.post(kUnhideMessage, std::nullopt, {}); });
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -82,7 +82,7 @@ private slots:
     void dualClosePostsOneHideThenHides() {
         bool shownWhenPosted = false;
         QObject scope; // the connection ends with this case
-        connect(&ApplicationVisibility::instance(), &ApplicationVisibility::didHide, &scope,
+        connect(&ApplicationVisibility::instance(), &ApplicationVisibility::hidden, &scope,
                 [this, &shownWhenPosted] { shownWhenPosted = posts().size() == 1; });
         m_window->action(MainWindow::Action::CloseTogether)->trigger();
         QVERIFY(!m_window->isVisible());

@@ -281,7 +281,7 @@ private slots:
         RecordingDefaults defaults;
         bool stillShown = false;
         Run const r = run(defaults, [&](Controls& d) {
-            ModalSession::stopModalWithCode(1);
+            ModalSession::stopWithCode(1);
             QTimer::singleShot(120, [&stillShown, dialog = d.dialog, cancel = d.cancel] {
                 stillShown = dialog->isVisible();
                 cancel->click();

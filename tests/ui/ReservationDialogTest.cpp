@@ -519,7 +519,7 @@ private slots:
         bool stillOpen = false;
         QVERIFY(!run(makeReservation(m_now + 60, m_now + 120, 954), [&] {
             if (attempt == "stop") {
-                ModalSession::stopModalWithCode(1);
+                ModalSession::stopWithCode(1);
             } else {
                 m_dialog.get()->close();
             }
