@@ -285,7 +285,7 @@ TEST_F(DBusCompanionBusTest, TheStandInCompanionLogsWhatItReceivesWithWireTypes)
     EXPECT_EQ(message.value(QStringLiteral("object")), QStringLiteral("message"));
     EXPECT_GE(message.value(QStringLiteral("time")).toDouble(),
               start.value(QStringLiteral("time")).toDouble());
-    QJsonObject const info = message.value(QStringLiteral("values")).toObject();
+    QJsonObject const info = message.value(QStringLiteral("userInfo")).toObject();
     auto entry = [&](char const* key) { return info.value(QLatin1String(key)).toObject(); };
     EXPECT_EQ(entry("CH").value(QStringLiteral("type")), QStringLiteral("i"));
     EXPECT_EQ(entry("CH").value(QStringLiteral("value")).toInt(), 8000);
@@ -299,7 +299,7 @@ TEST_F(DBusCompanionBusTest, TheStandInCompanionLogsWhatItReceivesWithWireTypes)
 
     QJsonObject const unhide = lines().at(2);
     EXPECT_TRUE(unhide.value(QStringLiteral("object")).isNull());
-    EXPECT_TRUE(unhide.value(QStringLiteral("values")).toObject().isEmpty());
+    EXPECT_TRUE(unhide.value(QStringLiteral("userInfo")).toObject().isEmpty());
 }
 
 TEST_F(DBusCompanionBusTest, CompanionSideHideAndUnhideReachTheObservers) {

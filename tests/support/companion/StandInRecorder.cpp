@@ -115,7 +115,7 @@ void StandInRecorder::onSignal(QDBusMessage const& message) {
                {QStringLiteral("name"), args.at(0).toString()},
                {QStringLiteral("object"),
                 args.at(2).toBool() ? QJsonValue(args.at(1).toString()) : QJsonValue()},
-               {QStringLiteral("values"), info},
+               {QStringLiteral("userInfo"), info},
                {QStringLiteral("sender"), message.service()}});
 }
 
