@@ -303,6 +303,10 @@ char const* kindKey(JournalKind kind) {
         return "shutdown-planned";
     case JournalKind::ShutdownCancelled:
         return "shutdown-cancelled";
+    case JournalKind::TestWakeUp:
+        return "test-wake-up";
+    case JournalKind::AlarmReplaced:
+        return "alarm-replaced";
     }
     return "unknown";
 }

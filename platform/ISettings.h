@@ -1,4 +1,5 @@
-// The program's settings: five integers, written only by the power settings dialog. Every
+// The program's settings: five integers, written only by the power settings dialog (and
+// what the wake check found out about the RTC). Every
 // reader asks contains() first and reads the value only when the key is present (an absent
 // key means the documented default). Safe to use from any thread.
 #pragma once
@@ -21,3 +22,6 @@ inline constexpr char const* kWakeLeadKey = "RESTORETIME";       // minutes befo
 inline constexpr char const* kShutdownAfterKey = "SHUTDOWN";     // shut it down after the last one
 inline constexpr char const* kQuitCompanionKey =
     "EXITAFTERRECORD"; // the companion quits after recording
+// Hours ahead the RTC alarm may be set (absent or 0: no limit known). The wake check writes
+// it from what the RTC accepted; the planner relays wake-ups within it.
+inline constexpr char const* kWakeAlarmLimitKey = "WAKEALARMLIMIT";

@@ -17,3 +17,7 @@ QString historyOutcome(JournalEntry const& entry);
 // Why, or the details that matter.
 QString historyReason(JournalEntry const& entry);
 QString missReasonText(MissReason reason);
+// How a test wake-up went, in a sentence.
+QString testWakeText(JournalEntry const& entry);
+// Which alarm of another program a wake-up replaced.
+QString alarmReplacedText(JournalEntry const& entry);

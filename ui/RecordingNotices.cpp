@@ -92,6 +92,10 @@ void RecordingNotices::entryRecorded(JournalEntry const& entry) {
                    .arg(historyTime(entry.planned), historyTime(entry.at)),
                false);
         return;
+    case JournalKind::AlarmReplaced:
+        //% "Another program's wake alarm was replaced"
+        notify(qtTrId("IDS_NOTIFY_ALARM_REPLACED"), alarmReplacedText(entry), false);
+        return;
     default:
         return;
     }
