@@ -1,0 +1,258 @@
+#include "session/Recording.h"
+
+#include "output/RecordingName.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velto {
+
+namespace {
+using namespace std::chrono_literals;
+constexpr double kRate = 48'000;
+constexpr auto kReadTimeout = 500ms;
+constexpr auto kReopenEvery = 2s;
+// An open source that delivers nothing for this long is as good as lost.
+constexpr auto kStall = 2s;
+constexpr double kSpaceCheckSeconds = 5;
+// A start missed by less (a tuner's start-up) still counts as on time.
+constexpr auto kLateTolerance = 2s;
+// A finite source that ends this close to the end has ended with it (filters hold back a
+// few milliseconds of a capture).
+constexpr double kEndTolerance = 1.0;
+
+std::uint64_t framesBetween(Clock::TimePoint from, Clock::TimePoint to) {
+    if (to <= from)
+        return 0;
+    return std::uint64_t(std::chrono::duration<double>(to - from).count() * kRate);
+}
+
+std::chrono::nanoseconds durationOf(std::size_t frames) {
+    return std::chrono::nanoseconds(std::int64_t(double(frames) * 1e9 / kRate));
+}
+
+std::string wholeSeconds(Clock::TimePoint::duration d) {
+    return std::to_string(std::chrono::duration_cast<std::chrono::seconds>(d).count());
+}
+} // namespace
+
+Recording::Recording(Programme programme, RecordingContext context)
+    : m_programme(std::move(programme)), m_context(context) {}
+
+bool Recording::pause(std::chrono::nanoseconds length) {
+    Clock& clock = m_context.clock;
+    const auto until =
+        std::min(clock.now() + std::chrono::duration_cast<Clock::TimePoint::duration>(length),
+                 m_programme.end);
+    std::unique_lock lock(m_context.mutex);
+    clock.waitUntil(lock, m_context.wake, until, [this] { return stopping(); });
+    return !stopping() && clock.now() < m_programme.end;
+}
+
+bool Recording::fillTo(Clock::TimePoint when) {
+    const std::uint64_t target = std::min(m_totalFrames, framesBetween(m_began, when));
+    if (m_writer.frames() >= target)
+        return true;
+    FileError error;
+    if (!m_writer.writeSilence(std::size_t(target - m_writer.frames()), error)) {
+        m_stopKey = error.key;
+        m_stopText = error.text;
+        return false;
+    }
+    m_context.progress.seconds.store(m_writer.seconds());
+    return true;
+}
+
+bool Recording::reopen(AudioSource& source, SourceError& lost) {
+    while (pause(kReopenEvery)) {
+        // The file's time line goes on through the gap.
+        if (!fillTo(m_context.clock.now()))
+            return false;
+        SourceError error;
+        if (source.open(error))
+            return true;
+        lost = error;
+    }
+    return false;
+}
+
+void Recording::checkSpace() {
+    if (m_writer.frames() - m_checkedAt < std::uint64_t(kSpaceCheckSeconds * kRate))
+        return;
+    m_checkedAt = m_writer.frames();
+    const auto free = m_context.freeSpace(m_context.settings.folder);
+    if (free && *free < m_context.settings.stopBelowBytes) {
+        m_stopKey = "disk-full";
+        m_stopText = "Less than " + std::to_string(m_context.settings.stopBelowBytes / 1'000'000) +
+                     " MB is free in " + m_context.settings.folder +
+                     "; the recording stopped there and its file was kept.";
+    }
+}
+
+RecordingReport Recording::run() {
+    Clock& clock = m_context.clock;
+    RecordingProgress& progress = m_context.progress;
+    m_report.programme = m_programme;
+    auto failed = [this](const std::string& key, const std::string& text) {
+        m_report.result = RecordingResult::Failed;
+        m_report.reasonKey = key;
+        m_report.reasonText = text;
+        return m_report;
+    };
+    if (clock.now() >= m_programme.end)
+        return failed("already-over", "The programme had ended before it could be recorded.");
+
+    SourceError error;
+    auto source = m_context.makeSource(m_programme, error);
+    if (!source)
+        return failed(error.key.empty() ? "bad-source" : error.key, error.text);
+    m_report.sourceKind = source->kind();
+    if (!source->open(error))
+        return failed(error.key, error.text);
+
+    // Before the start: the source runs (a tuner settles), its sound is not yet kept.
+    std::vector<float> buffer;
+    while (!stopping() && clock.now() < m_programme.start) {
+        const auto left = m_programme.start - clock.now();
+        const auto timeout = std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(left),
+                                        1ms, std::chrono::milliseconds(kReadTimeout));
+        buffer.clear();
+        const ReadStatus status = source->read(buffer, timeout, error);
+        clock.advance(buffer.empty() ? std::chrono::nanoseconds(timeout)
+                                     : durationOf(buffer.size() / 2));
+        if (status != ReadStatus::Audio) {
+            // Gone before the programme began: one more try, at the start.
+            source->close();
+            if (!pause(m_programme.start - clock.now()) || !source->open(error))
+                return failed(error.key, error.text);
+        }
+    }
+    if (stopping())
+        return failed("stopped", "The recorder was stopped before the programme began.");
+
+    m_began = std::max(clock.now(), m_programme.start);
+    m_totalFrames = framesBetween(m_began, m_programme.end);
+    const bool late = m_began - m_programme.start > kLateTolerance;
+    const int channels = m_programme.station.band == Band::AM && !source->stereo() ? 1 : 2;
+    const EncoderSettings& encoder = m_context.settings.encoder;
+    const int bitrate = channels == 1 ? encoder.monoBitrate : encoder.stereoBitrate;
+    const auto expected = expectedBytes(bitrate, double(m_totalFrames) / kRate);
+    const auto free = m_context.freeSpace(m_context.settings.folder);
+    if (free && double(*free) < m_context.settings.spaceMargin * double(expected)) {
+        m_context.events.recordingWarning(m_programme, "low-space",
+                                          "Only " + std::to_string(*free / 1'000'000) +
+                                              " MB is free in " + m_context.settings.folder +
+                                              "; this recording needs about " +
+                                              std::to_string(expected / 1'000'000 + 1) + " MB.");
+    }
+
+    RecordingTags tags;
+    tags.title = tagText(m_programme.title);
+    tags.date = localIsoTime(m_programme.start);
+    tags.organization = tagText(m_programme.stationName);
+    tags.comment = m_programme.station.describe() + " (CH " +
+                   std::to_string(m_programme.station.channel) + ")";
+    FileError fileError;
+    if (!m_writer.open(m_context.settings.folder,
+                       recordingStem(m_programme.start, m_programme.title), channels, encoder, tags,
+                       fileError)) {
+        source->close();
+        return failed(fileError.key, fileError.text);
+    }
+    m_context.events.recordingStarted({m_programme, m_writer.partPath(), source->kind(), channels});
+
+    std::string lostText;
+    auto idle = std::chrono::nanoseconds::zero();
+    while (!stopping() && m_stopKey.empty()) {
+        const auto now = clock.now();
+        const std::uint64_t written = m_writer.frames();
+        if (written >= m_totalFrames || now >= m_programme.end)
+            break;
+        const auto timeout =
+            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(m_programme.end - now),
+                       1ms, std::chrono::milliseconds(kReadTimeout));
+        buffer.clear();
+        ReadStatus status = source->read(buffer, timeout, error);
+        const std::size_t frames =
+            std::size_t(std::min<std::uint64_t>(buffer.size() / 2, m_totalFrames - written));
+        if (frames > 0) {
+            if (!m_writer.write(buffer.data(), frames, fileError)) {
+                m_stopKey = fileError.key;
+                m_stopText = fileError.text;
+                break;
+            }
+            progress.level.add(buffer.data(), frames);
+            progress.seconds.store(m_writer.seconds());
+            clock.advance(durationOf(frames));
+            idle = std::chrono::nanoseconds::zero();
+        } else if (status == ReadStatus::Audio) {
+            clock.advance(timeout);
+            idle += timeout;
+            if (idle >= kStall) {
+                status = ReadStatus::Lost;
+                error = {"source-stalled", "The source delivered nothing for 2 seconds."};
+            }
+        }
+        progress.stereo.store(source->stereo());
+        checkSpace();
+        if (status == ReadStatus::Finished) {
+            const double missing = double(m_totalFrames - m_writer.frames()) / kRate;
+            if (missing > kEndTolerance) {
+                m_stopKey = error.key.empty() ? "source-ended" : error.key;
+                m_stopText = error.text.empty() ? "The source ended early." : error.text;
+            }
+            break;
+        }
+        if (status == ReadStatus::Lost) {
+            ++m_report.dropouts;
+            progress.dropouts.store(m_report.dropouts);
+            lostText = error.text;
+            source->close();
+            if (!reopen(*source, error))
+                break;
+            idle = std::chrono::nanoseconds::zero();
+        }
+    }
+    source->close();
+    if (stopping() && m_stopKey.empty()) {
+        m_stopKey = "stopped";
+        m_stopText = "The recorder was stopped before the programme's end.";
+    }
+    // To the end: the time line ends where the programme does.
+    if (m_stopKey.empty())
+        fillTo(m_programme.end);
+
+    std::string path;
+    if (!m_writer.finish(path, fileError) && m_stopKey.empty()) {
+        m_stopKey = fileError.key;
+        m_stopText = fileError.text;
+    }
+    m_report.file = path;
+    m_report.seconds = m_writer.seconds();
+    progress.seconds.store(m_report.seconds);
+    if (m_report.seconds <= 0) {
+        m_report.result = RecordingResult::Failed;
+        m_report.reasonKey = m_stopKey.empty() ? "stopped" : m_stopKey;
+        m_report.reasonText = m_stopText;
+    } else if (!m_stopKey.empty()) {
+        m_report.result = RecordingResult::Partial;
+        m_report.reasonKey = m_stopKey;
+        m_report.reasonText = m_stopText;
+    } else if (m_report.dropouts > 0) {
+        m_report.result = RecordingResult::Partial;
+        m_report.reasonKey = "source-lost";
+        m_report.reasonText = "The source was lost " + std::to_string(m_report.dropouts) +
+                              (m_report.dropouts == 1 ? " time" : " times") +
+                              "; the gaps are silent in the file. " + lostText;
+    } else if (late) {
+        m_report.result = RecordingResult::Partial;
+        m_report.reasonKey = "started-late";
+        m_report.reasonText = "The recording began " + wholeSeconds(m_began - m_programme.start) +
+                              " s after the programme's start.";
+    } else {
+        m_report.result = RecordingResult::Recorded;
+    }
+    return m_report;
+}
+
+} // namespace velto
