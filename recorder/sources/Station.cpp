@@ -20,7 +20,8 @@ double Station::frequencyHz() const {
 std::string Station::describe() const {
     char text[40];
     if (band == Band::FM)
-        std::snprintf(text, sizeof text, "FM %.1f MHz", channel / 100.0);
+        std::snprintf(text, sizeof text, channel % 10 ? "FM %.2f MHz" : "FM %.1f MHz",
+                      channel / 100.0);
     else
         std::snprintf(text, sizeof text, "AM %d kHz", channel);
     return text;
