@@ -223,6 +223,15 @@ bool OpusFileWriter::finish(std::string& path, FileError& error) {
         error = {"write-failed", "No recording file is open."};
         return false;
     }
+    if (m_frames == 0) {
+        // No sound, no file (libopusenc cannot always drain a stream that never had any).
+        ope_encoder_destroy(m_encoder);
+        m_encoder = nullptr;
+        abandon();
+        path.clear();
+        error = {"no-sound", "Nothing was recorded."};
+        return false;
+    }
     bool ok = true;
     // A failed write leaves the encoder unusable for more; draining still tries the pages
     // that fit, and the file stays whatever size it reached.

@@ -40,7 +40,8 @@ public:
     // Silence, to keep the file's time line the clock's across a gap.
     bool writeSilence(std::size_t count, FileError& error);
     // Ends the stream, syncs and renames; the file's final path in `path`. After a write
-    // failure it still tries, so that what was written is kept.
+    // failure it still tries, so that what was written is kept. A file that never had any
+    // sound is removed ("no-sound").
     bool finish(std::string& path, FileError& error);
 
     bool isOpen() const { return m_encoder != nullptr; }

@@ -211,9 +211,10 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
         FileError error;
         ASSERT_TRUE(empty.open(folder.path(), "Empty", 2, {}, tags(), error));
         std::filesystem::copy_file(empty.partPath(), folder.file("Headers only.opus.part"));
-        std::string ignored;
-        empty.finish(ignored, error);
-        std::filesystem::remove(ignored);
+        std::string path;
+        EXPECT_FALSE(empty.finish(path, error));
+        EXPECT_EQ(error.key, "no-sound");
+        EXPECT_FALSE(std::filesystem::exists(folder.file("Empty.opus.part")));
     }
     std::ofstream(folder.file("Garbage.opus.part")) << std::string(10'000, 'x');
     OpusFileWriter running;
@@ -247,6 +248,8 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
     // Nothing is lost: the running one and the unreadable one are still there.
     EXPECT_EQ(namesIn(folder.path()),
               (std::vector<std::string>{"Garbage.opus.part", "Killed.opus", "Running.opus.part"}));
+    const auto frames = tones(0.5);
+    ASSERT_TRUE(running.write(frames.data(), frames.size() / 2, error));
     std::string path;
     EXPECT_TRUE(running.finish(path, error));
 }
