@@ -14,6 +14,7 @@ packages=(
     fonts-dejavu-core fonts-ipafont-gothic
     desktop-file-utils appstream python3 python3-icalendar
     dpkg-dev lintian systemd procps
+    libsoapysdr-dev soapysdr-module-rtlsdr libliquid-dev libopusenc-dev libopus-dev opus-tools
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # Prints every speed and memory figure the project keeps an eye on, each beside its target,
 # from a release build: the store, the presets file (ordinary and hostile), the watch pass,
 # the table reload, the History window, start-up with 10,000 reservations beside an empty
-# window's, resident memory and idle CPU over 60 s with 10,000 reservations, and the exit.
+# window's, resident memory and idle CPU over 60 s with 10,000 reservations, the exit, and
+# the companion recorder's demodulation speed, memory while recording and CPU while waiting.
 #
 #   ./scripts/figures.sh            (IDLE_SECONDS=60 by default)
 set -euo pipefail
@@ -15,12 +16,14 @@ idle_seconds=${IDLE_SECONDS:-60}
 build=$root/build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRESVMAN_TESTS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_store bench_engine bench_presets \
-    resvman_bundle tst_resvtable tst_history startup_reference >/dev/null
+    resvman_bundle tst_resvtable tst_history startup_reference \
+    bench_receiver velto make_capture >/dev/null
 
 work=$(mktemp -d)
 cleanup() {
     [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
     [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null || true
+    [ -n "${velto_pid:-}" ] && kill "$velto_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -149,3 +152,48 @@ ended=$(date +%s%N)
 app_pid=
 row "exit after SIGTERM, 10,000 reservations (status $status)" \
     "$(((ended - began) / 1000000)) ms" "<= 100 ms"
+
+# The companion recorder: its demodulation chains on one core (seconds of signal a second of
+# CPU), then velto itself recording a capture in real time, and waiting for a start.
+realtime() {
+    (cd "$work" && "$build/tests/recorder/bench_receiver" --benchmark_filter="$1" \
+        --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+        2>/dev/null) | python3 -c '
+import json, sys
+for b in json.load(sys.stdin)["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        print("%.1f" % b["realtime"])'
+}
+row "velto: FM stereo chain, 1.024 MS/s in, one core" "$(realtime BM_FmStereoChain) x real time" ">= 20 x"
+row "velto: AM chain, 1.024 MS/s in, one core" "$(realtime BM_AmChain) x real time" ">= 50 x"
+
+capture_settings=$("$build/tests/recorder/make_capture" fm-stereo 30 "$work/fm.cu8")
+recordings=$work/recordings
+mkdir -p "$recordings"
+"$build/recorder/velto" record --band FM --ch 8000 --seconds 20 --output "$recordings" \
+    --source "iq:$work/fm.cu8$capture_settings" >/dev/null 2>&1 &
+velto_pid=$!
+sleep 5
+before=$(cpu_of "$velto_pid")
+sleep 10
+after=$(cpu_of "$velto_pid")
+velto_rss=$(awk '/VmRSS/ { print $2 }' "/proc/$velto_pid/status")
+velto_hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$velto_pid/status")
+wait "$velto_pid" || true
+row "velto: resident memory recording FM stereo (peak)" "$((velto_rss / 1024)) MiB ($((velto_hwm / 1024)) MiB)" "<= 60 MB"
+row "velto: CPU recording FM stereo in real time" \
+    "$(awk -v a="$after" -v b="$before" -v t="$ticks" 'BEGIN { printf "%.1f %%", 100 * (a - b) / t / 10 }')" "(reported)"
+
+# Waiting for a start 60 s ahead: no polling, so no CPU at all.
+start=$(($(date +%s) + 60))
+"$build/recorder/velto" record --band FM --ch 8000 --start "$start" --end "$((start + 10))" \
+    --output "$recordings" --source "iq:$work/fm.cu8$capture_settings" >/dev/null 2>&1 &
+velto_pid=$!
+sleep 2
+before=$(cpu_of "$velto_pid")
+sleep 20
+after=$(cpu_of "$velto_pid")
+kill -TERM "$velto_pid"
+wait "$velto_pid" || true
+row "velto: CPU while waiting for a start, over 20 s" \
+    "$(awk -v a="$after" -v b="$before" -v t="$ticks" 'BEGIN { printf "%.2f %%", 100 * (a - b) / t / 20 }')" "0 (no polling)"
