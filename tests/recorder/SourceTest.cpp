@@ -20,8 +20,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr double kRate = 1'024'000;
-constexpr double kCentre = 80'000'000;
 const Station kStation{Band::FM, 8025}; // 80.25 MHz, 250 kHz above the centre
 
 std::string spec(const std::string& path, const char* format, const char* extra = "") {
