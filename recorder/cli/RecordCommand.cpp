@@ -5,6 +5,7 @@
 #include "output/PartRecovery.h"
 #include "output/RecordingName.h"
 #include "output/RecordingsFolder.h"
+#include "session/FactorySources.h"
 #include "session/Session.h"
 #include "session/SystemClock.h"
 #include "session/VirtualClock.h"
@@ -226,12 +227,9 @@ int runRecordCommand(const std::vector<std::string>& args, const SourceFactory& 
             running->stop();
     });
     {
-        Session session(
-            *clock,
-            [&sources, request](const Programme&, SourceError& e) {
-                return sources.create(request, e);
-            },
-            settings, events);
+        Session session(*clock,
+                        factorySources(sources, request.spec, request.receiver, request.fast),
+                        settings, events);
         {
             std::lock_guard lock(runningMutex);
             running = &session;

@@ -10,7 +10,8 @@ enum class RecordingResult { Recorded, Partial, Failed };
 // "recorded", "partial", "failed": the words the report to the manager carries.
 const char* resultName(RecordingResult result);
 
-// What became of one programme. Reason keys: "" (recorded), "already-over", "overlapped",
+// What became of one programme. Reason keys: "" (recorded), "already-over", "bad-channel",
+// "bad-times", "overlapped",
 // "started-late", "source-lost", "stopped", "disk-full", "write-failed", "folder-unwritable",
 // the sources' own ("no-receiver", "bad-source", "capture-ended", …).
 struct RecordingReport {

@@ -27,7 +27,16 @@ void Session::reportUnrecorded(const Programme& programme, const std::string& ke
 }
 
 bool Session::enqueue(const Programme& programme) {
-    if (programme.end <= m_clock.now() || programme.end <= programme.start) {
+    std::string why;
+    if (!programme.station.valid(why)) {
+        reportUnrecorded(programme, "bad-channel", why);
+        return false;
+    }
+    if (programme.end <= programme.start) {
+        reportUnrecorded(programme, "bad-times", "The programme ends before it starts.");
+        return false;
+    }
+    if (programme.end <= m_clock.now()) {
         reportUnrecorded(programme, "already-over",
                          "The programme's end had passed when it was handed over.");
         return false;

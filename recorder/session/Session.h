@@ -40,7 +40,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     // Queues a programme. One whose end has passed is refused: false, and its "failed"
-    // report ("already-over") goes out at once.
+    // report ("already-over") goes out at once; so is one whose CH lies outside its band
+    // ("bad-channel") or that ends before it starts ("bad-times").
     bool enqueue(const Programme& programme);
     // Ends the recording in progress now (its file kept, reported "stopped") and reports
     // every waiting programme as not recorded.

@@ -152,13 +152,28 @@ TEST(Session, QueuedProgrammesRecordOneAtATimeAndAnOverlapRecordsWhatIsLeft) {
     EXPECT_EQ(h.events.started[2].channels, 1); // AM from a mono source: a mono file
 }
 
-TEST(Session, AStartAlreadyPastRecordsFromNowAndAnEndAlreadyPastIsRefused) {
+TEST(Session, AStartAlreadyPastRecordsFromNowAndWhatCannotBeRecordedIsRefusedAtOnce) {
     Harness h;
-    EXPECT_FALSE(h.session->enqueue(programme("Over", -60s, -10s)));
     // Refused at once, before anything else happens.
-    ASSERT_EQ(h.events.finished.size(), 1u);
-    EXPECT_EQ(h.events.finished[0].reasonKey, "already-over");
-    EXPECT_EQ(h.events.finished[0].result, RecordingResult::Failed);
+    auto outsideFm = programme("Outside", 10s, 20s);
+    outsideFm.station.channel = 12345;
+    auto outsideAm = programme("Outside", 10s, 20s, Band::AM);
+    outsideAm.station.channel = 100;
+    const struct {
+        Programme programme;
+        const char* key;
+    } refused[] = {{programme("Over", -60s, -10s), "already-over"},
+                   {programme("Backwards", 20s, 10s), "bad-times"},
+                   {outsideFm, "bad-channel"},
+                   {outsideAm, "bad-channel"}};
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.key);
+        EXPECT_FALSE(h.session->enqueue(r.programme));
+        ASSERT_FALSE(h.events.finished.empty());
+        EXPECT_EQ(h.events.finished.back().reasonKey, r.key);
+        EXPECT_EQ(h.events.finished.back().result, RecordingResult::Failed);
+    }
+    EXPECT_EQ(h.events.finished.size(), std::size(refused));
 
     EXPECT_TRUE(h.session->enqueue(programme("Late", -30s, 30s)));
     h.session->waitUntilIdle();
