@@ -14,6 +14,8 @@ packages=(
     fonts-dejavu-core fonts-ipafont-gothic
     desktop-file-utils appstream python3 python3-icalendar
     dpkg-dev lintian systemd procps
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ca-certificates
+    ffmpeg openssl libopusenc-dev
 )
 
 missing=()
