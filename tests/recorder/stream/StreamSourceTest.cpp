@@ -213,7 +213,7 @@ TEST_P(StreamEnds, AfterItsAudioWithoutBlockingTheReader) {
     EXPECT_EQ(reading.status, GetParam().status);
     EXPECT_EQ(reading.error.key, GetParam().key) << reading.error.text;
     EXPECT_GE(static_cast<double>(reading.audio.size()) / 2 / rate, GetParam().minAudioSeconds);
-    EXPECT_LT(reading.longestRead, 0.2 + 0.15);
+    EXPECT_LT(reading.longestRead, 0.2 + 0.5);
     if (std::string(GetParam().key) == "stalled") {
         // The read deadline counts from the last audio. (The last MP3 frame comes with the
         // end: the parser holds it until it knows no more data follows.)
@@ -238,7 +238,7 @@ TEST_F(StreamSourceTest, StallEndsAfterTheDefaultTenSeconds) {
     EXPECT_EQ(reading.error.key, "stalled");
     EXPECT_GT(reading.longestGap, 9.7);
     EXPECT_LT(reading.longestGap, 11.5);
-    EXPECT_LT(reading.longestRead, 0.35);
+    EXPECT_LT(reading.longestRead, 0.2 + 0.5);
 }
 
 TEST_F(StreamSourceTest, SampleRateAndChannelChangeGoOn) {
@@ -277,7 +277,7 @@ TEST_F(StreamSourceTest, CloseIsPromptWhileTheWorkerWaits) {
         std::this_thread::sleep_for(700ms);
         const auto start = Clock::now();
         source.close();
-        EXPECT_LT(secondsSince(start), 0.5) << path;
+        EXPECT_LT(secondsSince(start), 1.0) << path;
         std::vector<float> audio;
         EXPECT_EQ(source.read(audio, 10ms, error), ReadStatus::Lost);
         EXPECT_EQ(error.key, "not-open");
