@@ -18,7 +18,8 @@ namespace velto {
 // network, and so always returns within its timeout. open() waits for the worker's first
 // answer, bounded as well, since a name lookup cannot be interrupted. close() stops the
 // worker and waits briefly; a worker stuck in a name lookup is left to finish on its own,
-// owning everything it uses.
+// owning everything it uses. open() after Lost (or Finished) starts afresh. The methods are
+// called from one thread, the recording session's.
 class StreamSource : public AudioSource {
 public:
     explicit StreamSource(std::string url, StreamOptions options = {});

@@ -14,6 +14,14 @@ bool refuse(SourceError& error, std::string text) {
     return false;
 }
 
+// Appended piece by piece: GCC 12 misreads `"…" + std::string` as an overlapping copy.
+std::string quoted(std::string_view url) {
+    std::string text(1, '"');
+    text += StreamUrl::shortened(url);
+    text += '"';
+    return text;
+}
+
 bool isSchemeChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
 }
@@ -51,8 +59,7 @@ std::string StreamUrl::shortened(std::string_view url) {
 bool StreamUrl::fromSpec(const std::string& spec, std::string& url, SourceError& error) {
     const std::string prefix = std::string(specScheme) + ":";
     if (spec.compare(0, prefix.size(), prefix) != 0) {
-        return refuse(error,
-                      "A stream source is given as url:ADDRESS, not \"" + shortened(spec) + "\".");
+        return refuse(error, "A stream source is given as url:ADDRESS, not " + quoted(spec) + ".");
     }
     url = spec.substr(prefix.size());
     return check(url, error);
@@ -68,14 +75,14 @@ bool StreamUrl::check(std::string_view url, SourceError& error) {
     for (char c : url) {
         const auto u = static_cast<unsigned char>(c);
         if (u <= 0x20 || u == 0x7f) {
-            return refuse(error, "The stream address \"" + shortened(url) +
-                                     "\" contains spaces or control characters.");
+            return refuse(error, "The stream address " + quoted(url) +
+                                     " contains spaces or control characters.");
         }
     }
     const std::string name = scheme(url);
     if (name.empty()) {
-        return refuse(error, "\"" + shortened(url) +
-                                 "\" is not an address; give one that starts with http:// or "
+        return refuse(error, quoted(url) +
+                                 " is not an address; give one that starts with http:// or "
                                  "https://.");
     }
     if (name != "http" && name != "https") {
@@ -84,7 +91,7 @@ bool StreamUrl::check(std::string_view url, SourceError& error) {
     }
     std::string_view rest = url.substr(name.size() + 1);
     if (rest.substr(0, 2) != "//") {
-        return refuse(error, "The address \"" + shortened(url) + "\" has no host.");
+        return refuse(error, "The address " + quoted(url) + " has no host.");
     }
     rest.remove_prefix(2);
     std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
@@ -96,13 +103,13 @@ bool StreamUrl::check(std::string_view url, SourceError& error) {
     if (!authority.empty() && authority.front() == '[') {
         const std::size_t close = authority.find(']');
         if (close == std::string_view::npos) {
-            return refuse(error, "The address \"" + shortened(url) + "\" has a broken host.");
+            return refuse(error, "The address " + quoted(url) + " has a broken host.");
         }
         host = authority.substr(1, close - 1);
         const std::string_view after = authority.substr(close + 1);
         if (!after.empty()) {
             if (after.front() != ':') {
-                return refuse(error, "The address \"" + shortened(url) + "\" has a broken host.");
+                return refuse(error, "The address " + quoted(url) + " has a broken host.");
             }
             port = after.substr(1);
         }
@@ -111,18 +118,18 @@ bool StreamUrl::check(std::string_view url, SourceError& error) {
         port = authority.substr(colon + 1);
     }
     if (host.empty()) {
-        return refuse(error, "The address \"" + shortened(url) + "\" has no host.");
+        return refuse(error, "The address " + quoted(url) + " has no host.");
     }
     if (!port.empty()) {
         long value = 0;
         for (char c : port) {
             if (!std::isdigit(static_cast<unsigned char>(c)) ||
                 (value = value * 10 + (c - '0')) > 65535) {
-                return refuse(error, "The address \"" + shortened(url) + "\" has a bad port.");
+                return refuse(error, "The address " + quoted(url) + " has a bad port.");
             }
         }
         if (value == 0) {
-            return refuse(error, "The address \"" + shortened(url) + "\" has a bad port.");
+            return refuse(error, "The address " + quoted(url) + " has a bad port.");
         }
     }
     return true;
