@@ -15,6 +15,7 @@ packages=(
     desktop-file-utils appstream python3 python3-icalendar
     dpkg-dev lintian systemd procps
     libsoapysdr-dev soapysdr-module-rtlsdr libliquid-dev libopusenc-dev libopus-dev opus-tools
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ca-certificates ffmpeg openssl
 )
 
 missing=()

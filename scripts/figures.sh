@@ -3,7 +3,8 @@
 # from a release build: the store, the presets file (ordinary and hostile), the watch pass,
 # the table reload, the History window, start-up with 10,000 reservations beside an empty
 # window's, resident memory and idle CPU over 60 s with 10,000 reservations, the exit, and
-# the companion recorder's demodulation speed, memory while recording and CPU while waiting.
+# the companion recorder's demodulation speed, its stream source, memory while recording
+# and CPU while waiting.
 #
 #   ./scripts/figures.sh            (IDLE_SECONDS=60 by default)
 set -euo pipefail
@@ -17,13 +18,14 @@ build=$root/build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRESVMAN_TESTS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_store bench_engine bench_presets \
     resvman_bundle tst_resvtable tst_history startup_reference \
-    bench_receiver velto make_capture >/dev/null
+    bench_receiver velto make_capture bench_stream >/dev/null
 
 work=$(mktemp -d)
 cleanup() {
     [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
     [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null || true
     [ -n "${velto_pid:-}" ] && kill "$velto_pid" 2>/dev/null || true
+    [ -n "${stream_server_pid:-}" ] && kill "$stream_server_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -92,6 +94,37 @@ history=$(cd "$work" && QT_QPA_PLATFORM=offscreen \
     "$build/tests/ui/tst_history" openingTheHistoryWithTenThousandRows 2>&1 |
     sed -n 's/.*shown in \([0-9.]*\) ms.*/\1/p')
 row "History window: opened with 10,000 rows" "${history:-n/a} ms" "<= 100 ms"
+
+# The recorder's stream source, as CPU time per second of audio (a share of one core): the
+# decoding and resampling of a 128 kbit/s MP3 from memory, the Opus encoding at 96 kbit/s
+# that a recording adds, and the whole source reading a live loopback stream in real time.
+stream=$(cd "$work" && "$build/tests/recorder/stream/bench_stream" --benchmark_filter=Minute \
+    --benchmark_format=json 2>/dev/null |
+    python3 -c '
+import json, sys
+for b in json.load(sys.stdin)["benchmarks"]:
+    print(b["name"], 100 * b["cpu_time"] / 1000 / b["audio_s"])')
+decode=$(awk '$1 == "BM_DecodeResampleMp3Minute" { printf "%.2f", $2 }' <<<"$stream")
+encode=$(awk '$1 == "BM_EncodeOpus96kMinute" { printf "%.2f", $2 }' <<<"$stream")
+row "stream: decode + resample of 128 kbit/s MP3, of a core" "${decode:-n/a} %" "(share)"
+row "stream: Opus encoding at 96 kbit/s, of a core" "${encode:-n/a} %" "(share)"
+row "stream: decode + resample + encode, of a core" \
+    "$(awk -v d="${decode:-nan}" -v e="${encode:-nan}" 'BEGIN { printf "%.2f %%", d + e }')" "<= 3 %"
+python3 "$root/tests/recorder/stream/stream_server.py" --media "$work/stream-media" \
+    >"$work/stream-ports" 2>/dev/null &
+stream_server_pid=$!
+for _ in $(seq 300); do [ -s "$work/stream-ports" ] && break; sleep 0.1; done
+stream_port=$(awk '{ print $2 }' "$work/stream-ports")
+live=$(cd "$work" && STREAM_URL="http://127.0.0.1:${stream_port:-0}/tone.mp3" STREAM_SECONDS=20 \
+    "$build/tests/recorder/stream/bench_stream" --benchmark_filter=LiveStream \
+    --benchmark_format=json 2>/dev/null |
+    python3 -c '
+import json, sys
+b = json.load(sys.stdin)["benchmarks"][0]
+print("%.2f" % (100 * b["cpu_time"] / b["real_time"]))' || true)
+kill "$stream_server_pid" 2>/dev/null || true
+stream_server_pid=
+row "stream: the source on a live MP3 stream, 20 s, of a core" "${live:-n/a} %" "<= 3 % with encoding"
 
 # The program itself, in a copy of the bundle with 10,000 reservations beside it.
 cp -r "$build/bundle/ResvMan.app" "$work/ResvMan.app"
