@@ -1,0 +1,26 @@
+// Measures a sine in recorded sound: its frequency, amplitude and signal-to-noise ratio.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace velto {
+
+struct ToneFit {
+    double frequency = 0; // Hz
+    double amplitude = 0;
+    double snrDb = 0; // the fitted sine against everything else
+};
+
+// One channel of interleaved frames, frames [first, first + count).
+ToneFit fitTone(const std::vector<float>& frames, int channels, int channel, std::size_t first,
+                std::size_t count, double rate);
+
+// The first and one past the last frame of a channel louder than `threshold`.
+struct Extent {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+Extent loudExtent(const std::vector<float>& frames, int channels, int channel, float threshold);
+
+} // namespace velto
