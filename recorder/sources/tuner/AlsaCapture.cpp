@@ -306,7 +306,6 @@ CaptureStatus AlsaCapture::read(std::vector<float>& out, std::size_t maxFrames,
 void AlsaCapture::convert(std::size_t frames, std::vector<float>& out) const {
     const std::size_t samples = frames * m_channels;
     const uint8_t* data = m_buffer.data();
-    out.reserve(out.size() + samples);
     switch (static_cast<snd_pcm_format_t>(m_format)) {
     case SND_PCM_FORMAT_S16:
         for (std::size_t i = 0; i < samples; ++i) {

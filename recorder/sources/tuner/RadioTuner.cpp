@@ -65,8 +65,7 @@ SourceError RadioTuner::failure(const char* what, int err) const {
                 "The tuner " + m_path + " went away (" + reason + "): was it unplugged?"};
     }
     if (err == EBUSY) {
-        return {"device-busy",
-                "The tuner " + m_path + " is busy: another program is using it (" + what + ")."};
+        return {"device-busy", "The tuner " + m_path + " is in use by another program."};
     }
     if (err == EACCES || err == EPERM) {
         return {"permission-denied", "No permission to use the tuner " + m_path +

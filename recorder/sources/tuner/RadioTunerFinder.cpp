@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velto {
 
@@ -15,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // sysfs and /dev are read as untrusted trees: bounded listings, small reads, no throwing.
-constexpr std::size_t kMostEntries = 1024;
+constexpr std::size_t kMostEntries = 16384;
 constexpr int kDeepestWalk = 32;
 
 std::optional<unsigned> numberAfter(const std::string& name, std::string_view prefix) {
@@ -33,11 +35,20 @@ std::optional<unsigned> numberAfter(const std::string& name, std::string_view pr
     return value;
 }
 
+// Non-blocking and only a regular file: a FIFO planted in the tree cannot hold the caller.
 std::string readSmallFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    char buffer[65] = {};
-    in.read(buffer, 64);
-    std::string text(buffer, static_cast<std::size_t>(in.gcount()));
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return {};
+    }
+    struct stat info {};
+    char buffer[64];
+    ssize_t got = -1;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        got = ::read(fd, buffer, sizeof buffer);
+    }
+    ::close(fd);
+    std::string text(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
         text.pop_back();
     }

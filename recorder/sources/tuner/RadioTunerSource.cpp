@@ -49,7 +49,11 @@ bool RadioTunerSource::open(SourceError& error) {
         return false;
     }
     std::unique_ptr<SoundCapture> capture = m_parts.capture();
-    if (!capture || !capture->open(sound, m_settings.rate, error)) {
+    if (!capture) {
+        error = {"no-sound-card", "No sound capture is available."};
+        return false;
+    }
+    if (!capture->open(sound, m_settings.rate, error)) {
         return false;
     }
     if (!m_converter.configure(capture->rate(), capture->channels(), error)) {

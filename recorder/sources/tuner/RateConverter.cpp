@@ -90,7 +90,6 @@ void RateConverter::process(const float* input, std::size_t frames, std::vector<
     // Only the first two channels carry the programme; one channel is heard on both sides.
     const unsigned second = m_channels > 1 ? 1 : 0;
     if (!m_left) {
-        out.reserve(out.size() + frames * 2);
         for (std::size_t i = 0; i < frames; ++i) {
             out.push_back(clampSample(input[i * m_channels]));
             out.push_back(clampSample(input[i * m_channels + second]));
@@ -102,7 +101,6 @@ void RateConverter::process(const float* input, std::size_t frames, std::vector<
         m_pending.push_back(input[i * m_channels + second]);
     }
     const std::size_t blocks = m_pending.size() / 2 / m_decim;
-    out.reserve(out.size() + blocks * m_interp * 2);
     for (std::size_t b = 0; b < blocks; ++b) {
         const float* block = m_pending.data() + b * m_decim * 2;
         for (unsigned i = 0; i < m_decim; ++i) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 #include <map>
+#include <sys/stat.h>
 
 namespace velto {
 namespace {
@@ -56,10 +57,12 @@ protected:
         usbDevice(hub + "/1-3");
         radioNode(1, hub + "/1-3/1-3:1.0");
         soundCard(2, hub + "/1-3/1-3:1.1", "Speaker", {"pcmC2D0p"});
-        // A stick nobody may open, whose card has an id that is no name.
+        // A stick nobody may open, whose card's id is a FIFO that would block a reader.
         usbDevice(hub + "/1-4");
         radioNode(2, hub + "/1-4/1-4:1.2");
-        soundCard(3, hub + "/1-4/1-4:1.0", "Bad Id!", {"pcmC3D1c", "pcmC3D2c"});
+        soundCard(3, hub + "/1-4/1-4:1.0", "", {"pcmC3D1c", "pcmC3D2c"});
+        fs::remove(m_root / "sys" / hub / "1-4/1-4:1.0/sound/card3/id");
+        ASSERT_EQ(mkfifo((m_root / "sys" / hub / "1-4/1-4:1.0/sound/card3/id").c_str(), 0600), 0);
         // An old PCI radio card: no USB device to share.
         radioNode(3, "devices/pci0000:00/0000:00:1e.0");
         // Things that are not tuners, and a link that loops.
