@@ -22,8 +22,7 @@ public:
     CaptureStatus read(std::vector<float>& out, std::size_t maxFrames,
                        std::chrono::milliseconds timeout, SourceError& error) override;
     void close() override;
-    // Times the card's buffer ran over since open (the sound of those moments is lost).
-    unsigned overruns() const { return m_overruns; }
+    unsigned overruns() const override { return m_overruns; }
 
 private:
     bool configure(unsigned rate, SourceError& error);

@@ -96,6 +96,11 @@ ReadStatus RadioTunerSource::read(std::vector<float>& out, std::chrono::millisec
         return ReadStatus::Lost;
     }
     now = m_parts.clock();
+    if (m_capture->overruns() > 0 && !m_overrunWarned) {
+        m_overrunWarned = true;
+        warn({"capture-overrun", "The tuner's sound card ran over: the recorder read too late "
+                                 "and a moment of sound is missing."});
+    }
     if (status == CaptureStatus::Frames) {
         m_lastSound = now;
         const std::size_t channels = m_capture->channels();

@@ -88,6 +88,7 @@ private:
     bool m_readSignal = false; // at least one reading was taken
     bool m_signalWarned = false;
     bool m_statusWarned = false;
+    bool m_overrunWarned = false;
 
     std::atomic<bool> m_stereo{false};
     std::atomic<double> m_tunedHz{0};

@@ -27,6 +27,8 @@ public:
     virtual CaptureStatus read(std::vector<float>& out, std::size_t maxFrames,
                                std::chrono::milliseconds timeout, SourceError& error) = 0;
     virtual void close() = 0;
+    // Times the card's buffer ran over since open: the sound of those moments is lost.
+    virtual unsigned overruns() const = 0;
 };
 
 using SoundCaptureFactory = std::function<std::unique_ptr<SoundCapture>()>;

@@ -1,92 +1,68 @@
 // Tuning through the radio ioctls, against tuners' recorded answers.
 #include "recorder/sources/tuner/RadioTuner.h"
-#include "tests/recorder/tuner/FakeRadioDevice.h"
+#include "tests/recorder/tuner/TunerFakes.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace velto {
 namespace {
 
-using Log = std::vector<std::string>;
 using Recording = std::shared_ptr<RecordedRadio> (*)();
 
-const Log kOpening = {"open /dev/radio0", "QUERYCAP", "G_TUNER"};
-
-Log concat(Log a, const Log& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+std::string joined(const std::vector<std::string>& log) {
+    std::string text;
+    for (const std::string& entry : log) {
+        text += (text.empty() ? "" : ", ") + entry;
+    }
+    return text;
 }
 
-struct TuneCase {
-    const char* name;
-    Recording recording;
-    Station station;
-    Log log; // after kOpening
-    double tunedHz;
-    int muteAfterClose;
-};
-
 TEST(RadioTunerTest, TuningSendsTheIoctlsInOrder) {
-    const TuneCase cases[] = {
-        {"FM in 62.5 Hz units, stereo, muted before and after",
-         si470xStick,
-         {Band::FM, 8000},
-         {"ENUM_FREQ_BANDS 0", "ENUM_FREQ_BANDS 1", "ENUM_FREQ_BANDS 2", "ENUM_FREQ_BANDS 3",
-          "G_CTRL", "S_TUNER stereo", "S_FREQUENCY 1280000", "G_FREQUENCY", "S_CTRL mute=0",
-          "S_CTRL mute=1", "close"},
-         80.0e6,
-         1},
-        {"AM in 62.5 Hz units, mono, no mute control",
-         raremonoRadio,
-         {Band::AM, 594},
-         {"ENUM_FREQ_BANDS 0", "ENUM_FREQ_BANDS 1", "ENUM_FREQ_BANDS 2", "ENUM_FREQ_BANDS 3",
-          "G_CTRL", "S_TUNER mono", "S_FREQUENCY 9504", "G_FREQUENCY", "close"},
-         594e3,
-         1},
-        {"FM in 62.5 kHz units",
-         coarseCard,
-         {Band::FM, 9000},
-         {"ENUM_FREQ_BANDS 0", "ENUM_FREQ_BANDS 1", "ENUM_FREQ_BANDS 2", "G_CTRL", "S_TUNER mono",
-          "S_FREQUENCY 1440", "G_FREQUENCY", "S_CTRL mute=0", "S_CTRL mute=1", "close"},
-         90.0e6,
-         1},
-        {"AM in 62.5 kHz units, on a whole step",
-         coarseCard,
-         {Band::AM, 1000},
-         {"ENUM_FREQ_BANDS 0", "ENUM_FREQ_BANDS 1", "ENUM_FREQ_BANDS 2", "G_CTRL", "S_TUNER mono",
-          "S_FREQUENCY 16", "G_FREQUENCY", "S_CTRL mute=0", "S_CTRL mute=1", "close"},
-         1000e3,
-         1},
+    struct Case {
+        Recording recording;
+        int muted; // before tuning; so again after close
+        Band band;
+        int ch;
+        const char* log; // after open, QUERYCAP, G_TUNER and the bands
     };
-    for (const TuneCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    const Case cases[] = {
+        {si470xStick, 1, Band::FM, 8000,
+         "G_CTRL, S_TUNER stereo, S_FREQUENCY 1280000, G_FREQUENCY, S_CTRL mute=0, "
+         "S_CTRL mute=1, close"},
+        {si470xStick, 0, Band::FM, 7610,
+         "G_CTRL, S_TUNER stereo, S_FREQUENCY 1217600, G_FREQUENCY, S_CTRL mute=0, close"},
+        {ma901Stick, 1, Band::FM, 9050, // a volume but no mute control
+         "G_CTRL, S_TUNER stereo, S_FREQUENCY 1448000, G_FREQUENCY, close"},
+        {raremonoRadio, 1, Band::AM, 594, // no control at all
+         "G_CTRL, S_TUNER mono, S_FREQUENCY 9504, G_FREQUENCY, close"},
+        {coarseCard, 1, Band::FM, 9000,
+         "G_CTRL, S_TUNER mono, S_FREQUENCY 1440, G_FREQUENCY, S_CTRL mute=0, S_CTRL mute=1, "
+         "close"},
+        {coarseCard, 1, Band::AM, 1000, // 16 whole steps of 62.5 kHz
+         "G_CTRL, S_TUNER mono, S_FREQUENCY 16, G_FREQUENCY, S_CTRL mute=0, S_CTRL mute=1, close"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(describeStation({c.band, c.ch}));
         std::shared_ptr<RecordedRadio> radio = c.recording();
+        radio->mute = c.muted;
         RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));
         SourceError error;
         ASSERT_TRUE(tuner.open("/dev/radio0", error)) << error.text;
-        ASSERT_TRUE(tuner.tune(c.station, error)) << error.text;
-        EXPECT_DOUBLE_EQ(tuner.tunedHz(), c.tunedHz);
+        ASSERT_TRUE(tuner.tune({c.band, c.ch}, error)) << error.text;
+        EXPECT_DOUBLE_EQ(tuner.tunedHz(), static_cast<double>(*stationHz({c.band, c.ch})));
         tuner.close();
-        EXPECT_EQ(radio->log, concat(kOpening, c.log));
-        EXPECT_EQ(radio->mute, c.muteAfterClose);
+        std::string expected = "open /dev/radio0, QUERYCAP, G_TUNER, ";
+        for (std::size_t i = 0; i <= radio->bands.size(); ++i) { // EINVAL past the last
+            expected += "ENUM_FREQ_BANDS " + std::to_string(i) + ", ";
+        }
+        EXPECT_EQ(joined(radio->log), expected + c.log);
+        EXPECT_EQ(radio->mute, c.muted);
     }
 }
 
-TEST(RadioTunerTest, UnmutedTunerIsLeftUnmuted) {
-    std::shared_ptr<RecordedRadio> radio = si470xStick();
-    radio->mute = 0;
-    RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));
-    SourceError error;
-    ASSERT_TRUE(tuner.open("/dev/radio0", error) && tuner.tune({Band::FM, 8250}, error));
-    tuner.close();
-    EXPECT_EQ(radio->log.back(), "close");
-    EXPECT_EQ(radio->log[radio->log.size() - 2], "S_CTRL mute=0");
-}
-
-TEST(RadioFrequencyTest, UnitsConvertBothWays) {
+TEST(RadioTunerTest, UnitsConvertBothWays) {
     struct Case {
         TunerUnit unit;
         double hz;
@@ -94,8 +70,7 @@ TEST(RadioFrequencyTest, UnitsConvertBothWays) {
         double backHz; // the tuner's nearest step
     };
     const Case cases[] = {
-        {TunerUnit::Fine, 80.0e6, 1280000, 80.0e6}, {TunerUnit::Fine, 76.1e6, 1217600, 76.1e6},
-        {TunerUnit::Fine, 594e3, 9504, 594e3},      {TunerUnit::Fine, 1629e3, 26064, 1629e3},
+        {TunerUnit::Fine, 80.0e6, 1280000, 80.0e6}, {TunerUnit::Fine, 1629e3, 26064, 1629e3},
         {TunerUnit::Coarse, 80.0e6, 1280, 80.0e6},  {TunerUnit::Coarse, 76.1e6, 1218, 76.125e6},
         {TunerUnit::Coarse, 594e3, 10, 625e3},      {TunerUnit::Hertz, 90.5e6, 90500000, 90.5e6},
     };
@@ -104,27 +79,19 @@ TEST(RadioFrequencyTest, UnitsConvertBothWays) {
         ASSERT_EQ(hzToUnits(c.hz, c.unit), c.units);
         EXPECT_DOUBLE_EQ(unitsToHz(c.units, c.unit), c.backHz);
     }
-    EXPECT_EQ(hzToUnits(300e6, TunerUnit::Hertz), 300000000u);
-    EXPECT_FALSE(hzToUnits(1e12, TunerUnit::Fine)); // beyond the ioctl's 32 bits
-    EXPECT_FALSE(hzToUnits(-1, TunerUnit::Coarse));
-    EXPECT_EQ(tunerUnitFor(V4L2_TUNER_CAP_LOW), TunerUnit::Fine);
-    EXPECT_EQ(tunerUnitFor(V4L2_TUNER_CAP_1HZ | V4L2_TUNER_CAP_LOW), TunerUnit::Hertz);
-    EXPECT_EQ(tunerUnitFor(V4L2_TUNER_CAP_STEREO), TunerUnit::Coarse);
+    EXPECT_FALSE(hzToUnits(1e12, TunerUnit::Fine)); // beyond the ioctls' 32 bits
 }
 
-TEST(RadioTunerTest, BandsAndRangesAreLearned) {
-    struct Case {
-        Recording recording;
-        std::vector<std::string> bands; // name low–high in Hz
+TEST(RadioTunerTest, BandsAreLearnedWithTheirRanges) {
+    std::shared_ptr<RecordedRadio> oldKernel = si470xStick();
+    oldKernel->failures["ENUM_FREQ_BANDS"] = ENOTTY; // before band enumeration: one range
+    const std::pair<std::shared_ptr<RecordedRadio>, const char*> cases[] = {
+        {raremonoRadio(), "FM 64000000-108000000, AM 520000-1710000, SW 2300000-26100000"},
+        {oldKernel, "FM 76000000-108000000"},
+        {coarseCard(), "FM 87500000-108000000, AM 500000-1750000"},
     };
-    const Case cases[] = {
-        {raremonoRadio, {"FM 64000000-108000000", "AM 520000-1710000", "SW 2300000-26100000"}},
-        {ma901Stick, {"FM 87500000-108000000"}},
-        {oldKernelStick, {"FM 87500000-108000000"}}, // the tuner's own range
-        {coarseCard, {"FM 87500000-108000000", "AM 500000-1750000"}},
-    };
-    for (const Case& c : cases) {
-        RadioTuner tuner(std::make_unique<FakeRadioDevice>(c.recording()));
+    for (const auto& [radio, expected] : cases) {
+        RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));
         SourceError error;
         ASSERT_TRUE(tuner.open("/dev/radio0", error)) << error.text;
         std::vector<std::string> bands;
@@ -132,79 +99,59 @@ TEST(RadioTunerTest, BandsAndRangesAreLearned) {
             bands.push_back(b.name + " " + std::to_string(static_cast<long>(b.lowHz)) + "-" +
                             std::to_string(static_cast<long>(b.highHz)));
         }
-        EXPECT_EQ(bands, c.bands) << tuner.info().name;
+        EXPECT_EQ(joined(bands), expected) << tuner.info().name;
     }
 }
 
-TEST(RadioTunerTest, FaultsHaveTheirReasons) {
+TEST(RadioTunerTest, RefusalsHaveTheirReasons) {
     struct Case {
         const char* name;
-        void (*fault)(RecordedRadio&);
+        Recording recording;
+        const char* failing; // the step that answers `err`; "" for none
+        int err;
+        Band band;
+        int ch;
         const char* key;
     };
     const Case cases[] = {
-        {"another program holds the node", [](RecordedRadio& r) { r.failures["open"] = EBUSY; },
-         "device-busy"},
-        {"busy while tuning", [](RecordedRadio& r) { r.failures["S_FREQUENCY"] = EBUSY; },
-         "device-busy"},
-        {"no such node", [](RecordedRadio& r) { r.unplugged = true; }, "no-receiver"},
-        {"no permission", [](RecordedRadio& r) { r.failures["open"] = EACCES; },
-         "permission-denied"},
-        {"a video capture node",
-         [](RecordedRadio& r) { r.capability.device_caps = V4L2_CAP_VIDEO_CAPTURE; },
-         "not-a-radio"},
-        {"no Video4Linux node at all", [](RecordedRadio& r) { r.failures["QUERYCAP"] = ENOTTY; },
-         "not-a-radio"},
-        {"unplugged while asked", [](RecordedRadio& r) { r.failures["G_TUNER"] = ENODEV; },
+        {"held by another program", si470xStick, "open", EBUSY, Band::FM, 8000, "device-busy"},
+        {"busy while tuning", si470xStick, "S_FREQUENCY", EBUSY, Band::FM, 8000, "device-busy"},
+        {"no such node", si470xStick, "open", ENOENT, Band::FM, 8000, "no-receiver"},
+        {"no permission", si470xStick, "open", EACCES, Band::FM, 8000, "permission-denied"},
+        {"no Video4Linux node", si470xStick, "QUERYCAP", ENOTTY, Band::FM, 8000, "not-a-radio"},
+        {"unplugged while asked", si470xStick, "G_TUNER", ENODEV, Band::FM, 8000,
          "connection-lost"},
-        {"unplugged while tuning", [](RecordedRadio& r) { r.failures["S_FREQUENCY"] = EIO; },
+        {"unplugged while tuning", si470xStick, "S_FREQUENCY", EIO, Band::FM, 8000,
          "connection-lost"},
-        {"frequency refused", [](RecordedRadio& r) { r.failures["S_FREQUENCY"] = EINVAL; },
-         "tuning-failed"},
-        {"settles elsewhere", [](RecordedRadio& r) { r.tuner.rangehigh = 78 * 16000; },
-         "tuning-failed"},
+        {"frequency refused", si470xStick, "S_FREQUENCY", EINVAL, Band::FM, 8000, "tuning-failed"},
+        // Refused before anything is set on the tuner:
+        {"no AM band", si470xStick, "", 0, Band::AM, 594, "band-unsupported"},
+        {"above FM", si470xStick, "", 0, Band::FM, 12000, "frequency-out-of-range"},
+        {"that is SW, not AM", raremonoRadio, "", 0, Band::AM, 3000, "frequency-out-of-range"},
+        {"between 62.5 kHz steps", coarseCard, "", 0, Band::AM, 594, "frequency-unreachable"},
+        {"no frequency", si470xStick, "", 0, Band::FM, -8000, "bad-station"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::shared_ptr<RecordedRadio> radio = si470xStick();
-        c.fault(*radio);
-        RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));
-        SourceError error;
-        bool tuned = tuner.open("/dev/radio0", error) && tuner.tune({Band::FM, 8000}, error);
-        EXPECT_FALSE(tuned);
-        EXPECT_EQ(error.key, c.key) << error.text;
-        EXPECT_NE(error.text.find("/dev/radio0"), std::string::npos) << error.text;
-    }
-}
-
-TEST(RadioTunerTest, StationsOutsideTheTunerAreRefusedBeforeTuning) {
-    struct Case {
-        Recording recording;
-        Station station;
-        const char* key;
-    };
-    const Case cases[] = {
-        {si470xStick, {Band::AM, 594}, "band-unsupported"},
-        {ma901Stick, {Band::AM, 1134}, "band-unsupported"},
-        {si470xStick, {Band::FM, 12000}, "frequency-out-of-range"},
-        {raremonoRadio, {Band::FM, 5000}, "frequency-out-of-range"},
-        {raremonoRadio, {Band::AM, 3000}, "frequency-out-of-range"}, // that is SW, not AM
-        {coarseCard, {Band::AM, 594}, "frequency-unreachable"},
-        {si470xStick, {Band::FM, -8000}, "bad-station"},
-        {si470xStick, {Band::FM, 0}, "bad-station"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(describeStation(c.station));
         std::shared_ptr<RecordedRadio> radio = c.recording();
+        radio->failures[c.failing] = c.err;
         RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));
         SourceError error;
-        ASSERT_TRUE(tuner.open("/dev/radio0", error));
-        EXPECT_FALSE(tuner.tune(c.station, error));
+        EXPECT_FALSE(tuner.open("/dev/radio0", error) && tuner.tune({c.band, c.ch}, error));
         EXPECT_EQ(error.key, c.key) << error.text;
-        EXPECT_TRUE(std::none_of(radio->log.begin(), radio->log.end(), [](const std::string& s) {
-            return s.rfind("S_", 0) == 0;
-        })) << "nothing is set on the tuner";
+        if (*c.failing) {
+            EXPECT_NE(error.text.find("/dev/radio0"), std::string::npos) << error.text;
+        } else {
+            EXPECT_EQ(joined(radio->log).find("S_"), std::string::npos) << "nothing was set";
+        }
     }
+    // A driver that clamps rather than refuses is caught by the read-back.
+    std::shared_ptr<RecordedRadio> radio = si470xStick();
+    radio->tuner.rangehigh = 1248000;
+    RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));
+    SourceError error;
+    EXPECT_FALSE(tuner.open("/dev/radio0", error) && tuner.tune({Band::FM, 8000}, error));
+    EXPECT_EQ(error.key, "tuning-failed") << error.text;
 }
 
 } // namespace

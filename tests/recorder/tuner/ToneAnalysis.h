@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace velto {
@@ -12,15 +13,11 @@ struct ToneFit {
     double snrDb = 0; // the fitted sine against everything else
 };
 
-// One channel of interleaved frames, frames [first, first + count).
-ToneFit fitTone(const std::vector<float>& frames, int channels, int channel, std::size_t first,
-                std::size_t count, double rate);
-
+// One channel of interleaved stereo, frames [first, first + count).
+ToneFit fitTone(const std::vector<float>& stereo, int channel, std::size_t first, std::size_t count,
+                double rate);
 // The first and one past the last frame of a channel louder than `threshold`.
-struct Extent {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
-Extent loudExtent(const std::vector<float>& frames, int channels, int channel, float threshold);
+std::pair<std::size_t, std::size_t> loudExtent(const std::vector<float>& stereo, int channel,
+                                               float threshold);
 
 } // namespace velto
