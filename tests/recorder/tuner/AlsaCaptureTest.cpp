@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <unistd.h>
 
 namespace velto {
 namespace {
@@ -43,7 +44,8 @@ protected:
         fs::remove_all(m_dir);
     }
 
-    fs::path m_dir = fs::path(::testing::TempDir()) / "alsa-capture";
+    // Per process: ctest runs each test as its own process, side by side.
+    fs::path m_dir = fs::path(::testing::TempDir()) / ("alsa-capture-" + std::to_string(getpid()));
 };
 
 TEST_F(AlsaCaptureTest, ToneArrivesAt48kHzWithItsLength) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velto {
 namespace {
@@ -82,7 +83,8 @@ private:
         fs::create_directory_symlink("../../" + deviceDir, m_root / from);
     }
 
-    fs::path m_root = fs::path(::testing::TempDir()) / "tuner-finder";
+    // Per process: ctest runs each test as its own process, side by side.
+    fs::path m_root = fs::path(::testing::TempDir()) / ("tuner-finder-" + std::to_string(getpid()));
     FakeRadioDevice::Shelf m_radios;
 };
 
