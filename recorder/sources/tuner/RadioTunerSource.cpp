@@ -65,6 +65,7 @@ bool RadioTunerSource::open(SourceError& error) {
     }
     m_nextStatus = now;
     m_lastSound = now;
+    m_sound = sound;
     m_tunedHz = tuner->tunedHz();
     m_captureRate = capture->rate();
     m_tuner = std::move(tuner);
@@ -108,7 +109,8 @@ ReadStatus RadioTunerSource::read(std::vector<float>& out, std::chrono::millisec
         return ReadStatus::Audio;
     }
     if (now - m_lastSound >= kStallLimit) {
-        error = {"connection-lost", "The tuner's sound card delivered no sound for " +
+        error = {"connection-lost", "The tuner's sound card " + m_sound +
+                                        " delivered no sound for " +
                                         std::to_string(kStallLimit.count()) + " s."};
         release();
         return ReadStatus::Lost;

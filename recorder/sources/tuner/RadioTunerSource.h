@@ -79,6 +79,7 @@ private:
     std::unique_ptr<SoundCapture> m_capture;
     RateConverter m_converter;
     std::vector<float> m_frames;
+    std::string m_sound; // the capture device in use
     bool m_open = false;
 
     std::optional<TimePoint> m_watchStart; // the first tuning: the programme's beginning
