@@ -1,6 +1,6 @@
-#include "recorder/sources/tuner/AlsaCapture.h"
+#include "sources/tuner/AlsaCapture.h"
 
-#include "recorder/sources/tuner/RadioTuner.h"
+#include "sources/tuner/RadioTuner.h"
 
 #include <algorithm>
 #include <alsa/asoundlib.h>

@@ -1,7 +1,7 @@
 // Capture from an ALSA PCM through alsa-lib, non-blocking and polled, at the card's own rate.
 #pragma once
 
-#include "recorder/sources/tuner/SoundCapture.h"
+#include "sources/tuner/SoundCapture.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "recorder/sources/tuner/LinuxRadioDevice.h"
+#include "sources/tuner/LinuxRadioDevice.h"
 
 #include <cerrno>
 #include <fcntl.h>

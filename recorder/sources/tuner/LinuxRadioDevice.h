@@ -1,7 +1,7 @@
 // The radio node itself, through open(2) and ioctl(2).
 #pragma once
 
-#include "recorder/sources/tuner/RadioDevice.h"
+#include "sources/tuner/RadioDevice.h"
 
 namespace velto {
 

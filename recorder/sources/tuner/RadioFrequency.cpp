@@ -1,4 +1,4 @@
-#include "recorder/sources/tuner/RadioFrequency.h"
+#include "sources/tuner/RadioFrequency.h"
 
 #include <cmath>
 #include <cstdio>
@@ -61,38 +61,16 @@ const char* unitName(TunerUnit unit) {
     return "62.5 kHz";
 }
 
-std::optional<Band> parseBand(std::string_view text) {
-    if (text == "FM" || text == "fm") {
-        return Band::FM;
-    }
-    if (text == "AM" || text == "am") {
-        return Band::AM;
-    }
-    return std::nullopt;
-}
-
-const char* bandName(Band band) {
-    return band == Band::FM ? "FM" : "AM";
-}
-
 std::optional<uint64_t> stationHz(const Station& station) {
-    if (station.ch <= 0) {
+    if (station.channel <= 0) {
         return std::nullopt;
     }
-    uint64_t hz = static_cast<uint64_t>(station.ch) * (station.band == Band::FM ? 10'000 : 1'000);
+    uint64_t hz =
+        static_cast<uint64_t>(station.channel) * (station.band == Band::FM ? 10'000 : 1'000);
     if (hz > kHighestStationHz) {
         return std::nullopt;
     }
     return hz;
-}
-
-std::string describeStation(const Station& station) {
-    std::optional<uint64_t> hz = stationHz(station);
-    std::string name = bandName(station.band);
-    if (!hz) {
-        return name + " channel " + std::to_string(station.ch);
-    }
-    return name + " " + formatHz(static_cast<double>(*hz));
 }
 
 std::string formatHz(double hz) {

@@ -2,10 +2,11 @@
 // Video4Linux tuner counts in.
 #pragma once
 
+#include "sources/Station.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace velto {
 
@@ -19,19 +20,8 @@ double unitsToHz(uint32_t units, TunerUnit unit);
 std::optional<uint32_t> hzToUnits(double hz, TunerUnit unit);
 const char* unitName(TunerUnit unit);
 
-enum class Band { FM, AM };
-
-struct Station {
-    Band band = Band::FM;
-    int ch = 0; // FM: 10 kHz units; AM: kHz
-};
-
-std::optional<Band> parseBand(std::string_view text);
-const char* bandName(Band band);
 // None for a CH that is no frequency at all (zero, negative, beyond 300 MHz).
 std::optional<uint64_t> stationHz(const Station& station);
-// "FM 80.0 MHz", "AM 594 kHz".
-std::string describeStation(const Station& station);
 // "87.5 MHz", "520 kHz", for ranges and read-backs.
 std::string formatHz(double hz);
 // How far a tuned frequency may lie from the station: the tuner's own step rounds it.

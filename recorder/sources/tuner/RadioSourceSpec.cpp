@@ -1,4 +1,4 @@
-#include "recorder/sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioSourceSpec.h"
 
 #include <algorithm>
 #include <charconv>

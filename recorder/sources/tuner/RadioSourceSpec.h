@@ -2,7 +2,7 @@
 //   v4l2:/dev/radio0[?alsa=hw:CARD=Radio,DEV=0][&rate=48000]
 #pragma once
 
-#include "recorder/sources/AudioSource.h"
+#include "sources/AudioSource.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "recorder/sources/tuner/RadioTuner.h"
+#include "sources/tuner/RadioTuner.h"
 
 #include <cerrno>
 #include <cmath>
@@ -172,7 +172,7 @@ bool RadioTuner::open(const std::string& path, SourceError& error) {
 const RadioBand* RadioTuner::bandFor(const Station& station, SourceError& error) const {
     std::optional<uint64_t> hz = stationHz(station);
     if (!hz) {
-        error = {"bad-station", describeStation(station) + " is not a station."};
+        error = {"bad-station", station.describe() + " is not a station."};
         return nullptr;
     }
     const std::string wanted = bandName(station.band);
@@ -189,7 +189,7 @@ const RadioBand* RadioTuner::bandFor(const Station& station, SourceError& error)
                 error = {"frequency-unreachable", "The tuner " + m_info.name +
                                                       " tunes in steps of " +
                                                       unitName(m_info.unit) + " and cannot reach " +
-                                                      describeStation(station) + "."};
+                                                      station.describe() + "."};
                 return nullptr;
             }
             return &band;
@@ -200,9 +200,9 @@ const RadioBand* RadioTuner::bandFor(const Station& station, SourceError& error)
                                          wanted + " band; its bands: " + listBands(m_info.bands) +
                                          "."};
     } else {
-        error = {"frequency-out-of-range", describeStation(station) + " lies outside the " +
-                                               wanted + " range of the tuner " + m_info.name +
-                                               " (" + listBands(m_info.bands) + ")."};
+        error = {"frequency-out-of-range", station.describe() + " lies outside the " + wanted +
+                                               " range of the tuner " + m_info.name + " (" +
+                                               listBands(m_info.bands) + ")."};
     }
     return nullptr;
 }
@@ -247,7 +247,7 @@ bool RadioTuner::tune(const Station& station, SourceError& error) {
     err = m_device->ioctl(VIDIOC_S_FREQUENCY, &frequency);
     if (err == EINVAL) {
         error = {"tuning-failed", "The tuner " + m_info.name + " (" + m_path + ") refused " +
-                                      describeStation(station) + "."};
+                                      station.describe() + "."};
         return false;
     }
     if (err != 0) {
@@ -264,7 +264,7 @@ bool RadioTuner::tune(const Station& station, SourceError& error) {
         if (std::fabs(m_tunedHz - hz) > toleranceHz(station.band)) {
             error = {"tuning-failed", "The tuner " + m_info.name + " (" + m_path + ") settled on " +
                                           formatHz(m_tunedHz) + " instead of " +
-                                          describeStation(station) + "."};
+                                          station.describe() + "."};
             return false;
         }
     } else if (isUnsupported(err)) {

@@ -2,9 +2,9 @@
 // its capabilities and bands, the tuning itself with mute and stereo, and its signal.
 #pragma once
 
-#include "recorder/sources/AudioSource.h"
-#include "recorder/sources/tuner/RadioDevice.h"
-#include "recorder/sources/tuner/RadioFrequency.h"
+#include "sources/AudioSource.h"
+#include "sources/tuner/RadioDevice.h"
+#include "sources/tuner/RadioFrequency.h"
 
 #include <memory>
 #include <optional>

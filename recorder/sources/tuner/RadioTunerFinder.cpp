@@ -1,7 +1,7 @@
-#include "recorder/sources/tuner/RadioTunerFinder.h"
+#include "sources/tuner/RadioTunerFinder.h"
 
-#include "recorder/sources/tuner/LinuxRadioDevice.h"
-#include "recorder/sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/LinuxRadioDevice.h"
+#include "sources/tuner/RadioSourceSpec.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,9 +2,9 @@
 // one's audio: the card on the same USB device, as sysfs shows it.
 #pragma once
 
-#include "recorder/sources/AudioSource.h"
-#include "recorder/sources/tuner/RadioDevice.h"
-#include "recorder/sources/tuner/RadioTuner.h"
+#include "sources/AudioSource.h"
+#include "sources/tuner/RadioDevice.h"
+#include "sources/tuner/RadioTuner.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,9 +1,9 @@
-#include "recorder/sources/tuner/RadioTunerSource.h"
+#include "sources/tuner/RadioTunerSource.h"
 
-#include "recorder/sources/tuner/AlsaCapture.h"
-#include "recorder/sources/tuner/LinuxRadioDevice.h"
-#include "recorder/sources/tuner/RadioSourceSpec.h"
-#include "recorder/sources/tuner/RadioTunerFinder.h"
+#include "sources/tuner/AlsaCapture.h"
+#include "sources/tuner/LinuxRadioDevice.h"
+#include "sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioTunerFinder.h"
 
 #include <algorithm>
 
@@ -139,8 +139,8 @@ bool RadioTunerSource::watchSignal(TimePoint now, SourceError& error) {
         m_heard = m_heard || status.signal > 0;
     } else if (m_readSignal && !m_heard && !m_signalWarned) {
         m_signalWarned = true;
-        warn({"no-signal", "No signal on " + describeStation(m_settings.station) +
-                               " in the first " + std::to_string(kSignalGrace.count()) +
+        warn({"no-signal", "No signal on " + m_settings.station.describe() + " in the first " +
+                               std::to_string(kSignalGrace.count()) +
                                " s: the station may not be received here (antenna, "
                                "location), or the tuner does not report its signal. The "
                                "recording goes on."});
@@ -181,34 +181,15 @@ void RadioTunerSource::close() {
     release();
 }
 
-namespace {
-
-std::string quoted(std::string_view text) {
-    std::string shown;
-    for (char c : text.substr(0, 32)) {
-        auto u = static_cast<unsigned char>(c);
-        shown += (u >= 0x20 && u < 0x7f) ? c : '?';
-    }
-    return "\"" + shown + "\"";
-}
-
-} // namespace
-
-std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view spec, std::string_view band,
-                                                       int ch, SourceError& error,
+std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view spec,
+                                                       const Station& station, SourceError& error,
                                                        SourceWarningHandler onWarning) {
     RadioSourceSpec parsed;
     if (!parseRadioSourceSpec(spec, parsed, error)) {
         return nullptr;
     }
-    std::optional<Band> parsedBand = parseBand(band);
-    if (!parsedBand) {
-        error = {"bad-station", "The band " + quoted(band) + " is neither FM nor AM."};
-        return nullptr;
-    }
-    Station station{*parsedBand, ch};
     if (!stationHz(station)) {
-        error = {"bad-station", describeStation(station) + " is not a station."};
+        error = {"bad-station", station.describe() + " is not a station."};
         return nullptr;
     }
     RadioTunerSettings settings;

@@ -2,12 +2,12 @@
 // tuned at open, captured at the card's own rate and brought to 48 kHz stereo.
 #pragma once
 
-#include "recorder/sources/AudioSource.h"
-#include "recorder/sources/tuner/RadioDevice.h"
-#include "recorder/sources/tuner/RadioFrequency.h"
-#include "recorder/sources/tuner/RadioTuner.h"
-#include "recorder/sources/tuner/RateConverter.h"
-#include "recorder/sources/tuner/SoundCapture.h"
+#include "sources/AudioSource.h"
+#include "sources/tuner/RadioDevice.h"
+#include "sources/tuner/RadioFrequency.h"
+#include "sources/tuner/RadioTuner.h"
+#include "sources/tuner/RateConverter.h"
+#include "sources/tuner/SoundCapture.h"
 
 #include <atomic>
 #include <chrono>
@@ -99,11 +99,11 @@ private:
     std::vector<SourceError> m_warnings;
 };
 
-// The source for `--source v4l2:/dev/radio0[?alsa=…][&rate=…]`, band "FM" or "AM" and CH as
-// the companion protocol gives them. Null, with the reason, for a spec or station that
-// cannot be; the tuner itself is first asked at open().
-std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view spec, std::string_view band,
-                                                       int ch, SourceError& error,
+// The source for `--source v4l2:/dev/radio0[?alsa=…][&rate=…]` and the station to tune. Null,
+// with the reason, for a spec or station that cannot be; the tuner itself is first asked at
+// open().
+std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view spec,
+                                                       const Station& station, SourceError& error,
                                                        SourceWarningHandler onWarning = {});
 
 } // namespace velto

@@ -1,4 +1,4 @@
-#include "recorder/sources/tuner/RateConverter.h"
+#include "sources/tuner/RateConverter.h"
 
 #include <liquid/liquid.h>
 

@@ -2,7 +2,7 @@
 // recorder's 48 kHz stereo: an exact rational resampler per channel, mono duplicated.
 #pragma once
 
-#include "recorder/sources/AudioSource.h"
+#include "sources/AudioSource.h"
 
 #include <cstddef>
 #include <vector>

@@ -2,7 +2,7 @@
 // be run against cards that stall or go away.
 #pragma once
 
-#include "recorder/sources/AudioSource.h"
+#include "sources/AudioSource.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,9 +1,9 @@
 // The capture path through the real alsa-lib: a capture PCM that the test's own ALSA
 // configuration feeds from a file holding a 44.1 kHz tone.
-#include "recorder/sources/tuner/AlsaCapture.h"
-#include "recorder/sources/tuner/RadioTunerSource.h"
-#include "tests/recorder/tuner/ToneAnalysis.h"
-#include "tests/recorder/tuner/TunerFakes.h"
+#include "sources/tuner/AlsaCapture.h"
+#include "ToneAnalysis.h"
+#include "TunerFakes.h"
+#include "sources/tuner/RadioTunerSource.h"
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The v4l2: source as the command line and the environment give it, and the factory.
-#include "recorder/sources/tuner/RadioSourceSpec.h"
-#include "recorder/sources/tuner/RadioTunerSource.h"
+#include "sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioTunerSource.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +35,15 @@ TEST(RadioSourceSpecTest, ReadsTheDeviceAndItsOptionsAndRefusesTheRest) {
         EXPECT_TRUE(!parsed || parseRadioSourceSpec(formatRadioSourceSpec(spec), again, error));
     }
 
-    const std::tuple<const char*, const char*, int, const char*> made[] = {
-        {"v4l2:/dev/radio0", "FM", 8000, ""},
-        {"v4l2:/dev/radio0", "SW", 6000, "bad-station"},
-        {"v4l2:/dev/radio0", "AM", 2147483647, "bad-station"},
-        {"rtl:/dev/radio0", "FM", 8000, "bad-source"},
+    const std::tuple<const char*, Band, int, const char*> made[] = {
+        {"v4l2:/dev/radio0", Band::FM, 8000, ""},
+        {"v4l2:/dev/radio0", Band::AM, 2147483647, "bad-station"},
+        {"rtl:/dev/radio0", Band::FM, 8000, "bad-source"},
     };
     for (const auto& [text, band, ch, key] : made) {
         SourceError error;
-        EXPECT_EQ(makeRadioTunerSource(text, band, ch, error) != nullptr, *key == '\0') << text;
-        EXPECT_EQ(error.key, key) << band << ch;
+        EXPECT_EQ(makeRadioTunerSource(text, {band, ch}, error) != nullptr, *key == '\0') << text;
+        EXPECT_EQ(error.key, key) << ch;
     }
 }
 

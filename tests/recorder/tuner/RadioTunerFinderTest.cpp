@@ -1,6 +1,6 @@
 // Finding tuners and their sound cards in a laid-out /dev and sysfs.
-#include "recorder/sources/tuner/RadioTunerFinder.h"
-#include "tests/recorder/tuner/TunerFakes.h"
+#include "sources/tuner/RadioTunerFinder.h"
+#include "TunerFakes.h"
 
 #include <gtest/gtest.h>
 

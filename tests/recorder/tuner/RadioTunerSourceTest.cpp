@@ -1,6 +1,6 @@
 // The tuner source on a virtual clock: the signal watch, faults mid-programme and at open.
-#include "recorder/sources/tuner/RadioTunerSource.h"
-#include "tests/recorder/tuner/TunerFakes.h"
+#include "sources/tuner/RadioTunerSource.h"
+#include "TunerFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Tuning through the radio ioctls, against tuners' recorded answers.
-#include "recorder/sources/tuner/RadioTuner.h"
-#include "tests/recorder/tuner/TunerFakes.h"
+#include "sources/tuner/RadioTuner.h"
+#include "TunerFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(RadioTunerTest, TuningSendsTheIoctlsInOrder) {
          "G_CTRL, S_TUNER mono, S_FREQUENCY 16, G_FREQUENCY, S_CTRL mute=0, S_CTRL mute=1, close"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(describeStation({c.band, c.ch}));
+        SCOPED_TRACE((Station{c.band, c.ch}.describe()));
         std::shared_ptr<RecordedRadio> radio = c.recording();
         radio->mute = c.muted;
         RadioTuner tuner(std::make_unique<FakeRadioDevice>(radio));

@@ -1,6 +1,6 @@
 // The card's rate to 48 kHz stereo, measured: frequency, level, noise and length.
-#include "recorder/sources/tuner/RateConverter.h"
-#include "tests/recorder/tuner/ToneAnalysis.h"
+#include "sources/tuner/RateConverter.h"
+#include "ToneAnalysis.h"
 
 #include <gtest/gtest.h>
 

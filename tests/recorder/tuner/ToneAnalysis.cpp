@@ -1,4 +1,4 @@
-#include "tests/recorder/tuner/ToneAnalysis.h"
+#include "ToneAnalysis.h"
 
 #include <algorithm>
 #include <cmath>

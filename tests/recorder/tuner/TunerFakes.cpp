@@ -1,4 +1,4 @@
-#include "tests/recorder/tuner/TunerFakes.h"
+#include "TunerFakes.h"
 
 #include <algorithm>
 #include <cerrno>

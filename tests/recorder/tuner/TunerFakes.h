@@ -2,8 +2,8 @@
 // sound card that delivers, stalls or goes away on request.
 #pragma once
 
-#include "recorder/sources/tuner/RadioDevice.h"
-#include "recorder/sources/tuner/SoundCapture.h"
+#include "sources/tuner/RadioDevice.h"
+#include "sources/tuner/SoundCapture.h"
 
 #include <functional>
 #include <linux/videodev2.h>
