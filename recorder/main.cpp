@@ -6,7 +6,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    // Every kind of source registers its scheme here (url:, v4l2: beside soapy: and iq:).
+    // Every kind of source: soapy:, iq:, url:, v4l2:.
     const velto::SourceFactory sources;
     if (const auto status = velto::runCommand(argc, argv, sources, std::cout, std::cerr))
         return *status;

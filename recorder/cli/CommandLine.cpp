@@ -17,12 +17,14 @@ const char* const kUsage =
     "\n"
     "  record   records one programme and prints its file's path\n"
     "           (exit status 0 recorded, 1 not or only partly, 2 refused)\n"
-    "  devices  lists the receivers SoapySDR finds\n"
+    "  devices  lists the receivers SoapySDR finds and the USB radio tuners\n"
     "\n"
     "  N        FM in 10 kHz units (8000 is 80.0 MHz), AM in kHz\n"
     "  T        ISO 8601 with its offset (2025-03-01T20:00:00+09:00) or seconds since 1970\n"
-    "  SPEC     soapy:ARGS (e.g. soapy:driver=rtlsdr) or\n"
-    "           iq:FILE?format=cu8|cs16|cf32&rate=N&center=HZ[&loop=1];\n"
+    "  SPEC     soapy:ARGS (e.g. soapy:driver=rtlsdr),\n"
+    "           iq:FILE?format=cu8|cs16|cf32&rate=N&center=HZ[&loop=1],\n"
+    "           url:http(s)://… (a station's stream) or\n"
+    "           v4l2:/dev/radioN[?alsa=CARD][&rate=HZ] (a USB radio tuner);\n"
     "           VELTO_SOURCE=SPEC sets the default\n"
     "  --fast   replays a capture as fast as it can be read\n";
 } // namespace

@@ -188,7 +188,7 @@ int runRecordCommand(const std::vector<std::string>& args, const SourceFactory& 
     request.fast = options->fast;
     // A spec that cannot make a source is a bad argument, told before anything waits.
     SourceError error;
-    if (!sources.create(request, error) && error.key == "bad-source") {
+    if (!sources.create(request, error)) {
         err << "velto record: " << error.text << "\n";
         return 2;
     }

@@ -4,6 +4,8 @@
 #include "sources/Receiver.h"
 #include "sources/SoapySource.h"
 #include "sources/SourceSpec.h"
+#include "sources/stream/StreamSourceFactory.h"
+#include "sources/tuner/RadioTunerSource.h"
 
 #include <cmath>
 
@@ -68,11 +70,24 @@ std::unique_ptr<AudioSource> makeTuner(const SourceRequest& request, const std::
     return std::make_unique<Receiver>(std::make_unique<SoapySource>(std::move(settings)),
                                       request.station, request.receiver.deemphasisSeconds);
 }
+// url:http(s)://…: a station's internet stream.
+std::unique_ptr<AudioSource> makeStream(const SourceRequest&, const std::string& details,
+                                        SourceError& error) {
+    return makeStreamSource("url:" + details, error);
+}
+
+// v4l2:/dev/radioN[?alsa=…&rate=…]: a USB radio tuner and its sound card.
+std::unique_ptr<AudioSource> makeRadio(const SourceRequest& request, const std::string& details,
+                                       SourceError& error) {
+    return makeRadioTunerSource("v4l2:" + details, request.station, error);
+}
 } // namespace
 
 SourceFactory::SourceFactory() {
     add("iq", makeCapture);
     add("soapy", makeTuner);
+    add("url", makeStream);
+    add("v4l2", makeRadio);
 }
 
 void SourceFactory::add(const std::string& scheme, SourceCreator creator) {

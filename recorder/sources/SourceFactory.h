@@ -26,9 +26,9 @@ struct SourceRequest {
 using SourceCreator = std::function<std::unique_ptr<AudioSource>(
     const SourceRequest& request, const std::string& details, SourceError& error)>;
 
-// Sources by their spec's scheme. Built in: "soapy:" (a SoapySDR receiver) and "iq:" (a
-// capture replayed through the same receiver). Other kinds of source register their own
-// scheme with add(): "url:" for internet streams, "v4l2:" for USB radio tuners.
+// Sources by their spec's scheme: "soapy:" (a SoapySDR receiver), "iq:" (a capture replayed
+// through the same receiver), "url:" (a station's internet stream) and "v4l2:" (a USB radio
+// tuner with its sound card). Tests register fakes under schemes of their own with add().
 class SourceFactory {
 public:
     SourceFactory();

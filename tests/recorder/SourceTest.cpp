@@ -213,32 +213,52 @@ TEST(IqFileSource, HostileFloatsNeverReachTheFiltersAsInfinities) {
         ASSERT_TRUE(std::isfinite(v) && std::abs(v) <= 1.0f);
 }
 
-TEST(SourceFactory, UnknownSchemesAreRefusedAndOtherKindsCanBeAdded) {
+TEST(SourceFactory, EveryKindRefusesWhatItCannotTakeAndOtherKindsCanBeAdded) {
     SourceFactory factory;
+    EXPECT_EQ(factory.schemes(), (std::vector<std::string>{"iq", "soapy", "url", "v4l2"}));
     SourceRequest request;
     request.station = kStation;
     SourceError error;
-    for (const char* bad : {"rtl:0", "nothing", ":x", "IQ:/x?format=cu8&rate=1&center=1", "iq:/x",
-                            "soapy:driver=rtlsdr?gain=loud", "soapy:?ppm=1e9"}) {
+    const std::pair<const char*, const char*> refused[] = {
+        {"rtl:0", "bad-source"},
+        {"nothing", "bad-source"},
+        {":x", "bad-source"},
+        {"IQ:/x?format=cu8&rate=1&center=1", "bad-source"},
+        {"iq:/x", "bad-source"},
+        {"soapy:driver=rtlsdr?gain=loud", "bad-source"},
+        {"soapy:?ppm=1e9", "bad-source"},
+        {"url:file:///etc/passwd", "bad-url"},
+        {"url:radio.example/live.mp3", "bad-url"},
+        {"v4l2:radio0", "bad-source"},
+        {"v4l2:/dev/radio0?gain=3", "bad-source"},
+    };
+    for (const auto& [bad, key] : refused) {
         SCOPED_TRACE(bad);
         request.spec = bad;
         error = {};
         EXPECT_FALSE(factory.create(request, error));
-        EXPECT_EQ(error.key, "bad-source");
+        EXPECT_EQ(error.key, key);
     }
-    // The hook other sources use: a scheme of their own, with the rest of the spec.
+    // Made without connecting or touching a device: opening comes later.
+    for (const char* good : {"url:https://radio.example/live.mp3", "v4l2:/dev/radio9"}) {
+        SCOPED_TRACE(good);
+        request.spec = good;
+        const auto source = factory.create(request, error);
+        ASSERT_TRUE(source);
+        EXPECT_STREQ(source->kind(), *good == 'u' ? "stream" : "receiver");
+    }
+    // A scheme of a test's own, with the rest of the spec.
     std::string seen;
-    factory.add("url",
+    factory.add("fake",
                 [&seen](const SourceRequest&, const std::string& details,
                         SourceError& e) -> std::unique_ptr<AudioSource> {
                     seen = details;
                     e = {"connection-lost", "test"};
                     return nullptr;
                 });
-    request.spec = "url:https://example.org/live?x=1";
+    request.spec = "fake:https://example.org/live?x=1";
     EXPECT_FALSE(factory.create(request, error));
     EXPECT_EQ(seen, "https://example.org/live?x=1");
-    EXPECT_EQ(factory.schemes(), (std::vector<std::string>{"iq", "soapy", "url"}));
 }
 
 TEST(SoapySource, WithoutAReceiverOpeningSaysSoAtOnce) {
