@@ -31,6 +31,12 @@ public:
     virtual bool stereo() const = 0;
     // "receiver" or "stream", for the report.
     virtual const char* kind() const = 0;
+    // How long the source may deliver nothing while all is well: a receiver's sound flows
+    // steadily; a stream's comes in bursts, and the stream watches its own deadlines.
+    virtual std::chrono::milliseconds longestQuiet() const { return std::chrono::seconds(2); }
+    // What the report should mention while the recording goes on ("no-signal"), each once;
+    // asked on the thread that reads.
+    virtual std::vector<SourceError> takeWarnings() { return {}; }
 };
 
 } // namespace velto

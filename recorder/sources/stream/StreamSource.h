@@ -31,6 +31,10 @@ public:
     void close() override;
     bool stereo() const override;
     const char* kind() const override { return "stream"; }
+    // Segments come in bursts; a stall ends in Lost at the read deadline.
+    std::chrono::milliseconds longestQuiet() const override {
+        return m_options.readTimeout + std::chrono::seconds(2);
+    }
 
     const std::string& url() const { return m_url; }
 

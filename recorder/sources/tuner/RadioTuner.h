@@ -55,6 +55,9 @@ public:
     bool readStatus(RadioStatus& status, SourceError& error);
     // Mutes the tuner again if it was muted before tune(), and closes the node.
     void close();
+    // Leaves the tuner as it plays at close(): for a close that comes late (a thread held in
+    // the driver), when a newer opening may be playing already.
+    void leaveUnmuted() { m_mutedBefore.reset(); }
 
 private:
     SourceError failure(const char* what, int err) const;

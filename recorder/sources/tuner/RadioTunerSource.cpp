@@ -70,6 +70,7 @@ bool RadioTunerSource::open(SourceError& error) {
     m_captureRate = capture->rate();
     m_tuner = std::move(tuner);
     m_capture = std::move(capture);
+    m_watch = std::make_unique<RadioSignalWatch>(m_tuner);
     m_open = true;
     return true;
 }
@@ -80,18 +81,25 @@ ReadStatus RadioTunerSource::read(std::vector<float>& out, std::chrono::millisec
         error = {"connection-lost", "The tuner " + m_settings.device + " is not open."};
         return ReadStatus::Lost;
     }
+    // The deadline is the wall clock's, whatever clock the signal watch goes by.
+    const auto began = std::chrono::steady_clock::now();
     TimePoint now = m_parts.clock();
-    if (now >= m_nextStatus) {
-        if (!watchSignal(now, error)) {
+    if (now >= m_nextStatus && m_watch->request(now, std::min(kStatusWait, timeout / 2))) {
+        m_nextStatus = now + kStatusInterval;
+    }
+    if (std::optional<RadioSignalWatch::Reading> reading = m_watch->take()) {
+        if (!watchSignal(*reading, error)) {
             release();
             return ReadStatus::Lost;
         }
-        m_nextStatus = now + kStatusInterval;
     }
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
     m_frames.clear();
     // A fifth of a second per read keeps each answer well within "a few hundred ms".
     const std::size_t most = std::max<std::size_t>(m_capture->rate() / 5, 1);
-    CaptureStatus status = m_capture->read(m_frames, most, timeout, error);
+    CaptureStatus status = m_capture->read(
+        m_frames, most, std::max(timeout - spent, std::chrono::milliseconds(0)), error);
     if (status == CaptureStatus::Lost) {
         release();
         return ReadStatus::Lost;
@@ -118,17 +126,17 @@ ReadStatus RadioTunerSource::read(std::vector<float>& out, std::chrono::millisec
     return ReadStatus::Audio;
 }
 
-bool RadioTunerSource::watchSignal(TimePoint now, SourceError& error) {
-    RadioStatus status;
-    SourceError problem;
-    if (!m_tuner->readStatus(status, problem)) {
-        if (problem.key == "connection-lost") {
-            error = problem;
+bool RadioTunerSource::watchSignal(const RadioSignalWatch::Reading& reading, SourceError& error) {
+    const RadioStatus& status = reading.status;
+    const TimePoint now = reading.asked;
+    if (!reading.answered) {
+        if (reading.problem.key == "connection-lost") {
+            error = reading.problem;
             return false;
         }
         if (!m_statusWarned) {
             m_statusWarned = true;
-            warn({"signal-unknown", problem.text});
+            warn({"signal-unknown", reading.problem.text});
         }
         return true;
     }
@@ -163,13 +171,32 @@ std::vector<SourceError> RadioTunerSource::warnings() const {
     return m_warnings;
 }
 
+std::vector<SourceError> RadioTunerSource::takeWarnings() {
+    std::lock_guard<std::mutex> lock(m_warningLock);
+    std::vector<SourceError> fresh(
+        m_warnings.begin() + static_cast<std::ptrdiff_t>(m_warningsTaken), m_warnings.end());
+    m_warningsTaken = m_warnings.size();
+    return fresh;
+}
+
 void RadioTunerSource::release() {
     if (m_capture) {
         m_capture->close();
         m_capture.reset();
     }
+    // A watch held in the driver keeps its share of the tuner and closes it when it comes
+    // back, leaving the sound on for whoever opens the tuner next.
+    bool watchEnded = true;
+    if (m_watch) {
+        watchEnded = m_watch->stop(kStatusWait);
+        m_watch.reset();
+    }
     if (m_tuner) {
-        m_tuner->close();
+        if (watchEnded) {
+            m_tuner->close();
+        } else {
+            m_tuner->leaveUnmuted();
+        }
         m_tuner.reset();
     }
     m_converter.reset();

@@ -5,6 +5,7 @@
 #include "sources/AudioSource.h"
 #include "sources/tuner/RadioDevice.h"
 #include "sources/tuner/RadioFrequency.h"
+#include "sources/tuner/RadioSignalWatch.h"
 #include "sources/tuner/RadioTuner.h"
 #include "sources/tuner/RateConverter.h"
 #include "sources/tuner/SoundCapture.h"
@@ -22,6 +23,7 @@
 namespace velto {
 
 // Called from read() with something the report should mention; the recording goes on.
+// takeWarnings() hands out the same.
 using SourceWarningHandler = std::function<void(const SourceError&)>;
 
 struct RadioTunerSettings {
@@ -44,8 +46,10 @@ class RadioTunerSource : public AudioSource {
 public:
     // A station that no signal reaches in this long after the first tuning gets a warning.
     static constexpr std::chrono::seconds kSignalGrace{10};
-    // The tuner's signal is asked for this often.
+    // The tuner's signal is asked for this often, on a thread of its own; a read waits this
+    // long at most (and at most half its timeout) for the answer.
     static constexpr std::chrono::seconds kStatusInterval{1};
+    static constexpr std::chrono::milliseconds kStatusWait{100};
     // A sound card that delivers nothing for this long is taken as gone.
     static constexpr std::chrono::seconds kStallLimit{5};
 
@@ -58,6 +62,11 @@ public:
     void close() override;
     bool stereo() const override { return m_stereo.load(); }
     const char* kind() const override { return "receiver"; }
+    // The source's own stall limit comes first, and names the sound card.
+    std::chrono::milliseconds longestQuiet() const override {
+        return kStallLimit + kStatusInterval;
+    }
+    std::vector<SourceError> takeWarnings() override;
 
     // Everything reported through onWarning so far ("no-signal", …).
     std::vector<SourceError> warnings() const;
@@ -69,13 +78,14 @@ public:
 private:
     using TimePoint = std::chrono::steady_clock::time_point;
     void warn(SourceError warning);
-    // Asks the tuner for its signal; false when it is gone.
-    bool watchSignal(TimePoint now, SourceError& error);
+    // Weighs a reading of the tuner's signal; false when the tuner is gone.
+    bool watchSignal(const RadioSignalWatch::Reading& reading, SourceError& error);
     void release();
 
     RadioTunerSettings m_settings;
     RadioTunerParts m_parts;
-    std::unique_ptr<RadioTuner> m_tuner;
+    std::shared_ptr<RadioTuner> m_tuner; // with the signal watch's thread
+    std::unique_ptr<RadioSignalWatch> m_watch;
     std::unique_ptr<SoundCapture> m_capture;
     RateConverter m_converter;
     std::vector<float> m_frames;
@@ -97,6 +107,7 @@ private:
     std::atomic<int> m_signal{0};
     mutable std::mutex m_warningLock;
     std::vector<SourceError> m_warnings;
+    std::size_t m_warningsTaken = 0;
 };
 
 // The source for `--source v4l2:/dev/radio0[?alsa=…][&rate=…]` and the station to tune. Null,

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <thread>
 
 namespace velto {
 namespace {
@@ -145,6 +147,40 @@ TEST(RadioTunerSourceTest, OpenFaultsLeaveTheTunerAsItWas) {
         EXPECT_EQ(rig.card->open, 0);
         EXPECT_EQ(source->read(rig.out, 100ms, rig.error), ReadStatus::Lost);
     }
+}
+
+TEST(RadioTunerSourceTest, ASignalQueryHeldInTheDriverHoldsUpNoRead) {
+    Rig rig;
+    auto source = rig.source({Band::FM, 8000});
+    ASSERT_TRUE(source->open(rig.error)) << rig.error.text;
+    // Some drivers hold VIDIOC_G_TUNER for their USB timeout (up to 10 s).
+    auto held = std::make_shared<std::atomic<bool>>(true);
+    rig.radio->signal = [held] {
+        for (int i = 0; i < 1000 && held->load(); ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return 20000;
+    };
+    double longest = 0;
+    for (int i = 0; i < 20; ++i, rig.now += 250ms) {
+        const auto before = std::chrono::steady_clock::now();
+        ASSERT_EQ(source->read(rig.out, 100ms, rig.error), ReadStatus::Audio);
+        longest = std::max(
+            longest,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count());
+    }
+    EXPECT_EQ(rig.out.size(), 20u * 9600 * 2) << "the sound went on";
+    EXPECT_LT(longest, 1.0) << "each read within its 100 ms, with room for a loaded machine";
+    const auto closing = std::chrono::steady_clock::now();
+    source.reset();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - closing).count(),
+              1.0);
+    // Let go, the held query ends and its thread closes the tuner.
+    held->store(false);
+    for (int i = 0; i < 500 && rig.radio.use_count() > 1; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(rig.radio.use_count(), 1);
 }
 
 } // namespace
