@@ -12,14 +12,17 @@ using namespace std::chrono_literals;
 constexpr double kRate = 48'000;
 constexpr auto kReadTimeout = 500ms;
 constexpr auto kReopenEvery = 2s;
-// An open source that delivers nothing for this long is as good as lost.
-constexpr auto kStall = 2s;
 constexpr double kSpaceCheckSeconds = 5;
 // A start missed by less (a tuner's start-up) still counts as on time.
 constexpr auto kLateTolerance = 2s;
 // A finite source that ends this close to the end has ended with it (filters hold back a
 // few milliseconds of a capture).
 constexpr double kEndTolerance = 1.0;
+// The file may trail the clock by this much while sound is late (a stream's next burst);
+// beyond it, silence keeps the file with the clock and the late sound follows it.
+constexpr std::uint64_t kMostBehind = std::uint64_t(kRate);
+// Sound held ahead of the file: more than a stream's longest segments.
+constexpr std::size_t kMostHeld = std::size_t(20 * kRate);
 
 std::uint64_t framesBetween(Clock::TimePoint from, Clock::TimePoint to) {
     if (to <= from)
@@ -37,7 +40,7 @@ std::string wholeSeconds(Clock::TimePoint::duration d) {
 } // namespace
 
 Recording::Recording(Programme programme, RecordingContext context)
-    : m_programme(std::move(programme)), m_context(context) {}
+    : m_programme(std::move(programme)), m_context(context), m_backlog(kMostHeld) {}
 
 bool Recording::pause(std::chrono::nanoseconds length) {
     Clock& clock = m_context.clock;
@@ -49,12 +52,54 @@ bool Recording::pause(std::chrono::nanoseconds length) {
     return !stopping() && clock.now() < m_programme.end;
 }
 
-bool Recording::fillTo(Clock::TimePoint when) {
-    const std::uint64_t target = std::min(m_totalFrames, framesBetween(m_began, when));
-    if (m_writer.frames() >= target)
+void Recording::warn(const std::string& key, const std::string& text) {
+    m_report.warnings.push_back({key, text});
+    m_context.events.recordingWarning(m_programme, key, text);
+}
+
+void Recording::passOn(AudioSource& source) {
+    for (const SourceError& warning : source.takeWarnings())
+        warn(warning.key, warning.text);
+}
+
+void Recording::hold(const std::vector<float>& sound) {
+    const std::size_t dropped = m_backlog.add(sound.data(), sound.size() / 2);
+    if (dropped > 0 && !m_aheadWarned) {
+        m_aheadWarned = true;
+        warn("source-ahead", "The source delivered sound faster than it plays; what ran more "
+                             "than " +
+                                 std::to_string(kMostHeld / std::size_t(kRate)) +
+                                 " s ahead was left out, so that the file keeps the clock's "
+                                 "time line.");
+    }
+}
+
+bool Recording::writeHeld(std::uint64_t upTo) {
+    const std::uint64_t written = m_writer.frames();
+    if (written >= upTo || m_backlog.frames() == 0)
+        return true;
+    const auto count = std::size_t(std::min<std::uint64_t>(m_backlog.frames(), upTo - written));
+    FileError error;
+    if (!m_writer.write(m_backlog.front(), count, error)) {
+        m_stopKey = error.key;
+        m_stopText = error.text;
+        return false;
+    }
+    m_context.progress.level.add(m_backlog.front(), count);
+    m_backlog.drop(count);
+    m_context.progress.seconds.store(m_writer.seconds());
+    return true;
+}
+
+bool Recording::keepUp(Clock::TimePoint now, bool sourceGone) {
+    const std::uint64_t due = std::min(m_totalFrames, framesBetween(m_began, now));
+    if (!writeHeld(due))
+        return false;
+    const std::uint64_t behind = due - std::min(due, m_writer.frames());
+    if (behind == 0 || (!sourceGone && behind <= kMostBehind))
         return true;
     FileError error;
-    if (!m_writer.writeSilence(std::size_t(target - m_writer.frames()), error)) {
+    if (!m_writer.writeSilence(std::size_t(behind), error)) {
         m_stopKey = error.key;
         m_stopText = error.text;
         return false;
@@ -65,12 +110,14 @@ bool Recording::fillTo(Clock::TimePoint when) {
 
 bool Recording::reopen(AudioSource& source, SourceError& lost) {
     while (pause(kReopenEvery)) {
-        // The file's time line goes on through the gap.
-        if (!fillTo(m_context.clock.now()))
+        // The file's time line goes on through the gap: what was held, then silence.
+        if (!keepUp(m_context.clock.now(), true))
             return false;
         SourceError error;
-        if (source.open(error))
+        if (source.open(error)) {
+            passOn(source);
             return true;
+        }
         lost = error;
     }
     return false;
@@ -106,11 +153,15 @@ RecordingReport Recording::run() {
     auto source = m_context.makeSource(m_programme, error);
     if (!source)
         return failed(error.key.empty() ? "bad-source" : error.key, error.text);
+    const bool opened = source->open(error);
+    // Known once open: a station set to its stream when no receiver is found.
     m_report.sourceKind = source->kind();
-    if (!source->open(error))
+    passOn(*source);
+    if (!opened)
         return failed(error.key, error.text);
 
-    // Before the start: the source runs (a tuner settles), its sound is not yet kept.
+    // Before the start: the source runs (a tuner settles, a stream connects and is read as
+    // it comes), its sound is not kept.
     std::vector<float> buffer;
     while (!stopping() && clock.now() < m_programme.start) {
         const auto left = m_programme.start - clock.now();
@@ -120,6 +171,7 @@ RecordingReport Recording::run() {
         const ReadStatus status = source->read(buffer, timeout, error);
         clock.advance(buffer.empty() ? std::chrono::nanoseconds(timeout)
                                      : durationOf(buffer.size() / 2));
+        passOn(*source);
         if (status != ReadStatus::Audio) {
             // Gone before the programme began: one more try, at the start.
             source->close();
@@ -130,20 +182,21 @@ RecordingReport Recording::run() {
     if (stopping())
         return failed("stopped", "The recorder was stopped before the programme began.");
 
-    m_began = std::max(clock.now(), m_programme.start);
+    // A start reached a little late still begins the file at the start: its time line is
+    // the programme's.
+    const auto now = clock.now();
+    m_began = now - m_programme.start <= kLateTolerance ? m_programme.start : now;
     m_totalFrames = framesBetween(m_began, m_programme.end);
-    const bool late = m_began - m_programme.start > kLateTolerance;
+    const bool late = m_began > m_programme.start;
     const int channels = m_programme.station.band == Band::AM && !source->stereo() ? 1 : 2;
     const EncoderSettings& encoder = m_context.settings.encoder;
     const int bitrate = channels == 1 ? encoder.monoBitrate : encoder.stereoBitrate;
     const auto expected = expectedBytes(bitrate, double(m_totalFrames) / kRate);
     const auto free = m_context.freeSpace(m_context.settings.folder);
     if (free && double(*free) < m_context.settings.spaceMargin * double(expected)) {
-        m_context.events.recordingWarning(m_programme, "low-space",
-                                          "Only " + std::to_string(*free / 1'000'000) +
-                                              " MB is free in " + m_context.settings.folder +
-                                              "; this recording needs about " +
-                                              std::to_string(expected / 1'000'000 + 1) + " MB.");
+        warn("low-space", "Only " + std::to_string(*free / 1'000'000) + " MB is free in " +
+                              m_context.settings.folder + "; this recording needs about " +
+                              std::to_string(expected / 1'000'000 + 1) + " MB.");
     }
 
     RecordingTags tags;
@@ -162,47 +215,43 @@ RecordingReport Recording::run() {
     m_context.events.recordingStarted({m_programme, m_writer.partPath(), source->kind(), channels});
 
     std::string lostText;
-    auto idle = std::chrono::nanoseconds::zero();
+    auto quiet = std::chrono::nanoseconds::zero();
     while (!stopping() && m_stopKey.empty()) {
-        const auto now = clock.now();
-        const std::uint64_t written = m_writer.frames();
-        if (written >= m_totalFrames || now >= m_programme.end)
+        if (m_writer.frames() >= m_totalFrames || clock.now() >= m_programme.end)
             break;
-        const auto timeout =
-            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(m_programme.end - now),
-                       1ms, std::chrono::milliseconds(kReadTimeout));
+        const auto timeout = std::clamp(
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_programme.end - clock.now()),
+            1ms, std::chrono::milliseconds(kReadTimeout));
         buffer.clear();
         ReadStatus status = source->read(buffer, timeout, error);
-        const std::size_t frames =
-            std::size_t(std::min<std::uint64_t>(buffer.size() / 2, m_totalFrames - written));
-        if (frames > 0) {
-            if (!m_writer.write(buffer.data(), frames, fileError)) {
-                m_stopKey = fileError.key;
-                m_stopText = fileError.text;
-                break;
-            }
-            progress.level.add(buffer.data(), frames);
-            progress.seconds.store(m_writer.seconds());
-            clock.advance(durationOf(frames));
-            idle = std::chrono::nanoseconds::zero();
+        if (!buffer.empty()) {
+            hold(buffer);
+            clock.advance(durationOf(buffer.size() / 2));
+            quiet = std::chrono::nanoseconds::zero();
         } else if (status == ReadStatus::Audio) {
             clock.advance(timeout);
-            idle += timeout;
-            if (idle >= kStall) {
+            quiet += timeout;
+            if (quiet >= source->longestQuiet()) {
                 status = ReadStatus::Lost;
-                error = {"source-stalled", "The source delivered nothing for 2 seconds."};
+                error = {"source-stalled", "The source delivered nothing for " +
+                                               wholeSeconds(source->longestQuiet()) + " seconds."};
             }
         }
         progress.stereo.store(source->stereo());
-        checkSpace();
+        passOn(*source);
         if (status == ReadStatus::Finished) {
+            // A finite source's last sound goes in whole; the file ends with it.
+            writeHeld(m_totalFrames);
             const double missing = double(m_totalFrames - m_writer.frames()) / kRate;
-            if (missing > kEndTolerance) {
+            if (missing > kEndTolerance && m_stopKey.empty()) {
                 m_stopKey = error.key.empty() ? "source-ended" : error.key;
                 m_stopText = error.text.empty() ? "The source ended early." : error.text;
             }
             break;
         }
+        if (!keepUp(clock.now(), false))
+            break;
+        checkSpace();
         if (status == ReadStatus::Lost) {
             ++m_report.dropouts;
             progress.dropouts.store(m_report.dropouts);
@@ -210,7 +259,7 @@ RecordingReport Recording::run() {
             source->close();
             if (!reopen(*source, error))
                 break;
-            idle = std::chrono::nanoseconds::zero();
+            quiet = std::chrono::nanoseconds::zero();
         }
     }
     source->close();
@@ -220,7 +269,7 @@ RecordingReport Recording::run() {
     }
     // To the end: the time line ends where the programme does.
     if (m_stopKey.empty())
-        fillTo(m_programme.end);
+        keepUp(m_programme.end, true);
 
     std::string path;
     if (!m_writer.finish(path, fileError) && m_stopKey.empty()) {

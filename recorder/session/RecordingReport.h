@@ -1,7 +1,9 @@
 #pragma once
 #include "session/Programme.h"
+#include "sources/AudioSource.h"
 
 #include <string>
+#include <vector>
 
 namespace velto {
 
@@ -23,6 +25,9 @@ struct RecordingReport {
     std::string reasonText;
     int dropouts = 0;
     std::string sourceKind; // "receiver", "stream"; empty when no source was made
+    // What went out as warnings while it recorded ("low-space", "stream-fallback",
+    // "no-signal", …), in order.
+    std::vector<SourceError> warnings;
 };
 
 // The moment a recording begins, for the "started" report and the window.

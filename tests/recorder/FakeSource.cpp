@@ -10,7 +10,7 @@ bool FakeSource::open(SourceError& error) {
     const bool refused = m_script.neverOpens ||
                          (m_lost && (m_script.neverBack || m_reopens++ < m_script.failedReopens));
     if (refused) {
-        error = {"no-receiver", "No receiver was found."};
+        error = {m_script.refusal, std::string("Refused: ") + m_script.refusal + "."};
         return false;
     }
     m_open = true;

@@ -10,12 +10,14 @@ namespace velto::test {
 // What a fake source does, by the seconds of sound it has delivered.
 struct FakeScript {
     bool neverOpens = false;
+    const char* refusal = "no-receiver";                       // why it does not open
     double loseAt = std::numeric_limits<double>::infinity();   // Lost once, here
     int failedReopens = 0;                                     // after the loss
     bool neverBack = false;                                    // after the loss
     double finishAt = std::numeric_limits<double>::infinity(); // Finished here
     double stallAt = std::numeric_limits<double>::infinity();  // nothing more from here
     bool stereo = true;
+    const char* kind = "receiver";
     // Called on every read with the seconds delivered so far (a test stops the session).
     std::function<void(double)> onRead;
 };
@@ -30,7 +32,7 @@ public:
                     SourceError& error) override;
     void close() override { m_open = false; }
     bool stereo() const override { return m_script.stereo; }
-    const char* kind() const override { return "receiver"; }
+    const char* kind() const override { return m_script.kind; }
 
     int opens() const { return m_opens; }
 

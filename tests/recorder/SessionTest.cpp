@@ -5,6 +5,7 @@
 #include "OpusTools.h"
 #include "SignalAnalysis.h"
 #include "TempFolder.h"
+#include "session/SourceChooser.h"
 #include "session/VirtualClock.h"
 
 #include <gtest/gtest.h>
@@ -63,15 +64,16 @@ struct Harness {
         std::map<std::string, FakeScript> scriptsByTitle = {},
         FreeSpaceProbe space =
             [](const std::string&) { return std::optional<std::uint64_t>(10'000'000'000); },
-        SessionSettings settings = {})
+        SessionSettings settings = {}, SourceMaker maker = {})
         : clock(kT0), events(clock), scripts(std::move(scriptsByTitle)) {
         settings.folder = folder.path().string();
-        session = std::make_unique<Session>(
-            clock,
-            [this](const Programme& p, SourceError&) {
+        if (!maker) {
+            maker = [this](const Programme& p, SourceError&) {
                 return std::make_unique<FakeSource>(this->scripts[p.title]);
-            },
-            settings, events, std::move(space));
+            };
+        }
+        session =
+            std::make_unique<Session>(clock, std::move(maker), settings, events, std::move(space));
     }
     const RecordingReport& report(const std::string& title) {
         for (const auto& r : events.finished)
@@ -328,4 +330,120 @@ TEST(Session, StoppingKeepsTheFileAndReportsWhatWaited) {
     // No ".part" is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(h.folder.path()))
         EXPECT_EQ(entry.path().extension(), ".opus");
+}
+
+TEST(StationTable, TakesWhatCanBeRecordedAndKeepsItInOrder) {
+    StationTable table;
+    SourceError error;
+    const std::string longName = std::string(199, 'x') + "\xE5\xB1\xB1"; // cut inside 山
+    const struct {
+        StationEntry entry;
+        const char* key; // "" taken
+    } cases[] = {
+        {{{Band::AM, 594}, "AM One", "", SourceUse::Receiver}, ""},
+        {{{Band::FM, 8000}, longName, "https://radio.example/fm.m3u8", SourceUse::Stream}, ""},
+        {{{Band::FM, 7650}, "", "http://radio.example/a.mp3", SourceUse::Fallback}, ""},
+        {{{Band::FM, 8000}, "Again", "http://radio.example/b.aac", SourceUse::Fallback}, ""},
+        {{{Band::FM, 12345}, "", "", SourceUse::Receiver}, "bad-channel"},
+        {{{Band::AM, 954}, "", "file:///etc/passwd", SourceUse::Fallback}, "bad-url"},
+        {{{Band::AM, 954}, "", "", SourceUse::Stream}, "no-stream"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry.station.describe());
+        error = {};
+        EXPECT_EQ(table.set(c.entry, error), !*c.key);
+        EXPECT_EQ(error.key, c.key);
+    }
+    std::vector<std::string> listed;
+    for (const StationEntry& e : table.entries())
+        listed.push_back(e.station.describe() + " " + sourceUseName(e.use) + " " + e.streamUrl);
+    EXPECT_EQ(listed, (std::vector<std::string>{"FM 76.5 MHz fallback http://radio.example/a.mp3",
+                                                "FM 80.0 MHz fallback http://radio.example/b.aac",
+                                                "AM 594 kHz receiver "}));
+    EXPECT_EQ(table.find({Band::FM, 8000})->name, "Again");
+    EXPECT_FALSE(table.find({Band::AM, 954}));
+    EXPECT_TRUE(table.set({{Band::AM, 1134}, longName, "", SourceUse::Receiver}, error));
+    EXPECT_EQ(table.find({Band::AM, 1134})->name, std::string(199, 'x'));
+    EXPECT_TRUE(table.remove({Band::AM, 594}));
+    EXPECT_FALSE(table.remove({Band::AM, 594}));
+    EXPECT_EQ(sourceUseFromName("fallback"), SourceUse::Fallback);
+    EXPECT_FALSE(sourceUseFromName("Stream"));
+}
+
+TEST(SourceChooser, EachStationRecordsFromWhereTheTableSaysAndFallsBackOnlyWithoutAReceiver) {
+    struct Case {
+        const char* name;
+        std::optional<SourceUse> use; // none: not in the table
+        const char* receiver;         // why the receiver does not open; "" it does
+        bool streamOpens;
+        const char* kind;
+        RecordingResult result;
+        const char* key;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {"not in the table", std::nullopt, "", true, "receiver", RecordingResult::Recorded, "", ""},
+        {"receiver, none found", SourceUse::Receiver, "no-receiver", true, "receiver",
+         RecordingResult::Failed, "no-receiver", ""},
+        {"stream", SourceUse::Stream, "", true, "stream", RecordingResult::Recorded, "", ""},
+        {"fallback, receiver there", SourceUse::Fallback, "", true, "receiver",
+         RecordingResult::Recorded, "", ""},
+        {"fallback, none found", SourceUse::Fallback, "no-receiver", true, "stream",
+         RecordingResult::Recorded, "", "stream-fallback"},
+        {"fallback, receiver busy", SourceUse::Fallback, "device-busy", true, "receiver",
+         RecordingResult::Failed, "device-busy", ""},
+        {"fallback, stream fails too", SourceUse::Fallback, "no-receiver", false, "stream",
+         RecordingResult::Failed, "connection-failed", ""},
+    };
+    // Each case on a station of its own; the fake receiver and stream behave as it says.
+    auto caseOf = [&cases](int channel) -> const Case& { return cases[channel - 7600]; };
+    SourceFactory factory;
+    factory.add("fake", [&](const SourceRequest& r, const std::string&, SourceError&) {
+        FakeScript script;
+        script.neverOpens = *caseOf(r.station.channel).receiver;
+        script.refusal = caseOf(r.station.channel).receiver;
+        return std::make_unique<FakeSource>(script);
+    });
+    factory.add("url", [&](const SourceRequest& r, const std::string& url, SourceError&) {
+        FakeScript script;
+        script.kind = "stream";
+        script.neverOpens = !caseOf(r.station.channel).streamOpens;
+        script.refusal = "connection-failed";
+        EXPECT_EQ(url, "http://radio.example/" + std::to_string(r.station.channel));
+        return std::make_unique<FakeSource>(script);
+    });
+    SourceChooser chooser(factory);
+    chooser.setReceiver("fake:", {});
+    StationTable table;
+    SourceError error;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const int channel = 7600 + int(i);
+        if (!cases[i].use)
+            continue;
+        const std::string url = "http://radio.example/" + std::to_string(channel);
+        ASSERT_TRUE(table.set({{Band::FM, channel}, "", url, *cases[i].use}, error));
+    }
+    chooser.setStations(table);
+    Harness h(
+        {}, [](const std::string&) { return std::optional<std::uint64_t>(1e10); }, {},
+        chooser.maker());
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        auto p = programme(cases[i].name, std::chrono::seconds(10 + 20 * i),
+                           std::chrono::seconds(20 + 20 * i));
+        p.station.channel = 7600 + int(i);
+        h.session->enqueue(p);
+    }
+    h.session->waitUntilIdle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto& r = h.report(c.name);
+        EXPECT_EQ(r.sourceKind, c.kind);
+        EXPECT_EQ(r.result, c.result);
+        EXPECT_EQ(r.reasonKey, c.key);
+        EXPECT_EQ(r.warnings.empty() ? "" : r.warnings.front().key, std::string(c.warning));
+        if (c.result == RecordingResult::Recorded)
+            expectFileOf(r, 10);
+    }
+    // Reported as it happened, too.
+    EXPECT_EQ(h.events.warnings, std::vector<std::string>{"stream-fallback"});
 }
