@@ -6,12 +6,17 @@
 #include "SignalAnalysis.h"
 #include "TempFolder.h"
 #include "cli/TimeArgument.h"
+#include "stream/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace velto;
 using namespace velto::test;
@@ -21,6 +26,8 @@ namespace {
 struct Outcome {
     int status = -1;
     std::string out;
+    std::string err;
+    double seconds = 0; // how long it ran
 };
 
 std::string quoted(const std::string& s) {
@@ -30,20 +37,27 @@ std::string quoted(const std::string& s) {
     return q + "'";
 }
 
-// Runs velto with the arguments (and an environment assignment in front, if any);
-// standard error goes to the test's log.
+// Runs velto with the arguments (and an environment assignment in front, if any).
 Outcome runVelto(const std::vector<std::string>& args, const std::string& environment = "") {
+    const std::string errFile = ::testing::TempDir() + "velto-err-" + std::to_string(getpid());
     std::string command = environment + " " + quoted(VELTO_BINARY);
     for (const auto& a : args)
         command += " " + quoted(a);
+    command += " 2>" + quoted(errFile);
     Outcome run;
+    const auto began = std::chrono::steady_clock::now();
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[4096];
     std::size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
         run.out.append(buffer, n);
     const int raw = pclose(pipe);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::stringstream err;
+    err << std::ifstream(errFile).rdbuf();
+    run.err = err.str();
+    std::filesystem::remove(errFile);
     while (!run.out.empty() && run.out.back() == '\n')
         run.out.pop_back();
     return run;
@@ -180,6 +194,13 @@ TEST(VeltoRecord, WhatCannotBeRecordedExitsOneAndBadArgumentsTwo) {
         {"unknown argument", with({"--seconds", "1", "--loud"}), 2, false},
         {"bad source", with({"--seconds", "1", "--source", "iq:/x?format=mp3"}), 2, false},
         {"unknown scheme", with({"--seconds", "1", "--source", "rtl:0"}), 2, false},
+        {"not an http address", with({"--seconds", "1", "--source", "url:file:///etc/passwd"}), 2,
+         false},
+        {"no server there",
+         with({"--seconds", "1", "--source",
+               "url:http://127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) + "/a"}),
+         1, false},
+        {"no such tuner", with({"--seconds", "1", "--source", "v4l2:/dev/radio-none"}), 1, false},
         {"no such folder",
          {"record", "--band", "FM", "--ch", "8025", "--seconds", "1", "--output", dir + "/none"},
          2,
@@ -194,6 +215,63 @@ TEST(VeltoRecord, WhatCannotBeRecordedExitsOneAndBadArgumentsTwo) {
         if (c.file) {
             EXPECT_TRUE(std::filesystem::exists(run.out));
         }
+    }
+}
+
+TEST(VeltoRecord, AStreamKeepsTheClocksTimeLineThroughBurstsAndADroppedConnection) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.running()) << "the loopback server did not start";
+    TempFolder folder;
+    const std::string id = std::to_string(getpid());
+    struct Case {
+        const char* name;
+        std::string path;
+        int seconds;
+        int status;
+        const char* summary;                            // in what velto says at the end
+        std::vector<std::pair<double, double>> tone;    // from, to (s in the file)
+        std::vector<std::pair<double, double>> silence; // from, to
+    };
+    const Case cases[] = {
+        {"MP3 stream", "/tone.mp3", 6, 0, "recorded, 0:06", {{0.5, 5.5}}, {}},
+        // Three 2 s segments at once, then one every 2 s.
+        {"live HLS", "/live/tone.m3u8?id=" + id, 10, 0, "recorded, 0:10", {{0.5, 9.5}}, {}},
+        // Closed 4 s in (the 3 s the server sent at once still play), refused for 5 s,
+        // back at the third reopening, 10 s in.
+        {"dropped for 5 s",
+         "/drop-gap?id=" + id + "&after=4&gap=5",
+         16,
+         1,
+         "partial, 0:16, 1 dropout",
+         {{0.5, 3.5}, {11, 15.5}},
+         {{7.5, 9.5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome run =
+            runVelto({"record", "--band", "FM", "--ch", "8000", "--seconds",
+                      std::to_string(c.seconds), "--title", c.name, "--source",
+                      "url:" + server.http(c.path), "--output", folder.path().string()});
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.summary), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(", stream) into "), std::string::npos) << run.err;
+        // It ends at the programme's end by the clock, not when enough sound has come.
+        EXPECT_GE(run.seconds, c.seconds - 0.5);
+        const Decoded decoded = decodeOpus(run.out);
+        ASSERT_TRUE(decoded.ok);
+        EXPECT_NEAR(decoded.seconds(), c.seconds, 1.0);
+        const auto level = [&decoded](std::pair<double, double> span) {
+            const std::vector<float> left = channelOf(decoded.stereo(), 0, 0);
+            const auto from = std::size_t(span.first * 48'000);
+            const auto to = std::min(left.size(), std::size_t(span.second * 48'000));
+            return toneAmplitude({left.begin() + std::ptrdiff_t(from),
+                                  left.begin() + std::ptrdiff_t(std::max(from, to))},
+                                 1000);
+        };
+        for (const auto& span : c.tone)
+            EXPECT_GT(level(span), 0.08) << span.first << " to " << span.second << " s";
+        for (const auto& span : c.silence)
+            EXPECT_LT(level(span), 0.01) << span.first << " to " << span.second << " s";
     }
 }
 

@@ -7,11 +7,13 @@ and hostile behaviours, and prints "ports HTTP HTTPS" when it is ready. Ends on 
 Good streams: /tone.mp3 (endless MP3, 44.1 kHz, 1 kHz left, 1.5 kHz right, an Icecast-like
 burst then real time), /tone.aac (endless ADTS), /tone.opus (Ogg Opus, 6 s),
 /hls/tone.m3u8 (HLS, AAC in MPEG-TS, 6 s, complete), /redirect-once (to /tone.mp3),
-/rate-change (2 s of /tone.mp3, then endless mono 32 kHz MP3 at 2 kHz). Over HTTPS the same
-paths, with a certificate for "localhost" signed by media/ca.pem.
+/rate-change (2 s of /tone.mp3, then endless mono 32 kHz MP3 at 2 kHz), /live/tone.m3u8?id=I
+(live HLS of 2 s segments, three of them out when I first asks, one more every 2 s).
+Over HTTPS the same paths, with a certificate for "localhost" signed by media/ca.pem.
 
 Hostile: /404, /html, /text (not audio), /endless-header, /silent, /stall (1 s of audio then
-silence), /drop (1 s then the connection closes), /loop (redirects to itself), /to-file
+silence), /drop (1 s then the connection closes), /drop-gap?id=I&after=S&gap=G (/tone.mp3,
+closed S seconds after I's first request, 503 for G seconds, then back), /loop (redirects to itself), /to-file
 (redirects to file:), /hls/evil.m3u8 (a segment in file:). /hits?path=P: requests seen for P.
 """
 import argparse
@@ -27,6 +29,7 @@ import time
 
 BURST_SECONDS = 3
 CHUNK_SECONDS = 0.1
+LIVE_SEGMENTS = 15
 
 
 def ffmpeg(*args):
@@ -44,7 +47,7 @@ def make_media(folder):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        stamp = os.path.join(folder, "complete")
+        stamp = os.path.join(folder, "complete-2")
         if os.path.exists(stamp):
             return
         raw = ["-write_xing", "0", "-id3v2_version", "0"]
@@ -63,6 +66,12 @@ def make_media(folder):
                "-hls_time", "2", "-hls_playlist_type", "vod",
                "-hls_segment_filename", os.path.join(hls, "seg%d.ts"),
                os.path.join(hls, "tone.m3u8"))
+        live = os.path.join(folder, "live")
+        os.makedirs(live, exist_ok=True)
+        ffmpeg(*two_tones(48000, LIVE_SEGMENTS * 2), "-c:a", "aac", "-b:a", "128k", "-f", "hls",
+               "-hls_time", "2", "-hls_playlist_type", "vod",
+               "-hls_segment_filename", os.path.join(live, "seg%d.ts"),
+               os.path.join(live, "all.m3u8"))
         with open(os.path.join(hls, "evil.m3u8"), "w") as playlist:
             playlist.write("#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-PLAYLIST-TYPE:VOD\n"
                            "#EXTINF:2.0,\nfile:///etc/stream-test-segment.ts\n#EXT-X-ENDLIST\n")
@@ -80,6 +89,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     media = ""
     hits = {}
     hits_lock = threading.Lock()
+    first_seen = {}  # the first request of each id, for the timed paths
 
     def log_message(self, *args):
         pass
@@ -118,6 +128,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         while True:
             yield data
 
+    def query(self):
+        text = self.path.split("?", 1)[1] if "?" in self.path else ""
+        return dict(item.split("=", 1) for item in text.split("&") if "=" in item)
+
+    def since_first(self, key):
+        with self.hits_lock:
+            first = self.first_seen.setdefault(key, time.monotonic())
+        return time.monotonic() - first
+
+    def live_playlist(self):
+        # A sliding window of three segments; the media sequence counts on past the made
+        # segments, which come round again after a discontinuity.
+        newest = int(self.since_first("live " + self.query().get("id", ""))) // 2 + 2
+        lines = ["#EXTM3U", "#EXT-X-VERSION:3", "#EXT-X-TARGETDURATION:2",
+                 f"#EXT-X-MEDIA-SEQUENCE:{newest - 2}"]
+        for n in range(newest - 2, newest + 1):
+            if n % LIVE_SEGMENTS == 0 and n > 0:
+                lines.append("#EXT-X-DISCONTINUITY")
+            lines += ["#EXTINF:2.0,", f"seg{n % LIVE_SEGMENTS}.ts"]
+        return ("\n".join(lines) + "\n").encode()
+
     def do_GET(self):
         path = self.path.split("?", 1)[0]
         with self.hits_lock:
@@ -146,6 +177,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     yield self.data("mono32k.mp3")
             self.start()
             self.paced(parts(), mp3)
+        elif path == "/drop-gap":
+            q = self.query()
+            after, gap = float(q.get("after", 4)), float(q.get("gap", 5))
+            elapsed = self.since_first("drop " + q.get("id", ""))
+            if after <= elapsed < after + gap:
+                self.start(503, "text/plain", 0)
+                return
+            self.start()
+            self.paced(self.forever(self.data("tone.mp3")), mp3,
+                       seconds=BURST_SECONDS + after - elapsed if elapsed < after else None)
+        elif path == "/live/tone.m3u8":
+            body = self.live_playlist()
+            self.start(200, "application/vnd.apple.mpegurl", len(body))
+            self.wfile.write(body)
+        elif path.startswith("/live/seg"):
+            body = self.data(os.path.join("live", os.path.basename(path)))
+            self.start(200, "video/mp2t", len(body))
+            self.wfile.write(body)
         elif path.startswith("/hls/"):
             name = os.path.basename(path)
             full = os.path.join(self.media, "hls", name)
