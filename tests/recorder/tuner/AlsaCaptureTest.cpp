@@ -1,8 +1,14 @@
 // The capture path through the real alsa-lib: a capture PCM that the test's own ALSA
-// configuration feeds from a file holding a 44.1 kHz tone.
+// configuration feeds from a file holding a 44.1 kHz tone, on its own and through a
+// recording session into an Opus file.
 #include "sources/tuner/AlsaCapture.h"
+#include "OpusTools.h"
+#include "SignalAnalysis.h"
+#include "TempFolder.h"
 #include "ToneAnalysis.h"
 #include "TunerFakes.h"
+#include "session/Session.h"
+#include "session/VirtualClock.h"
 #include "sources/tuner/RadioTunerSource.h"
 
 #include <alsa/asoundlib.h>
@@ -84,6 +90,89 @@ TEST_F(AlsaCaptureTest, MissingCardsAreNamed) {
         EXPECT_EQ(error.key, "no-sound-card") << error.text;
         std::vector<float> out;
         EXPECT_EQ(capture.read(out, 100, 10ms, error), CaptureStatus::Lost);
+    }
+}
+
+struct Reports final : SessionEvents {
+    void recordingFinished(const RecordingReport& report) override {
+        std::lock_guard lock(mutex);
+        finished.push_back(report);
+    }
+    std::mutex mutex;
+    std::vector<RecordingReport> finished;
+};
+
+TEST_F(AlsaCaptureTest, ThroughASessionIntoAnOpusFile) {
+    struct Case {
+        const char* name;
+        int openError; // the radio node's, at open
+        int unplugAt;  // the tuner's signal reading when the stick is pulled out; 0 never
+        RecordingResult result;
+        const char* key;
+        int dropouts;
+    };
+    const Case cases[] = {
+        {"plays", 0, 0, RecordingResult::Recorded, "", 0},
+        {"busy", EBUSY, 0, RecordingResult::Failed, "device-busy", 0},
+        // The first reading is open()'s; the next come once a second: out a second in, the
+        // loss is seen at the next reading.
+        {"unplugged", 0, 3, RecordingResult::Partial, "source-lost", 1},
+    };
+    const auto t0 = std::chrono::system_clock::from_time_t(1740826800);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder folder;
+        VirtualClock clock(t0);
+        auto radio = si470xStick();
+        radio->failures["open"] = c.openError;
+        int readings = 0;
+        radio->signal = [&readings, stick = radio.get(), &c] {
+            stick->unplugged = stick->unplugged || ++readings == c.unplugAt;
+            return 20000;
+        };
+        const RadioTunerParts parts{FakeRadioDevice::factory(radio), {}, [&clock] {
+                                        return std::chrono::steady_clock::time_point(
+                                            clock.now().time_since_epoch());
+                                    }};
+        const SourceMaker maker = [&parts](const Programme& p, SourceError&) {
+            return std::make_unique<RadioTunerSource>(
+                RadioTunerSettings{"/dev/radio0", "velto_tone", 44100, p.station, "/sys", {}},
+                parts);
+        };
+        SessionSettings settings;
+        settings.folder = folder.path().string();
+        Reports reports;
+        {
+            Session session(clock, maker, settings, reports, [](const std::string&) {
+                return std::optional<std::uint64_t>(10'000'000'000);
+            });
+            session.enqueue({c.name, {Band::FM, 8000}, t0, t0 + 4s, "Radio Velto"});
+            session.waitUntilIdle();
+        }
+        ASSERT_EQ(reports.finished.size(), 1u);
+        const RecordingReport& report = reports.finished.front();
+        EXPECT_EQ(report.result, c.result);
+        EXPECT_EQ(report.reasonKey, c.key) << report.reasonText;
+        EXPECT_EQ(report.dropouts, c.dropouts);
+        EXPECT_EQ(report.sourceKind, "receiver");
+        if (c.result == RecordingResult::Failed) {
+            EXPECT_TRUE(report.file.empty());
+            continue;
+        }
+        // Two seconds of tone, the rest silent: the card's silence, or the gap's.
+        const test::Decoded decoded = test::decodeOpus(report.file);
+        ASSERT_TRUE(decoded.ok);
+        EXPECT_NEAR(decoded.seconds(), 4.0, 0.05);
+        const std::vector<float> sound = decoded.stereo();
+        const auto tone = [&sound](int channel, double from, double to, double frequency) {
+            const std::vector<float> side = test::channelOf(sound, channel, 0);
+            return test::toneAmplitude({side.begin() + std::ptrdiff_t(from * 48000),
+                                        side.begin() + std::ptrdiff_t(to * 48000)},
+                                       frequency);
+        };
+        EXPECT_NEAR(tone(0, 0.2, 1.8, 1000), 0.5, 0.05);
+        EXPECT_NEAR(tone(1, 0.2, 1.8, 1500), 0.5, 0.05);
+        EXPECT_LT(tone(0, 2.2, 3.8, 1000), 0.01);
     }
 }
 
