@@ -3,8 +3,8 @@
 # from a release build: the store, the presets file (ordinary and hostile), the watch pass,
 # the table reload, the History window, start-up with 10,000 reservations beside an empty
 # window's, resident memory and idle CPU over 60 s with 10,000 reservations, the exit, and
-# the companion recorder's demodulation speed, its stream source, memory while recording
-# and CPU while waiting.
+# the companion recorder's demodulation speed, its stream source (and velto recording a
+# stream end to end), memory while recording and CPU while waiting.
 #
 #   ./scripts/figures.sh            (IDLE_SECONDS=60 by default)
 set -euo pipefail
@@ -122,9 +122,25 @@ live=$(cd "$work" && STREAM_URL="http://127.0.0.1:${stream_port:-0}/tone.mp3" ST
 import json, sys
 b = json.load(sys.stdin)["benchmarks"][0]
 print("%.2f" % (100 * b["cpu_time"] / b["real_time"]))' || true)
+# The program itself recording that stream for 20 s, end to end: decoding, resampling, the
+# session and the Opus file, as its CPU time over the wall time it ran.
+velto_stream=$(python3 - "$build/recorder/velto" "http://127.0.0.1:${stream_port:-0}/tone.mp3" \
+    "$work/stream-recordings" <<'PY' || true
+import os, resource, subprocess, sys, time
+os.makedirs(sys.argv[3], exist_ok=True)
+began = time.monotonic()
+run = subprocess.run([sys.argv[1], "record", "--band", "FM", "--ch", "8000", "--seconds", "20",
+                      "--source", "url:" + sys.argv[2], "--output", sys.argv[3]],
+                     capture_output=True, timeout=120)
+wall = time.monotonic() - began
+used = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("%.2f" % (100 * (used.ru_utime + used.ru_stime) / wall) if run.returncode == 0 else "failed")
+PY
+)
 kill "$stream_server_pid" 2>/dev/null || true
 stream_server_pid=
 row "stream: the source on a live MP3 stream, 20 s, of a core" "${live:-n/a} %" "<= 3 % with encoding"
+row "velto record --source url: (128 kbit/s MP3), 20 s, of a core" "${velto_stream:-n/a} %" "<= 3 %"
 
 # The program itself, in a copy of the bundle with 10,000 reservations beside it.
 cp -r "$build/bundle/ResvMan.app" "$work/ResvMan.app"
