@@ -163,7 +163,8 @@ RecordingReport Recording::run() {
     // Before the start: the source runs (a tuner settles, a stream connects and is read as
     // it comes), its sound is not kept.
     std::vector<float> buffer;
-    while (!stopping() && clock.now() < m_programme.start) {
+    bool gone = false; // lost before the start and not back at it
+    while (!gone && !stopping() && clock.now() < m_programme.start) {
         const auto left = m_programme.start - clock.now();
         const auto timeout = std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(left),
                                         1ms, std::chrono::milliseconds(kReadTimeout));
@@ -173,10 +174,12 @@ RecordingReport Recording::run() {
                                      : durationOf(buffer.size() / 2));
         passOn(*source);
         if (status != ReadStatus::Audio) {
-            // Gone before the programme began: one more try, at the start.
+            // Gone before the programme began: tried again at the start, then as any loss.
             source->close();
-            if (!pause(m_programme.start - clock.now()) || !source->open(error))
-                return failed(error.key, error.text);
+            if (pause(m_programme.start - clock.now())) {
+                gone = !source->open(error);
+                passOn(*source);
+            }
         }
     }
     if (stopping())
@@ -215,8 +218,15 @@ RecordingReport Recording::run() {
     m_context.events.recordingStarted({m_programme, m_writer.partPath(), source->kind(), channels});
 
     std::string lostText;
+    bool reading = true;
+    if (gone) {
+        ++m_report.dropouts;
+        progress.dropouts.store(m_report.dropouts);
+        lostText = error.text;
+        reading = reopen(*source, error);
+    }
     auto quiet = std::chrono::nanoseconds::zero();
-    while (!stopping() && m_stopKey.empty()) {
+    while (reading && !stopping() && m_stopKey.empty()) {
         if (m_writer.frames() >= m_totalFrames || clock.now() >= m_programme.end)
             break;
         const auto timeout = std::clamp(

@@ -209,8 +209,12 @@ TEST(Session, SourceFaultsAreCountedFilledWithSilenceAndReported) {
     stalls.stallAt = 35;
     FakeScript neverOpens;
     neverOpens.neverOpens = true;
+    FakeScript lostBeforeStart;
+    lostBeforeStart.loseAt = 2;
+    lostBeforeStart.failedReopens = 2; // refused at the start and 2 s on, back 4 s in
     const Case cases[] = {
         {"lost and back", lostAndBack, RecordingResult::Partial, "source-lost", 1, 60},
+        {"lost before the start", lostBeforeStart, RecordingResult::Partial, "source-lost", 1, 60},
         {"lost for good", lostForGood, RecordingResult::Partial, "source-lost", 1, 60},
         {"ends early", endsEarly, RecordingResult::Partial, "capture-ended", 0, 25},
         {"stalls", stalls, RecordingResult::Partial, "source-lost", -1, 60},
@@ -253,6 +257,9 @@ TEST(Session, SourceFaultsAreCountedFilledWithSilenceAndReported) {
     EXPECT_GT(toneAt(gap, 5), 0.3);
     EXPECT_LT(toneAt(gap, 12.5), 0.01);
     EXPECT_GT(toneAt(gap, 20), 0.3);
+    const Decoded late = decodeOpus(h.report("lost before the start").file);
+    EXPECT_LT(toneAt(late, 2), 0.01);
+    EXPECT_GT(toneAt(late, 5), 0.3);
     // Whatever failed before, the next programme records.
     EXPECT_EQ(h.report("next").result, RecordingResult::Recorded);
 }
