@@ -5,6 +5,7 @@
 #include "app/ListTable.h"
 #include "app/TextTable.h"
 #include "app/Translations.h"
+#include "app/WakeCheckCommand.h"
 #include "config.h"
 #include "history/SqliteJournal.h"
 #include "posix/SafeFile.h"
@@ -368,6 +369,10 @@ int runHistory(Arguments& a) {
     return kExitDone;
 }
 
+int runCheckWake(Arguments& a) {
+    return WakeCheckCommand::run(a.list, a.session.folder());
+}
+
 struct Command {
     char const* name;
     char const* synopsis;
@@ -422,6 +427,14 @@ Command const kCommands[] = {
          return qtTrId("IDS_CLI_HELP_HISTORY");
      },
      runHistory},
+    {"check-wake", "check-wake [--json] [--test]",
+     [] {
+         //% "check whether this computer will wake for its recordings, and what to do where it "
+         //% "will not; --test suspends it for a test wake-up two minutes ahead (exit status 0 "
+         //% "fine, 1 a problem was found, 2 the check could not run)"
+         return qtTrId("IDS_CLI_HELP_CHECK_WAKE");
+     },
+     runCheckWake},
 };
 
 Command const* findCommand(char const* name) {

@@ -94,6 +94,11 @@ void PowerSettingsDialog::buildControls() {
     m_startAtLogin = new QCheckBox(wakeGroup);
     m_startAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     wakeLayout->addWidget(m_startAtLogin, 3, 0, 1, 4);
+    // Whether all this will wake the computer, before a recording is missed.
+    m_checkWake = new QPushButton(wakeGroup);
+    m_checkWake->setObjectName(QStringLiteral("checkWake"));
+    m_checkWake->setAutoDefault(false);
+    wakeLayout->addWidget(m_checkWake, 4, 0, 1, 4, Qt::AlignLeft);
     wakeLayout->setColumnStretch(3, 1);
 
     auto* afterGroup = new QGroupBox(this);
@@ -149,6 +154,7 @@ void PowerSettingsDialog::buildControls() {
     // clicked, not toggled: loading the boxes from the settings must not raise the alert.
     connect(m_wakeBefore, &QCheckBox::clicked, this, &PowerSettingsDialog::wakeBeforeClicked);
     connect(m_installHelper, &QPushButton::clicked, this, &PowerSettingsDialog::installHelper);
+    connect(m_checkWake, &QPushButton::clicked, this, &PowerSettingsDialog::checkWakeRequested);
 
     retranslate();
 }
@@ -180,6 +186,8 @@ void PowerSettingsDialog::retranslate() {
     m_ok->setText(qtTrId("IDS_BUTTON_OK"));
     //% "Install the wake-up helper"
     m_installHelper->setText(qtTrId("IDS_BUTTON_INSTALL_HELPER"));
+    //% "Check wake-up…"
+    m_checkWake->setText(qtTrId("IDS_CONFIG_CHECK_WAKE"));
 }
 
 void PowerSettingsDialog::setHelperProblem(QString const& problem) {

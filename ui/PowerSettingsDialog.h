@@ -43,6 +43,8 @@ public slots:
 signals:
     // The user asked for the wake-up helper's installation.
     void installHelperRequested();
+    // The user asked whether this computer will wake (Check wake-up…).
+    void checkWakeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,6 +77,7 @@ private:
     QCheckBox* m_quitCompanion = nullptr;
     QCheckBox* m_shutdownAfter = nullptr;
     QCheckBox* m_startAtLogin = nullptr;
+    QPushButton* m_checkWake = nullptr;
     QWidget* m_helperRow = nullptr;
     QLabel* m_helperText = nullptr;
     QPushButton* m_installHelper = nullptr;

@@ -25,6 +25,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -410,6 +411,31 @@ private slots:
         QCOMPARE(result.exit, 1);
         QVERIFY2(result.err.contains(QStringLiteral("cannot be reached")), result.err.toUtf8());
         QCOMPARE(readWhole(file()), QByteArray());
+    }
+
+    // On a machine without an RTC (this one, and most virtual machines) the check names it
+    // and exits 1, in text and in JSON; an unknown argument is 2.
+    void checkWakeNamesTheMissingRtc() {
+        if (QFileInfo::exists(QStringLiteral("/sys/class/rtc/rtc0"))) {
+            QSKIP("this machine has an RTC");
+        }
+        Run const text = run(m_program, {QStringLiteral("check-wake")});
+        QCOMPARE(text.exit, 1);
+        QVERIFY2(text.out.contains(QStringLiteral("[Problem] Clock alarm (RTC)\n    This computer "
+                                                  "has no real-time clock (RTC)")),
+                 text.out.toUtf8());
+        Run const json = run(m_program, {QStringLiteral("check-wake"), QStringLiteral("--json")});
+        QCOMPARE(json.exit, 1);
+        QJsonArray const checks = QJsonDocument::fromJson(json.out.toUtf8())
+                                      .object()
+                                      .value(QStringLiteral("checks"))
+                                      .toArray();
+        QCOMPARE(checks.size(), 8);
+        QJsonObject const rtc = checks.at(2).toObject();
+        QCOMPARE(rtc.value(QStringLiteral("check")).toString(), QStringLiteral("rtc"));
+        QCOMPARE(rtc.value(QStringLiteral("verdict")).toString(), QStringLiteral("problem"));
+        QVERIFY(!rtc.value(QStringLiteral("advice")).toString().isEmpty());
+        QCOMPARE(run(m_program, {QStringLiteral("check-wake"), QStringLiteral("--fix")}).exit, 2);
     }
 
     // The examples of the D-Bus page, run as written against a running program: the output

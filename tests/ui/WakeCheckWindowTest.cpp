@@ -1,0 +1,116 @@
+// The check window: the facts are read off the main thread while the window keeps answering,
+// and each check shows its verdict, what it found and what to do.
+#include "ui/WakeCheckWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTranslator>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// A laptop shared with Windows, shut down after recordings, without automatic login.
+WakeFacts laptop() {
+    WakeFacts facts;
+    facts.now = 1714500000;
+    facts.zoneOffset = 9 * 3600;
+    facts.systemd = true;
+    facts.logind = WakeFacts::Bus::Answered;
+    facts.helper = WakeFacts::Helper::Installed;
+    facts.rtc.present = facts.rtc.wakeAlarm = true;
+    facts.rtc.clock = facts.now + facts.zoneOffset;
+    facts.rtc.adjtime = RtcFacts::Adjtime::Local;
+    facts.probed = true;
+    facts.range = AlarmRange::Within24h;
+    facts.plannedWakeUps = std::vector<std::int64_t>{};
+    facts.autostart = true;
+    facts.login.state = AutoLogin::State::Off;
+    facts.shutdownOn = true;
+    return facts;
+}
+
+} // namespace
+
+class WakeCheckWindowTest : public QObject {
+    Q_OBJECT
+
+    QTranslator m_translator;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
+        QCoreApplication::installTranslator(&m_translator);
+    }
+
+    void readsOffTheMainThreadAndShowsEachCheck() {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool go = false;
+        std::thread::id readOn;
+        WakeCheckWindow window([&] {
+            std::unique_lock lock(mutex);
+            readOn = std::this_thread::get_id();
+            released.wait(lock, [&] { return go; });
+            return laptop();
+        });
+        window.openAndCheck();
+        // The reader is stuck; the window still answers and says it is checking.
+        QTest::qWait(50);
+        QVERIFY(window.checking());
+        auto* again = window.findChild<QPushButton*>(QStringLiteral("checkAgain"));
+        QVERIFY(!again->isEnabled());
+        auto* summary = window.findChild<QLabel*>(QStringLiteral("summary"));
+        QVERIFY(summary->text().startsWith(QStringLiteral("Checking")));
+        {
+            std::lock_guard lock(mutex);
+            go = true;
+        }
+        released.notify_all();
+        QTRY_VERIFY(!window.checking());
+        QVERIFY(readOn != std::this_thread::get_id());
+        QVERIFY(again->isEnabled());
+        QCOMPARE(window.findings().size(), 8u);
+        QVERIFY2(summary->text().contains(QStringLiteral("1 problem")),
+                 qPrintable(summary->text()));
+        auto* login = window.findChild<QLabel*>(QStringLiteral("automatic-login"));
+        QVERIFY(login);
+        QCOMPARE(login->accessibleName(), QStringLiteral("Automatic login: Problem"));
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("rtc-utc")));
+        // A second check replaces the rows rather than adding to them.
+        again->click();
+        QTRY_VERIFY(!window.checking());
+        QCOMPARE(window.findChildren<QLabel*>(QStringLiteral("rtc")).size(), 1);
+    }
+
+    // With RESVMAN_SCREENSHOTS set to a folder, saves the window in both languages
+    // (wake-check-en.png, wake-check-ja.png).
+    void screenshots() {
+        QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
+        if (dir.isEmpty()) {
+            QSKIP("RESVMAN_SCREENSHOTS not set");
+        }
+        for (char const* lang : {"en", "ja"}) {
+            QTranslator translator;
+            QVERIFY(translator.load(QStringLiteral(":/i18n/resvman_%1.qm").arg(lang)));
+            QCoreApplication::removeTranslator(&m_translator);
+            QCoreApplication::installTranslator(&translator);
+            WakeCheckWindow window([] { return laptop(); });
+            window.openAndCheck();
+            QTRY_VERIFY(!window.checking());
+            QTest::qWait(100);
+            QVERIFY(window.grab().toImage().save(
+                QDir(dir).filePath(QStringLiteral("wake-check-%1.png").arg(lang))));
+            QCoreApplication::removeTranslator(&translator);
+            QCoreApplication::installTranslator(&m_translator);
+        }
+    }
+};
+
+QTEST_MAIN(WakeCheckWindowTest)
+#include "WakeCheckWindowTest.moc"
