@@ -249,9 +249,14 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
     if (request.cancelShutdown) {
         shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns);
     }
+    // A test wake-up under way outlives every cancel of this run.
+    double const held = m_heldWakeUp.load() > clock.now() ? m_heldWakeUp.load() : 0.0;
     if (request.cancelBothFirst) {
         wakeUpsCancelled = calls.cancel(IPrivilegedOps::kWakeUps);
         shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns) || shutdownCancelled;
+        if (held > 0.0 && !(request.plan && outcome.wakeOn) && calls.wake(held)) {
+            plannedWakeUps.push_back(held);
+        }
     }
     if (!request.plan) {
         return journalPlans();
@@ -306,13 +311,16 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
                     planned.resize(kMaxWakeUps);
                 }
             }
+            if (held > 0.0 && std::find(planned.begin(), planned.end(), held) == planned.end()) {
+                planned.insert(std::upper_bound(planned.begin(), planned.end(), held), held);
+            }
             for (double const wake : planned) {
                 if (!calls.wake(wake)) {
                     continue;
                 }
                 ++outcome.wakeUps;
                 plannedWakeUps.push_back(wake);
-                if (!std::binary_search(wakeUps.begin(), wakeUps.end(), wake)) {
+                if (wake != held && !std::binary_search(wakeUps.begin(), wakeUps.end(), wake)) {
                     ++outcome.relays;
                 }
                 switch (m_services.privileged->lastAlarmNote()) {

@@ -95,6 +95,8 @@ public:
     void recordingHandedOver(double end);
     // The user declined the shutdown planned for instant: no later run plans it again.
     void declineShutdown(double instant);
+    // A wake-up set outside the plan (the test wake-up): every run keeps it until it passes.
+    void holdWakeUp(double instant) { m_heldWakeUp.store(instant); }
 
     // No run starts any more and waiting requests are dropped; waits for the run under way,
     // which gives up at its next tool run. Idempotent.
@@ -116,6 +118,7 @@ private:
     // The latest end of the recordings handed to the companion.
     std::atomic<double> m_handedOverEnd{0.0};
     std::atomic<double> m_declinedShutdown{0.0};
+    std::atomic<double> m_heldWakeUp{0.0};
     std::function<RtcFacts()> m_rtcFacts;
     // How far ahead the RTC alarm reaches, in seconds, as a refused wake-up showed (0: no
     // limit seen).

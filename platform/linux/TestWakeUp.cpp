@@ -51,11 +51,11 @@ void TestWakeUp::start() {
     m_eventsBefore = RtcFacts::readWakeEvents(m_sysfs);
     double const instant = std::ceil(m_clock.now()) + kLeadSeconds;
     IPrivilegedOps* const privileged = &m_privileged;
-    std::function<void()> const wait = m_beforePlanning;
+    std::function<void(double)> const hold = m_beforePlanning;
     QPointer<TestWakeUp> self(this);
-    m_helperThread = std::thread([self, privileged, wait, instant] {
-        if (wait) {
-            wait();
+    m_helperThread = std::thread([self, privileged, hold, instant] {
+        if (hold) {
+            hold(instant);
         }
         bool const ok = privileged->setWakeTime(instant);
         PrivilegedFailure const failure = privileged->lastFailure();

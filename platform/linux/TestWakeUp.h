@@ -36,9 +36,9 @@ public:
                std::string sysfsRoot, QObject* parent = nullptr);
     ~TestWakeUp() override; // waits for the helper's run (which the program's end abandons)
 
-    // Runs on the helper's thread before the wake-up is planned (waits for a plan under
-    // way, so that it does not cancel the test's wake-up).
-    void setBeforePlanning(std::function<void()> wait) { m_beforePlanning = std::move(wait); }
+    // Runs on the helper's thread before the test's wake-up is set, with its instant: the
+    // planner keeps it from then on, so a planning run does not cancel it.
+    void setBeforePlanning(std::function<void(double)> hold) { m_beforePlanning = std::move(hold); }
 
     // Starts a test; ignored while one runs.
     void start();
@@ -60,7 +60,7 @@ private:
     IPrivilegedOps& m_privileged;
     QDBusConnection m_system;
     std::string m_sysfs;
-    std::function<void()> m_beforePlanning;
+    std::function<void(double)> m_beforePlanning;
     bool m_running = false;
     bool m_watching = false;
     bool m_sleeping = false;
