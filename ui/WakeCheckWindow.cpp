@@ -74,6 +74,9 @@ WakeCheckWindow::WakeCheckWindow(std::function<WakeFacts()> reader, QWidget* par
     scroll->setWidget(m_rows);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Room for every check without scrolling in either language; the placement shrinks the
+    // window to its layout's wish.
+    scroll->setMinimumSize(620, 440);
 
     m_testResult = wrappedLabel(QString(), this);
     m_testResult->setObjectName(QStringLiteral("testResult"));
@@ -101,7 +104,6 @@ WakeCheckWindow::WakeCheckWindow(std::function<WakeFacts()> reader, QWidget* par
     connect(m_testButton, &QPushButton::clicked, this, &WakeCheckWindow::startTest);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     retranslate();
-    resize(640, 560);
 }
 
 WakeCheckWindow::~WakeCheckWindow() {
@@ -227,6 +229,8 @@ void WakeCheckWindow::showFacts(WakeFacts const& facts) {
 
 void WakeCheckWindow::updateButtons() {
     bool const testing = m_test != nullptr && m_test->running();
+    // The button box shows its buttons as it lays them out: hidden here, after that.
+    m_testButton->setVisible(m_test != nullptr);
     m_again->setEnabled(!m_checking && !testing);
     m_testButton->setEnabled(!m_checking && !testing);
 }
