@@ -382,6 +382,23 @@ TEST_F(WakePlannerTest, AnRtcInLocalTimeAndAnotherProgramsAlarmAreTold) {
     EXPECT_EQ(told.front().instants, std::vector<double>{timeAt(9, 55)});
 }
 
+TEST_F(WakePlannerTest, ATestWakeUpOutlivesEveryRunUntilItPasses) {
+    Add(makeRec(timeAt(10), timeAt(11), "A"));
+    double const test = kMonday0900 + 120.0;
+    engine->planner().holdWakeUp(test);
+    EXPECT_EQ(planCalls(true, false),
+              (Calls{cancel(1), cancel(2), wakeCall(test), wakeCall(timeAt(9, 55))}));
+    EXPECT_EQ(outcome.relays, 0);
+    // Waking switched off: the run that cancels everything puts it back.
+    fx.privileged.clear();
+    PlanRequest off;
+    off.cancelBothFirst = true;
+    engine->planner().plan(off);
+    EXPECT_EQ(fx.privileged.calls(), (Calls{cancel(1), cancel(2), wakeCall(test)}));
+    fx.clock.advanceTo(test + 1.0);
+    EXPECT_EQ(wakeInstants(planCalls(true, false)), std::vector<double>{timeAt(9, 55)});
+}
+
 TEST_F(WakePlannerTest, NextAndLatestAnswerOnTheEngineClock) {
     addOver();
     addDisabled();
