@@ -1,6 +1,7 @@
 // The check window: the facts are read off the main thread while the window keeps answering,
 // and each check shows its verdict, what it found and what to do.
 #include "ui/WakeCheckWindow.h"
+#include "ui/WakeCheckTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,6 +87,25 @@ private slots:
         again->click();
         QTRY_VERIFY(!window.checking());
         QCOMPARE(window.findChildren<QLabel*>(QStringLiteral("rtc")).size(), 1);
+    }
+
+    // Every finding says what was found, and every one that is not fine says what to do.
+    void everyFindingHasItsWords() {
+        using Code = WakeFinding::Code;
+        WakeFacts const facts = laptop();
+        for (int c = 0; c <= static_cast<int>(Code::NotChecked); ++c) {
+            WakeFinding finding;
+            finding.code = static_cast<Code>(c);
+            for (int check = 0; check <= static_cast<int>(WakeFinding::Check::AutomaticLogin);
+                 ++check) {
+                finding.check = static_cast<WakeFinding::Check>(check);
+                QVERIFY2(!WakeCheckTexts::found(finding, facts).isEmpty(),
+                         qPrintable(QString::number(c)));
+                QVERIFY(!WakeCheckTexts::checkName(finding.check).isEmpty());
+            }
+            bool const needsAdvice = finding.code != Code::Fine && finding.code != Code::NotChecked;
+            QCOMPARE(WakeCheckTexts::advice(finding).isEmpty(), !needsAdvice);
+        }
     }
 
     // With RESVMAN_SCREENSHOTS set to a folder, saves the window in both languages
