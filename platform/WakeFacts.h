@@ -76,5 +76,5 @@ struct TestWakeResult {
     std::optional<std::uint64_t> eventsBefore;
     std::optional<std::uint64_t> eventsAfter;
     PrivilegedFailure failure = PrivilegedFailure::None;
-    std::string error; // one line of plain text from the bus
+    std::string error; // one line of plain text from the bus; empty: no bus to ask
 };

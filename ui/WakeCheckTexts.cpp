@@ -259,10 +259,16 @@ QString testResult(TestWakeResult const& result, double now) {
     case TestWakeResult::Kind::PlanFailed:
         //% "No test: the wake-up could not be planned. %1"
         return qtTrId("IDS_TEST_WAKE_PLAN_FAILED").arg(PlanStatus::failureText(result.failure));
-    case TestWakeResult::Kind::SuspendFailed:
+    case TestWakeResult::Kind::SuspendFailed: {
+        QString why = QString::fromStdString(result.error);
+        if (why.isEmpty()) {
+            //% "the system bus cannot be reached"
+            why = qtTrId("IDS_TEST_WAKE_NO_BUS");
+        }
         //% "No test: the computer could not be suspended (%1). The planned wake-up stays "
         //% "until the program plans again."
-        return qtTrId("IDS_TEST_WAKE_SUSPEND_FAILED").arg(QString::fromStdString(result.error));
+        return qtTrId("IDS_TEST_WAKE_SUSPEND_FAILED").arg(why);
+    }
     case TestWakeResult::Kind::Slept:
     case TestWakeResult::Kind::NoSleep:
     case TestWakeResult::Kind::NoResume:

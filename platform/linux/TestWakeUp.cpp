@@ -89,7 +89,8 @@ void TestWakeUp::planDone(bool ok, PrivilegedFailure failure, double instant) {
     if (!m_watching) {
         TestWakeResult result;
         result.kind = TestWakeResult::Kind::SuspendFailed;
-        result.error = "no system bus";
+        // No words from the bus: the window says in its own that there is none.
+        result.error.clear();
         finish(result);
         return;
     }
@@ -109,7 +110,8 @@ void TestWakeUp::planDone(bool ok, PrivilegedFailure failure, double instant) {
                     TestWakeResult result;
                     result.kind = TestWakeResult::Kind::SuspendFailed;
                     result.planned = m_planned;
-                    result.error = shortLine(call->error().message()).toStdString();
+                    QString const said = shortLine(call->error().message());
+                    result.error = (said.isEmpty() ? call->error().name() : said).toStdString();
                     finish(result);
                     return;
                 }

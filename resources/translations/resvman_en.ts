@@ -1259,5 +1259,9 @@ Start the test?</translation>
         <source>No test wake-up: it was not agreed to.</source>
         <translation>No test wake-up: it was not agreed to.</translation>
     </message>
+    <message id="IDS_TEST_WAKE_NO_BUS">
+        <source>the system bus cannot be reached</source>
+        <translation>the system bus cannot be reached</translation>
+    </message>
 </context>
 </TS>

@@ -1251,5 +1251,9 @@ Start the test?</source>
         <source>No test wake-up: it was not agreed to.</source>
         <translation>同意がなかったため、起動テストは行いませんでした。</translation>
     </message>
+    <message id="IDS_TEST_WAKE_NO_BUS">
+        <source>the system bus cannot be reached</source>
+        <translation>システムバスに接続できません</translation>
+    </message>
 </context>
 </TS>

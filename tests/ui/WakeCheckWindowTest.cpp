@@ -1,12 +1,17 @@
 // The check window: the facts are read off the main thread while the window keeps answering,
 // and each check shows its verdict, what it found and what to do.
 #include "ui/WakeCheckWindow.h"
+#include "platform/linux/TestWakeUp.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakePrivilegedOps.h"
+#include "ui/MessageBox.h"
 #include "ui/WakeCheckTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTranslator>
 
@@ -89,6 +94,44 @@ private slots:
         QCOMPARE(window.findChildren<QLabel*>(QStringLiteral("rtc")).size(), 1);
     }
 
+    // The test wake-up starts only once the user agrees, and its end is shown in words: here
+    // the computer cannot be suspended (no system bus), so nothing was tested.
+    void testWakeUpAsksFirstAndTellsHowItEnded() {
+        FakeClock clock(1714500000.0);
+        FakePrivilegedOps privileged;
+        TestWakeUp test(clock, privileged, QDBusConnection(QStringLiteral("no-bus")),
+                        "/nonexistent");
+        WakeCheckWindow window([] { return laptop(); });
+        window.setTestWakeUp(&test);
+        window.openAndCheck();
+        QTRY_VERIFY(!window.checking());
+        auto* button = window.findChild<QPushButton*>(QStringLiteral("testWakeUp"));
+        QVERIFY(button->isVisible());
+        std::vector<QString> asked;
+        bool agree = false;
+        MessageBox::setHandler([&](MessageBox::Request const& request) {
+            asked.push_back(request.message);
+            return agree ? MessageBox::Button::Default : MessageBox::Button::Alternate;
+        });
+        button->click();
+        QCOMPARE(asked.size(), 1u);
+        QVERIFY(!test.running());
+        QVERIFY(privileged.calls().empty());
+        agree = true;
+        button->click();
+        QVERIFY(test.running());
+        QVERIFY(!button->isEnabled());
+        QSignalSpy shown(&window, &WakeCheckWindow::testShown);
+        QVERIFY(shown.wait(5000));
+        MessageBox::setHandler(nullptr);
+        QCOMPARE(privileged.calls(),
+                 std::vector<std::string>{FakePrivilegedOps::wakeCall(1714500120.0)});
+        QVERIFY2(window.testText().contains(
+                     QStringLiteral("could not be suspended (the system bus cannot be reached)")),
+                 qPrintable(window.testText()));
+        QVERIFY(button->isEnabled());
+    }
+
     // Every finding says what was found, and every one that is not fine says what to do.
     void everyFindingHasItsWords() {
         using Code = WakeFinding::Code;
@@ -121,8 +164,19 @@ private slots:
             QCoreApplication::removeTranslator(&m_translator);
             QCoreApplication::installTranslator(&translator);
             WakeCheckWindow window([] { return laptop(); });
+            // With a test's outcome shown under the checks.
+            FakeClock clock(1714500000.0);
+            FakePrivilegedOps privileged;
+            TestWakeUp test(clock, privileged, QDBusConnection(QStringLiteral("no-bus")), "/none");
+            window.setTestWakeUp(&test);
             window.openAndCheck();
             QTRY_VERIFY(!window.checking());
+            MessageBox::setHandler(
+                [](MessageBox::Request const&) { return MessageBox::Button::Default; });
+            QSignalSpy shown(&window, &WakeCheckWindow::testShown);
+            window.findChild<QPushButton*>(QStringLiteral("testWakeUp"))->click();
+            QVERIFY(shown.wait(5000));
+            MessageBox::setHandler(nullptr);
             QTest::qWait(100);
             QVERIFY(window.grab().toImage().save(
                 QDir(dir).filePath(QStringLiteral("wake-check-%1.png").arg(lang))));
