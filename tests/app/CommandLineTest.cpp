@@ -436,6 +436,23 @@ private slots:
         QCOMPARE(rtc.value(QStringLiteral("verdict")).toString(), QStringLiteral("problem"));
         QVERIFY(!rtc.value(QStringLiteral("advice")).toString().isEmpty());
         QCOMPARE(run(m_program, {QStringLiteral("check-wake"), QStringLiteral("--fix")}).exit, 2);
+        // The test wake-up suspends nothing without a "yes".
+        QProcess test;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_dir->filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        for (char const* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+            env.remove(QString::fromLatin1(name));
+        }
+        test.setProcessEnvironment(env);
+        test.start(m_program, {QStringLiteral("check-wake"), QStringLiteral("--test")});
+        QVERIFY(test.waitForStarted(10000));
+        test.write("no\n");
+        test.closeWriteChannel();
+        QVERIFY(test.waitForFinished(60000));
+        QCOMPARE(test.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(test.readAllStandardError())
+                    .contains(QStringLiteral("No test wake-up")));
     }
 
     // The examples of the D-Bus page, run as written against a running program: the output
