@@ -76,9 +76,11 @@ public:
     // One planning run on the calling thread: what the thread does for a request.
     PlanOutcome plan(PlanRequest const& request);
 
-    // A recording handed over until end: the shutdown waits for it, though it is no
-    // longer in the list.
+    // A recording handed over until end (its late end): the shutdown waits for it, though
+    // it is no longer in the list.
     void recordingHandedOver(double end);
+    // The latest end of the recordings handed over so far (0: none).
+    double handedOverEnd() const { return m_handedOverEnd.load(); }
     // The user declined the shutdown planned for instant: no later run plans it again.
     void declineShutdown(double instant);
 

@@ -1,4 +1,4 @@
-// The program's settings: five integers, written only by the power settings dialog. Every
+// The program's settings: integers, written only by the power settings dialog. Every
 // reader asks contains() first and reads the value only when the key is present (an absent
 // key means the documented default). Safe to use from any thread.
 #pragma once
@@ -21,3 +21,7 @@ inline constexpr char const* kWakeLeadKey = "RESTORETIME";       // minutes befo
 inline constexpr char const* kShutdownAfterKey = "SHUTDOWN";     // shut it down after the last one
 inline constexpr char const* kQuitCompanionKey =
     "EXITAFTERRECORD"; // the companion quits after recording
+inline constexpr char const* kStartEarlyKey = "PADBEFORE"; // minutes recorded before, 0 to 10
+inline constexpr char const* kEndLateKey = "PADAFTER";     // minutes recorded after, 0 to 30
+// Times after midnight shown as 24:00-29:59 of the day before; absent: the language's way.
+inline constexpr char const* kLateNightHoursKey = "LATENIGHTHOURS";
