@@ -33,9 +33,9 @@ constexpr int kEndLateMost = 30;
 
 // Sets the box from its key, absent 0; answers what it shows.
 long loadSpinBox(ISettings& settings, QSpinBox* box, char const* key) {
-    box->setValue(settings.contains(key) ? static_cast<int>(std::clamp<long>(
-                                               settings.integer(key), 0, box->maximum()))
-                                         : 0);
+    box->setValue(settings.contains(key)
+                      ? static_cast<int>(std::clamp<long>(settings.integer(key), 0, box->maximum()))
+                      : 0);
     return box->value();
 }
 
@@ -288,6 +288,8 @@ int PowerSettingsDialog::exec() {
 
     long const openLead =
         m_settings.contains(kWakeLeadKey) ? m_settings.integer(kWakeLeadKey) : kRestoreDefault;
+    bool const startEarlyStored = m_settings.contains(kStartEarlyKey);
+    bool const endLateStored = m_settings.contains(kEndLateKey);
     long const openStartEarly = loadSpinBox(m_settings, m_startEarly, kStartEarlyKey);
     long const openEndLate = loadSpinBox(m_settings, m_endLate, kEndLateKey);
     bool const lateNightStored = m_settings.contains(kLateNightHoursKey);
@@ -330,10 +332,16 @@ int PowerSettingsDialog::exec() {
         m_settings.setInteger(kShutdownAfterKey, shutdown);
         m_settings.setInteger(kQuitCompanionKey, stateOf(m_quitCompanion));
         m_settings.setInteger(kWakeLeadKey, lead);
+        // The margins, like the late-night hours, are written once they were set: an absent
+        // key keeps a settings file that never had them as it was.
         long const startEarly = m_startEarly->value();
         long const endLate = m_endLate->value();
-        m_settings.setInteger(kStartEarlyKey, startEarly);
-        m_settings.setInteger(kEndLateKey, endLate);
+        if (startEarlyStored || startEarly != 0) {
+            m_settings.setInteger(kStartEarlyKey, startEarly);
+        }
+        if (endLateStored || endLate != 0) {
+            m_settings.setInteger(kEndLateKey, endLate);
+        }
         // Absent, it follows the language: written only once the user chose.
         bool const lateNight = m_lateNightHours->isChecked();
         if (lateNightStored || lateNight != openLateNight) {
