@@ -314,8 +314,9 @@ void RecordingEngine::runRecording(int id) {
     {
         std::lock_guard handed(m_handedOverMutex);
         double const now = clock.now();
-        std::erase_if(m_handedOver,
-                      [now](auto const& earlier) { return earlier.second < now - kHandedOverMemory; });
+        std::erase_if(m_handedOver, [now](auto const& earlier) {
+            return earlier.second < now - kHandedOverMemory;
+        });
         m_handedOver.emplace_back(rec.frequency, rec.end);
     }
 

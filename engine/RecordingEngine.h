@@ -14,8 +14,8 @@
 #include "platform/ISettings.h"
 #include "posix/IClock.h"
 #include "posix/ILocalCalendar.h"
-#include "store/ReservationFile.h"
 #include "store/RecordingMargins.h"
+#include "store/ReservationFile.h"
 #include "store/ReservationList.h"
 
 #include <atomic>

@@ -53,7 +53,7 @@ void SleepRule::evaluate(double now) {
             recordingUntil = m_recordingUntil();
         }
     }
-    m_vetoing = answerSleepQuery(kCanSleepQuery, settings, now, next, recordingUntil) ==
-                SleepAnswer::Veto;
+    m_vetoing =
+        answerSleepQuery(kCanSleepQuery, settings, now, next, recordingUntil) == SleepAnswer::Veto;
     m_inhibitor.setInhibited(m_vetoing);
 }

@@ -20,7 +20,7 @@ inline constexpr char const* kWakeBeforeKey = "USEACPI";         // wake it befo
 inline constexpr char const* kWakeLeadKey = "RESTORETIME";       // minutes before the start, 3 to 9
 inline constexpr char const* kShutdownAfterKey = "SHUTDOWN";     // shut it down after the last one
 inline constexpr char const* kQuitCompanionKey =
-    "EXITAFTERRECORD"; // the companion quits after recording
+    "EXITAFTERRECORD";                                     // the companion quits after recording
 inline constexpr char const* kStartEarlyKey = "PADBEFORE"; // minutes recorded before, 0 to 10
 inline constexpr char const* kEndLateKey = "PADAFTER";     // minutes recorded after, 0 to 30
 // Times after midnight shown as 24:00-29:59 of the day before; absent: the language's way.

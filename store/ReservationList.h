@@ -121,7 +121,7 @@ private:
     void restoreIdsLocked(std::vector<int32_t> const& ids);
     double now() const;
 
-    IClock* m_clock; // null: the system clock
+    IClock* m_clock;            // null: the system clock
     RecordingMargins m_margins; // guarded by m_mutex
     // Each record on its own heap block so that reordering and inserting move pointers only.
     std::vector<RecordPtr> m_records;

@@ -369,8 +369,8 @@ void ReservationDialog::showReservation() {
     showStation();
 
     // The day and times as written; the end as a time of that day.
-    BroadcastTimes const times = broadcastTimes(shownInstant(rec.start), shownInstant(rec.end),
-                                                rec.weekdays, m_lateNight);
+    BroadcastTimes const times =
+        broadcastTimes(shownInstant(rec.start), shownInstant(rec.end), rec.weekdays, m_lateNight);
     m_date->setDate(times.day);
     m_start->setValue(times.start);
     m_end->setValue(times.end);

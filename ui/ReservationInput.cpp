@@ -73,7 +73,7 @@ ReservationProblem checkTime(ReservationInput const& input, double now) {
 
 ReservationProblem checkReservation(ReservationInput const& input, double now) {
     for (ReservationProblem const problem :
-          {checkTitle(input.title), checkFrequency(input.fm, input.channel), checkLength(input),
+         {checkTitle(input.title), checkFrequency(input.fm, input.channel), checkLength(input),
           checkTime(input, now)}) {
         if (problem != ReservationProblem::None) {
             return problem;
@@ -148,9 +148,8 @@ double composeEnd(QDate day, int start, int end) {
 
 void composeReservation(ReservationInput const& input, double now, Reservation& rec) {
     // The days the start falls on: from 24:00 on, each a day after the day written.
-    rec.weekdays = input.start >= kDayMinutes
-                       ? ((input.week << 1) | (input.week >> 6)) & 0x7Fu
-                       : input.week;
+    rec.weekdays =
+        input.start >= kDayMinutes ? ((input.week << 1) | (input.week >> 6)) & 0x7Fu : input.week;
 
     QByteArray const title = input.title.toUtf8().left(kTitleBytes);
     std::memset(rec.title, 0, sizeof rec.title);

@@ -74,9 +74,9 @@ TEST(SleepRuleTest, VetoOnlyWithinTheLeadBeforeTheNextStart) {
     EXPECT_EQ(answerSleepQuery(kCanSleepQuery, s, kNow, std::nullopt, kNow + 1.0),
               SleepAnswer::Veto);
     EXPECT_EQ(answerSleepQuery(kCanSleepQuery, s, kNow, std::nullopt, kNow), SleepAnswer::Allow);
-    EXPECT_EQ(answerSleepQuery(kCanSleepQuery, settings(true, false), kNow, std::nullopt,
-                               kNow + 60.0),
-              SleepAnswer::Allow);
+    EXPECT_EQ(
+        answerSleepQuery(kCanSleepQuery, settings(true, false), kNow, std::nullopt, kNow + 60.0),
+        SleepAnswer::Allow);
 }
 
 TEST(SleepRuleTest, AnnouncedSleepIsAlwaysAllowedOtherMessagesGetNoAnswer) {

@@ -117,44 +117,49 @@ private slots:
         QByteArray const tokyo = "Asia/Tokyo";
         QByteArray const berlin = "Europe/Berlin";
         QByteArray const newYork = "America/New_York";
-        QTest::newRow("same day") << tokyo << QDate(2024, 5, 15) << "10:00" << "11:30"
-                                  << jst(2024, 5, 15, 10, 0) << jst(2024, 5, 15, 11, 30);
-        QTest::newRow("leap day") << tokyo << QDate(2024, 2, 28) << "23:30" << "00:30"
-                                  << jst(2024, 2, 28, 23, 30) << jst(2024, 2, 29, 0, 30);
+        QTest::newRow("same day") << tokyo << QDate(2024, 5, 15) << "10:00"
+                                  << "11:30" << jst(2024, 5, 15, 10, 0) << jst(2024, 5, 15, 11, 30);
+        QTest::newRow("leap day") << tokyo << QDate(2024, 2, 28) << "23:30"
+                                  << "00:30" << jst(2024, 2, 28, 23, 30) << jst(2024, 2, 29, 0, 30);
         QTest::newRow("late night, end past 24:00")
-            << tokyo << QDate(2024, 5, 20) << "25:00" << "27:00" << jst(2024, 5, 21, 1, 0)
-            << jst(2024, 5, 21, 3, 0);
+            << tokyo << QDate(2024, 5, 20) << "25:00"
+            << "27:00" << jst(2024, 5, 21, 1, 0) << jst(2024, 5, 21, 3, 0);
         QTest::newRow("late night, end written as a clock time")
-            << tokyo << QDate(2024, 5, 20) << "28:00" << "06:00" << jst(2024, 5, 21, 4, 0)
-            << jst(2024, 5, 21, 6, 0);
+            << tokyo << QDate(2024, 5, 20) << "28:00"
+            << "06:00" << jst(2024, 5, 21, 4, 0) << jst(2024, 5, 21, 6, 0);
         QTest::newRow("late night, month end")
-            << tokyo << QDate(2024, 4, 30) << "25:30" << "29:59" << jst(2024, 5, 1, 1, 30)
-            << jst(2024, 5, 1, 5, 59);
-        QTest::newRow("late night, year end") << tokyo << QDate(2024, 12, 31) << "24:00" << "26:00"
-                                              << jst(2025, 1, 1, 0, 0) << jst(2025, 1, 1, 2, 0);
-        QTest::newRow("evening to 25:00") << tokyo << QDate(2024, 12, 31) << "23:00" << "25:00"
-                                          << jst(2024, 12, 31, 23, 0) << jst(2025, 1, 1, 1, 0);
-        QTest::newRow("Berlin winter") << berlin << QDate(2024, 1, 15) << "20:00" << "21:00"
-                                       << utc(2024, 1, 15, 19, 0) << utc(2024, 1, 15, 20, 0);
-        QTest::newRow("Berlin, 02:30 skipped") << berlin << QDate(2024, 3, 31) << "02:30" << "04:00"
-                                               << utc(2024, 3, 31, 1, 30) << utc(2024, 3, 31, 2, 0);
+            << tokyo << QDate(2024, 4, 30) << "25:30"
+            << "29:59" << jst(2024, 5, 1, 1, 30) << jst(2024, 5, 1, 5, 59);
+        QTest::newRow("late night, year end")
+            << tokyo << QDate(2024, 12, 31) << "24:00"
+            << "26:00" << jst(2025, 1, 1, 0, 0) << jst(2025, 1, 1, 2, 0);
+        QTest::newRow("evening to 25:00")
+            << tokyo << QDate(2024, 12, 31) << "23:00"
+            << "25:00" << jst(2024, 12, 31, 23, 0) << jst(2025, 1, 1, 1, 0);
+        QTest::newRow("Berlin winter")
+            << berlin << QDate(2024, 1, 15) << "20:00"
+            << "21:00" << utc(2024, 1, 15, 19, 0) << utc(2024, 1, 15, 20, 0);
+        QTest::newRow("Berlin, 02:30 skipped")
+            << berlin << QDate(2024, 3, 31) << "02:30"
+            << "04:00" << utc(2024, 3, 31, 1, 30) << utc(2024, 3, 31, 2, 0);
         QTest::newRow("Berlin, 26:30 skipped")
-            << berlin << QDate(2024, 3, 30) << "25:00" << "26:30" << utc(2024, 3, 31, 0, 0)
-            << utc(2024, 3, 31, 1, 30);
-        QTest::newRow("Berlin, 02:30 twice") << berlin << QDate(2024, 10, 27) << "02:30" << "03:30"
-                                             << utc(2024, 10, 27, 0, 30) << utc(2024, 10, 27, 2, 30);
+            << berlin << QDate(2024, 3, 30) << "25:00"
+            << "26:30" << utc(2024, 3, 31, 0, 0) << utc(2024, 3, 31, 1, 30);
+        QTest::newRow("Berlin, 02:30 twice")
+            << berlin << QDate(2024, 10, 27) << "02:30"
+            << "03:30" << utc(2024, 10, 27, 0, 30) << utc(2024, 10, 27, 2, 30);
         QTest::newRow("Berlin, 26:30 twice")
-            << berlin << QDate(2024, 10, 26) << "26:30" << "27:30" << utc(2024, 10, 27, 0, 30)
-            << utc(2024, 10, 27, 2, 30);
+            << berlin << QDate(2024, 10, 26) << "26:30"
+            << "27:30" << utc(2024, 10, 27, 0, 30) << utc(2024, 10, 27, 2, 30);
         QTest::newRow("New York summer")
-            << newYork << QDate(2024, 7, 1) << "20:00" << "21:00" << utc(2024, 7, 2, 0, 0)
-            << utc(2024, 7, 2, 1, 0);
+            << newYork << QDate(2024, 7, 1) << "20:00"
+            << "21:00" << utc(2024, 7, 2, 0, 0) << utc(2024, 7, 2, 1, 0);
         QTest::newRow("New York, 26:15 skipped")
-            << newYork << QDate(2024, 3, 9) << "26:15" << "28:00" << utc(2024, 3, 10, 7, 15)
-            << utc(2024, 3, 10, 8, 0);
+            << newYork << QDate(2024, 3, 9) << "26:15"
+            << "28:00" << utc(2024, 3, 10, 7, 15) << utc(2024, 3, 10, 8, 0);
         QTest::newRow("New York, 25:30 twice")
-            << newYork << QDate(2024, 11, 2) << "25:30" << "26:30" << utc(2024, 11, 3, 5, 30)
-            << utc(2024, 11, 3, 7, 30);
+            << newYork << QDate(2024, 11, 2) << "25:30"
+            << "26:30" << utc(2024, 11, 3, 5, 30) << utc(2024, 11, 3, 7, 30);
     }
     void composition() {
         QFETCH(QByteArray, zone);
@@ -179,10 +184,14 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("end");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("01:00 to 25:00, 24 h") << "01:00" << "25:00" << true;
-        QTest::newRow("01:00 to 25:01") << "01:00" << "25:01" << false;
-        QTest::newRow("25:00 to 25:00, 24 h") << "25:00" << "25:00" << true;
-        QTest::newRow("05:00 to 29:59") << "05:00" << "29:59" << false;
+        QTest::newRow("01:00 to 25:00, 24 h") << "01:00"
+                                              << "25:00" << true;
+        QTest::newRow("01:00 to 25:01") << "01:00"
+                                        << "25:01" << false;
+        QTest::newRow("25:00 to 25:00, 24 h") << "25:00"
+                                              << "25:00" << true;
+        QTest::newRow("05:00 to 29:59") << "05:00"
+                                        << "29:59" << false;
     }
     void length() {
         QFETCH(QString, start);
@@ -212,8 +221,8 @@ private slots:
             << QDate(2024, 5, 22) << 8u << "09:00" << late << jst(2024, 5, 22, 9, 0) << 8u;
         QTest::newRow("picker ahead, next Sat")
             << QDate(2024, 5, 22) << 64u << "09:00" << late << jst(2024, 5, 25, 9, 0) << 64u;
-        QTest::newRow("years back") << QDate(2001, 1, 1) << 1u << "09:00" << late
-                                    << jst(2024, 5, 19, 9, 0) << 1u;
+        QTest::newRow("years back")
+            << QDate(2001, 1, 1) << 1u << "09:00" << late << jst(2024, 5, 19, 9, 0) << 1u;
         QTest::newRow("Monday 25:00 is Tuesday 01:00")
             << lastFriday << 2u << "25:00" << late << jst(2024, 5, 21, 1, 0) << 4u;
         QTest::newRow("Saturday 26:00 is Sunday 02:00")
