@@ -9,6 +9,8 @@
 
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDir>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -664,6 +666,38 @@ private slots:
                 }) == registered);
         QCOMPARE(QString::fromUtf8(result().title),
                  registered ? QStringLiteral("news") : QString());
+    }
+
+    // With RESVMAN_SCREENSHOTS set to a folder, saves the dialog in both languages
+    // (reservation-dialog-en.png, reservation-dialog-ja.png) showing a weekly late-night
+    // programme on a wide-FM station, written as the guides write it.
+    void screenshots() {
+        QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
+        if (dir.isEmpty()) {
+            QSKIP("RESVMAN_SCREENSHOTS not set");
+        }
+        writePresets({{true, 0, 9160, "FM Tokyo Wide"}});
+        Reservation rec = makeReservation(jst(2024, 5, 21, 1, 0), jst(2024, 5, 21, 3, 0),
+                                          0x01000000 + 9160, "Late Night Radio");
+        rec.weekdays = kWeekdayBits[2]; // Tuesdays at 01:00: Monday 25:00 as written
+        for (char const* lang : {"en", "ja"}) {
+            QTranslator translator;
+            QVERIFY(translator.load(QStringLiteral(":/i18n/resvman_%1.qm").arg(lang)));
+            QCoreApplication::removeTranslator(&m_translator);
+            QCoreApplication::installTranslator(&translator);
+            m_dialog = std::make_unique<ReservationDialog>(m_clock.get(), m_parent.get());
+            m_dialog->setPresetFile(presetPath());
+            m_dialog->setLateNightHours(true);
+            QImage shot;
+            run(rec, [&] {
+                shot = m_dialog->grab().toImage();
+                cancelButton()->click();
+            });
+            QCoreApplication::removeTranslator(&translator);
+            QCoreApplication::installTranslator(&m_translator);
+            QVERIFY(shot.save(
+                QDir(dir).filePath(QStringLiteral("reservation-dialog-%1.png").arg(lang))));
+        }
     }
 };
 
