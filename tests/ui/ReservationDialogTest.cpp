@@ -52,7 +52,12 @@ class ReservationDialogTest : public QObject {
     // seconds is cancelled so that a failing test cannot hang.
     bool run(Reservation const& rec, std::function<void()> action) {
         m_dialog->setReservation(rec);
-        whenShown(m_dialog.get(), std::move(action));
+        // Focus changes and the dialog's shortcuts need it to be the active window.
+        ReservationDialog* shown = m_dialog.get();
+        whenShown(shown, [shown, action = std::move(action)] {
+            (void)QTest::qWaitForWindowActive(shown);
+            action();
+        });
         ReservationDialog* dialog = m_dialog.get();
         bool timedOut = false;
         QTimer watchdog;
