@@ -253,6 +253,7 @@ int main(int argc, char** argv) {
     QObject::connect(&application, &Application::powerManagementNeeded, [&] {
         sleepVeto = std::make_unique<SleepVeto>(settings,
                                                 [&window] { return window.engine().nextStart(); });
+        sleepVeto->setRecordingUntil([&window] { return window.engine().recordingUntil(); });
         sleepVeto->attach(); // reports its own failure and lets the program run on
     });
     QObject::connect(&application, &Application::reservationsLoaded, [&sleepVeto] {

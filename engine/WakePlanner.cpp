@@ -197,6 +197,7 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
     outcome.shutdownOn =
         settings.contains(kShutdownAfterKey) && settings.integer(kShutdownAfterKey) != 0;
     PlanCalls calls(*m_services.privileged, *this, outcome);
+    RecordingMargins const margins = m_list.margins();
 
     // How the RTC keeps time, and the alarm it holds now (as an instant), before anything
     // of ours changes it.
@@ -269,7 +270,8 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
                                                           : kDefaultWakeLeadMinutes;
         wakeUpsCancelled = calls.cancel(IPrivilegedOps::kWakeUps) || wakeUpsCancelled;
         shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns) || shutdownCancelled;
-        double const offset = -static_cast<double>(lead) * 60.0;
+        // Before the early start: the recording begins the margin before the programme.
+        double const offset = -static_cast<double>(lead) * 60.0 - margins.before;
         double const now = clock.now();
         // Every pending reservation, switched on or off, whose wake-up still lies ahead; of
         // those, the earliest. A wake-up already behind would plan nothing.
@@ -412,7 +414,7 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
         // None while an active weekly reservation exists: it would never be the last.
         if (std::optional<Reservation> const latest = m_list.latest()) {
             haveEnd = true;
-            latestEnd = latest->end;
+            latestEnd = latest->end + margins.after; // its late end
             if (recording) {
                 latestEnd = std::max(latestEnd, handedOverEnd);
             }

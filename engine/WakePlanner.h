@@ -90,9 +90,11 @@ public:
     // first request.
     void setRtcFacts(std::function<RtcFacts()> read);
 
-    // A recording handed over until end: the shutdown waits for it, though it is no
-    // longer in the list.
+    // A recording handed over until end (its late end): the shutdown waits for it, though
+    // it is no longer in the list.
     void recordingHandedOver(double end);
+    // The latest end of the recordings handed over so far (0: none).
+    double handedOverEnd() const { return m_handedOverEnd.load(); }
     // The user declined the shutdown planned for instant: no later run plans it again.
     void declineShutdown(double instant);
     // A wake-up set outside the plan (the test wake-up): every run keeps it until it passes.

@@ -101,6 +101,7 @@ struct JournalEntry {
     ExitCause exitCause = ExitCause::Ended;
 
     // WakeUpsPlanned: every wake-up in force, ascending. ShutdownPlanned: one instant.
+    // HandedOver: the span recorded (start, end) where the margins widened the programme.
     std::vector<double> instants;
 
     // Whether the outcome was a failure the user should hear about.

@@ -1,5 +1,7 @@
 #include "ui/HistoryTexts.h"
 
+#include "ui/BroadcastTimes.h"
+
 #include <QtGlobal>
 
 #include <cmath>
@@ -134,13 +136,29 @@ QString historyTitle(JournalEntry const& entry) {
     return QString::fromUtf8(entry.title);
 }
 
-QString historyReservation(JournalEntry const& entry) {
+QString historyReservation(JournalEntry const& entry, bool lateNight) {
     if (entry.kind != JournalKind::HandedOver && entry.kind != JournalKind::Missed) {
         return QString();
     }
-    return QStringLiteral("%1–%2, %3")
-        .arg(formatted(entry.start, "%m/%d %H:%M"), formatted(entry.end, "%H:%M"),
-             frequencyText(entry.freq));
+    BroadcastTimes const times = broadcastTimes(entry.start, entry.end, 0, lateNight);
+    // The recorded span, kept where the margins made it differ from the programme.
+    bool const margins = entry.kind == JournalKind::HandedOver && entry.instants.size() == 2;
+    if (!times.valid) {
+        return QStringLiteral("%1–%2, %3")
+            .arg(formatted(entry.start, "%m/%d %H:%M"), formatted(entry.end, "%H:%M"),
+                 frequencyText(entry.freq));
+    }
+    QString text = QStringLiteral("%1 %2–%3, %4")
+                       .arg(times.day.toString(QStringLiteral("MM/dd")), minuteText(times.start),
+                            minuteText(times.end), frequencyText(entry.freq));
+    if (margins) {
+        //% "recorded %1–%2"
+        text += QStringLiteral(", ") +
+                qtTrId("IDS_HIST_RECORDED_SPAN")
+                    .arg(minuteText(writtenMinute(entry.instants[0], times.day, lateNight)),
+                         minuteText(writtenMinute(entry.instants[1], times.day, lateNight)));
+    }
+    return text;
 }
 
 QString historyOutcome(JournalEntry const& entry) {

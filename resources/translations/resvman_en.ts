@@ -88,8 +88,8 @@
         <translation>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</translation>
     </message>
     <message id="IDS_ERR_INVALID_FREQ">
-        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
-        <translation>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</translation>
+        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 94.9 MHz.</source>
+        <translation>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 94.9 MHz.</translation>
     </message>
     <message id="IDS_ERR_PASSED_REC_TIME">
         <source>The end time of this recording has already passed.</source>
@@ -440,8 +440,8 @@
         <translation>show the version</translation>
     </message>
     <message id="IDS_CLI_HELP_NOTES">
-        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
-        <translation>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</translation>
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon --start 25:00 records every Tuesday at 1:00. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon --start 25:00 records every Tuesday at 1:00. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</translation>
     </message>
     <message id="IDS_CLI_HELP_EXIT">
         <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>
@@ -468,8 +468,8 @@
         <translation>Give the start and end times as HH:MM.</translation>
     </message>
     <message id="IDS_REQ_BAD_TIME">
-        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</source>
-        <translation>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</translation>
+        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 the next morning).</source>
+        <translation>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 the next morning).</translation>
     </message>
     <message id="IDS_REQ_BAD_WEEKDAY">
         <source>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</source>
@@ -875,6 +875,38 @@
     <message id="IDS_CLI_HELP_HISTORY">
         <source>show what happened to each recording, newest first (failures marked with !)</source>
         <translation>show what happened to each recording, newest first (failures marked with !)</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED_SPAN">
+        <source>recorded %1–%2</source>
+        <translation>recorded %1–%2</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_RECORDING">
+        <source>Recording</source>
+        <translation>Recording</translation>
+    </message>
+    <message id="IDS_CONFIG_START_EARLY">
+        <source>Start recording early by:</source>
+        <translation>Start recording early by:</translation>
+    </message>
+    <message id="IDS_CONFIG_END_LATE">
+        <source>Go on recording after the end for:</source>
+        <translation>Go on recording after the end for:</translation>
+    </message>
+    <message id="IDS_CONFIG_MARGIN_UNIT">
+        <source> min</source>
+        <translation> min</translation>
+    </message>
+    <message id="IDS_CONFIG_LATE_NIGHT_HOURS">
+        <source>Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)</source>
+        <translation>Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)</translation>
+    </message>
+    <message id="IDS_WARN_OVERLAP_MARGINS">
+        <source>This reservation overlaps another reservation only because of the recording margins (%1 min early, %2 min late). Both are kept; where they overlap, only one of them can be recorded.</source>
+        <translation>This reservation overlaps another reservation only because of the recording margins (%1 min early, %2 min late). Both are kept; where they overlap, only one of them can be recorded.</translation>
+    </message>
+    <message id="IDS_ERR_LONGER_THAN_A_DAY">
+        <source>A recording can last at most 24 hours. Check the start and end times.</source>
+        <translation>A recording can last at most 24 hours. Check the start and end times.</translation>
     </message>
     <message id="IDS_TEST_WAKE_ON_TIME">
         <source>Woke on time by the clock alarm.</source>

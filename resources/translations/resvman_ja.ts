@@ -88,8 +88,8 @@
         <translation>番組名が長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
     </message>
     <message id="IDS_ERR_INVALID_FREQ">
-        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
-        <translation>周波数が正しくありません。AMは522〜1602kHz（9kHz間隔）、FMは76.0〜90.0MHzの範囲で指定してください。</translation>
+        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 94.9 MHz.</source>
+        <translation>周波数が正しくありません。AMは522〜1602kHz（9kHz間隔）、FMは76.0〜94.9MHzの範囲で指定してください。</translation>
     </message>
     <message id="IDS_ERR_PASSED_REC_TIME">
         <source>The end time of this recording has already passed.</source>
@@ -440,8 +440,8 @@
         <translation>バージョンを表示します</translation>
     </message>
     <message id="IDS_CLI_HELP_NOTES">
-        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
-        <translation>日付と時刻は、このコンピュータのタイムゾーンで指定します。終了時刻が開始時刻と同じか、それより前の場合は、翌日に終了します。プログラムの起動中はコマンドがプログラムを通して実行され、起動していないときは予約ファイルを直接変更します（コンピュータを起動する予定は、次にプログラムを起動したときに更新されます）。</translation>
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon --start 25:00 records every Tuesday at 1:00. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>日付と時刻は、このコンピュータのタイムゾーンで指定します。終了時刻が開始時刻と同じか、それより前の場合は、翌日に終了します。24:00〜29:59 は番組表と同じく、その日の深夜（翌日の未明）を表します。--date 2025-03-03 --start 25:00 は 3月4日の午前1:00、--weekly mon --start 25:00 は毎週火曜の午前1:00 に録音します。プログラムの起動中はコマンドがプログラムを通して実行され、起動していないときは予約ファイルを直接変更します（コンピュータを起動する予定は、次にプログラムを起動したときに更新されます）。</translation>
     </message>
     <message id="IDS_CLI_HELP_EXIT">
         <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>
@@ -468,8 +468,8 @@
         <translation>開始時刻と終了時刻を HH:MM の形で指定してください。</translation>
     </message>
     <message id="IDS_REQ_BAD_TIME">
-        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</source>
-        <translation>「%1」は時刻ではありません。00:00〜23:59 の範囲で、HH:MM の形で指定してください。</translation>
+        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 the next morning).</source>
+        <translation>「%1」は時刻ではありません。00:00〜29:59 の範囲で、HH:MM の形で指定してください（25:00 は翌日の午前1:00 です）。</translation>
     </message>
     <message id="IDS_REQ_BAD_WEEKDAY">
         <source>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</source>
@@ -872,6 +872,38 @@
     <message id="IDS_CLI_HELP_HISTORY">
         <source>show what happened to each recording, newest first (failures marked with !)</source>
         <translation>それぞれの録音がどうなったかを新しい順に表示します（失敗には ! が付きます）</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED_SPAN">
+        <source>recorded %1–%2</source>
+        <translation>録音 %1〜%2</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_RECORDING">
+        <source>Recording</source>
+        <translation>録音</translation>
+    </message>
+    <message id="IDS_CONFIG_START_EARLY">
+        <source>Start recording early by:</source>
+        <translation>録音開始を早める：</translation>
+    </message>
+    <message id="IDS_CONFIG_END_LATE">
+        <source>Go on recording after the end for:</source>
+        <translation>録音終了を延ばす：</translation>
+    </message>
+    <message id="IDS_CONFIG_MARGIN_UNIT">
+        <source> min</source>
+        <translation>分</translation>
+    </message>
+    <message id="IDS_CONFIG_LATE_NIGHT_HOURS">
+        <source>Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)</source>
+        <translation>深夜の時刻を 24〜29 時で表示する（25:00 は翌日の午前1:00）</translation>
+    </message>
+    <message id="IDS_WARN_OVERLAP_MARGINS">
+        <source>This reservation overlaps another reservation only because of the recording margins (%1 min early, %2 min late). Both are kept; where they overlap, only one of them can be recorded.</source>
+        <translation>録音の前後のマージン（開始 %1 分前、終了 %2 分後）を含めると、この予約はほかの予約と時間が重なります。予約は両方とも残りますが、重なる部分を録音できるのはどちらか一方だけです。</translation>
+    </message>
+    <message id="IDS_ERR_LONGER_THAN_A_DAY">
+        <source>A recording can last at most 24 hours. Check the start and end times.</source>
+        <translation>録音できるのは最長 24 時間です。開始時刻と終了時刻を確認してください。</translation>
     </message>
     <message id="IDS_TEST_WAKE_ON_TIME">
         <source>Woke on time by the clock alarm.</source>

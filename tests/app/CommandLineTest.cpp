@@ -72,20 +72,27 @@ Step const kSteps[] = {
     {"history|--json", 0, "^\\[\\n", "^$", false, nullptr},
     {"disable|3|2", 0, "^$", nullptr, true, nullptr},
     {"remove|3", 0, "^$", nullptr, true, "missed|Jazz|ニュース"},
+    // Wide FM, written as the guides write the small hours: the day after tomorrow 01:00.
+    {"add|--date|{tomorrow}|--start|25:00|--end|27:00|--fm|94.9|--title|Wide", 0, "^\\d+\\n$",
+     nullptr, true, "missed|Jazz|ニュース|Wide"},
     // Refusals: a message, status 2, nothing changed. The dialog's own order: the title
     // before the frequency before the time.
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--am|530|--title|{long}", 2, "^$",
      "The title is too long", false, nullptr},
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--am|530|--title|t", 2, "^$",
      "The frequency is not valid", false, nullptr},
-    {"add|--date|{yesterday}|--start|20:00|--end|21:00|--fm|90.1|--title|t", 2, "^$",
+    {"add|--date|{yesterday}|--start|20:00|--end|21:00|--fm|95.0|--title|t", 2, "^$",
+     "The frequency is not valid", false, nullptr},
+    {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--fm|75.9|--title|t", 2, "^$",
      "The frequency is not valid", false, nullptr},
     {"add|--date|{yesterday}|--start|20:00|--end|21:00|--fm|90|--title|t", 2, "^$",
      "already passed", false, nullptr},
     {"add|--date|2031-02-30|--start|20:00|--end|21:00|--fm|80|--title|t", 2, "^$", "is not a date",
      false, nullptr},
-    {"add|--date|{tomorrow}|--start|24:00|--end|21:00|--fm|80|--title|t", 2, "^$",
+    {"add|--date|{tomorrow}|--start|30:00|--end|21:00|--fm|80|--title|t", 2, "^$",
      "is not a time of day", false, nullptr},
+    {"add|--date|{tomorrow}|--start|01:00|--end|25:01|--fm|80|--title|t", 2, "^$",
+     "at most 24 hours", false, nullptr},
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--fm|80|--am|954|--title|t", 2, "^$",
      "Give the channel", false, nullptr},
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--fm|80|--weekly|sat,fun|--title|t", 2, "^$",
@@ -453,6 +460,38 @@ private slots:
         QCOMPARE(test.exitCode(), 2);
         QVERIFY(QString::fromUtf8(test.readAllStandardError())
                     .contains(QStringLiteral("No test wake-up")));
+    }
+
+    // A weekly programme written "Monday 25:00-27:00" is stored as Tuesday 01:00-03:00; the
+    // list shows it as written only with the late-night setting on, the JSON never.
+    void lateNightTimesInTheList() {
+        QStringList const add{"add",   "--date",  "2030-03-04", "--start", "25:00",
+                              "--end", "27:00",   "--fm",       "91.6",    "--weekly",
+                              "mon",   "--title", "Late"};
+        QCOMPARE(run(m_program, add).exit, 0);
+        QRegularExpression const asStored(
+            QStringLiteral("2030-03-05 \\(Tue\\) +01:00 +03:00 +Tue +FM 91.6"));
+        QRegularExpression const asWritten(
+            QStringLiteral("2030-03-04 \\(Mon\\) +25:00 +27:00 +Mon +FM 91.6"));
+        Run const plain = run(m_program, {"list"});
+        QVERIFY2(asStored.match(plain.out).hasMatch(), plain.out.toUtf8());
+
+        QString const config = m_dir->filePath(QStringLiteral("home/.config/Velto"));
+        QVERIFY(QDir().mkpath(config));
+        QFile settings(config + QStringLiteral("/ResvMan.conf"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[General]\nLATENIGHTHOURS=1\n");
+        settings.close();
+        Run const written = run(m_program, {"list"});
+        QVERIFY2(asWritten.match(written.out).hasMatch(), written.out.toUtf8());
+        QJsonObject const json =
+            QJsonDocument::fromJson(run(m_program, {"list", "--json"}).out.toUtf8())
+                .array()
+                .first()
+                .toObject();
+        QCOMPARE(json.value("date").toString(), QStringLiteral("2030-03-05"));
+        QCOMPARE(json.value("start").toString(), QStringLiteral("01:00"));
+        QCOMPARE(json.value("weekly").toArray(), QJsonArray{"tue"});
     }
 
     // The examples of the D-Bus page, run as written against a running program: the output

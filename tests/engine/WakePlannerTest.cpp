@@ -246,6 +246,18 @@ TEST_F(WakePlannerTest, WithoutActiveReservationsAStaleShutdownIsCancelled) {
     EXPECT_EQ(planCalls(true, true), (Calls{cancel(1), cancel(2)}));
 }
 
+TEST_F(WakePlannerTest, MarginsMoveTheWakeUpsTheShutdownAndTheNextStart) {
+    addMixedList();
+    fx.settings.setInteger(kStartEarlyKey, 2);
+    fx.settings.setInteger(kEndLateKey, 10);
+    engine->refreshMargins();
+    // The wake-up comes RESTORETIME before the early start; the shutdown after the late end.
+    EXPECT_EQ(planCalls(true, true),
+              (Calls{cancel(1), cancel(2), wakeCall(timeAt(9, 53)), wakeCall(timeAt(11, 53)),
+                     wakeCall(timeAt(13, 53)), cancel(2), shutdownCall(timeAt(13, 10) + 35.0)}));
+    EXPECT_EQ(engine->nextStart(), timeAt(9, 58));
+}
+
 TEST_F(WakePlannerTest, WakeLeadComesFromRestoreTime) {
     double const start = timeAt(9) + kDay; // Tuesday 09:00
     Add(makeRec(start, start + 3600.0, "tomorrow"));
