@@ -17,6 +17,8 @@ enum class JournalKind : int {
     WakeUpsPlanned = 7,    // the wake-ups now in force (none: all cancelled)
     ShutdownPlanned = 8,   // instants[0] is when
     ShutdownCancelled = 9, //
+    RecordingStarted = 10, // the companion began recording a reservation handed over to it
+    RecordingFinished = 11, // the companion's report of what it recorded, or why not
 };
 
 // Why a reservation was missed, derived from the rows around its start.
@@ -33,6 +35,13 @@ enum class CompanionState : int {
     AlreadyRunning = 0,
     Started = 1,
     NotStarted = 2, // it could not be started within the launch time
+};
+
+// What the companion made of a reservation handed over to it (its "Result").
+enum class RecordingOutcome : int {
+    Recorded = 0, // the whole programme
+    Partial = 1,  // a file, but not all of the programme (the reason says why)
+    Failed = 2,   // no file
 };
 
 // Whether the computer came up when a wake-up had been planned for it.
@@ -86,9 +95,21 @@ struct JournalEntry {
     // WakeUpsPlanned: every wake-up in force, ascending. ShutdownPlanned: one instant.
     std::vector<double> instants;
 
+    // RecordingStarted, RecordingFinished: the companion's report, matched to the
+    // reservation handed over (whose title, freq, start, end and week the entry carries).
+    // source: "receiver" or "stream" ("" when not said); the rest for RecordingFinished only.
+    RecordingOutcome result = RecordingOutcome::Recorded;
+    std::string file;       // the recording's path; empty when none was made
+    double seconds = 0.0;   // sound written
+    std::string reasonKey;  // a short English key, "" when recorded whole
+    std::string reasonText; // the companion's words for it, in the user's language
+    int dropouts = 0;
+    std::string source;
+
     // Whether the outcome was a failure the user should hear about.
     bool failed() const {
         return kind == JournalKind::Missed || (kind == JournalKind::HandedOver && !present) ||
-               (kind == JournalKind::Woke && wake == WakeOutcome::Late);
+               (kind == JournalKind::Woke && wake == WakeOutcome::Late) ||
+               (kind == JournalKind::RecordingFinished && result != RecordingOutcome::Recorded);
     }
 };
