@@ -8,16 +8,16 @@
 #include <vector>
 
 enum class JournalKind : int {
-    HandedOver = 1,        // the recording message went out
-    Missed = 2,            // a reservation's end passed without a hand-off
-    Woke = 3,              // the computer resumed from sleep, or started (first run of a boot)
-    ProgramStarted = 4,    //
-    ProgramExited = 5,     //
-    Sleep = 6,             // the computer is going to sleep
-    WakeUpsPlanned = 7,    // the wake-ups now in force (none: all cancelled)
-    ShutdownPlanned = 8,   // instants[0] is when
-    ShutdownCancelled = 9, //
-    RecordingStarted = 10, // the companion began recording a reservation handed over to it
+    HandedOver = 1,         // the recording message went out
+    Missed = 2,             // a reservation's end passed without a hand-off
+    Woke = 3,               // the computer resumed from sleep, or started (first run of a boot)
+    ProgramStarted = 4,     //
+    ProgramExited = 5,      //
+    Sleep = 6,              // the computer is going to sleep
+    WakeUpsPlanned = 7,     // the wake-ups now in force (none: all cancelled)
+    ShutdownPlanned = 8,    // instants[0] is when
+    ShutdownCancelled = 9,  //
+    RecordingStarted = 10,  // the companion began recording a reservation handed over to it
     RecordingFinished = 11, // the companion's report of what it recorded, or why not
 };
 
@@ -102,7 +102,7 @@ struct JournalEntry {
     std::string file;       // the recording's path; empty when none was made
     double seconds = 0.0;   // sound written
     std::string reasonKey;  // a short English key, "" when recorded whole
-    std::string reasonText; // the companion's words for it, in the user's language
+    std::string reasonText; // the companion's English words for it
     int dropouts = 0;
     std::string source;
 
