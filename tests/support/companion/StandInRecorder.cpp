@@ -149,8 +149,10 @@ void StandInRecorder::answer(QDBusMessage const& message) {
     }
     report.source = m_reply.source;
     report.kind = ReportKind::Started;
+    // A second's pause, as a real companion never answers at once: the hand-over is in
+    // the manager's history by then.
     if (m_reply.result != ReportResult::Failed) {
-        post(report);
+        QTimer::singleShot(1000, this, [this, report] { post(report); });
     }
     report.kind = ReportKind::Finished;
     report.result = m_reply.result;
@@ -161,7 +163,7 @@ void StandInRecorder::answer(QDBusMessage const& message) {
                      : m_reply.seconds >= 0                 ? m_reply.seconds
                                             : report.recEndTime - report.recStartTime;
     report.dropouts = m_reply.dropouts;
-    QTimer::singleShot(m_reply.after * 1000, this, [this, report] { post(report); });
+    QTimer::singleShot(1000 + m_reply.after * 1000, this, [this, report] { post(report); });
 }
 
 void StandInRecorder::post(CompanionReport const& report) {

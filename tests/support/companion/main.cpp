@@ -5,8 +5,8 @@
 //       (to FILE, else $VELTO_STANDIN_LOG, else standard output). Exits with 2 when the
 //       name is already taken, so a second start never makes a second companion.
 //       With --report RESULT (recorded, partial or failed) it answers every recording
-//       message with Velto_Notification_RecordingStarted at once (not for "failed") and
-//       Velto_Notification_RecordingFinished after --report-after seconds, carrying
+//       message with Velto_Notification_RecordingStarted a second later (not for "failed")
+//       and Velto_Notification_RecordingFinished --report-after seconds after that, carrying
 //       --reason, --reason-text, --file, --seconds (default: the programme's length),
 //       --dropouts and --source. Without it, it never reports, as an older companion.
 //   velto-standin --post hide|unhide [--path OBJECT_PATH]
