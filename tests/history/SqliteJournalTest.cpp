@@ -150,6 +150,9 @@ TEST_F(SqliteJournalTest, CompanionReportsAreKeptForTheirHandOverOnly) {
     ASSERT_TRUE(journal->flush());
     std::vector<JournalEntry> told;
     journal->setListener([&told](JournalEntry const& e) { told.push_back(e); });
+    JournalEntry longOver = report(JournalKind::RecordingFinished);
+    longOver.at = handed.end + 86400.0 + 1.0; // about a hand-over long over
+    journal->record(longOver);
     journal->record(report(JournalKind::RecordingStarted));
     journal->record(report(JournalKind::RecordingFinished));
     journal->record(report(JournalKind::RecordingFinished)); // repeated: kept once
@@ -159,9 +162,6 @@ TEST_F(SqliteJournalTest, CompanionReportsAreKeptForTheirHandOverOnly) {
     other = report(JournalKind::RecordingFinished);
     other.title = "Other";
     journal->record(other);
-    other = report(JournalKind::RecordingFinished);
-    other.at = handed.end + 86400.0 + 1.0; // about a hand-over long over
-    journal->record(other);
     std::vector<JournalEntry> const rows = Rows();
     journal->setListener({});
 
@@ -169,6 +169,7 @@ TEST_F(SqliteJournalTest, CompanionReportsAreKeptForTheirHandOverOnly) {
     ASSERT_EQ(told.size(), 2u);
     JournalEntry const& finished = rows[0];
     EXPECT_EQ(finished.kind, JournalKind::RecordingFinished);
+    EXPECT_EQ(finished.at, kMonday0900);
     EXPECT_EQ(rows[1].kind, JournalKind::RecordingStarted);
     EXPECT_EQ(finished.week, 0x3eu);
     EXPECT_EQ(finished.result, RecordingOutcome::Partial);
