@@ -644,7 +644,19 @@ def scenario(run):
         check(finished[2:] == (1, os.path.join(run.home, "Music", "Radio", "recording.opus"),
                                56.5, "source-lost", 1, "receiver"),
               f"the finished report of {title!r} is kept as {finished}")
-    log("history: both hand-overs with their start and partial finished reports")
+    # And `resvman history --json` carries them.
+    shown = subprocess.run([os.path.join(run.bundle, "AppRun"), "history", "--json"],
+                           env=run.environment(), cwd=run.home, capture_output=True, text=True,
+                           timeout=30, stdin=subprocess.DEVNULL)
+    check(shown.returncode == 0, f"history --json ended with {shown.returncode}: {shown.stderr}")
+    reports = [e for e in json.loads(shown.stdout) if e["event"] == "recording-finished"]
+    check(sorted(e["title"] for e in reports) == sorted([TITLE_ONCE, TITLE_WEEKLY])
+          and all(e["result"] == "partial" and e["failed"] and e["dropouts"] == 1
+                  and e["reasonKey"] == "source-lost" and e["outcome"].startswith("一部のみ録音 0:56")
+                  for e in reports),
+          f"history --json does not carry the two partial reports: {reports}")
+    log("history: both hand-overs with their start and partial finished reports, also in "
+        "history --json")
     with open(run.file, "rb") as f:
         check(f.read() == saved, ".ResvInfo.dat changed on exit")
 
