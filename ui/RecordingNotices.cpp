@@ -93,8 +93,7 @@ void RecordingNotices::entryRecorded(JournalEntry const& entry) {
             //% "Not recorded: %1"
             summary = qtTrId("IDS_NOTIFY_NOT_RECORDED").arg(quoted(historyTitle(entry)));
         }
-        notify(summary, historyReservation(entry) + QLatin1Char('\n') + historyReason(entry),
-               true);
+        notify(summary, historyReservation(entry) + QLatin1Char('\n') + historyReason(entry), true);
         return;
     }
     case JournalKind::Woke:
