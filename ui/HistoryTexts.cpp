@@ -293,15 +293,16 @@ QString historyReason(JournalEntry const& entry) {
         if (entry.result != RecordingOutcome::Recorded) {
             parts << companionReason(entry);
         }
-        if (!entry.file.empty()) {
-            //% "File: %1"
-            parts << qtTrId("IDS_HIST_FILE").arg(QString::fromUtf8(entry.file));
-        }
         if (entry.dropouts > 0) {
             //% "The source dropped out %n time(s)."
             parts << qtTrId("IDS_HIST_DROPOUTS", entry.dropouts);
         }
         parts << sourceText(entry.source);
+        // The path last: it may be long, and a column cuts it rather than the reason.
+        if (!entry.file.empty()) {
+            //% "File: %1"
+            parts << qtTrId("IDS_HIST_FILE").arg(QString::fromUtf8(entry.file));
+        }
         parts.removeAll(QString());
         //% " "
         return parts.join(qtTrId("IDS_HIST_SENTENCE_SEPARATOR"));

@@ -248,7 +248,7 @@ private slots:
             {finishedEntry(kNow, "Quiz", RecordingOutcome::Partial, "/r/q.opus", 1738.0,
                            "started-late"),
              "Recorded only in part: “Quiz” | 01/14 21:00–21:30, FM 80.0\nThe recording began "
-             "after the programme's start. File: /r/q.opus From the receiver."},
+             "after the programme's start. From the receiver. File: /r/q.opus"},
             // A reason this program does not know: the companion's words, as plain text.
             {finishedEntry(kNow, "Quiz", RecordingOutcome::Failed, "", 0.0, "odd-key"),
              "Not recorded: “Quiz” | 01/14 21:00–21:30, FM 80.0\nVelto's own words "
@@ -289,7 +289,7 @@ private slots:
         HistoryWindow* history = historyWindow();
         QCOMPARE(cell(2, HistoryModel::Outcome), QStringLiteral("Recorded 59:58"));
         QCOMPARE(cell(2, HistoryModel::Reason),
-                 QStringLiteral("File: %1 From the receiver.").arg(file));
+                 QStringLiteral("From the receiver. File: %1").arg(file));
         QCOMPARE(cell(1, HistoryModel::Outcome), QStringLiteral("Partly recorded 2:03:05"));
         QCOMPARE(cell(1, HistoryModel::Reason).left(47),
                  QStringLiteral("The sound source was lost during the recording."));
@@ -322,7 +322,7 @@ private slots:
         presenter()->showHistory();
         QCOMPARE(cell(2, HistoryModel::Outcome), QStringLiteral("録音済み 59:58"));
         QCOMPARE(cell(2, HistoryModel::Reason),
-                 QStringLiteral("ファイル: %1 受信機から録音。").arg(file));
+                 QStringLiteral("受信機から録音。 ファイル: %1").arg(file));
         QTRY_COMPARE(history->openButton()->text(), QStringLiteral("開く"));
         saveScreenshot(history, "report-ja");
     }
