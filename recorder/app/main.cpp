@@ -56,11 +56,12 @@ bool hasDisplay() {
 
 int main(int argc, char** argv) {
     const velto::SourceFactory sources;
-    bool headless = false;
-    if (argc == 2 && std::strcmp(argv[1], "--headless") == 0) {
-        headless = true;
-    } else if (const auto status = velto::runCommand(argc, argv, sources, std::cout, std::cerr)) {
-        return *status;
+    bool headless = argc == 2 && std::strcmp(argv[1], "--headless") == 0;
+    if (argc > 1 && !headless) {
+        if (const auto status = velto::runCommand(argc, argv, sources, std::cout, std::cerr))
+            return *status;
+        std::cerr << "velto: try velto --help\n";
+        return 2;
     }
     headless = headless || !hasDisplay();
 
