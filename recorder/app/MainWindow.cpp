@@ -124,6 +124,7 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
         list->header()->setStretchLastSection(true);
         list->setMinimumHeight(list->fontMetrics().height() * 5);
         list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     }
     //% "&Open"
     m_open = new QPushButton(qtTrId("IDS_OPEN"), recentBox);
@@ -215,6 +216,7 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
     for (const RecordingReport& report : m_service.recovered())
         addRecent(report);
     refresh();
+    refreshWaiting();
     resize(fontMetrics().averageCharWidth() * 70, minimumSizeHint().height());
 }
 
@@ -247,13 +249,10 @@ void MainWindow::refresh() {
         const double db = std::clamp<double>(status.levelDb, kMeterFloorDb, 0);
         m_level->setValue(int(std::lround((db - kMeterFloorDb) * 10)));
     }
-    refreshWaiting();
 }
 
 void MainWindow::refreshWaiting() {
     const SessionStatus status = m_service.status();
-    if (m_waiting->topLevelItemCount() == int(status.waiting.size()) && !status.waiting.empty())
-        return; // unchanged in count: the common tick
     m_waiting->clear();
     for (const Programme& programme : status.waiting) {
         m_waiting->addTopLevelItem(new QTreeWidgetItem(

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <memory>
 #include <thread>
 
 namespace velto {
@@ -106,6 +107,9 @@ SettingsDialog::SettingsDialog(const VeltoSettings& settings, QWidget* parent)
     layout->addWidget(m_problem);
     layout->addWidget(buttons);
     updateEnabled();
+    // Room for a stream address beside the station.
+    resize(std::max(sizeHint().width(), fontMetrics().averageCharWidth() * 95),
+           sizeHint().height());
     findDevices();
 }
 
@@ -260,12 +264,19 @@ QWidget* SettingsDialog::makeStationsPage() {
     //% "Record from"
     const QString use = qtTrId("IDS_STATIONS_USE");
     m_stations->setHorizontalHeaderLabels({station, name, url, use});
+    m_stations->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_stations->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    m_stations->horizontalHeader()->setSectionResizeMode(kUseColumn, QHeaderView::Fixed);
     m_stations->verticalHeader()->hide();
+    m_stations->setWordWrap(false);
     //% "Stations table"
     m_stations->setAccessibleName(qtTrId("IDS_STATIONS_TABLE_NAME"));
     for (const StationEntry& entry : m_settings.stations.entries())
         addStationRow(entry);
+    // The header does not size a column by the widgets in its cells.
+    std::unique_ptr<QComboBox> widest(useCombo(SourceUse::Fallback));
+    m_stations->horizontalHeader()->setMinimumSectionSize(0);
+    m_stations->setColumnWidth(kUseColumn, widest->sizeHint().width());
     //% "&Add"
     auto* add = new QPushButton(qtTrId("IDS_STATION_ADD"), page);
     //% "&Remove"
