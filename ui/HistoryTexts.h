@@ -17,3 +17,5 @@ QString historyOutcome(JournalEntry const& entry);
 // Why, or the details that matter.
 QString historyReason(JournalEntry const& entry);
 QString missReasonText(MissReason reason);
+// Seconds of sound as "59:58", or "1:59:58" from an hour on.
+QString recordedLength(double seconds);
