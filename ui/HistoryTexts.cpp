@@ -297,7 +297,10 @@ QString historyReason(JournalEntry const& entry) {
             //% "The source dropped out %n time(s)."
             parts << qtTrId("IDS_HIST_DROPOUTS", entry.dropouts);
         }
-        parts << sourceText(entry.source);
+        // Where it came from, when anything came.
+        if (entry.result != RecordingOutcome::Failed) {
+            parts << sourceText(entry.source);
+        }
         // The path last: it may be long, and a column cuts it rather than the reason.
         if (!entry.file.empty()) {
             //% "File: %1"

@@ -252,7 +252,7 @@ private slots:
             // A reason this program does not know: the companion's words, as plain text.
             {finishedEntry(kNow, "Quiz", RecordingOutcome::Failed, "", 0.0, "odd-key"),
              "Not recorded: “Quiz” | 01/14 21:00–21:30, FM 80.0\nVelto's own words "
-             "<b>&amp;</b> From the receiver."},
+             "<b>&amp;</b>"},
             {wokeEntry(kNow, WakeOutcome::OnTime, kNow - 60.0), {}},
             {wokeEntry(kNow, WakeOutcome::Late, kNow - 960.0),
              "The computer woke up late | The wake-up planned for 2024/01/15 (Mon) 09:44 did not "
