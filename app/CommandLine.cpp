@@ -318,8 +318,24 @@ char const* kindKey(JournalKind kind) {
         return "test-wake-up";
     case JournalKind::AlarmReplaced:
         return "alarm-replaced";
+    case JournalKind::RecordingStarted:
+        return "recording-started";
+    case JournalKind::RecordingFinished:
+        return "recording-finished";
     }
     return "unknown";
+}
+
+char const* recordingResultKey(JournalEntry const& e) {
+    switch (e.result) {
+    case RecordingOutcome::Recorded:
+        return "recorded";
+    case RecordingOutcome::Partial:
+        return "partial";
+    case RecordingOutcome::Failed:
+        break;
+    }
+    return "failed";
 }
 
 int runHistory(Arguments& a) {
@@ -347,7 +363,7 @@ int runHistory(Arguments& a) {
                             {QStringLiteral("failed"), e.failed()},
                             {QStringLiteral("outcome"), historyOutcome(e)},
                             {QStringLiteral("reason"), historyReason(e)}};
-            if (e.kind == JournalKind::HandedOver || e.kind == JournalKind::Missed) {
+            if (!historyReservation(e, false).isEmpty()) {
                 row.insert(QStringLiteral("title"), historyTitle(e));
                 row.insert(QStringLiteral("start"), e.start);
                 row.insert(QStringLiteral("end"), e.end);
@@ -356,6 +372,19 @@ int runHistory(Arguments& a) {
                     row.insert(QStringLiteral("recordedStart"), e.instants[0]);
                     row.insert(QStringLiteral("recordedEnd"), e.instants[1]);
                 }
+            }
+            if (e.kind == JournalKind::RecordingStarted ||
+                e.kind == JournalKind::RecordingFinished) {
+                row.insert(QStringLiteral("source"), QString::fromStdString(e.source));
+            }
+            if (e.kind == JournalKind::RecordingFinished) {
+                // Velto's own words as well as the translated ones, for scripts.
+                row.insert(QStringLiteral("result"), QString::fromLatin1(recordingResultKey(e)));
+                row.insert(QStringLiteral("file"), QString::fromStdString(e.file));
+                row.insert(QStringLiteral("seconds"), e.seconds);
+                row.insert(QStringLiteral("reasonKey"), QString::fromStdString(e.reasonKey));
+                row.insert(QStringLiteral("reasonText"), QString::fromStdString(e.reasonText));
+                row.insert(QStringLiteral("dropouts"), e.dropouts);
             }
             array.append(row);
         }

@@ -17,7 +17,9 @@
 #include "app/TrustTexts.h"
 #include "app/WakeCheckCommand.h"
 #include "app/WindowReservationTarget.h"
+#include "engine/CompanionReports.h"
 #include "history/SqliteJournal.h"
+#include "platform/CompanionReport.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusCompanionBus.h"
 #include "platform/linux/DesktopNotifier.h"
@@ -261,9 +263,24 @@ int main(int argc, char** argv) {
             sleepVeto->start();
         }
     });
-    QObject::connect(&application, &Application::companionMessagesNeeded, [&bus, &window] {
+    QObject::connect(&application, &Application::companionMessagesNeeded, [&] {
         bus.addObserver(kCompanionHidMessage, &window, [&window] { window.companionHid(); });
         bus.addObserver(kCompanionShownMessage, &window, [&window] { window.companionShown(); });
+        // The companion's reports go to the history, which keeps those that match a
+        // hand-over; anyone on the bus may post one, so a damaged one is only logged.
+        for (char const* name : {kRecordingStartedMessage, kRecordingFinishedMessage}) {
+            bus.addObserver(name, &window, [&journal, &clock](CompanionMessage const& message) {
+                std::string error;
+                std::optional<CompanionReport> const report =
+                    CompanionReport::fromWire(message.name, message.values, error);
+                if (!report) {
+                    std::fprintf(stderr, "resvman: a report from Velto was refused: %s\n",
+                                 error.c_str());
+                    return;
+                }
+                journal.record(journalEntryOf(*report, clock.now()));
+            });
+        }
     });
 
     // The wake-up helper: its row in the settings dialog, the one-time installation, and

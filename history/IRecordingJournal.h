@@ -20,7 +20,10 @@ public:
     virtual ~IRecordingJournal() = default;
 
     // Returns at once; any thread. For a Missed entry the reason, and for a Woke entry the
-    // outcome, are worked out by the journal from what it recorded before.
+    // outcome, are worked out by the journal from what it recorded before. A companion's
+    // report (RecordingStarted, RecordingFinished; freq: the channel, with the FM flag) is
+    // kept only when it matches a hand-over whose end is less than a day ago, once per
+    // occurrence; it then takes the hand-over's freq and week.
     virtual void record(JournalEntry const& entry) = 0;
 
     // The newest entries first, at most limit of them (0: all).

@@ -8,18 +8,20 @@
 #include <vector>
 
 enum class JournalKind : int {
-    HandedOver = 1,        // the recording message went out
-    Missed = 2,            // a reservation's end passed without a hand-off
-    Woke = 3,              // the computer resumed from sleep, or started (first run of a boot)
-    ProgramStarted = 4,    //
-    ProgramExited = 5,     //
-    Sleep = 6,             // the computer is going to sleep
-    WakeUpsPlanned = 7,    // the wake-ups now in force (none: all cancelled)
-    ShutdownPlanned = 8,   // instants[0] is when
-    ShutdownCancelled = 9, //
-    TestWakeUp = 10,       // a test wake-up: planned is its instant, at the resume
-    AlarmReplaced = 11,    // an RTC alarm another program had set (planned; 0: not known)
-                           // was replaced by the wake-up instants[0]
+    HandedOver = 1,         // the recording message went out
+    Missed = 2,             // a reservation's end passed without a hand-off
+    Woke = 3,               // the computer resumed from sleep, or started (first run of a boot)
+    ProgramStarted = 4,     //
+    ProgramExited = 5,      //
+    Sleep = 6,              // the computer is going to sleep
+    WakeUpsPlanned = 7,     // the wake-ups now in force (none: all cancelled)
+    ShutdownPlanned = 8,    // instants[0] is when
+    ShutdownCancelled = 9,  //
+    TestWakeUp = 10,        // a test wake-up: planned is its instant, at the resume
+    AlarmReplaced = 11,     // an RTC alarm another program had set (planned; 0: not known)
+                            // was replaced by the wake-up instants[0]
+    RecordingStarted = 12,  // the companion began recording a reservation handed over to it
+    RecordingFinished = 13, // the companion's report of what it recorded, or why not
 };
 
 // How a test wake-up went.
@@ -46,6 +48,13 @@ enum class CompanionState : int {
     AlreadyRunning = 0,
     Started = 1,
     NotStarted = 2, // it could not be started within the launch time
+};
+
+// What the companion made of a reservation handed over to it (its "Result").
+enum class RecordingOutcome : int {
+    Recorded = 0, // the whole programme
+    Partial = 1,  // a file, but not all of the programme (the reason says why)
+    Failed = 2,   // no file
 };
 
 // Whether the computer came up when a wake-up had been planned for it.
@@ -104,10 +113,22 @@ struct JournalEntry {
     // HandedOver: the span recorded (start, end) where the margins widened the programme.
     std::vector<double> instants;
 
+    // RecordingStarted, RecordingFinished: the companion's report, matched to the
+    // reservation handed over (whose title, freq, start, end and week the entry carries).
+    // source: "receiver" or "stream" ("" when not said); the rest for RecordingFinished only.
+    RecordingOutcome result = RecordingOutcome::Recorded;
+    std::string file;       // the recording's path; empty when none was made
+    double seconds = 0.0;   // sound written
+    std::string reasonKey;  // a short English key, "" when recorded whole
+    std::string reasonText; // the companion's English words for it
+    int dropouts = 0;
+    std::string source;
+
     // Whether the outcome was a failure the user should hear about.
     bool failed() const {
         return kind == JournalKind::Missed || (kind == JournalKind::HandedOver && !present) ||
                (kind == JournalKind::Woke && wake == WakeOutcome::Late) ||
-               (kind == JournalKind::TestWakeUp && test != TestWakeOutcome::OnTime);
+               (kind == JournalKind::TestWakeUp && test != TestWakeOutcome::OnTime) ||
+               (kind == JournalKind::RecordingFinished && result != RecordingOutcome::Recorded);
     }
 };

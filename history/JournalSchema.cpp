@@ -39,12 +39,23 @@ constexpr char const* kMigrations[] = {
     " (SELECT min(id) FROM events WHERE kind = 2 GROUP BY title, freq, start_at, end_at);"
     "CREATE UNIQUE INDEX events_one_miss ON events(title, freq, start_at, end_at)"
     " WHERE kind = 2;",
+    // 3: the companion's reports on a hand-over (kinds 12 and 13, "outcome" their result),
+    // one of each kind per occurrence of a reservation.
+    "ALTER TABLE events ADD COLUMN file TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE events ADD COLUMN seconds REAL NOT NULL DEFAULT 0;"
+    "ALTER TABLE events ADD COLUMN reason_key TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE events ADD COLUMN reason_text TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE events ADD COLUMN dropouts INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE events ADD COLUMN source TEXT NOT NULL DEFAULT '';"
+    "CREATE UNIQUE INDEX events_one_report ON events(kind, title, freq, start_at, end_at)"
+    " WHERE kind IN (12, 13);",
 };
 static_assert(std::size(kMigrations) == JournalSchema::kVersion);
 
 constexpr char const* kColumns = "id, at, kind, title, freq, start_at, end_at, week, lead, "
                                  "companion, present, outcome, planned, down_at, boot_id, "
-                                 "boot_at, instants";
+                                 "boot_at, instants, file, seconds, reason_key, reason_text, "
+                                 "dropouts, source";
 
 std::string select(char const* rest) {
     return std::string("SELECT ") + kColumns + " FROM events " + rest;
@@ -89,6 +100,8 @@ int outcomeOf(JournalEntry const& entry) {
         return static_cast<int>(entry.exitCause);
     case JournalKind::TestWakeUp:
         return static_cast<int>(entry.test);
+    case JournalKind::RecordingFinished:
+        return static_cast<int>(entry.result);
     default:
         return 0;
     }
@@ -121,6 +134,11 @@ JournalEntry entryFromRow(SqliteStatement const& row) {
         break;
     case JournalKind::TestWakeUp:
         entry.test = static_cast<TestWakeOutcome>(outcome);
+    case JournalKind::RecordingFinished:
+        // A damaged row holds anything: an unknown result is not a recording.
+        entry.result = outcome >= 0 && outcome <= static_cast<int>(RecordingOutcome::Failed)
+                           ? static_cast<RecordingOutcome>(outcome)
+                           : RecordingOutcome::Failed;
         break;
     default:
         break;
@@ -130,6 +148,12 @@ JournalEntry entryFromRow(SqliteStatement const& row) {
     entry.bootId = row.text(14);
     entry.bootAt = sqlite3_column_double(r, 15);
     entry.instants = splitInstants(row.text(16));
+    entry.file = row.text(17);
+    entry.seconds = sqlite3_column_double(r, 18);
+    entry.reasonKey = row.text(19);
+    entry.reasonText = row.text(20);
+    entry.dropouts = sqlite3_column_int(r, 21);
+    entry.source = row.text(22);
     entry.boot = entry.kind == JournalKind::Woke && !entry.bootId.empty();
     return entry;
 }
@@ -183,8 +207,10 @@ bool JournalSchema::insert(sqlite3* db, JournalEntry& entry, bool ignoreRepeat,
     std::string const sql =
         std::string(ignoreRepeat ? "INSERT OR IGNORE" : "INSERT") +
         " INTO events (at, kind, title, freq, start_at, end_at, week, lead, companion, "
-        "present, outcome, planned, down_at, boot_id, boot_at, instants) VALUES "
-        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
+        "present, outcome, planned, down_at, boot_id, boot_at, instants, file, seconds, "
+        "reason_key, reason_text, dropouts, source) VALUES "
+        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, "
+        "?20, ?21, ?22)";
     SqliteStatement insert(db, sql.c_str());
     if (insert.ok()) {
         insert.bind(1, entry.at);
@@ -203,6 +229,12 @@ bool JournalSchema::insert(sqlite3* db, JournalEntry& entry, bool ignoreRepeat,
         insert.bind(14, entry.bootId);
         insert.bind(15, entry.bootAt);
         insert.bind(16, joinInstants(entry.instants));
+        insert.bind(17, entry.file);
+        insert.bind(18, entry.seconds);
+        insert.bind(19, entry.reasonKey);
+        insert.bind(20, entry.reasonText);
+        insert.bind(21, static_cast<int64_t>(entry.dropouts));
+        insert.bind(22, entry.source);
         if (insert.step() == SQLITE_DONE) {
             entry.id = sqlite3_changes(db) > 0 ? sqlite3_last_insert_rowid(db) : 0;
             return true;
@@ -264,6 +296,24 @@ std::optional<JournalEntry> JournalSchema::findMiss(sqlite3* db, std::string con
     ask.bind(2, static_cast<int64_t>(freq));
     ask.bind(3, start);
     ask.bind(4, end);
+    if (ask.step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return entryFromRow(ask);
+}
+
+std::optional<JournalEntry> JournalSchema::findHandOver(sqlite3* db, JournalEntry const& report,
+                                                        double endedAfter) {
+    SqliteStatement ask(db, select("WHERE kind = 1 AND title = ?1 AND (freq & 65535) = ?2 AND "
+                                   "((freq >> 24) != 0) = ?3 AND start_at = ?4 AND end_at = ?5 "
+                                   "AND end_at >= ?6 ORDER BY at DESC, id DESC LIMIT 1")
+                                .c_str());
+    ask.bind(1, report.title);
+    ask.bind(2, static_cast<int64_t>(report.freq & 0xFFFFu));
+    ask.bind(3, static_cast<int64_t>((report.freq >> 24) != 0 ? 1 : 0));
+    ask.bind(4, report.start);
+    ask.bind(5, report.end);
+    ask.bind(6, endedAfter);
     if (ask.step() != SQLITE_ROW) {
         return std::nullopt;
     }

@@ -14,7 +14,7 @@ struct sqlite3_stmt;
 
 namespace JournalSchema {
 
-inline constexpr int kVersion = 2;
+inline constexpr int kVersion = 3;
 
 // The schema version of the file (its user_version); none when it cannot be read.
 std::optional<int> versionOf(sqlite3* db);
@@ -35,6 +35,10 @@ bool readFrom(sqlite3* db, char const* kinds, double from, std::vector<JournalEn
 // The miss of one occurrence of a reservation.
 std::optional<JournalEntry> findMiss(sqlite3* db, std::string const& title, uint32_t freq,
                                      double start, double end);
+// The hand-over a companion's report speaks of: same title, channel (low 16 bits of freq),
+// band, start and end, its end not before endedAfter; the latest of them.
+std::optional<JournalEntry> findHandOver(sqlite3* db, JournalEntry const& report,
+                                         double endedAfter);
 // Whether a program start of that boot is recorded.
 bool bootSeen(sqlite3* db, std::string const& bootId);
 // Removes the rows from before an instant.

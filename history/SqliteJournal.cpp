@@ -24,6 +24,8 @@ constexpr int kBusyTimeoutMs = 2000;
 constexpr int kReadBusyTimeoutMs = 200; // reads come from the window: never wait long
 constexpr auto kRetryUnavailable = std::chrono::seconds(60);
 constexpr double kPruneEvery = 86400.0;
+// A companion's report is matched to hand-overs whose end is at most this long ago.
+constexpr double kReportWithinSeconds = 86400.0;
 
 double wallClock() {
     timespec t{};
@@ -322,6 +324,25 @@ public:
                 told.push_back(std::move(woke));
             }
             break;
+        }
+        case JournalKind::RecordingStarted:
+        case JournalKind::RecordingFinished: {
+            // Kept only for a reservation handed over and not long over, and once: anyone on
+            // the bus can post a report, and a companion may repeat one.
+            std::optional<JournalEntry> const handed =
+                JournalSchema::findHandOver(db, entry, entry.at - kReportWithinSeconds);
+            if (!handed) {
+                return true;
+            }
+            entry.freq = handed->freq;
+            entry.week = handed->week;
+            if (!insert(entry, true)) {
+                return false;
+            }
+            if (entry.id != 0) {
+                told.push_back(std::move(entry));
+            }
+            return true;
         }
         case JournalKind::WakeUpsPlanned: {
             // Only changes of plan: re-planning after every edit mostly plans the same.

@@ -27,3 +27,6 @@ inline constexpr char const* kHideMessage = "Schedule_Notification_SendHide";
 inline constexpr char const* kUnhideMessage = "Schedule_Notification_SendUnHide";
 inline constexpr char const* kCompanionHidMessage = "Velto_Notification_SendHide";
 inline constexpr char const* kCompanionShownMessage = "Velto_Notification_SendUnHide";
+// The companion's reports on a reservation handed over to it (platform/CompanionReport.h).
+inline constexpr char const* kRecordingStartedMessage = "Velto_Notification_RecordingStarted";
+inline constexpr char const* kRecordingFinishedMessage = "Velto_Notification_RecordingFinished";

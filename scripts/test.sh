@@ -37,7 +37,8 @@ destdir=$(mktemp -d)
 prefix=$destdir$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' build/CMakeCache.txt)
 for f in bin/resvman libexec/resvman/schedule libexec/resvman/resvman-schedule-broker \
     share/applications/org.velto.ResvMan.desktop share/metainfo/org.velto.ResvMan.metainfo.xml \
-    share/icons/hicolor/scalable/apps/resvman.svg share/icons/hicolor/48x48/apps/resvman.png; do
+    share/icons/hicolor/scalable/apps/resvman.svg share/icons/hicolor/48x48/apps/resvman.png \
+    bin/velto bin/Velto share/applications/velto.desktop share/icons/hicolor/scalable/apps/velto.svg; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
 # The polkit action goes where polkitd reads it, whatever the prefix, under a name of its
@@ -57,6 +58,7 @@ grep -q "$configured/libexec/resvman/resvman-schedule-broker<" "$action" ||
 # Installed folders are 0755 whatever the umask.
 [ "$(stat -c %a "$prefix/libexec/resvman")" = 755 ] || { echo "libexec/resvman is not 0755"; exit 1; }
 desktop-file-validate "$prefix/share/applications/org.velto.ResvMan.desktop"
+desktop-file-validate "$prefix/share/applications/velto.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.velto.ResvMan.metainfo.xml"
 # The installed program starts (and stops by itself) with its files in a fresh home.
 install_home=$(mktemp -d)
@@ -75,10 +77,13 @@ dpkg-deb --info "$deb" | sed -n 's/^ \(Depends\|Recommends\):/&/p'
 # No errors and no warnings; the informational tags are shown.
 lintian --display-info --fail-on error,warning "$deb"
 # Exactly these files, owned by root; the root helper writable by root alone.
-expected_files="./usr/bin/resvman
+expected_files="./usr/bin/Velto
+./usr/bin/resvman
+./usr/bin/velto
 ./usr/libexec/resvman/resvman-schedule-broker
 ./usr/libexec/resvman/schedule
 ./usr/share/applications/org.velto.ResvMan.desktop
+./usr/share/applications/velto.desktop
 ./usr/share/doc/resvman/changelog.gz
 ./usr/share/doc/resvman/copyright
 ./usr/share/icons/hicolor/128x128/apps/resvman.png
@@ -88,12 +93,15 @@ expected_files="./usr/bin/resvman
 ./usr/share/icons/hicolor/48x48/apps/resvman.png
 ./usr/share/icons/hicolor/64x64/apps/resvman.png
 ./usr/share/icons/hicolor/scalable/apps/resvman.svg
+./usr/share/icons/hicolor/scalable/apps/velto.svg
 ./usr/share/man/ja/man1/resvman.1.gz
+./usr/share/man/man1/Velto.1.gz
 ./usr/share/man/man1/resvman.1.gz
+./usr/share/man/man1/velto.1.gz
 ./usr/share/metainfo/org.velto.ResvMan.metainfo.xml
 ./usr/share/polkit-1/actions/org.velto.resvman.schedule.policy"
 listing=$(dpkg-deb --contents "$deb")
-files=$(echo "$listing" | awk '$1 !~ /^d/ {print $6}' | sort)
+files=$(echo "$listing" | awk '$1 !~ /^d/ {print $6}' | LC_ALL=C sort)
 diff <(echo "$expected_files") <(echo "$files") || { echo "the package's files differ (above)"; exit 1; }
 if echo "$listing" | awk '$2 != "root/root"' | grep .; then
     echo "files above are not owned by root"
@@ -111,6 +119,9 @@ grep -q "<annotate key=\"org.freedesktop.policykit.exec.path\">/usr/libexec/resv
     "$unpacked/usr/share/polkit-1/actions/org.velto.resvman.schedule.policy"
 version=$("$unpacked/usr/bin/resvman" --version)
 [ "$version" = "resvman $(dpkg-deb --field "$deb" Version)" ] || { echo "--version: $version"; exit 1; }
+# The recorder, found as the manager looks for it: "Velto" on PATH.
+version=$("$unpacked/usr/bin/Velto" --version)
+[ "$version" = "velto $(dpkg-deb --field "$deb" Version)" ] || { echo "velto --version: $version"; exit 1; }
 package_home=$(mktemp -d)
 listed=$(HOME=$package_home XDG_DATA_HOME= LANG=C.UTF-8 dbus-run-session -- \
     "$unpacked/usr/bin/resvman" list)

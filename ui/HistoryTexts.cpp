@@ -2,6 +2,7 @@
 
 #include "ui/BroadcastTimes.h"
 
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cmath>
@@ -93,6 +94,73 @@ int minutesBetween(double from, double to) {
     return static_cast<int>(std::lround(std::fabs(to - from) / 60.0));
 }
 
+// Reports speak of a reservation handed over.
+bool aboutReservation(JournalKind kind) {
+    return kind == JournalKind::HandedOver || kind == JournalKind::Missed ||
+           kind == JournalKind::RecordingStarted || kind == JournalKind::RecordingFinished;
+}
+
+QString sourceText(std::string const& source) {
+    if (source == "receiver") {
+        //% "From the receiver."
+        return qtTrId("IDS_HIST_SOURCE_RECEIVER");
+    }
+    if (source == "stream") {
+        //% "From the station's internet stream."
+        return qtTrId("IDS_HIST_SOURCE_STREAM");
+    }
+    return QString();
+}
+
+// The companion's reason in the user's language where the key is one of the common ones;
+// otherwise its own English words (plain text, as every text from the bus).
+QString companionReason(JournalEntry const& entry) {
+    struct Known {
+        char const* key;
+        char const* id;
+    };
+    static Known const known[] = {
+        //% "No receiver was found."
+        {"no-receiver", QT_TRID_NOOP("IDS_VELTO_REASON_NO_RECEIVER")},
+        //% "The receiver was lost during the recording."
+        {"receiver-lost", QT_TRID_NOOP("IDS_VELTO_REASON_RECEIVER_LOST")},
+        //% "The sound source was lost during the recording."
+        {"source-lost", QT_TRID_NOOP("IDS_VELTO_REASON_SOURCE_LOST")},
+        //% "The recording began after the programme's start."
+        {"started-late", QT_TRID_NOOP("IDS_VELTO_REASON_STARTED_LATE")},
+        //% "The disk became full: the recording stopped and what was written is kept."
+        {"disk-full", QT_TRID_NOOP("IDS_VELTO_REASON_DISK_FULL")},
+        //% "The recording was stopped before its end."
+        {"stopped", QT_TRID_NOOP("IDS_VELTO_REASON_STOPPED")},
+        //% "The programme had already ended when Velto received it."
+        {"already-over", QT_TRID_NOOP("IDS_VELTO_REASON_ALREADY_OVER")},
+        //% "Velto cannot receive this channel."
+        {"bad-channel", QT_TRID_NOOP("IDS_VELTO_REASON_BAD_CHANNEL")},
+        //% "The start and end times were not usable."
+        {"bad-times", QT_TRID_NOOP("IDS_VELTO_REASON_BAD_TIMES")},
+        //% "Another recording covered its whole time."
+        {"overlapped", QT_TRID_NOOP("IDS_VELTO_REASON_OVERLAPPED")},
+        //% "The station's internet stream could not be reached."
+        {"station-unreachable", QT_TRID_NOOP("IDS_VELTO_REASON_STATION_UNREACHABLE")},
+        //% "The connection to the station's stream was lost."
+        {"connection-lost", QT_TRID_NOOP("IDS_VELTO_REASON_CONNECTION_LOST")},
+        //% "The receiver is in use by another program."
+        {"device-busy", QT_TRID_NOOP("IDS_VELTO_REASON_DEVICE_BUSY")},
+        //% "Velto may not use the receiver (permissions)."
+        {"permission-denied", QT_TRID_NOOP("IDS_VELTO_REASON_PERMISSION_DENIED")},
+    };
+    for (Known const& k : known) {
+        if (entry.reasonKey == k.key) {
+            return qtTrId(k.id);
+        }
+    }
+    QString text = QString::fromUtf8(entry.reasonText);
+    if (text.isEmpty()) {
+        text = QString::fromUtf8(entry.reasonKey);
+    }
+    return text;
+}
+
 } // namespace
 
 QString testWakeText(JournalEntry const& entry) {
@@ -120,6 +188,21 @@ QString testWakeText(JournalEntry const& entry) {
     return qtTrId("IDS_TEST_WAKE_NOT_SUSPENDED");
 }
 
+QString recordedLength(double seconds) {
+    long long const whole =
+        std::isfinite(seconds) && seconds > 0.0 ? static_cast<long long>(std::floor(seconds)) : 0;
+    long long const h = whole / 3600;
+    long long const m = (whole / 60) % 60;
+    long long const sec = whole % 60;
+    if (h > 0) {
+        return QStringLiteral("%1:%2:%3")
+            .arg(h)
+            .arg(m, 2, 10, QLatin1Char('0'))
+            .arg(sec, 2, 10, QLatin1Char('0'));
+    }
+    return QStringLiteral("%1:%2").arg(m).arg(sec, 2, 10, QLatin1Char('0'));
+}
+
 QString historyTime(double instant) {
     struct tm parts {};
     if (!localParts(instant, parts)) {
@@ -130,14 +213,14 @@ QString historyTime(double instant) {
 }
 
 QString historyTitle(JournalEntry const& entry) {
-    if (entry.kind != JournalKind::HandedOver && entry.kind != JournalKind::Missed) {
+    if (!aboutReservation(entry.kind)) {
         return QString();
     }
     return QString::fromUtf8(entry.title);
 }
 
 QString historyReservation(JournalEntry const& entry, bool lateNight) {
-    if (entry.kind != JournalKind::HandedOver && entry.kind != JournalKind::Missed) {
+    if (!aboutReservation(entry.kind)) {
         return QString();
     }
     BroadcastTimes const times = broadcastTimes(entry.start, entry.end, 0, lateNight);
@@ -173,6 +256,22 @@ QString historyOutcome(JournalEntry const& entry) {
     case JournalKind::Missed:
         //% "Missed"
         return qtTrId("IDS_HIST_MISSED");
+    case JournalKind::RecordingStarted:
+        //% "Velto began recording"
+        return qtTrId("IDS_HIST_RECORDING_STARTED");
+    case JournalKind::RecordingFinished:
+        switch (entry.result) {
+        case RecordingOutcome::Recorded:
+            //% "Recorded %1"
+            return qtTrId("IDS_HIST_RECORDED").arg(recordedLength(entry.seconds));
+        case RecordingOutcome::Partial:
+            //% "Partly recorded %1"
+            return qtTrId("IDS_HIST_RECORDED_PARTLY").arg(recordedLength(entry.seconds));
+        case RecordingOutcome::Failed:
+            break;
+        }
+        //% "Not recorded"
+        return qtTrId("IDS_HIST_NOT_RECORDED");
     case JournalKind::Woke:
         if (entry.boot) {
             //% "Computer started"
@@ -253,6 +352,30 @@ QString historyReason(JournalEntry const& entry) {
         return companionText(entry);
     case JournalKind::Missed:
         return missReasonText(entry.reason);
+    case JournalKind::RecordingStarted:
+        return sourceText(entry.source);
+    case JournalKind::RecordingFinished: {
+        QStringList parts;
+        if (entry.result != RecordingOutcome::Recorded) {
+            parts << companionReason(entry);
+        }
+        if (entry.dropouts > 0) {
+            //% "The source dropped out %n time(s)."
+            parts << qtTrId("IDS_HIST_DROPOUTS", entry.dropouts);
+        }
+        // Where it came from, when anything came.
+        if (entry.result != RecordingOutcome::Failed) {
+            parts << sourceText(entry.source);
+        }
+        // The path last: it may be long, and a column cuts it rather than the reason.
+        if (!entry.file.empty()) {
+            //% "File: %1"
+            parts << qtTrId("IDS_HIST_FILE").arg(QString::fromUtf8(entry.file));
+        }
+        parts.removeAll(QString());
+        //% " "
+        return parts.join(qtTrId("IDS_HIST_SENTENCE_SEPARATOR"));
+    }
     case JournalKind::Woke:
         return wakeText(entry);
     case JournalKind::ProgramExited:

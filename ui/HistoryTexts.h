@@ -23,3 +23,5 @@ QString missReasonText(MissReason reason);
 QString testWakeText(JournalEntry const& entry);
 // Which alarm of another program a wake-up replaced.
 QString alarmReplacedText(JournalEntry const& entry);
+// Seconds of sound as "59:58", or "1:59:58" from an hour on.
+QString recordedLength(double seconds);

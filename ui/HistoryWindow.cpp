@@ -2,20 +2,28 @@
 
 #include "ui/HistoryModel.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDesktopServices>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kRowHeight = 24;
-}
+constexpr int kFileManagerTimeoutMs = 5000;
+} // namespace
 
 HistoryWindow::HistoryWindow(IRecordingJournal* journal, QWidget* parent)
     : QWidget(parent, Qt::Window), m_journal(journal) {
@@ -62,7 +70,20 @@ HistoryWindow::HistoryWindow(IRecordingJournal* journal, QWidget* parent)
     layout->addWidget(m_details);
 
     auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
+    // The recording a report names: opened with the desktop's player, or shown in its folder.
+    m_open = new QPushButton(this);
+    m_open->setObjectName(QStringLiteral("historyOpen"));
+    connect(m_open, &QPushButton::clicked, this, &HistoryWindow::openFile);
+    buttons->addWidget(m_open);
+    m_showInFolder = new QPushButton(this);
+    m_showInFolder->setObjectName(QStringLiteral("historyShowInFolder"));
+    connect(m_showInFolder, &QPushButton::clicked, this, &HistoryWindow::showInFolder);
+    buttons->addWidget(m_showInFolder);
+    m_fileProblem = new QLabel(this);
+    m_fileProblem->setObjectName(QStringLiteral("historyFileProblem"));
+    m_fileProblem->setTextFormat(Qt::PlainText);
+    m_fileProblem->setWordWrap(true);
+    buttons->addWidget(m_fileProblem, 1);
     m_close = new QPushButton(this);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
     buttons->addWidget(m_close);
@@ -84,6 +105,16 @@ void HistoryWindow::retranslate() {
     m_empty->setText(qtTrId("IDS_HISTORY_EMPTY"));
     //% "Close"
     m_close->setText(qtTrId("IDS_HISTORY_CLOSE"));
+    //% "Open"
+    m_open->setText(qtTrId("IDS_HISTORY_OPEN"));
+    //% "Open the recording with the desktop's player"
+    m_open->setToolTip(qtTrId("IDS_HISTORY_OPEN_TIP"));
+    m_open->setAccessibleName(m_open->toolTip());
+    //% "Show in Folder"
+    m_showInFolder->setText(qtTrId("IDS_HISTORY_SHOW_IN_FOLDER"));
+    //% "Show the recording in its folder"
+    m_showInFolder->setToolTip(qtTrId("IDS_HISTORY_SHOW_IN_FOLDER_TIP"));
+    m_showInFolder->setAccessibleName(m_showInFolder->toolTip());
     sizeColumns();
 }
 
@@ -123,6 +154,10 @@ void HistoryWindow::reload() {
 
 void HistoryWindow::showDetails() {
     QModelIndex const current = m_table->currentIndex();
+    bool const hasFile = !selectedFile().isEmpty();
+    m_open->setEnabled(hasFile);
+    m_showInFolder->setEnabled(hasFile);
+    m_fileProblem->clear();
     if (!current.isValid()) {
         m_details->clear();
         return;
@@ -143,4 +178,80 @@ void HistoryWindow::showDetails() {
 
 QString HistoryWindow::details() const {
     return m_details->text();
+}
+
+QString HistoryWindow::selectedFile() const {
+    QModelIndex const current = m_table->currentIndex();
+    if (!current.isValid()) {
+        return QString();
+    }
+    JournalEntry const& entry = m_model->entry(current.row());
+    if (entry.kind != JournalKind::RecordingFinished) {
+        return QString();
+    }
+    return QString::fromUtf8(entry.file);
+}
+
+QString HistoryWindow::fileProblem() const {
+    return m_fileProblem->text();
+}
+
+void HistoryWindow::showFileProblem(QString const& text) {
+    m_fileProblem->setText(text);
+}
+
+void HistoryWindow::openFile() {
+    QString const path = selectedFile();
+    QFileInfo const info(path);
+    if (!info.isAbsolute() || !info.isFile()) {
+        //% "The recording is no longer there: %1"
+        showFileProblem(qtTrId("IDS_HISTORY_FILE_GONE").arg(path));
+        return;
+    }
+    // The path came from another program on the bus: only a sound file is handed to the
+    // desktop, never something it would run.
+    static QStringList const kSound{QStringLiteral("opus"), QStringLiteral("ogg"),
+                                    QStringLiteral("oga"),  QStringLiteral("mp3"),
+                                    QStringLiteral("m4a"),  QStringLiteral("flac"),
+                                    QStringLiteral("wav")};
+    if (!kSound.contains(info.suffix().toLower())) {
+        //% "Only sound files are opened from here: %1"
+        showFileProblem(qtTrId("IDS_HISTORY_FILE_NOT_SOUND").arg(path));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()))) {
+        //% "No program could be found to play the recording."
+        showFileProblem(qtTrId("IDS_HISTORY_OPEN_FAILED"));
+    }
+}
+
+void HistoryWindow::showInFolder() {
+    QString const path = selectedFile();
+    QFileInfo const info(path);
+    if (!info.isAbsolute() || !info.exists()) {
+        showFileProblem(qtTrId("IDS_HISTORY_FILE_GONE").arg(path));
+        return;
+    }
+    // The file manager selects the file where it offers that; otherwise its folder is opened.
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(info.absoluteFilePath()).toString()} << QString();
+    QUrl const folder = QUrl::fromLocalFile(info.absolutePath());
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, kFileManagerTimeoutMs), this);
+    QPointer<HistoryWindow> self(this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [self, folder](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                if (!w->isError() || !self) {
+                    return;
+                }
+                if (!QDesktopServices::openUrl(folder)) {
+                    //% "The folder could not be opened: %1"
+                    self->showFileProblem(
+                        qtTrId("IDS_HISTORY_FOLDER_FAILED").arg(folder.toLocalFile()));
+                }
+            });
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 class QTableView;
 class HistoryModel;
 
@@ -23,6 +24,10 @@ public:
     void reload();
 
     QTableView* table() const { return m_table; }
+    QPushButton* openButton() const { return m_open; }
+    QPushButton* showInFolderButton() const { return m_showInFolder; }
+    // What became of the last Open or Show in folder ("" while nothing went wrong).
+    QString fileProblem() const;
     QString details() const;
     HistoryModel* model() const { return m_model; }
 
@@ -33,11 +38,19 @@ private:
     void retranslate();
     void sizeColumns();
     void showDetails();
+    // The recording file of the selected entry, "" when it has none.
+    QString selectedFile() const;
+    void openFile();
+    void showInFolder();
+    void showFileProblem(QString const& text);
 
     IRecordingJournal* m_journal;
     QTableView* m_table = nullptr;
     HistoryModel* m_model = nullptr;
     QLabel* m_empty = nullptr;
     QLabel* m_details = nullptr; // the selected entry in full
-    class QPushButton* m_close = nullptr;
+    QPushButton* m_open = nullptr;
+    QPushButton* m_showInFolder = nullptr;
+    QLabel* m_fileProblem = nullptr;
+    QPushButton* m_close = nullptr;
 };

@@ -83,6 +83,23 @@ void RecordingNotices::entryRecorded(JournalEntry const& entry) {
                historyReservation(entry, m_lateNight) + QLatin1Char('\n') + historyReason(entry),
                true);
         return;
+    case JournalKind::RecordingFinished: {
+        if (!entry.failed()) {
+            return;
+        }
+        QString summary;
+        if (entry.result == RecordingOutcome::Partial) {
+            //% "Recorded only in part: %1"
+            summary = qtTrId("IDS_NOTIFY_RECORDED_PARTLY").arg(quoted(historyTitle(entry)));
+        } else {
+            //% "Not recorded: %1"
+            summary = qtTrId("IDS_NOTIFY_NOT_RECORDED").arg(quoted(historyTitle(entry)));
+        }
+        notify(summary,
+               historyReservation(entry, m_lateNight) + QLatin1Char('\n') + historyReason(entry),
+               true);
+        return;
+    }
     case JournalKind::Woke:
         if (entry.wake != WakeOutcome::Late) {
             return;

@@ -28,6 +28,18 @@ DesktopNotifier::DesktopNotifier(QDBusConnection const& bus, QString appName, QS
                   SLOT(onActionInvoked(uint, QString)));
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                   SLOT(onNotificationClosed(uint, uint)));
+    if (m_bus.isConnected()) {
+        auto* watcher = new QDBusPendingCallWatcher(
+            m_bus.asyncCall(Call(QStringLiteral("GetCapabilities")), kCallTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher* w) {
+                    w->deleteLater();
+                    QDBusPendingReply<QStringList> const reply = *w;
+                    if (!reply.isError()) {
+                        m_markup = reply.value().contains(QStringLiteral("body-markup"));
+                    }
+                });
+    }
 }
 
 int DesktopNotifier::notify(DesktopNotification const& notification) {
@@ -47,8 +59,12 @@ int DesktopNotifier::notify(DesktopNotification const& notification) {
                  QVariant::fromValue(notification.critical ? kUrgencyCritical : kUrgencyNormal));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.velto.ResvMan"));
     QDBusMessage call = Call(QStringLiteral("Notify"));
-    call << m_appName << uint(0) << m_icon << QString::fromStdString(notification.summary)
-         << QString::fromStdString(notification.body) << actions << hints
+    QString body = QString::fromStdString(notification.body);
+    if (m_markup) {
+        body = body.toHtmlEscaped();
+    }
+    call << m_appName << uint(0) << m_icon << QString::fromStdString(notification.summary) << body
+         << actions << hints
          << int(-1); // the service's own timeout (critical ones stay until dismissed)
 
     m_shown[handle].onAction = notification.onAction;

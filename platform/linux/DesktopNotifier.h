@@ -51,5 +51,9 @@ private:
     QString m_appName;
     QString m_icon;
     int m_nextHandle = 1;
+    // Whether the service reads markup in the body (its "body-markup" capability): then the
+    // body's text is escaped, so that a title such as "<b>" or "Q&A" stays plain text. Taken
+    // as yes until the service answers.
+    bool m_markup = true;
     std::map<int, Shown> m_shown;
 };

@@ -29,15 +29,20 @@ It can wake the computer before a recording and shut it down after the last
 one (through a small root helper allowed by polkit), and keeps the computer
 from falling asleep while a recording is near. The resvman command and a D-Bus
 interface list, add, remove and switch reservations from scripts, and export
-them as an iCalendar file.")
+them as an iCalendar file.
+
+The package also holds velto, the recorder Velto for Linux: it receives the
+recordings, records FM and AM from an RTL-SDR (or another SoapySDR) receiver,
+a USB radio tuner or a station's internet stream into Ogg Opus files, and
+reports each result back to the timer's history.")
 
 # Libraries from the binaries (dpkg-shlibdeps); the toolkit's plugins, which the program
 # loads at run time, cannot be seen there: the platform plugins show the window, the image
 # formats plugin reads the status icons.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, libqt6svg6")
 # Wake-ups and shutdowns need these; the window and the commands do not.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec, polkitd, systemd")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec, polkitd, systemd, soapysdr0.8-module-rtlsdr")
 
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -876,6 +876,141 @@
         <source>show what happened to each recording, newest first (failures marked with !)</source>
         <translation>show what happened to each recording, newest first (failures marked with !)</translation>
     </message>
+    <message id="IDS_HIST_SOURCE_RECEIVER">
+        <source>From the receiver.</source>
+        <translation>From the receiver.</translation>
+    </message>
+    <message id="IDS_HIST_SOURCE_STREAM">
+        <source>From the station&apos;s internet stream.</source>
+        <translation>From the station&apos;s internet stream.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_NO_RECEIVER">
+        <source>No receiver was found.</source>
+        <translation>No receiver was found.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_RECEIVER_LOST">
+        <source>The receiver was lost during the recording.</source>
+        <translation>The receiver was lost during the recording.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_SOURCE_LOST">
+        <source>The sound source was lost during the recording.</source>
+        <translation>The sound source was lost during the recording.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_STARTED_LATE">
+        <source>The recording began after the programme&apos;s start.</source>
+        <translation>The recording began after the programme&apos;s start.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_DISK_FULL">
+        <source>The disk became full: the recording stopped and what was written is kept.</source>
+        <translation>The disk became full: the recording stopped and what was written is kept.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_STOPPED">
+        <source>The recording was stopped before its end.</source>
+        <translation>The recording was stopped before its end.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_ALREADY_OVER">
+        <source>The programme had already ended when Velto received it.</source>
+        <translation>The programme had already ended when Velto received it.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_BAD_CHANNEL">
+        <source>Velto cannot receive this channel.</source>
+        <translation>Velto cannot receive this channel.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_BAD_TIMES">
+        <source>The start and end times were not usable.</source>
+        <translation>The start and end times were not usable.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_OVERLAPPED">
+        <source>Another recording covered its whole time.</source>
+        <translation>Another recording covered its whole time.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_STATION_UNREACHABLE">
+        <source>The station&apos;s internet stream could not be reached.</source>
+        <translation>The station&apos;s internet stream could not be reached.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_CONNECTION_LOST">
+        <source>The connection to the station&apos;s stream was lost.</source>
+        <translation>The connection to the station&apos;s stream was lost.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_DEVICE_BUSY">
+        <source>The receiver is in use by another program.</source>
+        <translation>The receiver is in use by another program.</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_PERMISSION_DENIED">
+        <source>Velto may not use the receiver (permissions).</source>
+        <translation>Velto may not use the receiver (permissions).</translation>
+    </message>
+    <message id="IDS_HIST_RECORDING_STARTED">
+        <source>Velto began recording</source>
+        <translation>Velto began recording</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED">
+        <source>Recorded %1</source>
+        <translation>Recorded %1</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED_PARTLY">
+        <source>Partly recorded %1</source>
+        <translation>Partly recorded %1</translation>
+    </message>
+    <message id="IDS_HIST_NOT_RECORDED">
+        <source>Not recorded</source>
+        <translation>Not recorded</translation>
+    </message>
+    <message id="IDS_HIST_FILE">
+        <source>File: %1</source>
+        <translation>File: %1</translation>
+    </message>
+    <message id="IDS_HIST_DROPOUTS" numerus="yes">
+        <source>The source dropped out %n time(s).</source>
+        <translation>
+            <numerusform>The source dropped out %n time.</numerusform>
+            <numerusform>The source dropped out %n times.</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_HIST_SENTENCE_SEPARATOR">
+        <source> </source>
+        <translation> </translation>
+    </message>
+    <message id="IDS_HISTORY_OPEN">
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message id="IDS_HISTORY_OPEN_TIP">
+        <source>Open the recording with the desktop&apos;s player</source>
+        <translation>Open the recording with the desktop&apos;s player</translation>
+    </message>
+    <message id="IDS_HISTORY_SHOW_IN_FOLDER">
+        <source>Show in Folder</source>
+        <translation>Show in Folder</translation>
+    </message>
+    <message id="IDS_HISTORY_SHOW_IN_FOLDER_TIP">
+        <source>Show the recording in its folder</source>
+        <translation>Show the recording in its folder</translation>
+    </message>
+    <message id="IDS_HISTORY_FILE_GONE">
+        <source>The recording is no longer there: %1</source>
+        <translation>The recording is no longer there: %1</translation>
+    </message>
+    <message id="IDS_HISTORY_FILE_NOT_SOUND">
+        <source>Only sound files are opened from here: %1</source>
+        <translation>Only sound files are opened from here: %1</translation>
+    </message>
+    <message id="IDS_HISTORY_OPEN_FAILED">
+        <source>No program could be found to play the recording.</source>
+        <translation>No program could be found to play the recording.</translation>
+    </message>
+    <message id="IDS_HISTORY_FOLDER_FAILED">
+        <source>The folder could not be opened: %1</source>
+        <translation>The folder could not be opened: %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_RECORDED_PARTLY">
+        <source>Recorded only in part: %1</source>
+        <translation>Recorded only in part: %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_NOT_RECORDED">
+        <source>Not recorded: %1</source>
+        <translation>Not recorded: %1</translation>
+    </message>
     <message id="IDS_HIST_RECORDED_SPAN">
         <source>recorded %1–%2</source>
         <translation>recorded %1–%2</translation>

@@ -873,6 +873,140 @@
         <source>show what happened to each recording, newest first (failures marked with !)</source>
         <translation>それぞれの録音がどうなったかを新しい順に表示します（失敗には ! が付きます）</translation>
     </message>
+    <message id="IDS_HIST_SOURCE_RECEIVER">
+        <source>From the receiver.</source>
+        <translation>受信機から録音。</translation>
+    </message>
+    <message id="IDS_HIST_SOURCE_STREAM">
+        <source>From the station&apos;s internet stream.</source>
+        <translation>放送局のネット配信から録音。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_NO_RECEIVER">
+        <source>No receiver was found.</source>
+        <translation>受信機が見つかりませんでした。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_RECEIVER_LOST">
+        <source>The receiver was lost during the recording.</source>
+        <translation>録音中に受信機との接続が切れました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_SOURCE_LOST">
+        <source>The sound source was lost during the recording.</source>
+        <translation>録音中に音声の入力が途切れました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_STARTED_LATE">
+        <source>The recording began after the programme&apos;s start.</source>
+        <translation>番組の開始より後に録音を始めました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_DISK_FULL">
+        <source>The disk became full: the recording stopped and what was written is kept.</source>
+        <translation>ディスクがいっぱいになったため録音を止めました。録音できた分は残してあります。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_STOPPED">
+        <source>The recording was stopped before its end.</source>
+        <translation>終了前に録音が止められました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_ALREADY_OVER">
+        <source>The programme had already ended when Velto received it.</source>
+        <translation>Velto が受け取った時点で番組はすでに終わっていました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_BAD_CHANNEL">
+        <source>Velto cannot receive this channel.</source>
+        <translation>Velto はこのチャンネルを受信できません。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_BAD_TIMES">
+        <source>The start and end times were not usable.</source>
+        <translation>開始・終了時刻が正しくありませんでした。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_OVERLAPPED">
+        <source>Another recording covered its whole time.</source>
+        <translation>ほかの録音と時間がすべて重なっていました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_STATION_UNREACHABLE">
+        <source>The station&apos;s internet stream could not be reached.</source>
+        <translation>放送局のネット配信に接続できませんでした。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_CONNECTION_LOST">
+        <source>The connection to the station&apos;s stream was lost.</source>
+        <translation>放送局の配信への接続が切れました。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_DEVICE_BUSY">
+        <source>The receiver is in use by another program.</source>
+        <translation>受信機はほかのプログラムが使用中です。</translation>
+    </message>
+    <message id="IDS_VELTO_REASON_PERMISSION_DENIED">
+        <source>Velto may not use the receiver (permissions).</source>
+        <translation>受信機を使う権限が Velto にありません。</translation>
+    </message>
+    <message id="IDS_HIST_RECORDING_STARTED">
+        <source>Velto began recording</source>
+        <translation>Velto が録音を開始</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED">
+        <source>Recorded %1</source>
+        <translation>録音済み %1</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED_PARTLY">
+        <source>Partly recorded %1</source>
+        <translation>一部のみ録音 %1</translation>
+    </message>
+    <message id="IDS_HIST_NOT_RECORDED">
+        <source>Not recorded</source>
+        <translation>録音できず</translation>
+    </message>
+    <message id="IDS_HIST_FILE">
+        <source>File: %1</source>
+        <translation>ファイル: %1</translation>
+    </message>
+    <message id="IDS_HIST_DROPOUTS" numerus="yes">
+        <source>The source dropped out %n time(s).</source>
+        <translation>
+            <numerusform>受信が %n 回途切れました。</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_HIST_SENTENCE_SEPARATOR">
+        <source> </source>
+        <translation> </translation>
+    </message>
+    <message id="IDS_HISTORY_OPEN">
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+    <message id="IDS_HISTORY_OPEN_TIP">
+        <source>Open the recording with the desktop&apos;s player</source>
+        <translation>録音をデスクトップの再生ソフトで開きます</translation>
+    </message>
+    <message id="IDS_HISTORY_SHOW_IN_FOLDER">
+        <source>Show in Folder</source>
+        <translation>フォルダに表示</translation>
+    </message>
+    <message id="IDS_HISTORY_SHOW_IN_FOLDER_TIP">
+        <source>Show the recording in its folder</source>
+        <translation>録音ファイルをフォルダで表示します</translation>
+    </message>
+    <message id="IDS_HISTORY_FILE_GONE">
+        <source>The recording is no longer there: %1</source>
+        <translation>録音ファイルが見つかりません: %1</translation>
+    </message>
+    <message id="IDS_HISTORY_FILE_NOT_SOUND">
+        <source>Only sound files are opened from here: %1</source>
+        <translation>ここから開けるのは音声ファイルだけです: %1</translation>
+    </message>
+    <message id="IDS_HISTORY_OPEN_FAILED">
+        <source>No program could be found to play the recording.</source>
+        <translation>録音を再生するプログラムが見つかりませんでした。</translation>
+    </message>
+    <message id="IDS_HISTORY_FOLDER_FAILED">
+        <source>The folder could not be opened: %1</source>
+        <translation>フォルダを開けませんでした: %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_RECORDED_PARTLY">
+        <source>Recorded only in part: %1</source>
+        <translation>一部しか録音できませんでした: %1</translation>
+    </message>
+    <message id="IDS_NOTIFY_NOT_RECORDED">
+        <source>Not recorded: %1</source>
+        <translation>録音できませんでした: %1</translation>
+    </message>
     <message id="IDS_HIST_RECORDED_SPAN">
         <source>recorded %1–%2</source>
         <translation>録音 %1〜%2</translation>

@@ -15,6 +15,8 @@ One program session, in this order:
      between 61 and 48 seconds before the start; the reservation leaves the file.
   4. The second hand-off: one message, and the weekly reservation comes back a week later
      under a new id.
+     The stand-in answers each message with its two reports, "partial" (a dropout): each
+     gets one desktop notification, and the history keeps the report beside the hand-over.
   5. Exit confirmed in the countdown dialog: the process ends and the file keeps what is
      still pending.
   6. Tomorrow's reservation moved to yesterday in the file: the second session starts with
@@ -38,6 +40,7 @@ import plistlib
 import pwd
 import shutil
 import signal
+import sqlite3
 import struct
 import subprocess
 import sys
@@ -51,6 +54,7 @@ JST = datetime.timezone(datetime.timedelta(hours=9))
 DAY = 86400
 FM_BAND = 0x01000000
 MESSAGE = "Schedule_Notification_SendMessage"
+REPORTS = ("Velto_Notification_RecordingStarted", "Velto_Notification_RecordingFinished")
 
 # Presets of the companion: 12 FM slots, then 12 AM slots, 260 bytes each.
 FM_PRESETS = {0: (7650, "ダミー放送FM"), 2: (8000, "テスト放送FM")}
@@ -268,6 +272,13 @@ class Run:
             "QT_QPA_PLATFORM": "xcb",
             "NO_AT_BRIDGE": "1",
             "VELTO_STANDIN_LOG": self.companion_log,
+            # The stand-in reports every recording as partial, one dropout.
+            "VELTO_STANDIN_REPORT": "partial",
+            "VELTO_STANDIN_REASON": "source-lost",
+            "VELTO_STANDIN_REASON_TEXT": "The receiver was lost for 4 s.",
+            "VELTO_STANDIN_FILE": os.path.join(self.home, "Music", "Radio", "recording.opus"),
+            "VELTO_STANDIN_SECONDS": "56.5",
+            "VELTO_STANDIN_DROPOUTS": "1",
         }
 
     def start_program(self):
@@ -594,8 +605,19 @@ def scenario(run):
     lines = run.companion_lines()
     check(len(recording_messages(lines)) == 2,
           f"{len(recording_messages(lines))} recording messages, not 2")
-    check(all(line.get("event") == "start" or line.get("name") == MESSAGE for line in lines),
-          "the companion heard something besides its start and the two recording messages")
+    check(all(line.get("event") == "start" or line.get("name") in (MESSAGE,) + REPORTS
+              for line in lines),
+          "the companion heard something besides its start, the two recording messages and "
+          "its own reports")
+    # Each partial recording is told once, naming it.
+    for title in (TITLE_ONCE, TITLE_WEEKLY):
+        told = run.wait_for(
+            lambda: [n for n in run.notifications_shown() if title in n["summary"]], 20,
+            f"the notification of the partial recording of {title!r}")
+        check(len(told) == 1 and "一部しか録音できませんでした" in told[0]["summary"]
+              and "1 回途切れました" in told[0]["body"],
+              f"not one notification of the partial recording of {title!r}: {told}")
+        log(f"notified: {told[0]['summary']} / {told[0]['body']}")
     run.screenshot("after-handoffs")
 
     # 5. Exit confirmed: the program saves and ends.
@@ -610,6 +632,31 @@ def scenario(run):
     log(f"program ended {time.time() - began:.1f} s after OK")
     records = run.read_file()
     check(len(records) == 2, f"{len(records)} reservations in the file after exit, not 2")
+    # The history keeps each report beside its hand-over.
+    db = sqlite3.connect(f"file:{os.path.join(run.place, '.ResvHistory.db')}?mode=ro", uri=True)
+    rows = db.execute("SELECT title, kind, outcome, file, seconds, reason_key, dropouts, source"
+                      " FROM events WHERE kind IN (1, 12, 13) ORDER BY id").fetchall()
+    db.close()
+    for title in (TITLE_ONCE, TITLE_WEEKLY):
+        kinds = [r[1] for r in rows if r[0] == title]
+        check(kinds == [1, 12, 13], f"history rows of {title!r}: kinds {kinds}, not 1, 12, 13")
+        finished = next(r for r in rows if r[0] == title and r[1] == 13)
+        check(finished[2:] == (1, os.path.join(run.home, "Music", "Radio", "recording.opus"),
+                               56.5, "source-lost", 1, "receiver"),
+              f"the finished report of {title!r} is kept as {finished}")
+    # And `resvman history --json` carries them.
+    shown = subprocess.run([os.path.join(run.bundle, "AppRun"), "history", "--json"],
+                           env=run.environment(), cwd=run.home, capture_output=True, text=True,
+                           timeout=30, stdin=subprocess.DEVNULL)
+    check(shown.returncode == 0, f"history --json ended with {shown.returncode}: {shown.stderr}")
+    reports = [e for e in json.loads(shown.stdout) if e["event"] == "recording-finished"]
+    check(sorted(e["title"] for e in reports) == sorted([TITLE_ONCE, TITLE_WEEKLY])
+          and all(e["result"] == "partial" and e["failed"] and e["dropouts"] == 1
+                  and e["reasonKey"] == "source-lost" and e["outcome"].startswith("一部のみ録音 0:56")
+                  for e in reports),
+          f"history --json does not carry the two partial reports: {reports}")
+    log("history: both hand-overs with their start and partial finished reports, also in "
+        "history --json")
     with open(run.file, "rb") as f:
         check(f.read() == saved, ".ResvInfo.dat changed on exit")
 

@@ -2,6 +2,7 @@
 // in the test that watches a run wait for its start.
 #include "tests/engine/EngineTest.h"
 
+#include "engine/CompanionReports.h"
 #include "store/ReservationRecord.h"
 
 #include <filesystem>
@@ -79,6 +80,13 @@ TEST_F(RecordingRunTest, ChannelIsTheLow16BitsAndAnyBandByteMeansFM) {
         ASSERT_FALSE(posts.empty());
         EXPECT_EQ(as<int32_t>(posts.back(), "CH"), c.channel) << c.freq;
         EXPECT_EQ(as<std::string>(posts.back(), "BAND"), c.band) << c.freq;
+        // A companion's report echoing the message names the same station for the history.
+        CompanionReport echoed;
+        echoed.band = c.band;
+        echoed.ch = c.channel;
+        JournalEntry const entry = journalEntryOf(echoed, 0.0);
+        EXPECT_EQ(entry.freq & 0xFFFFu, c.freq & 0xFFFFu) << c.freq;
+        EXPECT_EQ((entry.freq >> 24) != 0, (c.freq >> 24) != 0) << c.freq;
     }
 }
 

@@ -120,3 +120,64 @@ TEST_F(SqliteJournalTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[1].id, rows[1].id);
 }
+
+// A companion's report is kept only for a hand-over it matches, once, and comes back whole.
+TEST_F(SqliteJournalTest, CompanionReportsAreKeptForTheirHandOverOnly) {
+    open();
+    JournalEntry handed = Row(JournalKind::HandedOver, kMonday0900 - 3600);
+    handed.title = "朝のニュース";
+    handed.freq = (1u << 24) | 8000u; // FM 80.0
+    handed.start = kMonday0900 - 3550;
+    handed.end = kMonday0900 - 10;
+    handed.week = 0x3e;
+    journal->record(handed);
+
+    auto report = [&](JournalKind kind) {
+        JournalEntry r = Row(kind, kMonday0900);
+        r.title = handed.title;
+        r.freq = (1u << 24) | 8000u;
+        r.start = handed.start;
+        r.end = handed.end;
+        r.result = RecordingOutcome::Partial;
+        r.file = "/music/a.opus";
+        r.seconds = 3538.5;
+        r.reasonKey = "source-lost";
+        r.reasonText = "The receiver was lost.";
+        r.dropouts = 3;
+        r.source = "receiver";
+        return r;
+    };
+    ASSERT_TRUE(journal->flush());
+    std::vector<JournalEntry> told;
+    journal->setListener([&told](JournalEntry const& e) { told.push_back(e); });
+    JournalEntry longOver = report(JournalKind::RecordingFinished);
+    longOver.at = handed.end + 86400.0 + 1.0; // about a hand-over long over
+    journal->record(longOver);
+    journal->record(report(JournalKind::RecordingStarted));
+    journal->record(report(JournalKind::RecordingFinished));
+    journal->record(report(JournalKind::RecordingFinished)); // repeated: kept once
+    JournalEntry other = report(JournalKind::RecordingFinished);
+    other.freq = 8000u; // AM 8000: another station
+    journal->record(other);
+    other = report(JournalKind::RecordingFinished);
+    other.title = "Other";
+    journal->record(other);
+    std::vector<JournalEntry> const rows = Rows();
+    journal->setListener({});
+
+    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(told.size(), 2u);
+    JournalEntry const& finished = rows[0];
+    EXPECT_EQ(finished.kind, JournalKind::RecordingFinished);
+    EXPECT_EQ(finished.at, kMonday0900);
+    EXPECT_EQ(rows[1].kind, JournalKind::RecordingStarted);
+    EXPECT_EQ(finished.week, 0x3eu);
+    EXPECT_EQ(finished.result, RecordingOutcome::Partial);
+    EXPECT_TRUE(finished.failed());
+    EXPECT_EQ(finished.file, "/music/a.opus");
+    EXPECT_EQ(finished.seconds, 3538.5);
+    EXPECT_EQ(finished.reasonKey, "source-lost");
+    EXPECT_EQ(finished.reasonText, "The receiver was lost.");
+    EXPECT_EQ(finished.dropouts, 3);
+    EXPECT_EQ(finished.source, "receiver");
+}

@@ -66,6 +66,24 @@ TEST_F(DesktopNotifierTest, ShowsWithoutWaitingAndReportsTheChosenAction) {
     EXPECT_EQ(chosen, std::vector<std::string>{"cancel-shutdown"});
 }
 
+// A service that reads markup gets the body's text escaped; one that does not, as it is.
+TEST_F(DesktopNotifierTest, BodyStaysPlainTextWhereTheServiceReadsMarkup) {
+    for (bool markup : {true, false}) {
+        standIn.shown.clear();
+        standIn.capabilities = markup ? QStringList{QStringLiteral("body-markup")} : QStringList{};
+        DesktopNotifier notifier(client, QStringLiteral("ResvMan"), QStringLiteral("resvman"));
+        pump(200); // the capabilities' answer
+        DesktopNotification n;
+        n.summary = "Recording failed";
+        n.body = "“Q&A <b>night</b>”";
+        notifier.notify(n);
+        ASSERT_TRUE(waitUntil([&] { return standIn.shown.size() == 1; }));
+        EXPECT_EQ(standIn.shown.front().body,
+                  markup ? QStringLiteral("“Q&amp;A &lt;b&gt;night&lt;/b&gt;”")
+                         : QString::fromStdString(n.body));
+    }
+}
+
 TEST_F(DesktopNotifierTest, CloseWithdrawsBeforeOrAfterTheServiceAnswered) {
     DesktopNotifier notifier(client);
     int clicks = 0;

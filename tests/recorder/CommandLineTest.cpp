@@ -280,3 +280,75 @@ TEST(VeltoDevices, ListsReceiversOrSaysThereAreNone) {
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out == "No receivers found." || run.out.rfind("soapy:", 0) == 0) << run.out;
 }
+
+// The stations table on the command line, one step after another on one settings folder:
+// each refusal leaves the table as it was.
+TEST(VeltoStations, SetsListsAndRemovesRefusingBadInput) {
+    TempFolder config;
+    const std::string env = "XDG_CONFIG_HOME=" + quoted(config.path().string());
+    const std::string file = config.file("velto/stations.conf");
+    struct Step {
+        std::vector<std::string> args;
+        int status;
+        std::string shown; // in the output (status 0) or the error
+    };
+    const Step steps[] = {
+        {{"stations"}, 0, "No stations are set"},
+        {{"stations", "set", "--band", "FM", "--ch", "8000", "--url",
+          "https://example.jp/live.m3u8", "--name", "テスト放送FM"},
+         0,
+         "FM 8000\tFM 80.0 MHz\tfallback\thttps://example.jp/live.m3u8\tテスト放送FM"},
+        {{"stations", "set", "--band=AM", "--ch=594", "--use=stream"}, 2, "needs the stream"},
+        {{"stations", "set", "--band", "FM", "--ch", "12000", "--url", "http://a.jp/"},
+         2,
+         "between 76.0 and 108.0 MHz"},
+        {{"stations", "set", "--band", "FM", "--ch", "8000", "--url", "file:///etc/passwd"},
+         2,
+         "Only http and https"},
+        {{"stations", "set", "--band", "FM", "--ch", "8000", "--name", "a\tb"},
+         2,
+         "control characters"},
+        {{"stations", "set", "--band", "FM", "--ch", "8000", "--use", "tape"}, 2, "--use takes"},
+        {{"stations", "set", "--band", "FM", "--ch", "8000", "--ch", "8100"}, 2, "given twice"},
+        {{"stations", "set", "--band", "FM"}, 2, "--band and --ch are needed"},
+        {{"stations", "drop"}, 2, "unknown command"},
+        {{"stations", "remove", "--band", "AM", "--ch", "594"}, 2, "not in the table"},
+        {{"stations", "set", "--band", "AM", "--ch", "594", "--url", "http://a.jp/s", "--use",
+          "stream"},
+         0,
+         "FM 8000"},
+        {{"stations", "remove", "--band", "FM", "--ch", "8000"},
+         0,
+         "AM 594\tAM 594 kHz\tstream\thttp://a.jp/s"},
+    };
+    for (const Step& step : steps) {
+        const Outcome run = runVelto(step.args, env);
+        EXPECT_EQ(run.status, step.status) << step.args.back() << ": " << run.err;
+        const std::string& shown = step.status == 0 ? run.out : run.err;
+        EXPECT_NE(shown.find(step.shown), std::string::npos) << step.args.back() << ": " << shown;
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // A file it cannot trust or read is refused and left as it is, and no set writes over it.
+    const std::string kept = "FM\t8000\tbogus\n";
+    std::ofstream(file) << kept;
+    for (mode_t mode : {0600, 0622}) {
+        ::chmod(file.c_str(), mode);
+        const Outcome run =
+            runVelto({"stations", "set", "--band", "AM", "--ch", "954", "--use", "receiver"}, env);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(mode == 0600 ? "line 1" : "another user"), std::string::npos)
+            << run.err;
+        std::stringstream now;
+        now << std::ifstream(file).rdbuf();
+        EXPECT_EQ(now.str(), kept);
+    }
+    // A FIFO in its place is refused at once, not waited on.
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    const Outcome run = runVelto({"stations"}, env);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+}

@@ -29,6 +29,7 @@ public:
 
     QList<Shown> shown;
     QList<uint> closedByCaller; // CloseNotification calls, in order
+    QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
     // Called after each Notify (a logging stand-in writes it out).
     std::function<void(Shown const&)> onNotify;
 
@@ -79,7 +80,7 @@ public slots:
         closedByCaller.append(id);
         close(id, 3);
     }
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+    QStringList GetCapabilities() { return capabilities; }
     QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
         vendor = QStringLiteral("ResvMan tests");
         version = QStringLiteral("1");

@@ -18,6 +18,8 @@
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,6 +52,18 @@ JournalEntry handedOver(double at, char const* title, bool present) {
     entry.lead = 52.0;
     entry.present = present;
     entry.companion = present ? CompanionState::Started : CompanionState::NotStarted;
+    return entry;
+}
+
+JournalEntry finishedEntry(double at, char const* title, RecordingOutcome result, std::string file,
+                           double seconds, char const* reasonKey = "") {
+    JournalEntry entry = makeEntry(JournalKind::RecordingFinished, at, title);
+    entry.result = result;
+    entry.file = std::move(file);
+    entry.seconds = seconds;
+    entry.reasonKey = reasonKey;
+    entry.reasonText = "Velto's own words <b>&amp;</b>";
+    entry.source = "receiver";
     return entry;
 }
 
@@ -248,6 +262,15 @@ private slots:
             {handedOver(kNow, "Quiz", false),
              "Velto did not receive the recording: “Quiz” | 01/14 21:00–21:30, FM 80.0\nVelto "
              "could not be started: nobody received the recording."},
+            {finishedEntry(kNow, "Quiz", RecordingOutcome::Recorded, "/r/q.opus", 1799.0), {}},
+            {finishedEntry(kNow, "Quiz", RecordingOutcome::Partial, "/r/q.opus", 1738.0,
+                           "started-late"),
+             "Recorded only in part: “Quiz” | 01/14 21:00–21:30, FM 80.0\nThe recording began "
+             "after the programme's start. From the receiver. File: /r/q.opus"},
+            // A reason this program does not know: the companion's words, as plain text.
+            {finishedEntry(kNow, "Quiz", RecordingOutcome::Failed, "", 0.0, "odd-key"),
+             "Not recorded: “Quiz” | 01/14 21:00–21:30, FM 80.0\nVelto's own words "
+             "<b>&amp;</b>"},
             {wokeEntry(kNow, WakeOutcome::OnTime, kNow - 60.0), {}},
             {wokeEntry(kNow, WakeOutcome::Late, kNow - 960.0),
              "The computer woke up late | The wake-up planned for 2024/01/15 (Mon) 09:44 did not "
@@ -263,6 +286,63 @@ private slots:
         QVERIFY(historyWindow() == nullptr);
         m_notifier.all.front().onAction("default");
         QVERIFY(historyWindow() != nullptr && historyWindow()->isVisible());
+    }
+
+    // A report: how much was recorded, the file to open or show, or why not; in both
+    // languages and at twice the size.
+    void reportsShowTheRecordingOrWhyNot() {
+        QTemporaryDir dir;
+        QString const file = dir.filePath(QStringLiteral("2024-01-14 2100 Quiz.opus"));
+        QFile(file).open(QIODevice::WriteOnly);
+        QFile(file + QStringLiteral(".desktop")).open(QIODevice::WriteOnly);
+        m_journal->record(handedOver(kNow - 7200.0, "Quiz", true));
+        m_journal->record(finishedEntry(kNow - 3600.0, "Quiz", RecordingOutcome::Recorded,
+                                        file.toStdString(), 3598.6));
+        m_journal->record(finishedEntry(kNow - 1800.0, "Gone", RecordingOutcome::Partial,
+                                        dir.filePath(QStringLiteral("gone.opus")).toStdString(),
+                                        7385.0, "source-lost"));
+        m_journal->record(finishedEntry(kNow - 60.0, "Script", RecordingOutcome::Partial,
+                                        file.toStdString() + ".desktop", 10.0, "stopped"));
+        presenter()->showHistory();
+        HistoryWindow* history = historyWindow();
+        QCOMPARE(cell(2, HistoryModel::Outcome), QStringLiteral("Recorded 59:58"));
+        QCOMPARE(cell(2, HistoryModel::Reason),
+                 QStringLiteral("From the receiver. File: %1").arg(file));
+        QCOMPARE(cell(1, HistoryModel::Outcome), QStringLiteral("Partly recorded 2:03:05"));
+        QCOMPARE(cell(1, HistoryModel::Reason).left(47),
+                 QStringLiteral("The sound source was lost during the recording."));
+
+        struct Case {
+            int row;
+            QString problem; // after Open
+        };
+        Case const cases[] = {
+            {3, QString()}, // the hand-over: no file, the buttons off
+            {1, QStringLiteral("The recording is no longer there: ") +
+                    dir.filePath(QStringLiteral("gone.opus"))},
+            {0, QStringLiteral("Only sound files are opened from here: ") + file +
+                    QStringLiteral(".desktop")},
+        };
+        for (Case const& c : cases) {
+            history->table()->setCurrentIndex(history->model()->index(c.row, 1));
+            QCOMPARE(history->openButton()->isEnabled(), c.row != 3);
+            QCOMPARE(history->showInFolderButton()->isEnabled(), c.row != 3);
+            if (c.row != 3) {
+                history->openButton()->click();
+            }
+            QCOMPARE(history->fileProblem(), c.problem);
+        }
+        history->table()->setCurrentIndex(history->model()->index(2, 1));
+        QVERIFY(history->fileProblem().isEmpty());
+        saveScreenshot(history, "report-en");
+
+        useLanguage(":/i18n/resvman_ja.qm");
+        presenter()->showHistory();
+        QCOMPARE(cell(2, HistoryModel::Outcome), QStringLiteral("録音済み 59:58"));
+        QCOMPARE(cell(2, HistoryModel::Reason),
+                 QStringLiteral("受信機から録音。 ファイル: %1").arg(file));
+        QTRY_COMPARE(history->openButton()->text(), QStringLiteral("開く"));
+        saveScreenshot(history, "report-ja");
     }
 
     void historyThatCannotBeKeptShowsANotice() {

@@ -1,6 +1,7 @@
 #include "StandInRecorder.h"
 
 #include "platform/linux/CompanionBusNames.h"
+#include "platform/linux/CompanionBusWire.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -9,6 +10,7 @@
 #include <QDBusVariant>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 
 #include <chrono>
 #include <unistd.h>
@@ -44,9 +46,9 @@ QJsonValue jsonValue(QVariant const& v) {
 } // namespace
 
 StandInRecorder::StandInRecorder(QDBusConnection connection, QString path, QString busName,
-                                 QString logPath)
+                                 QString logPath, StandInReply reply)
     : m_connection(std::move(connection)), m_path(std::move(path)), m_busName(std::move(busName)),
-      m_logPath(std::move(logPath)) {}
+      m_logPath(std::move(logPath)), m_reply(std::move(reply)) {}
 
 bool StandInRecorder::start() {
     bool opened = false;
@@ -117,6 +119,56 @@ void StandInRecorder::onSignal(QDBusMessage const& message) {
                 args.at(2).toBool() ? QJsonValue(args.at(1).toString()) : QJsonValue()},
                {QStringLiteral("userInfo"), info},
                {QStringLiteral("sender"), message.service()}});
+    if (m_reply.enabled && args.at(0).toString() == QLatin1String(kRecordMessage)) {
+        answer(message);
+    }
+}
+
+void StandInRecorder::answer(QDBusMessage const& message) {
+    std::optional<CompanionMessage> const received = CompanionBusWire::decode(message);
+    if (!received) {
+        return;
+    }
+    // The hand-off's entries go back as they came; a mistyped one goes back as its default.
+    CompanionReport report;
+    for (auto const& [key, value] : received->values) {
+        auto const* text = std::get_if<std::string>(&value);
+        auto const* number = std::get_if<double>(&value);
+        auto const* whole = std::get_if<int32_t>(&value);
+        if (key == "Title" && text) {
+            report.title = *text;
+        } else if (key == "BAND" && text) {
+            report.band = *text;
+        } else if (key == "RecStartTime" && number) {
+            report.recStartTime = *number;
+        } else if (key == "RecEndTime" && number) {
+            report.recEndTime = *number;
+        } else if (key == "CH" && whole) {
+            report.ch = *whole;
+        }
+    }
+    report.source = m_reply.source;
+    report.kind = ReportKind::Started;
+    // A second's pause, as a real companion never answers at once: the hand-over is in
+    // the manager's history by then.
+    if (m_reply.result != ReportResult::Failed) {
+        QTimer::singleShot(1000, this, [this, report] { post(report); });
+    }
+    report.kind = ReportKind::Finished;
+    report.result = m_reply.result;
+    report.reason = m_reply.reason;
+    report.reasonText = m_reply.reasonText;
+    report.file = m_reply.result == ReportResult::Failed ? std::string() : m_reply.file;
+    report.seconds = m_reply.result == ReportResult::Failed ? 0.0
+                     : m_reply.seconds >= 0                 ? m_reply.seconds
+                                            : report.recEndTime - report.recStartTime;
+    report.dropouts = m_reply.dropouts;
+    QTimer::singleShot(1000 + m_reply.after * 1000, this, [this, report] { post(report); });
+}
+
+void StandInRecorder::post(CompanionReport const& report) {
+    m_connection.send(CompanionBusWire::encode(m_path, report.messageName(), std::string("message"),
+                                               report.toWire()));
 }
 
 void StandInRecorder::writeLine(QJsonObject line) {

@@ -3,6 +3,8 @@
 // program sent and when.
 #pragma once
 
+#include "platform/CompanionReport.h"
+
 #include <QDBusConnection>
 #include <QFile>
 #include <QJsonObject>
@@ -11,10 +13,25 @@
 
 class QDBusMessage;
 
+// How the stand-in answers a recording message: not at all (as an older companion), or with
+// a start report at once and a finished report after `after` seconds.
+struct StandInReply {
+    bool enabled = false;
+    ReportResult result = ReportResult::Recorded;
+    std::string reason;
+    std::string reasonText;
+    std::string file;    // "": none
+    double seconds = -1; // < 0: the programme's length
+    int32_t dropouts = 0;
+    std::string source = "receiver";
+    int after = 0; // seconds from the message to the finished report
+};
+
 class StandInRecorder : public QObject {
     Q_OBJECT
 public:
-    StandInRecorder(QDBusConnection connection, QString path, QString busName, QString logPath);
+    StandInRecorder(QDBusConnection connection, QString path, QString busName, QString logPath,
+                    StandInReply reply = {});
 
     // Opens the log, takes the bus name and starts listening. False (with a line in the log
     // where possible) when the name is taken or the bus or the log cannot be used.
@@ -25,10 +42,13 @@ private slots:
 
 private:
     void writeLine(QJsonObject line);
+    void answer(QDBusMessage const& message);
+    void post(CompanionReport const& report);
 
     QDBusConnection m_connection;
     QString m_path;
     QString m_busName;
     QString m_logPath;
     QFile m_log;
+    StandInReply m_reply;
 };

@@ -1,0 +1,211 @@
+#include "app/VeltoService.h"
+
+#include "app/ProgrammeMessage.h"
+#include "output/PartRecovery.h"
+#include "output/RecordingsFolder.h"
+#include "platform/linux/CompanionBusNames.h"
+#include "platform/linux/DBusCompanionBus.h"
+#include "platform/linux/PresetFile.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QPointer>
+#include <QTimer>
+
+#include <iostream>
+
+namespace velto {
+
+namespace {
+constexpr char kActivatePath[] = "/org/velto/Velto";
+constexpr char kActivateInterface[] = "org.freedesktop.Application";
+constexpr int kBusDeadlineMs = 3000;
+
+bool sameProgramme(const Programme& a, const Programme& b) {
+    return a.title == b.title && a.start == b.start && a.end == b.end &&
+           a.station.band == b.station.band && a.station.channel == b.station.channel;
+}
+} // namespace
+
+// Hands the session's events, called on its thread, to the service's thread.
+class VeltoService::Relay final : public SessionEvents {
+public:
+    explicit Relay(VeltoService* service) : m_service(service) {}
+    void recordingStarted(const RecordingStarted& started) override {
+        QMetaObject::invokeMethod(
+            m_service, [service = m_service, started] { service->startedOnMain(started); },
+            Qt::QueuedConnection);
+    }
+    void recordingWarning(const Programme& programme, const std::string& key,
+                          const std::string& text) override {
+        QMetaObject::invokeMethod(
+            m_service,
+            [service = m_service, title = QString::fromStdString(programme.title), key, text] {
+                emit service->recordingWarning(title, reasonText(key, text));
+            },
+            Qt::QueuedConnection);
+    }
+    void recordingFinished(const RecordingReport& report) override {
+        QMetaObject::invokeMethod(
+            m_service, [service = m_service, report] { service->finished(report); },
+            Qt::QueuedConnection);
+    }
+
+private:
+    VeltoService* m_service;
+};
+
+VeltoService::VeltoService(const SourceFactory& sources, VeltoSettings settings, QObject* parent)
+    : QObject(parent), m_sources(sources), m_settings(std::move(settings)), m_chooser(sources),
+      m_relay(std::make_unique<Relay>(this)) {
+    PresetFile::read(PresetFile::companionPreferencesPath(), m_presets);
+    applySettings(m_settings);
+    // What a crash left unfinished is finished before anything new is written beside it.
+    for (const RecoveredFile& file : recoverPartFiles(m_settings.recordingsFolder())) {
+        RecordingReport report;
+        report.programme.title = file.path.empty() ? file.partPath : file.path;
+        report.file = file.path;
+        report.seconds = file.seconds;
+        report.result = file.recovered ? RecordingResult::Partial : RecordingResult::Failed;
+        report.reasonKey = file.recovered ? "recovered" : file.reasonKey;
+        report.reasonText = file.reasonText;
+        m_recovered.push_back(report);
+    }
+    m_session = std::make_unique<Session>(m_clock, m_chooser.maker(), m_settings.sessionSettings(),
+                                          *m_relay);
+}
+
+VeltoService::~VeltoService() {
+    // The session's thread ends before the relay it reports to.
+    m_session.reset();
+}
+
+NameClaim VeltoService::start() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return NameClaim::NoBus;
+    const auto reply = bus.interface()->registerService(
+        QString::fromLatin1(kCompanionServiceName), QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid())
+        return NameClaim::NoBus;
+    if (reply.value() != QDBusConnectionInterface::ServiceRegistered)
+        return NameClaim::Taken;
+    bus.registerObject(QString::fromLatin1(kActivatePath), QString::fromLatin1(kActivateInterface),
+                       this, QDBusConnection::ExportScriptableSlots);
+    m_bus = new DBusCompanionBus(this);
+    m_bus->addObserver(kRecordMessage, this,
+                       [this](const CompanionMessage& message) { handleRecordMessage(message); });
+    m_bus->addObserver(kHideMessage, this, [this] { emit hideRequested(); });
+    m_bus->addObserver(kUnhideMessage, this, [this] { emit showRequested(); });
+    return m_bus->isListening() ? NameClaim::Owned : NameClaim::NoBus;
+}
+
+bool VeltoService::activateRunningCopy() {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(kCompanionServiceName), QString::fromLatin1(kActivatePath),
+        QString::fromLatin1(kActivateInterface), QStringLiteral("Activate"));
+    call << QVariantMap();
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(call, QDBus::Block, kBusDeadlineMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+void VeltoService::Activate(const QVariantMap&) {
+    emit activated();
+}
+
+void VeltoService::applySettings(const VeltoSettings& settings) {
+    m_settings = settings;
+    // VELTO_SOURCE stands for the settings' source (tests, replaying a capture).
+    std::string spec = settings.source;
+    if (const char* forced = std::getenv("VELTO_SOURCE"); forced != nullptr && *forced != 0)
+        spec = forced;
+    m_chooser.setReceiver(spec, settings.receiver);
+    m_chooser.setStations(settings.stations);
+    std::string why;
+    m_folderProblem.clear();
+    if (!makeFolder(settings.recordingsFolder(), why)) {
+        m_folderProblem = QString::fromStdString(why);
+        emit folderUnusable(m_folderProblem);
+    }
+}
+
+std::string VeltoService::stationName(const Station& station) const {
+    if (const StationEntry* entry = m_settings.stations.find(station);
+        entry != nullptr && !entry->name.empty())
+        return entry->name;
+    return m_presets.station(station.band == Band::FM, uint32_t(station.channel)).value_or("");
+}
+
+void VeltoService::handleRecordMessage(const CompanionMessage& message) {
+    SourceError why;
+    std::optional<ProgrammeRequest> request = readProgrammeMessage(message.values, why);
+    if (!request) {
+        std::cerr << "velto: a recording message was refused: " << why.text << "\n";
+        if (m_bus != nullptr)
+            m_bus->post(kFinishedMessage, std::string("message"),
+                        refusedReport(message.values, why));
+        RecordingReport report;
+        if (const auto* title = [&]() -> const std::string* {
+                for (const auto& [key, value] : message.values)
+                    if (key == "Title")
+                        return std::get_if<std::string>(&value);
+                return nullptr;
+            }())
+            report.programme.title = *title;
+        report.reasonKey = why.key;
+        report.reasonText = why.text;
+        emit recordingFinished(report);
+        return;
+    }
+    request->programme.stationName = stationName(request->programme.station);
+    if (request->appTerminate)
+        m_terminating.push_back(request->programme);
+    // A refusal comes back as a "failed" report through the session's events.
+    m_session->enqueue(request->programme);
+    emit queueChanged();
+}
+
+void VeltoService::startedOnMain(const RecordingStarted& started) {
+    if (m_bus != nullptr)
+        m_bus->post(kStartedMessage, std::string("message"), startedReport(started));
+    emit recordingStarted(started);
+    emit queueChanged();
+}
+
+void VeltoService::finished(const RecordingReport& report) {
+    if (m_bus != nullptr)
+        m_bus->post(kFinishedMessage, std::string("message"), finishedReport(report));
+    emit recordingFinished(report);
+    emit queueChanged();
+    const auto before = m_terminating.size();
+    std::erase_if(m_terminating,
+                  [&](const Programme& p) { return sameProgramme(p, report.programme); });
+    if (m_terminating.size() != before)
+        m_quitWhenIdle = true;
+    if (m_quitWhenIdle)
+        quitWhenIdle();
+}
+
+void VeltoService::quitWhenIdle() {
+    // The session clears its recording just after reporting it: look again shortly.
+    QTimer::singleShot(500, this, [this] {
+        const SessionStatus now = m_session->status();
+        if (!now.current && now.waiting.empty())
+            emit quitRequested();
+    });
+}
+
+void VeltoService::userHid() {
+    if (m_bus != nullptr)
+        m_bus->post(kCompanionHidMessage, std::nullopt, {});
+}
+
+void VeltoService::userShown() {
+    if (m_bus != nullptr)
+        m_bus->post(kCompanionShownMessage, std::nullopt, {});
+}
+
+} // namespace velto

@@ -1,0 +1,170 @@
+// The recorder's link to the manager: what it accepts from the bus, what it reports back,
+// and its settings files, which the user may edit by hand.
+#include "TempFolder.h"
+#include "app/ProgrammeMessage.h"
+#include "app/VeltoSettings.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace velto {
+namespace {
+
+CompanionValues goodMessage() {
+    return {{"CH", int32_t(8000)},
+            {"BAND", std::string("FM")},
+            {"RecStartTime", 1767229140.0},
+            {"RecEndTime", 1767232800.0},
+            {"Title", std::string("Morning News")},
+            {"AppTerminate", true}};
+}
+
+CompanionValues with(const char* key, std::optional<CompanionValue> value) {
+    CompanionValues values;
+    for (auto& [name, old] : goodMessage()) {
+        if (name != key)
+            values.emplace_back(name, old);
+        else if (value)
+            values.emplace_back(name, *value);
+    }
+    return values;
+}
+
+TEST(ProgrammeMessage, ReadsTheSixEntriesAndRefusesAMissingOrMistypedOne) {
+    SourceError error;
+    const auto request = readProgrammeMessage(goodMessage(), error);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->programme.title, "Morning News");
+    EXPECT_EQ(request->programme.station.band, Band::FM);
+    EXPECT_EQ(request->programme.station.channel, 8000);
+    EXPECT_EQ(std::chrono::system_clock::to_time_t(request->programme.start), 1767229140);
+    EXPECT_EQ(std::chrono::system_clock::to_time_t(request->programme.end), 1767232800);
+    EXPECT_TRUE(request->appTerminate);
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* key;
+        std::optional<CompanionValue> value; // none: left out
+    };
+    const Case refused[] = {
+        {"CH", std::nullopt},           {"CH", std::string("8000")},
+        {"BAND", std::string("fm")},    {"BAND", int32_t(1)},
+        {"RecStartTime", std::nullopt}, {"RecStartTime", int32_t(1767229140)},
+        {"RecStartTime", nan},          {"RecEndTime", 1e300},
+        {"Title", std::nullopt},        {"Title", true},
+        {"AppTerminate", std::nullopt}, {"AppTerminate", int32_t(1)},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.key);
+        SourceError why;
+        EXPECT_FALSE(readProgrammeMessage(with(c.key, c.value), why));
+        EXPECT_EQ(why.key, "bad-message");
+        EXPECT_NE(why.text.find(c.key == std::string("RecEndTime") ? "RecStartTime or RecEndTime"
+                                                                   : c.key),
+                  std::string::npos)
+            << why.text;
+    }
+}
+
+TEST(ProgrammeMessage, ATitleIsKeptAsHandedOverWhateverItHolds) {
+    // The file name is made safe where it is made; the reports carry the title unchanged so
+    // that the manager can match them.
+    const std::string title = std::string(10'000, 'x') + "/../\x01\x1b[2J";
+    SourceError error;
+    const auto request = readProgrammeMessage(with("Title", title), error);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->programme.title, title);
+    const CompanionValues report = matchingEntries(request->programme);
+    EXPECT_EQ(std::get<std::string>(report[0].second), title);
+}
+
+TEST(ProgrammeMessage, ReportsCarryTheEntriesAsHandedOver) {
+    SourceError error;
+    const auto request = readProgrammeMessage(goodMessage(), error);
+    ASSERT_TRUE(request);
+    RecordingReport report{
+        request->programme, "/r/a.opus", 59.5, RecordingResult::Partial, "source-lost", "Lost.", 3,
+        "receiver",         {}};
+    const CompanionValues finished = finishedReport(report);
+    const CompanionValues expected = {{"Title", std::string("Morning News")},
+                                      {"RecStartTime", 1767229140.0},
+                                      {"RecEndTime", 1767232800.0},
+                                      {"BAND", std::string("FM")},
+                                      {"CH", int32_t(8000)},
+                                      {"File", std::string("/r/a.opus")},
+                                      {"Seconds", 59.5},
+                                      {"Result", std::string("partial")},
+                                      {"Reason", std::string("source-lost")},
+                                      {"ReasonText", std::string("Lost.")},
+                                      {"Dropouts", int32_t(3)},
+                                      {"Source", std::string("receiver")}};
+    EXPECT_EQ(finished, expected);
+
+    // A refused message: only its well-typed matching entries go back.
+    const CompanionValues refused =
+        refusedReport(with("CH", std::string("x")), {"bad-message", "The message's CH …"});
+    for (const auto& [key, value] : refused)
+        EXPECT_NE(key, "CH");
+    EXPECT_EQ(std::get<std::string>(refused[0].second), "Morning News");
+}
+
+TEST(VeltoSettings, RoundTripsAndReadsAHandEditedFileSafely) {
+    test::TempFolder folder;
+    const QString dir = QString::fromStdString(folder.path().string());
+    VeltoSettings settings;
+    settings.source = "soapy:driver=rtlsdr,serial=00000001";
+    settings.receiver.gainDb = 33.8;
+    settings.receiver.ppm = -12.5;
+    settings.receiver.amInput = AmInput::Upconverter;
+    settings.receiver.upconverterHz = 120e6;
+    settings.receiver.deemphasisSeconds = 75e-6;
+    settings.folder = "/srv/radio";
+    settings.stereoBitrate = 128'000;
+    SourceError error;
+    ASSERT_TRUE(settings.stations.set(
+        {{Band::AM, 594}, "Tokyo 1", "https://example.org/a.m3u8", SourceUse::Stream}, error));
+    ASSERT_TRUE(settings.save(dir));
+
+    QStringList problems;
+    const VeltoSettings read = VeltoSettings::load(&problems, dir);
+    EXPECT_TRUE(problems.isEmpty());
+    EXPECT_EQ(read.source, settings.source);
+    EXPECT_EQ(read.receiver.gainDb, 33.8);
+    EXPECT_EQ(read.receiver.ppm, -12.5);
+    EXPECT_EQ(read.receiver.amInput, AmInput::Upconverter);
+    EXPECT_EQ(read.receiver.upconverterHz, 120e6);
+    EXPECT_EQ(read.receiver.deemphasisSeconds, 75e-6);
+    EXPECT_EQ(read.folder, "/srv/radio");
+    EXPECT_EQ(read.stereoBitrate, 128'000);
+    EXPECT_EQ(read.sessionSettings().encoder.monoBitrate, 85'333);
+    ASSERT_EQ(read.stations.entries().size(), 1u);
+    EXPECT_EQ(read.stations.entries()[0].streamUrl, "https://example.org/a.m3u8");
+    EXPECT_EQ(read.stations.entries()[0].use, SourceUse::Stream);
+
+    // Hand-edited nonsense reads as the defaults; a bad station is refused in words and the
+    // good ones are kept.
+    QFile conf(dir + "/velto.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    conf.write("[Receiver]\ngain=loud\nppm=1e9\ndeemphasisMicroseconds=60\n"
+               "[Recording]\nstereoBitrate=1\n");
+    conf.close();
+    QFile stations(dir + "/stations.conf");
+    ASSERT_TRUE(stations.open(QIODevice::Append));
+    stations.write("\n[stations]\n2\\band=FM\n2\\ch=8000\n2\\url=file:///etc/passwd\n"
+                   "2\\use=stream\n3\\band=XX\nsize=3\n");
+    stations.close();
+    problems.clear();
+    const VeltoSettings edited = VeltoSettings::load(&problems, dir);
+    const VeltoSettings defaults;
+    EXPECT_FALSE(edited.receiver.gainDb);
+    EXPECT_EQ(edited.receiver.ppm, 0);
+    EXPECT_EQ(edited.receiver.deemphasisSeconds, 50e-6);
+    EXPECT_EQ(edited.stereoBitrate, defaults.stereoBitrate);
+    EXPECT_EQ(problems.size(), 2) << problems.join(QLatin1Char('\n')).toStdString();
+}
+
+} // namespace
+} // namespace velto
