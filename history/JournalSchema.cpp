@@ -134,6 +134,7 @@ JournalEntry entryFromRow(SqliteStatement const& row) {
         break;
     case JournalKind::TestWakeUp:
         entry.test = static_cast<TestWakeOutcome>(outcome);
+        break;
     case JournalKind::RecordingFinished:
         // A damaged row holds anything: an unknown result is not a recording.
         entry.result = outcome >= 0 && outcome <= static_cast<int>(RecordingOutcome::Failed)
