@@ -213,6 +213,10 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
     connect(&m_service, &VeltoService::folderUnusable, this, showFolderProblem);
     if (!m_service.folderProblem().isEmpty())
         showFolderProblem(m_service.folderProblem());
+    if (const std::string& why = m_service.settings().stationsProblem; !why.empty()) {
+        //% "The stations file could not be read, so it is left as it is and not used: %1"
+        showMessage(qtTrId("IDS_STATIONS_UNREADABLE").arg(QString::fromStdString(why)));
+    }
     for (const RecordingReport& report : m_service.recovered())
         addRecent(report);
     refresh();
@@ -301,7 +305,12 @@ void MainWindow::openSelected(bool folder) {
 }
 
 void MainWindow::openSettings() {
-    SettingsDialog dialog(m_service.settings(), this);
+    // The stations table as `velto stations` may have changed it since.
+    VeltoSettings current = m_service.settings();
+    const VeltoSettings onDisk = VeltoSettings::load();
+    current.stations = onDisk.stations;
+    current.stationsProblem = onDisk.stationsProblem;
+    SettingsDialog dialog(current, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const VeltoSettings settings = dialog.settings();

@@ -296,6 +296,19 @@ QWidget* SettingsDialog::makeStationsPage() {
     buttons->addWidget(remove);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(intro);
+    if (!m_settings.stationsProblem.empty()) {
+        // The file is the user's: it is shown as unusable and left untouched.
+        //% "The stations file could not be read, so it is left as it is and not used: %1"
+        auto* problem = new QLabel(qtTrId("IDS_STATIONS_UNREADABLE")
+                                       .arg(QString::fromStdString(m_settings.stationsProblem)),
+                                   page);
+        problem->setTextFormat(Qt::PlainText);
+        problem->setWordWrap(true);
+        layout->addWidget(problem);
+        m_stations->setEnabled(false);
+        add->setEnabled(false);
+        remove->setEnabled(false);
+    }
     layout->addWidget(m_stations, 1);
     layout->addLayout(buttons);
     return page;
@@ -397,7 +410,7 @@ void SettingsDialog::accept() {
                           : folder.toStdString();
     settings.stereoBitrate = m_bitrate->currentData().toInt();
     settings.stations = StationTable();
-    for (int row = 0; row < m_stations->rowCount(); ++row) {
+    for (int row = 0; m_settings.stationsProblem.empty() && row < m_stations->rowCount(); ++row) {
         const auto text = [&](int column) {
             const QTableWidgetItem* item = m_stations->item(row, column);
             return item == nullptr ? QString() : item->text().trimmed();

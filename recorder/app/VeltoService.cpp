@@ -145,7 +145,7 @@ void VeltoService::handleRecordMessage(const CompanionMessage& message) {
     if (!request) {
         std::cerr << "velto: a recording message was refused: " << why.text << "\n";
         if (m_bus != nullptr)
-            m_bus->post(kFinishedMessage, std::string("message"),
+            m_bus->post(kRecordingFinishedMessage, std::string("message"),
                         refusedReport(message.values, why));
         RecordingReport report;
         if (const auto* title = [&]() -> const std::string* {
@@ -170,14 +170,14 @@ void VeltoService::handleRecordMessage(const CompanionMessage& message) {
 
 void VeltoService::startedOnMain(const RecordingStarted& started) {
     if (m_bus != nullptr)
-        m_bus->post(kStartedMessage, std::string("message"), startedReport(started));
+        m_bus->post(kRecordingStartedMessage, std::string("message"), startedReport(started));
     emit recordingStarted(started);
     emit queueChanged();
 }
 
 void VeltoService::finished(const RecordingReport& report) {
     if (m_bus != nullptr)
-        m_bus->post(kFinishedMessage, std::string("message"), finishedReport(report));
+        m_bus->post(kRecordingFinishedMessage, std::string("message"), finishedReport(report));
     emit recordingFinished(report);
     emit queueChanged();
     const auto before = m_terminating.size();

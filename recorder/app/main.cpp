@@ -80,10 +80,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("velto"));
     installTranslators(*app);
 
-    QStringList problems;
-    velto::VeltoService service(sources, velto::VeltoSettings::load(&problems));
-    for (const QString& problem : problems)
-        std::cerr << "velto: stations.conf, entry " << problem.toStdString() << "\n";
+    velto::VeltoService service(sources, velto::VeltoSettings::load());
+    if (const std::string& why = service.settings().stationsProblem; !why.empty())
+        std::cerr << "velto: the stations table is not used: " << why << "\n";
     switch (service.start()) {
     case velto::NameClaim::Owned:
         break;

@@ -459,5 +459,9 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message id="IDS_STATIONS_UNREADABLE">
+        <source>The stations file could not be read, so it is left as it is and not used: %1</source>
+        <translation>The stations file could not be read, so it is left as it is and not used: %1</translation>
+    </message>
 </context>
 </TS>

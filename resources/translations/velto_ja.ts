@@ -458,5 +458,9 @@
         <source>Cancel</source>
         <translation>キャンセル</translation>
     </message>
+    <message id="IDS_STATIONS_UNREADABLE">
+        <source>The stations file could not be read, so it is left as it is and not used: %1</source>
+        <translation>放送局のファイルを読み込めないため、そのままにして使いません: %1</translation>
+    </message>
 </context>
 </TS>
