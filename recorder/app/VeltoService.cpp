@@ -7,6 +7,7 @@
 #include "platform/linux/DBusCompanionBus.h"
 #include "platform/linux/PresetFile.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -77,8 +78,18 @@ VeltoService::VeltoService(const SourceFactory& sources, VeltoSettings settings,
 }
 
 VeltoService::~VeltoService() {
-    // The session's thread ends before the relay it reports to.
+    // The session's thread ends before the relay it reports to; a recording cut short by
+    // the program's end is reported "stopped" before the program goes.
     m_session.reset();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (m_bus != nullptr) {
+        // One round trip: the reports just sent have left before the connection closes.
+        QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
+            QDBus::Block, kBusDeadlineMs);
+    }
 }
 
 NameClaim VeltoService::start() {

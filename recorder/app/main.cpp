@@ -67,8 +67,12 @@ int main(int argc, char** argv) {
 
     // SIGTERM and SIGINT end the event loop, so that a recording ends with a finished file.
     // Made before any other thread, which all inherit the blocked signals.
-    velto::StopSignals stopSignals(
-        [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+    velto::StopSignals stopSignals([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+        else
+            std::_Exit(0); // nothing is recorded before the application exists
+    });
     std::unique_ptr<QCoreApplication> app;
     if (headless) {
         app = std::make_unique<QCoreApplication>(argc, argv);

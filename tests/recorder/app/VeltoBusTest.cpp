@@ -12,6 +12,7 @@
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -160,6 +161,41 @@ TEST_F(VeltoOnTheBus, RefusesBadMessagesRecordsTheNextAndQuitsWhenAsked) {
     EXPECT_LE(file.filename().string().size(), 255u);
     EXPECT_TRUE(velto->waitForFinished(10'000));
     EXPECT_EQ(velto->exitCode(), 0);
+}
+
+TEST_F(VeltoOnTheBus, AKilledRecordingIsFinishedAtTheNextStartAndTermStopsCleanly) {
+    const std::filesystem::path radio = m_folder.path() / "Music" / "Radio";
+    const auto files = [&](const std::string& ending) {
+        int count = 0;
+        for (const auto& file : std::filesystem::directory_iterator(radio))
+            count += file.path().string().ends_with(ending);
+        return count;
+    };
+    QProcess* velto = startVelto();
+    ASSERT_TRUE(waitFor(veltoOnBus, 10'000));
+    post(message("killed", 8000, -1, 60));
+    ASSERT_TRUE(waitFor([this] { return m_started.size() == 1; }, 10'000));
+    QTest::qWait(2500); // past the first flush of pages
+    velto->kill();
+    ASSERT_TRUE(velto->waitForFinished(5000));
+    EXPECT_EQ(files(".opus.part"), 1);
+
+    QProcess* again = startVelto();
+    ASSERT_TRUE(waitFor(veltoOnBus, 10'000));
+    EXPECT_EQ(files(".opus.part"), 0);
+    EXPECT_EQ(files(".opus"), 1);
+
+    // SIGTERM ends the recording in progress with a file and a report.
+    post(message("terminated", 8000, -1, 60));
+    ASSERT_TRUE(waitFor([this] { return m_started.size() == 2; }, 10'000));
+    QTest::qWait(1000);
+    again->terminate();
+    ASSERT_TRUE(again->waitForFinished(10'000));
+    EXPECT_EQ(again->exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(waitFor([this] { return !m_finished.empty(); }, 5000));
+    EXPECT_EQ(text(m_finished.back(), "Title"), "terminated");
+    EXPECT_EQ(text(m_finished.back(), "Reason"), "stopped");
+    EXPECT_TRUE(std::filesystem::is_regular_file(text(m_finished.back(), "File")));
 }
 
 } // namespace
