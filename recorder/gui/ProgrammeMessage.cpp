@@ -1,4 +1,4 @@
-#include "app/ProgrammeMessage.h"
+#include "gui/ProgrammeMessage.h"
 
 #include "platform/CompanionReport.h"
 

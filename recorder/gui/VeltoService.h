@@ -2,8 +2,8 @@
 // Runs the same with or without a display. The session's events arrive on the session's
 // thread and are handed to this object's (the main) thread before anyone sees them.
 #pragma once
-#include "app/VeltoSettings.h"
-#include "app/VeltoTexts.h"
+#include "gui/VeltoSettings.h"
+#include "gui/VeltoTexts.h"
 #include "platform/linux/CompanionMessage.h"
 #include "session/Session.h"
 #include "session/SourceChooser.h"

@@ -1,6 +1,6 @@
-#include "app/VeltoService.h"
+#include "gui/VeltoService.h"
 
-#include "app/ProgrammeMessage.h"
+#include "gui/ProgrammeMessage.h"
 #include "output/PartRecovery.h"
 #include "output/RecordingsFolder.h"
 #include "platform/linux/CompanionBusNames.h"

@@ -1,4 +1,4 @@
-#include "app/VeltoTexts.h"
+#include "gui/VeltoTexts.h"
 
 #include <QCoreApplication>
 

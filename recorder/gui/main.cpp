@@ -1,10 +1,10 @@
 // Velto for Linux: runs a command of `velto` when given one; otherwise the recorder that
 // the manager hands its reservations to, with its window or, without a display, on the
 // session bus alone.
-#include "app/MainWindow.h"
-#include "app/VeltoService.h"
 #include "cli/CommandLine.h"
 #include "cli/StopSignals.h"
+#include "gui/MainWindow.h"
+#include "gui/VeltoService.h"
 #include "sources/SourceFactory.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "app/MainWindow.h"
+#include "gui/MainWindow.h"
 
-#include "app/SettingsDialog.h"
-#include "app/VeltoService.h"
-#include "app/VeltoTexts.h"
+#include "gui/SettingsDialog.h"
+#include "gui/VeltoService.h"
+#include "gui/VeltoTexts.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 // The recorder's link to the manager: what it accepts from the bus, what it reports back,
 // and its settings files, which the user may edit by hand.
 #include "TempFolder.h"
-#include "app/ProgrammeMessage.h"
-#include "app/VeltoSettings.h"
+#include "gui/ProgrammeMessage.h"
+#include "gui/VeltoSettings.h"
 #include "platform/CompanionReport.h"
 
 #include <QFile>

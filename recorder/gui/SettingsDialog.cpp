@@ -1,6 +1,6 @@
-#include "app/SettingsDialog.h"
+#include "gui/SettingsDialog.h"
 
-#include "app/VeltoTexts.h"
+#include "gui/VeltoTexts.h"
 #include "output/RecordingsFolder.h"
 #include "sources/Deadline.h"
 #include "sources/SoapySource.h"

@@ -1,4 +1,4 @@
-#include "app/VeltoSettings.h"
+#include "gui/VeltoSettings.h"
 
 #include "output/RecordingsFolder.h"
 #include "session/StationFile.h"

@@ -1,7 +1,7 @@
 // Velto's settings: the source (found devices listed off the window's thread), the
 // receiver, the recordings and the stations table.
 #pragma once
-#include "app/VeltoSettings.h"
+#include "gui/VeltoSettings.h"
 
 #include <QDialog>
 
