@@ -270,6 +270,9 @@ void MainWindow::addRecent(const RecordingReport& report) {
     item->setData(0, kFileRole, QString::fromStdString(report.file));
     QString why =
         report.reasonKey.empty() ? QString() : reasonText(report.reasonKey, report.reasonText);
+    // The source's own words name the device or the file involved.
+    if (!report.reasonText.empty() && why != QString::fromStdString(report.reasonText))
+        why += QStringLiteral("\n") + QString::fromStdString(report.reasonText);
     if (!report.file.empty())
         why += (why.isEmpty() ? QString() : QStringLiteral("\n")) +
                QString::fromStdString(report.file);
