@@ -313,7 +313,7 @@ void MainWindow::openSettings() {
     const VeltoSettings onDisk = VeltoSettings::load();
     current.stations = onDisk.stations;
     current.stationsProblem = onDisk.stationsProblem;
-    SettingsDialog dialog(current, this);
+    SettingsDialog dialog(current, m_service.presetStations(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const VeltoSettings settings = dialog.settings();

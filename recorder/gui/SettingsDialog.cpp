@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,8 +80,9 @@ std::optional<Station> stationFrom(const QString& text) {
 }
 } // namespace
 
-SettingsDialog::SettingsDialog(const VeltoSettings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+SettingsDialog::SettingsDialog(const VeltoSettings& settings, std::vector<StationEntry> presets,
+                               QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_presets(std::move(presets)) {
     //% "Velto Settings"
     setWindowTitle(qtTrId("IDS_SETTINGS_TITLE"));
     auto* tabs = new QTabWidget(this);
@@ -281,11 +283,23 @@ QWidget* SettingsDialog::makeStationsPage() {
     auto* add = new QPushButton(qtTrId("IDS_STATION_ADD"), page);
     //% "&Remove"
     auto* remove = new QPushButton(qtTrId("IDS_STATION_REMOVE"), page);
-    connect(add, &QPushButton::clicked, this, [this] {
-        addStationRow(StationEntry{Station{Band::FM, 8000}, {}, {}, SourceUse::Fallback});
-        m_stations->setCurrentCell(m_stations->rowCount() - 1, 0);
+    // Add offers the presets' stations by name, and any other station.
+    auto* addMenu = new QMenu(add);
+    const auto addRow = [this](const StationEntry& entry, int column) {
+        addStationRow(entry);
+        m_stations->setCurrentCell(m_stations->rowCount() - 1, column);
         m_stations->editItem(m_stations->currentItem());
+    };
+    for (const StationEntry& preset : m_presets) {
+        addMenu->addAction(QStringLiteral("%1 — %2").arg(frequencyText(preset.station),
+                                                         QString::fromStdString(preset.name)),
+                           this, [addRow, preset] { addRow(preset, 2); });
+    }
+    //% "Another Station"
+    addMenu->addAction(qtTrId("IDS_STATION_ADD_OTHER"), this, [addRow] {
+        addRow(StationEntry{Station{Band::FM, 8000}, {}, {}, SourceUse::Fallback}, 0);
     });
+    add->setMenu(addMenu);
     connect(remove, &QPushButton::clicked, this, [this] {
         if (m_stations->currentRow() >= 0)
             m_stations->removeRow(m_stations->currentRow());

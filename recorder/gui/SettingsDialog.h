@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
@@ -19,7 +21,9 @@ namespace velto {
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SettingsDialog(const VeltoSettings& settings, QWidget* parent = nullptr);
+    // `presets`: the stations of the companion presets, offered when adding a station.
+    SettingsDialog(const VeltoSettings& settings, std::vector<StationEntry> presets,
+                   QWidget* parent = nullptr);
     VeltoSettings settings() const { return m_settings; }
 
     void accept() override;
@@ -34,6 +38,7 @@ private:
     void updateEnabled();
 
     VeltoSettings m_settings;
+    std::vector<StationEntry> m_presets;
     QComboBox* m_source;
     QPushButton* m_refresh;
     QLabel* m_search;

@@ -143,6 +143,24 @@ void VeltoService::applySettings(const VeltoSettings& settings) {
     }
 }
 
+std::vector<StationEntry> VeltoService::presetStations() const {
+    std::vector<StationEntry> stations;
+    for (const bool fm : {true, false}) {
+        for (int slot = 0; slot < ChannelPresetTable::kSlots; ++slot) {
+            const ChannelPreset& preset = m_presets.band(fm)[slot];
+            if (preset.frequency == 0 || preset.frequency > 100'000)
+                continue;
+            StationEntry entry;
+            entry.station = {fm ? Band::FM : Band::AM, int(preset.frequency)};
+            entry.name = std::string(preset.name, preset.nameLength());
+            std::string why;
+            if (entry.station.valid(why))
+                stations.push_back(entry);
+        }
+    }
+    return stations;
+}
+
 std::string VeltoService::stationName(const Station& station) const {
     if (const StationEntry* entry = m_settings.stations.find(station);
         entry != nullptr && !entry->name.empty())

@@ -36,6 +36,8 @@ public:
 
     void applySettings(const VeltoSettings& settings);
     const VeltoSettings& settings() const { return m_settings; }
+    // The stations of the companion presets, with their names.
+    std::vector<StationEntry> presetStations() const;
     SessionStatus status() const { return m_session->status(); }
     // The recordings a crash left unfinished, finished at start-up.
     const std::vector<RecordingReport>& recovered() const { return m_recovered; }

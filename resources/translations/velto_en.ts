@@ -531,5 +531,9 @@
         <source>The capture holds no samples.</source>
         <translation>The capture holds no samples.</translation>
     </message>
+    <message id="IDS_STATION_ADD_OTHER">
+        <source>Another Station</source>
+        <translation>Another Station</translation>
+    </message>
 </context>
 </TS>

@@ -530,5 +530,9 @@
         <source>The capture holds no samples.</source>
         <translation>キャプチャにサンプルがありません。</translation>
     </message>
+    <message id="IDS_STATION_ADD_OTHER">
+        <source>Another Station</source>
+        <translation>その他の放送局</translation>
+    </message>
 </context>
 </TS>
