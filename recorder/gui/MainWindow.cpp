@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -30,6 +31,8 @@ constexpr int kRecentKept = 20;
 constexpr int kFileRole = Qt::UserRole;
 // The level meter's scale: -60 dBFS to 0, in tenths.
 constexpr int kMeterFloorDb = -60;
+constexpr double kLoudDb = -6;
+constexpr double kClippingDb = -1;
 
 QLabel* plainLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -252,6 +255,13 @@ void MainWindow::refresh() {
         m_level->show();
         const double db = std::clamp<double>(status.levelDb, kMeterFloorDb, 0);
         m_level->setValue(int(std::lround((db - kMeterFloorDb) * 10)));
+        // Amber near full scale, red where the sound clips.
+        QPalette palette = m_level->parentWidget()->palette();
+        if (db > kClippingDb)
+            palette.setColor(QPalette::Highlight, QColor(0xc6, 0x28, 0x28));
+        else if (db > kLoudDb)
+            palette.setColor(QPalette::Highlight, QColor(0xe0, 0x9a, 0x10));
+        m_level->setPalette(palette);
     }
 }
 
