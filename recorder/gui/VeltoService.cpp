@@ -96,6 +96,24 @@ NameClaim VeltoService::start() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return NameClaim::NoBus;
+    // Listening before the name is ours: the manager takes an owner of the name for a
+    // companion that hears it. What arrives meanwhile waits in the event loop, and is
+    // dropped there by a copy that did not get the name.
+    auto* companionBus = new DBusCompanionBus(this);
+    companionBus->addObserver(kRecordMessage, this, [this](const CompanionMessage& message) {
+        if (m_bus != nullptr)
+            handleRecordMessage(message);
+    });
+    companionBus->addObserver(kHideMessage, this, [this] {
+        if (m_bus != nullptr)
+            emit hideRequested();
+    });
+    companionBus->addObserver(kUnhideMessage, this, [this] {
+        if (m_bus != nullptr)
+            emit showRequested();
+    });
+    if (!companionBus->isListening())
+        return NameClaim::NoBus;
     const auto reply = bus.interface()->registerService(
         QString::fromLatin1(kCompanionServiceName), QDBusConnectionInterface::DontQueueService,
         QDBusConnectionInterface::DontAllowReplacement);
@@ -105,12 +123,8 @@ NameClaim VeltoService::start() {
         return NameClaim::Taken;
     bus.registerObject(QString::fromLatin1(kActivatePath), QString::fromLatin1(kActivateInterface),
                        this, QDBusConnection::ExportScriptableSlots);
-    m_bus = new DBusCompanionBus(this);
-    m_bus->addObserver(kRecordMessage, this,
-                       [this](const CompanionMessage& message) { handleRecordMessage(message); });
-    m_bus->addObserver(kHideMessage, this, [this] { emit hideRequested(); });
-    m_bus->addObserver(kUnhideMessage, this, [this] { emit showRequested(); });
-    return m_bus->isListening() ? NameClaim::Owned : NameClaim::NoBus;
+    m_bus = companionBus;
+    return NameClaim::Owned;
 }
 
 bool VeltoService::activateRunningCopy() {
