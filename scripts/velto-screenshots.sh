@@ -17,9 +17,10 @@ shoot() { # LANG SCALE SUFFIX
     mkdir -p "$home/config" "$home/Music" "$home/run"
     chmod 700 "$home/run"
     mkdir -p "$home/config/velto"
-    printf '%s\n' '[stations]' '1\band=FM' '1\ch=8000' '1\name=Example FM' \
-        '1\url=https://radio.example.org/fm800.m3u8' '1\use=fallback' '2\band=AM' '2\ch=594' \
-        '2\name=Example AM' '2\url=' '2\use=receiver' 'size=2' >"$home/config/velto/stations.conf"
+    chmod 700 "$home/config/velto"
+    printf 'FM\t8000\tfallback\thttps://radio.example.org/fm800.m3u8\tExample FM\nAM\t594\treceiver\t\tExample AM\n' \
+        >"$home/config/velto/stations.conf"
+    chmod 600 "$home/config/velto/stations.conf"
     HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run LANG=$1 LANGUAGE= \
     LC_ALL=$1 QT_SCALE_FACTOR=$2 VELTO=$build/bundle/Velto.app/velto OUT=$out SUFFIX=$3 \
         xvfb-run -a -s "-screen 0 1600x1400x24" dbus-run-session -- bash -c '

@@ -459,5 +459,81 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message id="IDS_STATIONS_UNREADABLE">
+        <source>The stations file could not be read, so it is left as it is and not used: %1</source>
+        <translation>The stations file could not be read, so it is left as it is and not used: %1</translation>
+    </message>
+    <message id="IDS_REASON_RECEIVER_LOST">
+        <source>The receiver stopped delivering sound.</source>
+        <translation>The receiver stopped delivering sound.</translation>
+    </message>
+    <message id="IDS_REASON_RECEIVER_TIMEOUT">
+        <source>The receiver did not answer in time.</source>
+        <translation>The receiver did not answer in time.</translation>
+    </message>
+    <message id="IDS_REASON_RECEIVER_FAILED">
+        <source>The receiver failed to start.</source>
+        <translation>The receiver failed to start.</translation>
+    </message>
+    <message id="IDS_REASON_TUNING_FAILED">
+        <source>The tuner could not be set to the station.</source>
+        <translation>The tuner could not be set to the station.</translation>
+    </message>
+    <message id="IDS_REASON_DEVICE_ERROR">
+        <source>The tuner reported an error.</source>
+        <translation>The tuner reported an error.</translation>
+    </message>
+    <message id="IDS_REASON_FREQUENCY_OUT_OF_RANGE">
+        <source>The station lies outside what the tuner can receive.</source>
+        <translation>The station lies outside what the tuner can receive.</translation>
+    </message>
+    <message id="IDS_REASON_STATION_UNREACHABLE">
+        <source>Direct sampling cannot reach this station.</source>
+        <translation>Direct sampling cannot reach this station.</translation>
+    </message>
+    <message id="IDS_REASON_NOT_A_RADIO">
+        <source>The device is not a radio tuner.</source>
+        <translation>The device is not a radio tuner.</translation>
+    </message>
+    <message id="IDS_REASON_NO_SOUND_CARD">
+        <source>The tuner&apos;s sound card was not found.</source>
+        <translation>The tuner&apos;s sound card was not found.</translation>
+    </message>
+    <message id="IDS_REASON_SOUND_CARD_ERROR">
+        <source>The tuner&apos;s sound card failed.</source>
+        <translation>The tuner&apos;s sound card failed.</translation>
+    </message>
+    <message id="IDS_REASON_HTTP_ERROR">
+        <source>The stream&apos;s server refused it.</source>
+        <translation>The stream&apos;s server refused it.</translation>
+    </message>
+    <message id="IDS_REASON_UNSUPPORTED_STREAM">
+        <source>The stream is in a form that cannot be recorded.</source>
+        <translation>The stream is in a form that cannot be recorded.</translation>
+    </message>
+    <message id="IDS_REASON_SOURCE_STALLED">
+        <source>The source delivered nothing for a while.</source>
+        <translation>The source delivered nothing for a while.</translation>
+    </message>
+    <message id="IDS_REASON_SOURCE_AHEAD">
+        <source>The source ran ahead of the clock; the surplus was dropped.</source>
+        <translation>The source ran ahead of the clock; the surplus was dropped.</translation>
+    </message>
+    <message id="IDS_REASON_CAPTURE_UNREADABLE">
+        <source>The capture file cannot be read.</source>
+        <translation>The capture file cannot be read.</translation>
+    </message>
+    <message id="IDS_REASON_CAPTURE_NOT_A_FILE">
+        <source>The capture is not a regular file.</source>
+        <translation>The capture is not a regular file.</translation>
+    </message>
+    <message id="IDS_REASON_CAPTURE_EMPTY">
+        <source>The capture holds no samples.</source>
+        <translation>The capture holds no samples.</translation>
+    </message>
+    <message id="IDS_STATION_ADD_OTHER">
+        <source>Another Station</source>
+        <translation>Another Station</translation>
+    </message>
 </context>
 </TS>

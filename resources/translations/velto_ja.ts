@@ -458,5 +458,81 @@
         <source>Cancel</source>
         <translation>キャンセル</translation>
     </message>
+    <message id="IDS_STATIONS_UNREADABLE">
+        <source>The stations file could not be read, so it is left as it is and not used: %1</source>
+        <translation>放送局のファイルを読み込めないため、そのままにして使いません: %1</translation>
+    </message>
+    <message id="IDS_REASON_RECEIVER_LOST">
+        <source>The receiver stopped delivering sound.</source>
+        <translation>受信機から音が届かなくなりました。</translation>
+    </message>
+    <message id="IDS_REASON_RECEIVER_TIMEOUT">
+        <source>The receiver did not answer in time.</source>
+        <translation>受信機が時間内に応答しませんでした。</translation>
+    </message>
+    <message id="IDS_REASON_RECEIVER_FAILED">
+        <source>The receiver failed to start.</source>
+        <translation>受信機を起動できませんでした。</translation>
+    </message>
+    <message id="IDS_REASON_TUNING_FAILED">
+        <source>The tuner could not be set to the station.</source>
+        <translation>チューナーをこの放送局に合わせられませんでした。</translation>
+    </message>
+    <message id="IDS_REASON_DEVICE_ERROR">
+        <source>The tuner reported an error.</source>
+        <translation>チューナーがエラーを報告しました。</translation>
+    </message>
+    <message id="IDS_REASON_FREQUENCY_OUT_OF_RANGE">
+        <source>The station lies outside what the tuner can receive.</source>
+        <translation>この放送局はチューナーの受信範囲外です。</translation>
+    </message>
+    <message id="IDS_REASON_STATION_UNREACHABLE">
+        <source>Direct sampling cannot reach this station.</source>
+        <translation>ダイレクトサンプリングではこの放送局を受信できません。</translation>
+    </message>
+    <message id="IDS_REASON_NOT_A_RADIO">
+        <source>The device is not a radio tuner.</source>
+        <translation>このデバイスはラジオチューナーではありません。</translation>
+    </message>
+    <message id="IDS_REASON_NO_SOUND_CARD">
+        <source>The tuner&apos;s sound card was not found.</source>
+        <translation>チューナーのサウンドカードが見つかりません。</translation>
+    </message>
+    <message id="IDS_REASON_SOUND_CARD_ERROR">
+        <source>The tuner&apos;s sound card failed.</source>
+        <translation>チューナーのサウンドカードでエラーが起きました。</translation>
+    </message>
+    <message id="IDS_REASON_HTTP_ERROR">
+        <source>The stream&apos;s server refused it.</source>
+        <translation>ストリームのサーバーに拒否されました。</translation>
+    </message>
+    <message id="IDS_REASON_UNSUPPORTED_STREAM">
+        <source>The stream is in a form that cannot be recorded.</source>
+        <translation>このストリームは録音できない形式です。</translation>
+    </message>
+    <message id="IDS_REASON_SOURCE_STALLED">
+        <source>The source delivered nothing for a while.</source>
+        <translation>しばらくの間、録音元から何も届きませんでした。</translation>
+    </message>
+    <message id="IDS_REASON_SOURCE_AHEAD">
+        <source>The source ran ahead of the clock; the surplus was dropped.</source>
+        <translation>録音元が時計より先に進んだため、余った分を捨てました。</translation>
+    </message>
+    <message id="IDS_REASON_CAPTURE_UNREADABLE">
+        <source>The capture file cannot be read.</source>
+        <translation>キャプチャファイルを読み込めません。</translation>
+    </message>
+    <message id="IDS_REASON_CAPTURE_NOT_A_FILE">
+        <source>The capture is not a regular file.</source>
+        <translation>キャプチャが通常のファイルではありません。</translation>
+    </message>
+    <message id="IDS_REASON_CAPTURE_EMPTY">
+        <source>The capture holds no samples.</source>
+        <translation>キャプチャにサンプルがありません。</translation>
+    </message>
+    <message id="IDS_STATION_ADD_OTHER">
+        <source>Another Station</source>
+        <translation>その他の放送局</translation>
+    </message>
 </context>
 </TS>

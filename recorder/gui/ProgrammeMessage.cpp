@@ -1,4 +1,6 @@
-#include "app/ProgrammeMessage.h"
+#include "gui/ProgrammeMessage.h"
+
+#include "platform/CompanionReport.h"
 
 #include <cmath>
 
@@ -39,6 +41,39 @@ std::chrono::system_clock::time_point timeFrom(double seconds) {
 
 double secondsOf(std::chrono::system_clock::time_point time) {
     return std::chrono::duration<double>(time.time_since_epoch()).count();
+}
+
+// At most `limit` bytes, not splitting a UTF-8 sequence.
+std::string cut(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+CompanionReport reportOf(const Programme& programme, ReportKind kind) {
+    CompanionReport report;
+    report.kind = kind;
+    report.title = cut(programme.title, kReportTitleBytes);
+    report.recStartTime = secondsOf(programme.start);
+    report.recEndTime = secondsOf(programme.end);
+    report.band = bandName(programme.station.band);
+    report.ch = programme.station.channel;
+    return report;
+}
+
+ReportResult resultOf(RecordingResult result) {
+    switch (result) {
+    case RecordingResult::Recorded:
+        return ReportResult::Recorded;
+    case RecordingResult::Partial:
+        return ReportResult::Partial;
+    case RecordingResult::Failed:
+        break;
+    }
+    return ReportResult::Failed;
 }
 } // namespace
 
@@ -83,11 +118,7 @@ std::optional<ProgrammeRequest> readProgrammeMessage(const CompanionValues& valu
 }
 
 CompanionValues matchingEntries(const Programme& programme) {
-    return {{"Title", programme.title},
-            {"RecStartTime", std::round(secondsOf(programme.start))},
-            {"RecEndTime", std::round(secondsOf(programme.end))},
-            {"BAND", std::string(bandName(programme.station.band))},
-            {"CH", int32_t(programme.station.channel)}};
+    return reportOf(programme, ReportKind::Started).toWire();
 }
 
 CompanionValues matchingEntries(const CompanionValues& received) {
@@ -103,29 +134,32 @@ CompanionValues matchingEntries(const CompanionValues& received) {
 }
 
 CompanionValues startedReport(const RecordingStarted& started) {
-    CompanionValues values = matchingEntries(started.programme);
-    values.emplace_back("File", started.partFile);
-    values.emplace_back("Source", started.sourceKind);
-    return values;
+    CompanionReport report = reportOf(started.programme, ReportKind::Started);
+    report.source = started.sourceKind;
+    return report.toWire();
 }
 
-CompanionValues finishedReport(const RecordingReport& report) {
-    CompanionValues values = matchingEntries(report.programme);
-    values.emplace_back("File", report.file);
-    values.emplace_back("Seconds", report.seconds);
-    values.emplace_back("Result", std::string(resultName(report.result)));
-    values.emplace_back("Reason", report.reasonKey);
-    values.emplace_back("ReasonText", report.reasonText);
-    values.emplace_back("Dropouts", int32_t(report.dropouts));
-    values.emplace_back("Source", report.sourceKind);
-    return values;
+CompanionValues finishedReport(const RecordingReport& recording) {
+    CompanionReport report = reportOf(recording.programme, ReportKind::Finished);
+    report.source = recording.sourceKind;
+    report.file = cut(recording.file, kReportFileBytes);
+    report.seconds = recording.seconds;
+    report.result = resultOf(recording.result);
+    report.reason = cut(recording.reasonKey, kReportKeyBytes);
+    report.reasonText = cut(recording.reasonText, kReportTextBytes);
+    report.dropouts = recording.dropouts;
+    return report.toWire();
 }
 
 CompanionValues refusedReport(const CompanionValues& received, const SourceError& why) {
     CompanionValues values = matchingEntries(received);
+    for (auto& [key, value] : values) {
+        if (key == "Title")
+            value = cut(std::get<std::string>(value), kReportTitleBytes);
+    }
     values.emplace_back("File", std::string());
     values.emplace_back("Seconds", 0.0);
-    values.emplace_back("Result", std::string(resultName(RecordingResult::Failed)));
+    values.emplace_back("Result", std::string(reportResultName(ReportResult::Failed)));
     values.emplace_back("Reason", why.key);
     values.emplace_back("ReasonText", why.text);
     values.emplace_back("Dropouts", int32_t(0));

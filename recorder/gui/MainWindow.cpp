@@ -1,8 +1,8 @@
-#include "app/MainWindow.h"
+#include "gui/MainWindow.h"
 
-#include "app/SettingsDialog.h"
-#include "app/VeltoService.h"
-#include "app/VeltoTexts.h"
+#include "gui/SettingsDialog.h"
+#include "gui/VeltoService.h"
+#include "gui/VeltoTexts.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -30,6 +31,8 @@ constexpr int kRecentKept = 20;
 constexpr int kFileRole = Qt::UserRole;
 // The level meter's scale: -60 dBFS to 0, in tenths.
 constexpr int kMeterFloorDb = -60;
+constexpr double kLoudDb = -6;
+constexpr double kClippingDb = -1;
 
 QLabel* plainLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -213,6 +216,10 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
     connect(&m_service, &VeltoService::folderUnusable, this, showFolderProblem);
     if (!m_service.folderProblem().isEmpty())
         showFolderProblem(m_service.folderProblem());
+    if (const std::string& why = m_service.settings().stationsProblem; !why.empty()) {
+        //% "The stations file could not be read, so it is left as it is and not used: %1"
+        showMessage(qtTrId("IDS_STATIONS_UNREADABLE").arg(QString::fromStdString(why)));
+    }
     for (const RecordingReport& report : m_service.recovered())
         addRecent(report);
     refresh();
@@ -248,6 +255,13 @@ void MainWindow::refresh() {
         m_level->show();
         const double db = std::clamp<double>(status.levelDb, kMeterFloorDb, 0);
         m_level->setValue(int(std::lround((db - kMeterFloorDb) * 10)));
+        // Amber near full scale, red where the sound clips.
+        QPalette palette = m_level->parentWidget()->palette();
+        if (db > kClippingDb)
+            palette.setColor(QPalette::Highlight, QColor(0xc6, 0x28, 0x28));
+        else if (db > kLoudDb)
+            palette.setColor(QPalette::Highlight, QColor(0xe0, 0x9a, 0x10));
+        m_level->setPalette(palette);
     }
 }
 
@@ -266,6 +280,9 @@ void MainWindow::addRecent(const RecordingReport& report) {
     item->setData(0, kFileRole, QString::fromStdString(report.file));
     QString why =
         report.reasonKey.empty() ? QString() : reasonText(report.reasonKey, report.reasonText);
+    // The source's own words name the device or the file involved.
+    if (!report.reasonText.empty() && why != QString::fromStdString(report.reasonText))
+        why += QStringLiteral("\n") + QString::fromStdString(report.reasonText);
     if (!report.file.empty())
         why += (why.isEmpty() ? QString() : QStringLiteral("\n")) +
                QString::fromStdString(report.file);
@@ -301,7 +318,12 @@ void MainWindow::openSelected(bool folder) {
 }
 
 void MainWindow::openSettings() {
-    SettingsDialog dialog(m_service.settings(), this);
+    // The stations table as `velto stations` may have changed it since.
+    VeltoSettings current = m_service.settings();
+    const VeltoSettings onDisk = VeltoSettings::load();
+    current.stations = onDisk.stations;
+    current.stationsProblem = onDisk.stationsProblem;
+    SettingsDialog dialog(current, m_service.presetStations(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const VeltoSettings settings = dialog.settings();

@@ -1,12 +1,13 @@
-#include "app/VeltoService.h"
+#include "gui/VeltoService.h"
 
-#include "app/ProgrammeMessage.h"
+#include "gui/ProgrammeMessage.h"
 #include "output/PartRecovery.h"
 #include "output/RecordingsFolder.h"
 #include "platform/linux/CompanionBusNames.h"
 #include "platform/linux/DBusCompanionBus.h"
 #include "platform/linux/PresetFile.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -77,13 +78,41 @@ VeltoService::VeltoService(const SourceFactory& sources, VeltoSettings settings,
 }
 
 VeltoService::~VeltoService() {
-    // The session's thread ends before the relay it reports to.
+    // The session's thread ends before the relay it reports to; a recording cut short by
+    // the program's end is reported "stopped" before the program goes.
     m_session.reset();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (m_bus != nullptr) {
+        // One round trip: the reports just sent have left before the connection closes.
+        QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
+            QDBus::Block, kBusDeadlineMs);
+    }
 }
 
 NameClaim VeltoService::start() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
+        return NameClaim::NoBus;
+    // Listening before the name is ours: the manager takes an owner of the name for a
+    // companion that hears it. What arrives meanwhile waits in the event loop, and is
+    // dropped there by a copy that did not get the name.
+    auto* companionBus = new DBusCompanionBus(this);
+    companionBus->addObserver(kRecordMessage, this, [this](const CompanionMessage& message) {
+        if (m_bus != nullptr)
+            handleRecordMessage(message);
+    });
+    companionBus->addObserver(kHideMessage, this, [this] {
+        if (m_bus != nullptr)
+            emit hideRequested();
+    });
+    companionBus->addObserver(kUnhideMessage, this, [this] {
+        if (m_bus != nullptr)
+            emit showRequested();
+    });
+    if (!companionBus->isListening())
         return NameClaim::NoBus;
     const auto reply = bus.interface()->registerService(
         QString::fromLatin1(kCompanionServiceName), QDBusConnectionInterface::DontQueueService,
@@ -94,12 +123,8 @@ NameClaim VeltoService::start() {
         return NameClaim::Taken;
     bus.registerObject(QString::fromLatin1(kActivatePath), QString::fromLatin1(kActivateInterface),
                        this, QDBusConnection::ExportScriptableSlots);
-    m_bus = new DBusCompanionBus(this);
-    m_bus->addObserver(kRecordMessage, this,
-                       [this](const CompanionMessage& message) { handleRecordMessage(message); });
-    m_bus->addObserver(kHideMessage, this, [this] { emit hideRequested(); });
-    m_bus->addObserver(kUnhideMessage, this, [this] { emit showRequested(); });
-    return m_bus->isListening() ? NameClaim::Owned : NameClaim::NoBus;
+    m_bus = companionBus;
+    return NameClaim::Owned;
 }
 
 bool VeltoService::activateRunningCopy() {
@@ -132,6 +157,24 @@ void VeltoService::applySettings(const VeltoSettings& settings) {
     }
 }
 
+std::vector<StationEntry> VeltoService::presetStations() const {
+    std::vector<StationEntry> stations;
+    for (const bool fm : {true, false}) {
+        for (int slot = 0; slot < ChannelPresetTable::kSlots; ++slot) {
+            const ChannelPreset& preset = m_presets.band(fm)[slot];
+            if (preset.frequency == 0 || preset.frequency > 100'000)
+                continue;
+            StationEntry entry;
+            entry.station = {fm ? Band::FM : Band::AM, int(preset.frequency)};
+            entry.name = std::string(preset.name, preset.nameLength());
+            std::string why;
+            if (entry.station.valid(why))
+                stations.push_back(entry);
+        }
+    }
+    return stations;
+}
+
 std::string VeltoService::stationName(const Station& station) const {
     if (const StationEntry* entry = m_settings.stations.find(station);
         entry != nullptr && !entry->name.empty())
@@ -145,7 +188,7 @@ void VeltoService::handleRecordMessage(const CompanionMessage& message) {
     if (!request) {
         std::cerr << "velto: a recording message was refused: " << why.text << "\n";
         if (m_bus != nullptr)
-            m_bus->post(kFinishedMessage, std::string("message"),
+            m_bus->post(kRecordingFinishedMessage, std::string("message"),
                         refusedReport(message.values, why));
         RecordingReport report;
         if (const auto* title = [&]() -> const std::string* {
@@ -170,14 +213,14 @@ void VeltoService::handleRecordMessage(const CompanionMessage& message) {
 
 void VeltoService::startedOnMain(const RecordingStarted& started) {
     if (m_bus != nullptr)
-        m_bus->post(kStartedMessage, std::string("message"), startedReport(started));
+        m_bus->post(kRecordingStartedMessage, std::string("message"), startedReport(started));
     emit recordingStarted(started);
     emit queueChanged();
 }
 
 void VeltoService::finished(const RecordingReport& report) {
     if (m_bus != nullptr)
-        m_bus->post(kFinishedMessage, std::string("message"), finishedReport(report));
+        m_bus->post(kRecordingFinishedMessage, std::string("message"), finishedReport(report));
     emit recordingFinished(report);
     emit queueChanged();
     const auto before = m_terminating.size();

@@ -28,12 +28,12 @@ CompanionValues matchingEntries(const Programme& programme);
 // right type.
 CompanionValues matchingEntries(const CompanionValues& received);
 
+// The two reports in the manager's format (platform/CompanionReport.h). Texts longer than
+// the format allows (a title of thousands of bytes, a reason quoting one) are cut at a
+// character boundary, so that the manager still takes the report.
 CompanionValues startedReport(const RecordingStarted& started);
 CompanionValues finishedReport(const RecordingReport& report);
-// A message refused before it reached the session.
+// A message refused before it reached the session: its well-typed matching entries and why.
 CompanionValues refusedReport(const CompanionValues& received, const SourceError& why);
-
-inline constexpr char const* kStartedMessage = "Velto_Notification_RecordingStarted";
-inline constexpr char const* kFinishedMessage = "Velto_Notification_RecordingFinished";
 
 } // namespace velto

@@ -2,8 +2,8 @@
 // Runs the same with or without a display. The session's events arrive on the session's
 // thread and are handed to this object's (the main) thread before anyone sees them.
 #pragma once
-#include "app/VeltoSettings.h"
-#include "app/VeltoTexts.h"
+#include "gui/VeltoSettings.h"
+#include "gui/VeltoTexts.h"
 #include "platform/linux/CompanionMessage.h"
 #include "session/Session.h"
 #include "session/SourceChooser.h"
@@ -36,6 +36,8 @@ public:
 
     void applySettings(const VeltoSettings& settings);
     const VeltoSettings& settings() const { return m_settings; }
+    // The stations of the companion presets, with their names.
+    std::vector<StationEntry> presetStations() const;
     SessionStatus status() const { return m_session->status(); }
     // The recordings a crash left unfinished, finished at start-up.
     const std::vector<RecordingReport>& recovered() const { return m_recovered; }

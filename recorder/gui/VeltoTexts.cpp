@@ -1,4 +1,4 @@
-#include "app/VeltoTexts.h"
+#include "gui/VeltoTexts.h"
 
 #include <QCoreApplication>
 
@@ -59,6 +59,40 @@ QString reasonText(const std::string& key, const std::string& englishText) {
         {"too-many-stations", QT_TRID_NOOP("IDS_REASON_TOO_MANY_STATIONS")},
         //% "The station lies outside the capture's band."
         {"station-outside-capture", QT_TRID_NOOP("IDS_REASON_OUTSIDE_CAPTURE")},
+        //% "The receiver stopped delivering sound."
+        {"receiver-lost", QT_TRID_NOOP("IDS_REASON_RECEIVER_LOST")},
+        //% "The receiver did not answer in time."
+        {"receiver-timeout", QT_TRID_NOOP("IDS_REASON_RECEIVER_TIMEOUT")},
+        //% "The receiver failed to start."
+        {"receiver-failed", QT_TRID_NOOP("IDS_REASON_RECEIVER_FAILED")},
+        //% "The tuner could not be set to the station."
+        {"tuning-failed", QT_TRID_NOOP("IDS_REASON_TUNING_FAILED")},
+        //% "The tuner reported an error."
+        {"device-error", QT_TRID_NOOP("IDS_REASON_DEVICE_ERROR")},
+        //% "The station lies outside what the tuner can receive."
+        {"frequency-out-of-range", QT_TRID_NOOP("IDS_REASON_FREQUENCY_OUT_OF_RANGE")},
+        //% "Direct sampling cannot reach this station."
+        {"station-unreachable", QT_TRID_NOOP("IDS_REASON_STATION_UNREACHABLE")},
+        //% "The device is not a radio tuner."
+        {"not-a-radio", QT_TRID_NOOP("IDS_REASON_NOT_A_RADIO")},
+        //% "The tuner's sound card was not found."
+        {"no-sound-card", QT_TRID_NOOP("IDS_REASON_NO_SOUND_CARD")},
+        //% "The tuner's sound card failed."
+        {"sound-card-error", QT_TRID_NOOP("IDS_REASON_SOUND_CARD_ERROR")},
+        //% "The stream's server refused it."
+        {"http-error", QT_TRID_NOOP("IDS_REASON_HTTP_ERROR")},
+        //% "The stream is in a form that cannot be recorded."
+        {"unsupported-stream", QT_TRID_NOOP("IDS_REASON_UNSUPPORTED_STREAM")},
+        //% "The source delivered nothing for a while."
+        {"source-stalled", QT_TRID_NOOP("IDS_REASON_SOURCE_STALLED")},
+        //% "The source ran ahead of the clock; the surplus was dropped."
+        {"source-ahead", QT_TRID_NOOP("IDS_REASON_SOURCE_AHEAD")},
+        //% "The capture file cannot be read."
+        {"capture-unreadable", QT_TRID_NOOP("IDS_REASON_CAPTURE_UNREADABLE")},
+        //% "The capture is not a regular file."
+        {"capture-not-a-file", QT_TRID_NOOP("IDS_REASON_CAPTURE_NOT_A_FILE")},
+        //% "The capture holds no samples."
+        {"capture-empty", QT_TRID_NOOP("IDS_REASON_CAPTURE_EMPTY")},
         //% "The message from the manager could not be read."
         {"bad-message", QT_TRID_NOOP("IDS_REASON_BAD_MESSAGE")},
         //% "The recording program stopped before the end; the file was finished at the next start."

@@ -1,10 +1,10 @@
 // Velto for Linux: runs a command of `velto` when given one; otherwise the recorder that
 // the manager hands its reservations to, with its window or, without a display, on the
 // session bus alone.
-#include "app/MainWindow.h"
-#include "app/VeltoService.h"
 #include "cli/CommandLine.h"
 #include "cli/StopSignals.h"
+#include "gui/MainWindow.h"
+#include "gui/VeltoService.h"
 #include "sources/SourceFactory.h"
 
 #include <QApplication>
@@ -67,8 +67,12 @@ int main(int argc, char** argv) {
 
     // SIGTERM and SIGINT end the event loop, so that a recording ends with a finished file.
     // Made before any other thread, which all inherit the blocked signals.
-    velto::StopSignals stopSignals(
-        [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+    velto::StopSignals stopSignals([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+        else
+            std::_Exit(0); // nothing is recorded before the application exists
+    });
     std::unique_ptr<QCoreApplication> app;
     if (headless) {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -80,10 +84,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("velto"));
     installTranslators(*app);
 
-    QStringList problems;
-    velto::VeltoService service(sources, velto::VeltoSettings::load(&problems));
-    for (const QString& problem : problems)
-        std::cerr << "velto: stations.conf, entry " << problem.toStdString() << "\n";
+    velto::VeltoService service(sources, velto::VeltoSettings::load());
+    if (const std::string& why = service.settings().stationsProblem; !why.empty())
+        std::cerr << "velto: the stations table is not used: " << why << "\n";
     switch (service.start()) {
     case velto::NameClaim::Owned:
         break;

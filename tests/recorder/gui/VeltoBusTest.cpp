@@ -12,6 +12,7 @@
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -144,13 +145,15 @@ TEST_F(VeltoOnTheBus, RefusesBadMessagesRecordsTheNextAndQuitsWhenAsked) {
     m_finished.clear();
 
     // A title of 10,000 bytes with "/" and control characters records into a safe name,
-    // and is reported as handed over; then the program quits, nothing waiting.
-    const std::string title = std::string(10'000, 'T') + "/../\x01\x1b";
+    // and is reported cut to what the manager takes; then the program quits, nothing
+    // waiting.
+    const std::string title = "/../\x01\x1b" + std::string(10'000, 'T');
     post(message(title, 8000, -1, 3, true));
     ASSERT_TRUE(waitFor([this] { return !m_finished.empty(); }, 20'000));
     ASSERT_EQ(m_started.size(), 1u);
-    EXPECT_EQ(text(m_started[0], "Title"), title);
-    EXPECT_EQ(text(m_finished[0], "Title"), title);
+    const std::string reported = title.substr(0, 4096); // what the manager takes
+    EXPECT_TRUE(text(m_started[0], "Title") == reported);
+    EXPECT_TRUE(text(m_finished[0], "Title") == reported);
     EXPECT_EQ(text(m_finished[0], "Result"), "recorded");
     const std::filesystem::path file = text(m_finished[0], "File");
     EXPECT_TRUE(std::filesystem::is_regular_file(file)) << file;
@@ -158,6 +161,41 @@ TEST_F(VeltoOnTheBus, RefusesBadMessagesRecordsTheNextAndQuitsWhenAsked) {
     EXPECT_LE(file.filename().string().size(), 255u);
     EXPECT_TRUE(velto->waitForFinished(10'000));
     EXPECT_EQ(velto->exitCode(), 0);
+}
+
+TEST_F(VeltoOnTheBus, AKilledRecordingIsFinishedAtTheNextStartAndTermStopsCleanly) {
+    const std::filesystem::path radio = m_folder.path() / "Music" / "Radio";
+    const auto files = [&](const std::string& ending) {
+        int count = 0;
+        for (const auto& file : std::filesystem::directory_iterator(radio))
+            count += file.path().string().ends_with(ending);
+        return count;
+    };
+    QProcess* velto = startVelto();
+    ASSERT_TRUE(waitFor(veltoOnBus, 10'000));
+    post(message("killed", 8000, -1, 60));
+    ASSERT_TRUE(waitFor([this] { return m_started.size() == 1; }, 10'000));
+    QTest::qWait(2500); // past the first flush of pages
+    velto->kill();
+    ASSERT_TRUE(velto->waitForFinished(5000));
+    EXPECT_EQ(files(".opus.part"), 1);
+
+    QProcess* again = startVelto();
+    ASSERT_TRUE(waitFor(veltoOnBus, 10'000));
+    EXPECT_EQ(files(".opus.part"), 0);
+    EXPECT_EQ(files(".opus"), 1);
+
+    // SIGTERM ends the recording in progress with a file and a report.
+    post(message("terminated", 8000, -1, 60));
+    ASSERT_TRUE(waitFor([this] { return m_started.size() == 2; }, 10'000));
+    QTest::qWait(1000);
+    again->terminate();
+    ASSERT_TRUE(again->waitForFinished(10'000));
+    EXPECT_EQ(again->exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(waitFor([this] { return !m_finished.empty(); }, 5000));
+    EXPECT_EQ(text(m_finished.back(), "Title"), "terminated");
+    EXPECT_EQ(text(m_finished.back(), "Reason"), "stopped");
+    EXPECT_TRUE(std::filesystem::is_regular_file(text(m_finished.back(), "File")));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "app/SettingsDialog.h"
+#include "gui/SettingsDialog.h"
 
-#include "app/VeltoTexts.h"
+#include "gui/VeltoTexts.h"
 #include "output/RecordingsFolder.h"
 #include "sources/Deadline.h"
 #include "sources/SoapySource.h"
@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,8 +80,9 @@ std::optional<Station> stationFrom(const QString& text) {
 }
 } // namespace
 
-SettingsDialog::SettingsDialog(const VeltoSettings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+SettingsDialog::SettingsDialog(const VeltoSettings& settings, std::vector<StationEntry> presets,
+                               QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_presets(std::move(presets)) {
     //% "Velto Settings"
     setWindowTitle(qtTrId("IDS_SETTINGS_TITLE"));
     auto* tabs = new QTabWidget(this);
@@ -281,11 +283,23 @@ QWidget* SettingsDialog::makeStationsPage() {
     auto* add = new QPushButton(qtTrId("IDS_STATION_ADD"), page);
     //% "&Remove"
     auto* remove = new QPushButton(qtTrId("IDS_STATION_REMOVE"), page);
-    connect(add, &QPushButton::clicked, this, [this] {
-        addStationRow(StationEntry{Station{Band::FM, 8000}, {}, {}, SourceUse::Fallback});
-        m_stations->setCurrentCell(m_stations->rowCount() - 1, 0);
+    // Add offers the presets' stations by name, and any other station.
+    auto* addMenu = new QMenu(add);
+    const auto addRow = [this](const StationEntry& entry, int column) {
+        addStationRow(entry);
+        m_stations->setCurrentCell(m_stations->rowCount() - 1, column);
         m_stations->editItem(m_stations->currentItem());
+    };
+    for (const StationEntry& preset : m_presets) {
+        addMenu->addAction(QStringLiteral("%1 — %2").arg(frequencyText(preset.station),
+                                                         QString::fromStdString(preset.name)),
+                           this, [addRow, preset] { addRow(preset, 2); });
+    }
+    //% "Another Station"
+    addMenu->addAction(qtTrId("IDS_STATION_ADD_OTHER"), this, [addRow] {
+        addRow(StationEntry{Station{Band::FM, 8000}, {}, {}, SourceUse::Fallback}, 0);
     });
+    add->setMenu(addMenu);
     connect(remove, &QPushButton::clicked, this, [this] {
         if (m_stations->currentRow() >= 0)
             m_stations->removeRow(m_stations->currentRow());
@@ -296,6 +310,19 @@ QWidget* SettingsDialog::makeStationsPage() {
     buttons->addWidget(remove);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(intro);
+    if (!m_settings.stationsProblem.empty()) {
+        // The file is the user's: it is shown as unusable and left untouched.
+        //% "The stations file could not be read, so it is left as it is and not used: %1"
+        auto* problem = new QLabel(qtTrId("IDS_STATIONS_UNREADABLE")
+                                       .arg(QString::fromStdString(m_settings.stationsProblem)),
+                                   page);
+        problem->setTextFormat(Qt::PlainText);
+        problem->setWordWrap(true);
+        layout->addWidget(problem);
+        m_stations->setEnabled(false);
+        add->setEnabled(false);
+        remove->setEnabled(false);
+    }
     layout->addWidget(m_stations, 1);
     layout->addLayout(buttons);
     return page;
@@ -397,7 +424,7 @@ void SettingsDialog::accept() {
                           : folder.toStdString();
     settings.stereoBitrate = m_bitrate->currentData().toInt();
     settings.stations = StationTable();
-    for (int row = 0; row < m_stations->rowCount(); ++row) {
+    for (int row = 0; m_settings.stationsProblem.empty() && row < m_stations->rowCount(); ++row) {
         const auto text = [&](int column) {
             const QTableWidgetItem* item = m_stations->item(row, column);
             return item == nullptr ? QString() : item->text().trimmed();

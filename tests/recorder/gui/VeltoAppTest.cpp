@@ -1,8 +1,9 @@
 // The recorder's link to the manager: what it accepts from the bus, what it reports back,
 // and its settings files, which the user may edit by hand.
 #include "TempFolder.h"
-#include "app/ProgrammeMessage.h"
-#include "app/VeltoSettings.h"
+#include "gui/ProgrammeMessage.h"
+#include "gui/VeltoSettings.h"
+#include "platform/CompanionReport.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -69,16 +70,30 @@ TEST(ProgrammeMessage, ReadsTheSixEntriesAndRefusesAMissingOrMistypedOne) {
     }
 }
 
-TEST(ProgrammeMessage, ATitleIsKeptAsHandedOverWhateverItHolds) {
-    // The file name is made safe where it is made; the reports carry the title unchanged so
-    // that the manager can match them.
-    const std::string title = std::string(10'000, 'x') + "/../\x01\x1b[2J";
+TEST(ProgrammeMessage, ATitleIsKeptAsHandedOverAndCutForTheReportsOnly) {
+    // The file name is made safe where it is made. The reports carry the title as handed
+    // over, cut to what the manager takes, so that a report is never refused whole.
+    const std::string title = std::string(kReportTitleBytes - 1, 'x') + "\u00e9/../\x01";
     SourceError error;
     const auto request = readProgrammeMessage(with("Title", title), error);
     ASSERT_TRUE(request);
-    EXPECT_EQ(request->programme.title, title);
-    const CompanionValues report = matchingEntries(request->programme);
-    EXPECT_EQ(std::get<std::string>(report[0].second), title);
+    EXPECT_TRUE(request->programme.title == title);
+    RecordingReport report{request->programme,
+                           "",
+                           0,
+                           RecordingResult::Failed,
+                           "overlapped",
+                           std::string(5000, 'r'),
+                           0,
+                           "",
+                           {}};
+    const CompanionValues values = finishedReport(report);
+    std::string why;
+    const auto parsed = CompanionReport::fromWire(kRecordingFinishedMessage, values, why);
+    ASSERT_TRUE(parsed) << why;
+    // Not split inside the two-byte character.
+    EXPECT_TRUE(parsed->title == std::string(kReportTitleBytes - 1, 'x'));
+    EXPECT_EQ(parsed->reasonText.size(), kReportTextBytes);
 }
 
 TEST(ProgrammeMessage, ReportsCarryTheEntriesAsHandedOver) {
@@ -128,9 +143,8 @@ TEST(VeltoSettings, RoundTripsAndReadsAHandEditedFileSafely) {
         {{Band::AM, 594}, "Tokyo 1", "https://example.org/a.m3u8", SourceUse::Stream}, error));
     ASSERT_TRUE(settings.save(dir));
 
-    QStringList problems;
-    const VeltoSettings read = VeltoSettings::load(&problems, dir);
-    EXPECT_TRUE(problems.isEmpty());
+    const VeltoSettings read = VeltoSettings::load(dir);
+    EXPECT_EQ(read.stationsProblem, "");
     EXPECT_EQ(read.source, settings.source);
     EXPECT_EQ(read.receiver.gainDb, 33.8);
     EXPECT_EQ(read.receiver.ppm, -12.5);
@@ -144,8 +158,8 @@ TEST(VeltoSettings, RoundTripsAndReadsAHandEditedFileSafely) {
     EXPECT_EQ(read.stations.entries()[0].streamUrl, "https://example.org/a.m3u8");
     EXPECT_EQ(read.stations.entries()[0].use, SourceUse::Stream);
 
-    // Hand-edited nonsense reads as the defaults; a bad station is refused in words and the
-    // good ones are kept.
+    // Hand-edited nonsense reads as the defaults. A stations file that cannot be read is
+    // said so and never written over.
     QFile conf(dir + "/velto.conf");
     ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
     conf.write("[Receiver]\ngain=loud\nppm=1e9\ndeemphasisMicroseconds=60\n"
@@ -153,17 +167,24 @@ TEST(VeltoSettings, RoundTripsAndReadsAHandEditedFileSafely) {
     conf.close();
     QFile stations(dir + "/stations.conf");
     ASSERT_TRUE(stations.open(QIODevice::Append));
-    stations.write("\n[stations]\n2\\band=FM\n2\\ch=8000\n2\\url=file:///etc/passwd\n"
-                   "2\\use=stream\n3\\band=XX\nsize=3\n");
+    stations.write("FM\t8000\tstream\tfile:///etc/passwd\n");
     stations.close();
-    problems.clear();
-    const VeltoSettings edited = VeltoSettings::load(&problems, dir);
+    const QByteArray before = [&] {
+        QFile f(dir + "/stations.conf");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const VeltoSettings edited = VeltoSettings::load(dir);
     const VeltoSettings defaults;
     EXPECT_FALSE(edited.receiver.gainDb);
     EXPECT_EQ(edited.receiver.ppm, 0);
     EXPECT_EQ(edited.receiver.deemphasisSeconds, 50e-6);
     EXPECT_EQ(edited.stereoBitrate, defaults.stereoBitrate);
-    EXPECT_EQ(problems.size(), 2) << problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_NE(edited.stationsProblem, "");
+    EXPECT_TRUE(edited.stations.entries().empty());
+    ASSERT_TRUE(edited.save(dir));
+    QFile after(dir + "/stations.conf");
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-#include "app/VeltoSettings.h"
+#include "gui/VeltoSettings.h"
 
 #include "output/RecordingsFolder.h"
+#include "session/StationFile.h"
 
 #include <QDir>
 #include <QSettings>
@@ -36,7 +37,7 @@ QString VeltoSettings::configFolder() {
            QStringLiteral("/velto");
 }
 
-VeltoSettings VeltoSettings::load(QStringList* problems, const QString& dir) {
+VeltoSettings VeltoSettings::load(const QString& dir) {
     VeltoSettings settings;
     const ReceiverSettings defaults;
     QSettings file(dir + QStringLiteral("/velto.conf"), QSettings::IniFormat);
@@ -63,33 +64,12 @@ VeltoSettings VeltoSettings::load(QStringList* problems, const QString& dir) {
         std::end(kStereoBitrates))
         settings.stereoBitrate = bitrate;
 
-    QSettings stations(dir + QStringLiteral("/stations.conf"), QSettings::IniFormat);
-    const int count = stations.beginReadArray(QStringLiteral("stations"));
-    for (int i = 0; i < count; ++i) {
-        stations.setArrayIndex(i);
-        StationEntry entry;
-        const auto band =
-            bandFromName(stations.value(QStringLiteral("band")).toString().toStdString());
-        bool ok = false;
-        entry.station.channel = stations.value(QStringLiteral("ch")).toInt(&ok);
-        entry.name = stations.value(QStringLiteral("name")).toString().toStdString();
-        entry.streamUrl = stations.value(QStringLiteral("url")).toString().toStdString();
-        const auto use =
-            sourceUseFromName(stations.value(QStringLiteral("use")).toString().toStdString());
-        SourceError error;
-        if (band && ok && use) {
-            entry.station.band = *band;
-            entry.use = *use;
-            if (settings.stations.set(entry, error))
-                continue;
-        } else {
-            error.text = "The entry lacks a band, a CH or its use.";
-        }
-        if (problems != nullptr)
-            *problems << QStringLiteral("%1: %2").arg(i + 1).arg(
-                QString::fromStdString(error.text));
+    std::string why;
+    if (!StationFile::load((dir + QStringLiteral("/stations.conf")).toStdString(),
+                           settings.stations, why)) {
+        settings.stations = StationTable();
+        settings.stationsProblem = why;
     }
-    stations.endArray();
     return settings;
 }
 
@@ -111,21 +91,11 @@ bool VeltoSettings::save(const QString& dir) const {
     file.setValue(QStringLiteral("Recording/stereoBitrate"), stereoBitrate);
     file.sync();
 
-    QSettings table(dir + QStringLiteral("/stations.conf"), QSettings::IniFormat);
-    table.clear();
-    table.beginWriteArray(QStringLiteral("stations"), int(stations.entries().size()));
-    int i = 0;
-    for (const StationEntry& entry : stations.entries()) {
-        table.setArrayIndex(i++);
-        table.setValue(QStringLiteral("band"), QString::fromLatin1(bandName(entry.station.band)));
-        table.setValue(QStringLiteral("ch"), entry.station.channel);
-        table.setValue(QStringLiteral("name"), QString::fromStdString(entry.name));
-        table.setValue(QStringLiteral("url"), QString::fromStdString(entry.streamUrl));
-        table.setValue(QStringLiteral("use"), QString::fromLatin1(sourceUseName(entry.use)));
-    }
-    table.endArray();
-    table.sync();
-    return file.status() == QSettings::NoError && table.status() == QSettings::NoError;
+    std::string why;
+    const bool stationsSaved =
+        !stationsProblem.empty() ||
+        StationFile::save((dir + QStringLiteral("/stations.conf")).toStdString(), stations, why);
+    return file.status() == QSettings::NoError && stationsSaved;
 }
 
 } // namespace velto

@@ -1,6 +1,7 @@
 // Velto's own settings: the source, the receiver, the recordings and the stations table,
-// in $XDG_CONFIG_HOME/velto/ (velto.conf; the stations in stations.conf). A value that is
-// missing or out of range reads as its default: the files are the user's to edit.
+// in $XDG_CONFIG_HOME/velto/ (velto.conf; the stations in stations.conf, the format of
+// `velto stations`). A value that is missing or out of range reads as its default: the
+// files are the user's to edit.
 #pragma once
 #include "session/SessionSettings.h"
 #include "session/StationTable.h"
@@ -18,6 +19,9 @@ struct VeltoSettings {
     std::string folder; // empty: defaultRecordingsFolder()
     int stereoBitrate = 96'000;
     StationTable stations;
+    // Why stations.conf could not be read (English); empty when it was. The table is then
+    // not written back, so that the user's file is kept as it is.
+    std::string stationsProblem;
 
     // The folder recordings go to, the default filled in.
     std::string recordingsFolder() const;
@@ -25,9 +29,7 @@ struct VeltoSettings {
 
     // The folder both files lie in.
     static QString configFolder();
-    // `problems`: the entries of stations.conf that were refused, each in words, for the
-    // window to show.
-    static VeltoSettings load(QStringList* problems = nullptr, const QString& dir = configFolder());
+    static VeltoSettings load(const QString& dir = configFolder());
     // False when a file could not be written.
     bool save(const QString& dir = configFolder()) const;
 };

@@ -1,9 +1,11 @@
 // Velto's settings: the source (found devices listed off the window's thread), the
 // receiver, the recordings and the stations table.
 #pragma once
-#include "app/VeltoSettings.h"
+#include "gui/VeltoSettings.h"
 
 #include <QDialog>
+
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -19,7 +21,9 @@ namespace velto {
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SettingsDialog(const VeltoSettings& settings, QWidget* parent = nullptr);
+    // `presets`: the stations of the companion presets, offered when adding a station.
+    SettingsDialog(const VeltoSettings& settings, std::vector<StationEntry> presets,
+                   QWidget* parent = nullptr);
     VeltoSettings settings() const { return m_settings; }
 
     void accept() override;
@@ -34,6 +38,7 @@ private:
     void updateEnabled();
 
     VeltoSettings m_settings;
+    std::vector<StationEntry> m_presets;
     QComboBox* m_source;
     QPushButton* m_refresh;
     QLabel* m_search;
