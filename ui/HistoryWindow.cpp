@@ -1,6 +1,8 @@
 #include "ui/HistoryWindow.h"
 
+#include "ui/AccessibleTable.h"
 #include "ui/HistoryModel.h"
+#include "ui/TableFocusGuard.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -31,9 +33,11 @@ HistoryWindow::HistoryWindow(IRecordingJournal* journal, QWidget* parent)
     layout->addWidget(m_empty);
 
     m_model = new HistoryModel(this);
+    AccessibleTable::installFactory(); // before the model: setting it tells screen readers
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
     m_table->setModel(m_model);
+    TableFocusGuard::attach(m_table);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);
@@ -84,6 +88,8 @@ void HistoryWindow::retranslate() {
     m_empty->setText(qtTrId("IDS_HISTORY_EMPTY"));
     //% "Close"
     m_close->setText(qtTrId("IDS_HISTORY_CLOSE"));
+    //% "Recording history"
+    m_table->setAccessibleName(qtTrId("IDS_A11Y_HISTORY_TABLE"));
     sizeColumns();
 }
 
