@@ -90,8 +90,8 @@ public:
         if (!isValid() || (text != QAccessible::Name && text != QAccessible::Description)) {
             return QString();
         }
-        int const spoken = text == QAccessible::Name ? Qt::AccessibleTextRole
-                                                     : Qt::AccessibleDescriptionRole;
+        int const spoken =
+            text == QAccessible::Name ? Qt::AccessibleTextRole : Qt::AccessibleDescriptionRole;
         QAbstractItemModel const* model = view->model();
         auto answer = [&](auto read) {
             QString value = read(spoken).toString();
@@ -131,14 +131,14 @@ public:
         }
         case Kind::ColumnHeader: {
             QHeaderView const* header = view->horizontalHeader();
-            QPoint const at = header->mapToGlobal(
-                QPoint(header->sectionViewportPosition(m_section), 0));
+            QPoint const at =
+                header->mapToGlobal(QPoint(header->sectionViewportPosition(m_section), 0));
             return QRect(at, QSize(header->sectionSize(m_section), header->height()));
         }
         case Kind::RowHeader: {
             QHeaderView const* header = view->verticalHeader();
-            QPoint const at = header->mapToGlobal(
-                QPoint(0, header->sectionViewportPosition(m_index.row())));
+            QPoint const at =
+                header->mapToGlobal(QPoint(0, header->sectionViewportPosition(m_index.row())));
             return QRect(at, QSize(header->width(), header->sectionSize(m_index.row())));
         }
         case Kind::Corner:
@@ -171,13 +171,13 @@ public:
             return state;
         }
         if (m_kind != Kind::Cell) {
-            QHeaderView const* header = m_kind == Kind::ColumnHeader ? view->horizontalHeader()
-                                                                     : view->verticalHeader();
+            QHeaderView const* header =
+                m_kind == Kind::ColumnHeader ? view->horizontalHeader() : view->verticalHeader();
             state.invisible = header->isHidden() || !view->isVisible();
             return state;
         }
-        QRect const shown = view->viewport()->rect().translated(
-            view->viewport()->mapToGlobal(QPoint(0, 0)));
+        QRect const shown =
+            view->viewport()->rect().translated(view->viewport()->mapToGlobal(QPoint(0, 0)));
         state.invisible = !view->isVisible() || !shown.intersects(rect());
         Qt::ItemFlags const flags = m_index.flags();
         state.disabled = !(flags & Qt::ItemIsEnabled) || !view->isEnabled();
@@ -378,8 +378,7 @@ QAccessibleInterface* AccessibleTable::focusChild() const {
         return nullptr;
     }
     QModelIndex const current = table->currentIndex();
-    return current.isValid() ? child(childNumber(table, current.row(), current.column()))
-                             : nullptr;
+    return current.isValid() ? child(childNumber(table, current.row(), current.column())) : nullptr;
 }
 
 void* AccessibleTable::interface_cast(QAccessible::InterfaceType type) {

@@ -52,9 +52,11 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
                 //% "No problem"
                 return qtTrId("IDS_A11Y_HISTORY_FINE");
             }
+            if (row.kind == JournalKind::Missed) {
+                return qtTrId("IDS_HIST_MISSED");
+            }
             //% "Failed"
-            return row.kind == JournalKind::Missed ? qtTrId("IDS_HIST_MISSED")
-                                                   : qtTrId("IDS_A11Y_HISTORY_FAILED");
+            return qtTrId("IDS_A11Y_HISTORY_FAILED");
         case Time:
             //% "%1, %2"
             return qtTrId("IDS_A11Y_DATE_TIME").arg(spokenDate(row.at), spokenTime(row.at));
@@ -64,10 +66,12 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
             if (!shown.isEmpty()) {
                 return shown;
             }
-            //% "No reservation"
-            return index.column() == Title ? qtTrId("IDS_A11Y_NO_RESERVATION")
-                                           //% "No details"
-                                           : qtTrId("IDS_A11Y_NO_DETAILS");
+            if (index.column() == Title) {
+                //% "No reservation"
+                return qtTrId("IDS_A11Y_NO_RESERVATION");
+            }
+            //% "No details"
+            return qtTrId("IDS_A11Y_NO_DETAILS");
         }
         default:
             return data(index, Qt::DisplayRole);
@@ -98,7 +102,11 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::AccessibleTextRole) {
         // The status column shows no title, but a screen reader names every column.
-        return section == Status ? qtTrId("IDS_COL_STATUS") : headerData(section, orientation, Qt::DisplayRole);
+        if (section == Status) {
+            //% "Status"
+            return qtTrId("IDS_COL_STATUS");
+        }
+        return headerData(section, orientation, Qt::DisplayRole);
     }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);

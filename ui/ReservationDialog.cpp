@@ -173,7 +173,8 @@ void ReservationDialog::buildControls() {
     //% "Every week on:"
     form->addRow(qtTrId("IDS_REGIST_WEEKLY"), weekRow);
     // Rows of several controls: the label names the first, for screen readers.
-    for (auto [row, field] : {std::pair<QLayout*, QWidget*>{endRow, m_end}, {channelRow, m_channel}}) {
+    for (auto [row, field] :
+         {std::pair<QLayout*, QWidget*>{endRow, m_end}, {channelRow, m_channel}}) {
         if (auto* label = qobject_cast<QLabel*>(form->labelForField(row))) {
             label->setBuddy(field);
         }

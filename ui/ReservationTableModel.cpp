@@ -265,10 +265,12 @@ QString ReservationTableModel::spokenCell(int row, int column) const {
                 days << weekdayName(weekday);
             }
         }
-        //% "Once"
-        return days.isEmpty() ? qtTrId("IDS_A11Y_ONCE")
-                              //% "Every week on %1"
-                              : qtTrId("IDS_A11Y_WEEKLY").arg(spokenList(days));
+        if (days.isEmpty()) {
+            //% "Once"
+            return qtTrId("IDS_A11Y_ONCE");
+        }
+        //% "Every week on %1"
+        return qtTrId("IDS_A11Y_WEEKLY").arg(spokenList(days));
     }
     case Start:
         return spokenTime(rec.start);
@@ -335,7 +337,6 @@ QVariant ReservationTableModel::headerData(int section, Qt::Orientation orientat
     }
     if (role == Qt::AccessibleTextRole) {
         // The status column shows no title, but a screen reader names every column.
-        //% "Status"
         return kHeaderIds[section] ? qtTrId(kHeaderIds[section]) : qtTrId("IDS_COL_STATUS");
     }
     if (role == Qt::TextAlignmentRole) {

@@ -115,14 +115,13 @@ void ReservationTableView::paintEvent(QPaintEvent* event) {
     row.setRight(viewport()->width() - 1);
     bool const selected = selectionModel()->isRowSelected(current.row(), rootIndex());
     QPainter painter(viewport());
-    painter.setPen(QPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight),
-                        2.0));
+    painter.setPen(
+        QPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight), 2.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(row).adjusted(1.0, 1.0, -1.0, -1.0));
 }
 
-void ReservationTableView::currentChanged(QModelIndex const& current,
-                                          QModelIndex const& previous) {
+void ReservationTableView::currentChanged(QModelIndex const& current, QModelIndex const& previous) {
     QTableView::currentChanged(current, previous);
     viewport()->update(); // the row frame moves with the current row, not one cell
 }

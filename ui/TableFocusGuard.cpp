@@ -39,8 +39,8 @@ void TableFocusGuard::rowsChanged() {
         // The next control of the window that takes the keyboard, else none.
         QWidget* next = m_view->nextInFocusChain();
         while (next != m_view &&
-               (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible() ||
-                !next->isEnabled() || m_view->isAncestorOf(next) || next->window() != m_view->window())) {
+               (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible() || !next->isEnabled() ||
+                m_view->isAncestorOf(next) || next->window() != m_view->window())) {
             next = next->nextInFocusChain();
         }
         if (next != m_view) {

@@ -98,9 +98,9 @@ QString spokenDate(double instant) {
         return QString();
     }
     //% "%1, %2 %3 %4"
-    return qtTrId("IDS_A11Y_DATE").arg(weekdayName(parts.tm_wday), QString::number(parts.tm_mday),
-                                       qtTrId(kMonthNames[parts.tm_mon]),
-                                       QString::number(parts.tm_year + 1900LL));
+    return qtTrId("IDS_A11Y_DATE")
+        .arg(weekdayName(parts.tm_wday), QString::number(parts.tm_mday),
+             qtTrId(kMonthNames[parts.tm_mon]), QString::number(parts.tm_year + 1900LL));
 }
 
 QString spokenTime(double instant) {
