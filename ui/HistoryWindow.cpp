@@ -38,6 +38,7 @@ HistoryWindow::HistoryWindow(IRecordingJournal* journal, QWidget* parent)
     m_table->setObjectName(QStringLiteral("historyTable"));
     m_table->setModel(m_model);
     TableFocusGuard::attach(m_table);
+    m_table->setTabKeyNavigation(false); // Tab leaves the table; the arrows move in it
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);

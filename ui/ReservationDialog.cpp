@@ -95,6 +95,8 @@ void ReservationDialog::buildControls() {
     m_band->setObjectName(QStringLiteral("band"));
     //% "Band"
     m_band->setAccessibleName(qtTrId("IDS_A11Y_BAND"));
+    // Readers on Linux say a list's text as its name: the name is heard as its description.
+    m_band->setAccessibleDescription(qtTrId("IDS_A11Y_BAND"));
     m_band->addItem(QStringLiteral("AM "));
     m_band->addItem(QStringLiteral("FM "));
     m_channel = new QComboBox(this);
@@ -178,6 +180,10 @@ void ReservationDialog::buildControls() {
         if (auto* label = qobject_cast<QLabel*>(form->labelForField(row))) {
             label->setBuddy(field);
         }
+    }
+    // A reader reads a list by its text; the text field in it is named as the list's label.
+    if (auto* label = qobject_cast<QLabel*>(form->labelForField(channelRow))) {
+        m_channel->lineEdit()->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')));
     }
 
     //% "Register"

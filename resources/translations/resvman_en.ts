@@ -1056,5 +1056,9 @@
         <source>, </source>
         <translation>, </translation>
     </message>
+    <message id="IDS_A11Y_QUESTION">
+        <source>Question</source>
+        <translation>Question</translation>
+    </message>
 </context>
 </TS>

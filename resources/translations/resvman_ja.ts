@@ -1053,5 +1053,9 @@
         <source>, </source>
         <translation>、</translation>
     </message>
+    <message id="IDS_A11Y_QUESTION">
+        <source>Question</source>
+        <translation>確認</translation>
+    </message>
 </context>
 </TS>
