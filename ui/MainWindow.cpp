@@ -88,6 +88,9 @@ MainWindow::MainWindow(RecordingEngine::Services services, QWidget* parent)
                     sizeColumns();
                 }
             });
+    if (m_table->horizontalHeader()->count() > 0) {
+        sizeColumns(); // a screen reader asking about the table made the columns already
+    }
 
     m_commands = new ReservationCommands(m_engine, *m_table, *m_reservationDialog, *this, this);
     m_exit = new ExitSequence(m_engine, *m_exitCountdown, *this, this);

@@ -92,6 +92,8 @@ class Session:
         self.program = None
         self.language = "en"
         self.kind = "empty"
+        self.shots = args.screenshots
+        self.variant = ""
         self.home = os.path.join(work, "home")
         self.runtime = os.path.join(work, "runtime")
         os.makedirs(self.home)
@@ -121,7 +123,8 @@ class Session:
 
     def start_display(self):
         read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                    "2560x1600x24" if self.shots else "1280x800x24",
                     "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -160,6 +163,8 @@ class Session:
             "QT_QPA_PLATFORM": "xcb",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "QT_ACCESSIBILITY": "1",
+            **({"QT_SCALE_FACTOR": "2"} if self.variant == "200" else {}),
+            **({"QT_STYLE_OVERRIDE": "Fusion"} if self.variant == "contrast" else {}),
         }
 
     def launch(self, contents):
@@ -167,7 +172,12 @@ class Session:
         with open(self.file, "wb") as out:
             out.write(contents)
         self.err = open(os.path.join(self.work, f"resvman-{self.language}.err"), "ab")
-        self.program = self.spawn([os.path.join(self.bundle, "AppRun")], env=self.environment(),
+        extra = []
+        if self.variant == "contrast":
+            extra = ["-stylesheet", os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                 "high-contrast.qss")]
+        self.program = self.spawn([os.path.join(self.bundle, "AppRun"), *extra],
+                                  env=self.environment(),
                                   cwd=self.home, stdin=subprocess.DEVNULL,
                                   stdout=subprocess.DEVNULL, stderr=self.err)
 
@@ -212,6 +222,7 @@ class Walker:
         self.a = pyatspi
         self.problems = []
         self.windows_seen = []
+        self.shot_names = {}
 
     # the tree
 
@@ -282,10 +293,18 @@ class Walker:
 
     def check_window(self, window, main=False):
         title = self.name(window) or "(a window without a title)"
-        seen_as = (self.session.language, title, self.session.kind if main else "")
+        # A window opened another way is walked once; messages under the program's own
+        # title differ in their buttons and texts.
+        parts = tuple(sorted(self.name(obj) for obj in self.descendants(window)
+                             if self.call(lambda: obj.getRole()) in
+                             (self.a.ROLE_PUSH_BUTTON, self.a.ROLE_LABEL)))
+        seen_as = (self.session.language, title, self.session.variant,
+                   self.session.kind if main else parts)
         if seen_as in self.windows_seen:
             return  # the same window opened another way
         self.windows_seen.append(seen_as)
+        if self.session.shots:
+            self.shoot(window, title)
         log(f"walking {title!r}")
         if not self.name(window):
             self.fail(title, "the window has no name")
@@ -321,6 +340,31 @@ class Walker:
                     and self.has(obj, self.a.STATE_FOCUSABLE)):
                 must_reach.append(obj)
         self.check_tab_order(title, window, must_reach)
+
+    def shoot(self, window, title):
+        """The window as it looks, cut from the screen (there is no window manager)."""
+        time.sleep(0.4)
+        box = self.extents(window)
+        if box is None:
+            return
+        key = (self.session.variant, self.session.language)
+        english = self.shot_names.get((self.session.variant, "en"), [])
+        order = len(self.shot_names.setdefault(key, []))
+        if self.session.language == "en":
+            slug = "".join(c if c.isalnum() else "-" for c in title.lower()).strip("-")
+            slug = "-".join(part for part in slug.split("-") if part)
+            if slug in english:  # a message under the program's own title
+                slug = f"{slug}-{order}"
+        else:
+            slug = english[order] if order < len(english) else f"window-{order}"
+        self.shot_names[key].append(slug)
+        path = os.path.join(self.session.shots,
+                            f"{slug}-{self.session.variant}-{self.session.language}.png")
+        # The bridge speaks in the toolkit's scaled units; the screen has device pixels.
+        x, y, w, h = (value * (2 if self.session.variant == "200" else 1) for value in box)
+        subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                        path], env=self.session.environment(), capture_output=True, timeout=30)
+        log(f"  saved {path}")
 
     def check_table(self, title, table_object):
         table = self.call(lambda: table_object.queryTable())
@@ -450,7 +494,7 @@ class Walker:
         finally:
             self.a.setTimeout(25000, -1)
 
-    def new_window(self, app, before, timeout=2):
+    def new_window(self, app, before, timeout=3):
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.session.program.poll() == 0:
@@ -560,6 +604,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bundle", required=True)
     parser.add_argument("--languages", default="en,ja")
+    parser.add_argument("--screenshots", metavar="DIR",
+                        help="also save each window at 200 %% and in high contrast into DIR")
     args = parser.parse_args()
     missing = [tool for tool in ("/usr/libexec/at-spi-bus-launcher", "Xvfb", "xdotool",
                                  "dbus-daemon") if shutil.which(tool) is None]
@@ -574,13 +620,21 @@ def main():
     started = time.time()
     work = tempfile.mkdtemp(prefix="resvman-a11y-")
     os.chmod(work, 0o700)
+    if args.screenshots:
+        os.makedirs(args.screenshots, exist_ok=True)
     session = Session(args, work)
     keep = False
     try:
         session.start()
         import pyatspi
         walker = Walker(session, pyatspi)
-        for language in args.languages.split(","):
+        for language in args.languages.split(",") if args.screenshots else []:
+            for variant in ("200", "contrast"):
+                session.language, session.variant, session.kind = language, variant, variant
+                log(f"--- {language}: screenshots, {variant}")
+                walker.walk_session(seeded_file())
+        session.variant = ""
+        for language in args.languages.split(",") if not args.screenshots else []:
             session.language = language
             log(f"--- {language}: an empty list")
             session.kind = "empty"
