@@ -432,6 +432,12 @@ private slots:
             }
         }
         QCOMPARE(shown, QStringList({QStringLiteral("save again"), QStringLiteral("plan")}));
+        // A screen reader hears each as a notification named by its current text.
+        QAccessibleInterface* top =
+            QAccessible::queryAccessibleInterface(notices->layout()->itemAt(0)->widget());
+        QVERIFY(top);
+        QCOMPARE(top->role(), QAccessible::Notification);
+        QCOMPARE(top->text(QAccessible::Name), QStringLiteral("save again"));
         m_window->clearNotice(NoticeKind::SaveFailed);
         m_window->clearNotice(NoticeKind::WakePlan);
         m_window->clearNotice(NoticeKind::Journal); // never shown: nothing happens

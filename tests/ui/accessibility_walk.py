@@ -4,7 +4,7 @@
 The copied bundle runs on a private X server and session bus with an accessibility bus
 (at-spi2-core's launcher) and the toolkit's bridge always on. The walk reads the AT-SPI tree
 as Orca would (pyatspi) and fails on:
-  - a focusable control, a picture or a value without a name;
+  - a focusable control, a picture, a value or a notice without a name;
   - a table without header names, a cell without text, a status cell that does not say the
     reservation's state;
   - a Tab order that goes against the layout, a control the keyboard cannot reach;
@@ -332,8 +332,11 @@ class Walker:
                 self.fail(title, f"{where}, focusable, has no name")
             elif role in (self.a.ROLE_IMAGE, self.a.ROLE_ICON) and not named:
                 self.fail(title, f"{where}, a picture, has no name")
-            elif role in (self.a.ROLE_PROGRESS_BAR, self.a.ROLE_LEVEL_BAR) and not named:
+            elif role in (self.a.ROLE_PROGRESS_BAR, self.a.ROLE_LEVEL_BAR,
+                          self.a.ROLE_NOTIFICATION) and not named:
                 self.fail(title, f"{where} has no name")
+            if role == self.a.ROLE_NOTIFICATION:
+                log(f"  notice: {self.name(obj)!r}")
             if role == self.a.ROLE_TABLE:
                 self.check_table(title, obj)
             if (role in keyboard_roles and self.has(obj, self.a.STATE_ENABLED)
