@@ -3,6 +3,7 @@
 #include "engine/RecordingEngine.h"
 #include "store/ChannelPresetTable.h"
 #include "store/ReservationTitle.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/HistoryTexts.h"
 #include "ui/UiTexts.h"
 
@@ -67,6 +68,12 @@ QVariant localDateCell(double instant) {
            QLatin1Char(')');
 }
 
+// The day a late-night programme is written on, with its weekday.
+QVariant dayCell(QDate day) {
+    return day.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1String(" (") +
+           weekdayName(day.dayOfWeek() % 7) + QLatin1Char(')');
+}
+
 QVariant localTimeCell(double instant) {
     time_t t = 0;
     struct tm parts {};
@@ -105,6 +112,7 @@ ReservationTableModel::ReservationTableModel(RecordingEngine& engine,
     : QAbstractTableModel(parent), m_engine(engine), m_presets(presets) {}
 
 void ReservationTableModel::reload() {
+    m_lateNight = lateNightHours(m_engine.settings());
     int const newCount = m_engine.list().size();
     m_cache.clear();
     if (newCount > m_rowCount) {
@@ -146,14 +154,23 @@ QVariant ReservationTableModel::cell(Reservation const& rec, int column) const {
         return QVariant();
     }
     case Date:
-        return localDateCell(rec.start);
+    case Start:
+    case End:
+        if (m_lateNight) {
+            BroadcastTimes const times = broadcastTimes(rec.start, rec.end, rec.weekdays, true);
+            if (!times.valid) {
+                return QVariant();
+            }
+            return column == Date    ? dayCell(times.day)
+                   : column == Start ? QVariant(minuteText(times.start))
+                                     : QVariant(minuteText(times.end));
+        }
+        return column == Date    ? localDateCell(rec.start)
+               : column == Start ? localTimeCell(rec.start)
+                                 : localTimeCell(rec.end);
     case Weekly:
         //% "✓"
         return rec.weekdays != 0 ? QVariant(qtTrId("IDS_MARU")) : QVariant();
-    case Start:
-        return localTimeCell(rec.start);
-    case End:
-        return localTimeCell(rec.end);
     case Frequency:
         return QString::fromStdString(rec.channelText());
     case Station:
@@ -235,6 +252,8 @@ QString ReservationTableModel::spokenCell(int row, int column) const {
         return QString();
     }
     QString const shown = cachedRow(row)[column].toString();
+    // The day, times and repeat days as the table writes them (late-night hours or not).
+    BroadcastTimes const times = broadcastTimes(rec.start, rec.end, rec.weekdays, m_lateNight);
     switch (column) {
     case Status:
         switch (markOf(cachedRow(row)[Status])) {
@@ -257,11 +276,11 @@ QString ReservationTableModel::spokenCell(int row, int column) const {
         //% "Will be recorded"
         return qtTrId("IDS_A11Y_STATUS_READY");
     case Date:
-        return spokenDate(rec.start);
+        return spokenDate(times.day);
     case Weekly: {
         QStringList days;
         for (int weekday = 0; weekday < 7; ++weekday) {
-            if ((rec.weekdays & kWeekdayBits[weekday]) != 0) {
+            if ((times.week & kWeekdayBits[weekday]) != 0) {
                 days << weekdayName(weekday);
             }
         }
@@ -273,9 +292,9 @@ QString ReservationTableModel::spokenCell(int row, int column) const {
         return qtTrId("IDS_A11Y_WEEKLY").arg(spokenList(days));
     }
     case Start:
-        return spokenTime(rec.start);
+        return times.valid ? spokenMinutes(times.start) : QString();
     case End:
-        return spokenTime(rec.end);
+        return times.valid ? spokenMinutes(times.end) : QString();
     case Frequency:
         return shown + (rec.isFm() ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
     case Station:

@@ -92,28 +92,40 @@ QString weekdayShortName(int weekday) {
     return weekday >= 0 && weekday < 7 ? qtTrId(kWeekdayShortNames[weekday]) : QString();
 }
 
-QString spokenDate(double instant) {
-    struct tm parts {};
-    if (!localParts(instant, parts) || parts.tm_mon < 0 || parts.tm_mon > 11) {
+QString spokenDate(QDate day) {
+    if (!day.isValid()) {
         return QString();
     }
     //% "%1, %2 %3 %4"
     return qtTrId("IDS_A11Y_DATE")
-        .arg(weekdayName(parts.tm_wday), QString::number(parts.tm_mday),
-             qtTrId(kMonthNames[parts.tm_mon]), QString::number(parts.tm_year + 1900LL));
+        .arg(weekdayName(day.dayOfWeek() % 7), QString::number(day.day()),
+             qtTrId(kMonthNames[day.month() - 1]), QString::number(day.year()));
 }
 
-QString spokenTime(double instant) {
+QString spokenMinutes(int minutes) {
+    if (minutes < 0) {
+        return QString();
+    }
+    if (minutes % 60 == 0) {
+        //% "%1:00"
+        return qtTrId("IDS_A11Y_HOUR").arg(minutes / 60);
+    }
+    //% "%1:%2"
+    return qtTrId("IDS_A11Y_TIME").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString spokenDate(double instant) {
     struct tm parts {};
     if (!localParts(instant, parts)) {
         return QString();
     }
-    if (parts.tm_min == 0) {
-        //% "%1:00"
-        return qtTrId("IDS_A11Y_HOUR").arg(parts.tm_hour);
-    }
-    //% "%1:%2"
-    return qtTrId("IDS_A11Y_TIME").arg(parts.tm_hour).arg(parts.tm_min, 2, 10, QLatin1Char('0'));
+    return spokenDate(QDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday));
+}
+
+QString spokenTime(double instant) {
+    struct tm parts {};
+    return localParts(instant, parts) ? spokenMinutes(parts.tm_hour * 60 + parts.tm_min)
+                                      : QString();
 }
 
 QString spokenList(QStringList const& items) {

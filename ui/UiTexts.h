@@ -3,6 +3,7 @@
 // translation tools find it there.
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -20,5 +21,9 @@ QString weekdayShortName(int weekday);
 // cannot break down.
 QString spokenDate(double instant);
 QString spokenTime(double instant);
+// The same for a day as written and for minutes after its midnight ("25:30" for a programme
+// in the small hours written on the day before).
+QString spokenDate(QDate day);
+QString spokenMinutes(int minutes);
 // Items of a spoken list, joined as the language joins them.
 QString spokenList(QStringList const& items);
