@@ -1479,5 +1479,9 @@ Start the test?</translation>
         <source>, </source>
         <translation>, </translation>
     </message>
+    <message id="IDS_A11Y_WAKECHECK_FINDINGS">
+        <source>What was checked</source>
+        <translation>What was checked</translation>
+    </message>
 </context>
 </TS>

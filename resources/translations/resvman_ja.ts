@@ -1471,5 +1471,9 @@ Start the test?</source>
         <source>, </source>
         <translation>、</translation>
     </message>
+    <message id="IDS_A11Y_WAKECHECK_FINDINGS">
+        <source>What was checked</source>
+        <translation>確認した項目</translation>
+    </message>
 </context>
 </TS>
