@@ -10,7 +10,7 @@ packages=(
     linux-libc-dev libasound2-dev libliquid-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth xdotool imagemagick librsvg2-bin
+    xvfb xauth xdotool imagemagick librsvg2-bin python3-pyatspi at-spi2-core
     dbus dbus-x11 pkexec polkitd
     fonts-dejavu-core fonts-ipafont-gothic
     desktop-file-utils appstream python3 python3-icalendar

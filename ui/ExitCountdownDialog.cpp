@@ -36,6 +36,7 @@ ExitCountdownDialog::ExitCountdownDialog(QWidget* parent)
     int const iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    icon->setAccessibleName(qtTrId("IDS_A11Y_WARNING"));
 
     m_messageLabel = new QLabel(this);
 
@@ -56,6 +57,8 @@ ExitCountdownDialog::ExitCountdownDialog(QWidget* parent)
     m_level = new LevelIndicator(this);
 
     m_level->setObjectName(QStringLiteral("level"));
+    //% "Time left"
+    m_level->setAccessibleName(qtTrId("IDS_A11Y_TIME_LEFT"));
     m_level->setRange(0, kCountStart);
     m_level->setValue(0);
 
@@ -90,7 +93,17 @@ ExitCountdownDialog::ExitCountdownDialog(QWidget* parent)
 
 void ExitCountdownDialog::showCount() {
     //% "Exiting in %1 s."
-    m_countLabel->setText(qtTrId("IDS_PROGCOUNT_SHUTDOWN").arg(m_count));
+    QString const text = qtTrId("IDS_PROGCOUNT_SHUTDOWN").arg(m_count);
+    if (text == m_countLabel->text()) {
+        return;
+    }
+    m_countLabel->setText(text);
+    // The seconds are heard on the focused button: a reader announces a new description of
+    // the focus.
+    for (QWidget* shown : {static_cast<QWidget*>(m_level), static_cast<QWidget*>(m_ok),
+                           static_cast<QWidget*>(m_cancel)}) {
+        shown->setAccessibleDescription(text);
+    }
 }
 
 int ExitCountdownDialog::exec() {
@@ -105,6 +118,7 @@ int ExitCountdownDialog::exec() {
     m_level->setValue(0);
     m_level->clearThresholds(); // a new run starts in the normal colour
     m_messageLabel->setText(m_message);
+    setAccessibleDescription(m_message);
     showCount(); // not the last run's final line while the first pass is pending
 
     placeDialogOverParent(this, parentWidget());

@@ -2,6 +2,7 @@
 
 #include "ui/HistoryTexts.h"
 #include "ui/ReservationTableModel.h"
+#include "ui/UiTexts.h"
 
 #include <QBrush>
 #include <QColor>
@@ -45,6 +46,37 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
         default:
             return QVariant();
         }
+    case Qt::AccessibleTextRole:
+        switch (index.column()) {
+        case Status:
+            if (!row.failed()) {
+                //% "No problem"
+                return qtTrId("IDS_A11Y_HISTORY_FINE");
+            }
+            if (row.kind == JournalKind::Missed) {
+                return qtTrId("IDS_HIST_MISSED");
+            }
+            //% "Failed"
+            return qtTrId("IDS_A11Y_HISTORY_FAILED");
+        case Time:
+            //% "%1, %2"
+            return qtTrId("IDS_A11Y_DATE_TIME").arg(spokenDate(row.at), spokenTime(row.at));
+        case Title:
+        case Reason: {
+            QString const shown = data(index, Qt::DisplayRole).toString();
+            if (!shown.isEmpty()) {
+                return shown;
+            }
+            if (index.column() == Title) {
+                //% "No reservation"
+                return qtTrId("IDS_A11Y_NO_RESERVATION");
+            }
+            //% "No details"
+            return qtTrId("IDS_A11Y_NO_DETAILS");
+        }
+        default:
+            return data(index, Qt::DisplayRole);
+        }
     case Qt::ToolTipRole:
         // Long titles and reasons are cut by their columns.
         if (index.column() == Title || index.column() == Reason) {
@@ -69,6 +101,14 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::AccessibleTextRole) {
+        // The status column shows no title, but a screen reader names every column.
+        if (section == Status) {
+            //% "Status"
+            return qtTrId("IDS_COL_STATUS");
+        }
+        return headerData(section, orientation, Qt::DisplayRole);
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }

@@ -1,6 +1,8 @@
 #include "ui/HistoryWindow.h"
 
+#include "ui/AccessibleTable.h"
 #include "ui/HistoryModel.h"
+#include "ui/TableFocusGuard.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -39,9 +41,12 @@ HistoryWindow::HistoryWindow(IRecordingJournal* journal, QWidget* parent)
     layout->addWidget(m_empty);
 
     m_model = new HistoryModel(this);
+    AccessibleTable::installFactory(); // before the model: setting it tells screen readers
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
     m_table->setModel(m_model);
+    TableFocusGuard::attach(m_table);
+    m_table->setTabKeyNavigation(false); // Tab leaves the table; the arrows move in it
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);
@@ -115,6 +120,8 @@ void HistoryWindow::retranslate() {
     //% "Show the recording in its folder"
     m_showInFolder->setToolTip(qtTrId("IDS_HISTORY_SHOW_IN_FOLDER_TIP"));
     m_showInFolder->setAccessibleName(m_showInFolder->toolTip());
+    //% "Recording history"
+    m_table->setAccessibleName(qtTrId("IDS_A11Y_HISTORY_TABLE"));
     sizeColumns();
 }
 

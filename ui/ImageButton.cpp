@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPixmapCache>
 
 QPixmap namedPixmap(QString const& name) {
@@ -22,7 +23,8 @@ QPixmap namedPixmap(QString const& name) {
 
 ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover, false); // enter/leave events are all we need
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab and pressed with Space; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -177,6 +179,16 @@ void ImageButton::paintEvent(QPaintEvent*) {
         }
         scaled.setDevicePixelRatio(dpr);
         painter.drawPixmap(QPointF(0, 0), scaled);
+    }
+
+    if (hasFocus()) {
+        // The pictures have no focus state of their own: a frame in the theme's highlight
+        // colour, which high-contrast themes make stand out, inside the button's edge.
+        QPen pen(palette().color(QPalette::Highlight), 2.0);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 4.0, 4.0);
     }
 
     QString const title = text();

@@ -13,6 +13,7 @@
 #include "ui/ReservationTableModel.h"
 #include "ui/ReservationTableView.h"
 #include "ui/SaveFailure.h"
+#include "ui/TableFocusGuard.h"
 #include "ui/UiTexts.h"
 
 #include <QAction>
@@ -75,6 +76,11 @@ MainWindow::MainWindow(RecordingEngine::Services services, QWidget* parent)
     m_table->viewport()->installEventFilter(this);
     m_model = new ReservationTableModel(m_engine, m_reservationDialog->presets(), this);
     m_table->setModel(m_model);
+    TableFocusGuard::attach(m_table);
+    //% "Reservations"
+    m_table->setAccessibleName(qtTrId("IDS_A11Y_RESERVATIONS"));
+    //% "Return edits the selected reservation; Delete deletes the selected ones."
+    m_table->setAccessibleDescription(qtTrId("IDS_A11Y_RESERVATIONS_KEYS"));
     layout->addWidget(m_table, 1);
     connect(m_table->horizontalHeader(), &QHeaderView::sectionCountChanged, this,
             [this](int before, int now) {
@@ -82,6 +88,9 @@ MainWindow::MainWindow(RecordingEngine::Services services, QWidget* parent)
                     sizeColumns();
                 }
             });
+    if (m_table->horizontalHeader()->count() > 0) {
+        sizeColumns(); // a screen reader asking about the table made the columns already
+    }
 
     m_commands = new ReservationCommands(m_engine, *m_table, *m_reservationDialog, *this, this);
     m_exit = new ExitSequence(m_engine, *m_exitCountdown, *this, this);
@@ -98,29 +107,40 @@ MainWindow::MainWindow(RecordingEngine::Services services, QWidget* parent)
             &ReservationCommands::editReservation);
 
     // Commands on reservations on the left, the application's own on the right.
+    // The titles are short; what each does, for screen readers, in the description.
     struct ButtonSetup {
         Button which;
         char const* name;
         char const* title;
+        char const* description;
         std::function<void()> run;
     };
     ButtonSetup const setups[] = {
         //% "Add"
         {Button::Add, "addButton", QT_TRID_NOOP("IDS_ADD"),
-         [this] { m_commands->addReservation(); }},
+         //% "Adds a new reservation."
+         QT_TRID_NOOP("IDS_A11Y_ADD"), [this] { m_commands->addReservation(); }},
         //% "Delete"
         {Button::Delete, "deleteButton", QT_TRID_NOOP("IDS_DELETE"),
-         [this] { m_commands->deleteSelected(); }},
+         //% "Deletes the selected reservations."
+         QT_TRID_NOOP("IDS_A11Y_DELETE"), [this] { m_commands->deleteSelected(); }},
         //% "Edit"
         {Button::Edit, "editButton", QT_TRID_NOOP("IDS_EDIT"),
-         [this] { m_commands->editReservation(); }},
+         //% "Changes the selected reservation."
+         QT_TRID_NOOP("IDS_A11Y_EDIT"), [this] { m_commands->editReservation(); }},
         //% "Settings"
         {Button::Settings, "settingsButton", QT_TRID_NOOP("IDS_CONFIG"),
-         [this] { openSettings(); }},
+         //% "Sleep, wake-up and shutdown settings."
+         QT_TRID_NOOP("IDS_A11Y_SETTINGS"), [this] { openSettings(); }},
         //% "Hide"
-        {Button::Hide, "hideButton", QT_TRID_NOOP("IDS_TASK_TRAY"), [this] { hideApplication(); }},
+        {Button::Hide, "hideButton", QT_TRID_NOOP("IDS_TASK_TRAY"),
+         //% "Hides the window; the reservations are still recorded. The tray icon shows "
+         //% "it again."
+         QT_TRID_NOOP("IDS_A11Y_HIDE"), [this] { hideApplication(); }},
         //% "Exit"
-        {Button::Exit, "exitButton", QT_TRID_NOOP("IDS_EXIT"), [this] { m_exit->exitProgram(); }},
+        {Button::Exit, "exitButton", QT_TRID_NOOP("IDS_EXIT"),
+         //% "Ends the program: nothing is recorded until it is started again."
+         QT_TRID_NOOP("IDS_A11Y_EXIT"), [this] { m_exit->exitProgram(); }},
     };
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(8);
@@ -129,6 +149,7 @@ MainWindow::MainWindow(RecordingEngine::Services services, QWidget* parent)
         button->setObjectName(QString::fromLatin1(setup.name));
         button->setFixedSize(kButtonWidth, kButtonHeight);
         button->setTitle(qtTrId(setup.title));
+        button->setAccessibleDescription(qtTrId(setup.description));
         button->setImages(QStringLiteral("Button_Enable.bmp"), QStringLiteral("Button_Enable.bmp"),
                           QStringLiteral("Button_Down.bmp"), QStringLiteral("Button_Disable.bmp"));
         connect(button, &ImageButton::clicked, this, setup.run);

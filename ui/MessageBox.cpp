@@ -1,5 +1,6 @@
 #include "ui/MessageBox.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -23,6 +24,13 @@ MessageBox::Button MessageBox::show(QWidget* parent, QString const& title, QStri
     box.setWindowTitle(title);
     box.setText(message);
     box.setIcon(alternateButton.isEmpty() ? QMessageBox::Information : QMessageBox::Question);
+    // The icon is a picture to screen readers: it says what kind of message this is.
+    if (auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+        //% "Question"
+        QString const question = qtTrId("IDS_A11Y_QUESTION");
+        icon->setAccessibleName(alternateButton.isEmpty() ? qtTrId("IDS_A11Y_INFORMATION")
+                                                          : question);
+    }
     QPushButton* ok = box.addButton(defaultButton, QMessageBox::AcceptRole);
     QPushButton* alternate = nullptr;
     if (!alternateButton.isEmpty()) {

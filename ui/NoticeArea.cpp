@@ -1,5 +1,7 @@
 #include "ui/NoticeArea.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -7,6 +9,33 @@
 
 namespace {
 constexpr int kIconSize = 20;
+constexpr char kNoticeProperty[] = "resvmanNotice";
+
+QAccessibleInterface* noticeFactory(QString const& className, QObject* object) {
+    if (!object || !object->isWidgetType() || !object->property(kNoticeProperty).toBool() ||
+        className != QLatin1String(object->metaObject()->className())) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
+}
+} // namespace
+
+void markAsNotice(QWidget* row, QString const& text) {
+    static bool const installed = [] {
+        QAccessible::installFactory(noticeFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    row->setProperty(kNoticeProperty, true);
+    if (row->accessibleName() == text) {
+        return;
+    }
+    row->setAccessibleName(text);
+    // Readers announce a notification when it shows; a new text on a shown one is news too.
+    if (row->isVisible() && QAccessible::isActive()) {
+        QAccessibleEvent shown(row, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
 }
 
 NoticeArea::NoticeArea(QWidget* parent) : QWidget(parent) {
@@ -20,10 +49,12 @@ NoticeArea::NoticeArea(QWidget* parent) : QWidget(parent) {
 void NoticeArea::showNotice(NoticeKind kind, QString const& text) {
     if (auto const line = m_lines.find(kind); line != m_lines.end()) {
         line->second->setText(text);
+        markAsNotice(m_rows[kind], text);
         return;
     }
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("noticeRow"));
+    markAsNotice(row, text);
     row->setAttribute(Qt::WA_StyledBackground);
     // A warm band that reads as a warning in light and dark themes alike.
     row->setStyleSheet(
@@ -36,6 +67,8 @@ void NoticeArea::showNotice(NoticeKind kind, QString const& text) {
     icon->setPixmap(
         QIcon(QStringLiteral(":/images/error3.icns")).pixmap(QSize(kIconSize, kIconSize)));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    //% "Warning"
+    icon->setAccessibleName(qtTrId("IDS_A11Y_WARNING"));
     layout->addWidget(icon, 0, Qt::AlignTop);
     auto* label = new QLabel(text, row);
     label->setWordWrap(true);

@@ -21,6 +21,11 @@ enum class NoticeKind {
     Journal,    // the recording history could not be kept
 };
 
+// Makes row a notification for screen readers, named text: read out when it is shown,
+// whatever has the focus, and again when a shown row's text changes. Call it before the row is
+// first shown.
+void markAsNotice(QWidget* row, QString const& text);
+
 class NoticeArea : public QWidget {
     Q_OBJECT
 public:

@@ -6,6 +6,7 @@
 #include "ui/DialogPlacement.h"
 #include "ui/MessageBox.h"
 #include "ui/ModalSession.h"
+#include "ui/NoticeArea.h"
 #include "ui/UiTexts.h"
 
 #include <QCheckBox>
@@ -71,6 +72,7 @@ void PowerSettingsDialog::buildControls() {
     int const iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
     problemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
     problemIcon->setAlignment(Qt::AlignTop);
+    problemIcon->setAccessibleName(qtTrId("IDS_A11Y_WARNING"));
     m_planProblem = new QLabel(m_problemRow);
     m_planProblem->setObjectName(QStringLiteral("planProblemText"));
     m_planProblem->setWordWrap(true);
@@ -156,6 +158,8 @@ void PowerSettingsDialog::buildControls() {
     helperIcon->setPixmap(
         style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(iconSize, iconSize));
     helperIcon->setAlignment(Qt::AlignTop);
+    //% "Information"
+    helperIcon->setAccessibleName(qtTrId("IDS_A11Y_INFORMATION"));
     m_helperText = new QLabel(m_helperRow);
     m_helperText->setObjectName(QStringLiteral("helperText"));
     m_helperText->setWordWrap(true);
@@ -254,6 +258,7 @@ void PowerSettingsDialog::setHelperInstallable(bool installable) {
 void PowerSettingsDialog::updateHelperRow() {
     bool const wasShown = !m_helperRow->isHidden();
     m_helperText->setText(m_helperProblem);
+    markAsNotice(m_helperRow, m_helperProblem);
     m_installHelper->setVisible(m_helperInstallable);
     m_helperRow->setVisible(!m_helperProblem.isEmpty());
     // As wide as the groups above, so the text wraps within the dialog.
@@ -267,6 +272,7 @@ void PowerSettingsDialog::installHelper() {
     m_installHelper->setEnabled(false);
     //% "Installing the wake-up helper. Enter an administrator's password when asked."
     m_helperText->setText(qtTrId("IDS_HELPER_INSTALLING"));
+    markAsNotice(m_helperRow, m_helperText->text());
     emit installHelperRequested();
 }
 
@@ -383,6 +389,8 @@ int PowerSettingsDialog::exec() {
 
 void PowerSettingsDialog::setPlanProblem(QString const& text) {
     m_planProblem->setText(text);
+    // Read out when it appears or changes, wherever the focus is in the dialog.
+    markAsNotice(m_problemRow, text);
     m_problemRow->setVisible(!text.isEmpty());
 }
 

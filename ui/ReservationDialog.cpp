@@ -29,6 +29,7 @@
 #include <cstring>
 #include <iterator>
 #include <span>
+#include <utility>
 
 namespace {
 
@@ -53,6 +54,13 @@ QString recordingTimeText(double minutes) {
     }
     //% "Recording time: %1 min"
     return qtTrId("IDS_RECTIME_MINUTE").arg(static_cast<long long>(minutes));
+}
+
+// Each change is announced: only a new text is set.
+void setDescription(QWidget* widget, QString const& text) {
+    if (widget->accessibleDescription() != text) {
+        widget->setAccessibleDescription(text);
+    }
 }
 
 // A damaged record's times as 1970-01-01 00:00 UTC: the date picker cannot hold more.
@@ -81,6 +89,10 @@ void ReservationDialog::buildControls() {
     m_band = new QComboBox(this);
 
     m_band->setObjectName(QStringLiteral("band"));
+    //% "Band"
+    m_band->setAccessibleName(qtTrId("IDS_A11Y_BAND"));
+    // Readers on Linux say a list's text as its name: the name is heard as its description.
+    m_band->setAccessibleDescription(qtTrId("IDS_A11Y_BAND"));
     m_band->addItem(QStringLiteral("AM "));
     m_band->addItem(QStringLiteral("FM "));
     m_channel = new QComboBox(this);
@@ -111,6 +123,10 @@ void ReservationDialog::buildControls() {
         button->setAutoDefault(false);
         button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         button->setObjectName(QStringLiteral("weekday%1").arg(k));
+        // The short name on the button; a screen reader says the whole day and what it does.
+        button->setAccessibleName(weekdayName(k));
+        //% "Repeats the recording every %1."
+        button->setAccessibleDescription(qtTrId("IDS_A11Y_WEEKDAY").arg(weekdayName(k)));
         weekRow->addWidget(button);
         m_weekdays[k] = button;
     }
@@ -154,6 +170,17 @@ void ReservationDialog::buildControls() {
     form->addRow(qtTrId("IDS_REGIST_PROGRAM"), m_title);
     //% "Every week on:"
     form->addRow(qtTrId("IDS_REGIST_WEEKLY"), weekRow);
+    // Rows of several controls: the label names the first, for screen readers.
+    for (auto [row, field] :
+         {std::pair<QLayout*, QWidget*>{endRow, m_end}, {channelRow, m_channel}}) {
+        if (auto* label = qobject_cast<QLabel*>(form->labelForField(row))) {
+            label->setBuddy(field);
+        }
+    }
+    // A reader reads a list by its text; the text field in it is named as the list's label.
+    if (auto* label = qobject_cast<QLabel*>(form->labelForField(channelRow))) {
+        m_channel->lineEdit()->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')));
+    }
 
     //% "Register"
     m_register = new QPushButton(qtTrId("IDS_REGIST_OK"), this);
@@ -270,6 +297,8 @@ void ReservationDialog::showStation() {
         m_station->setText(QString());
         m_station->setToolTip(QString());
     }
+    // Heard as the frequency is typed or chosen, as the label beside it is seen.
+    setDescription(m_channel, m_station->toolTip());
 }
 
 void ReservationDialog::bandChosen() {
@@ -291,6 +320,9 @@ void ReservationDialog::channelChosen() {
 
 void ReservationDialog::showRecordingTime(double seconds) {
     m_recordingTime->setText(recordingTimeText(seconds / 60.0));
+    // Heard on the time being changed, as the label beside the end is seen.
+    setDescription(m_start, m_recordingTime->text());
+    setDescription(m_end, m_recordingTime->text());
 }
 
 void ReservationDialog::showRecordingLength() {

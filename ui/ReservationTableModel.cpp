@@ -87,6 +87,9 @@ QVariant localTimeCell(double instant) {
     return QString::fromLatin1(text);
 }
 
+// What the status column's icon says.
+enum class Mark { None, Missed, Off, Overlap };
+
 } // namespace
 
 QIcon namedIcon(QString const& name) {
@@ -207,6 +210,104 @@ QString ReservationTableModel::missedReason(int row) const {
     return miss ? missReasonText(miss->reason) : QString();
 }
 
+namespace {
+Mark markOf(QVariant const& icon) {
+    if (icon.userType() != QMetaType::QIcon) {
+        return Mark::None;
+    }
+    qint64 const key = icon.value<QIcon>().cacheKey();
+    if (key == namedIcon(QStringLiteral("icon1.icns")).cacheKey()) {
+        return Mark::Missed;
+    }
+    if (key == namedIcon(QStringLiteral("sleep.icns")).cacheKey()) {
+        return Mark::Off;
+    }
+    return key == namedIcon(QStringLiteral("error3.icns")).cacheKey() ? Mark::Overlap : Mark::None;
+}
+} // namespace
+
+QVariant ReservationTableModel::statusExplanation(int row, QVariant const& icon) const {
+    switch (markOf(icon)) {
+    case Mark::Missed: {
+        QString const reason = missedReason(row);
+        //% "Missed: the time of this reservation passed without a recording."
+        QString const missed = qtTrId("IDS_TIP_OVER");
+        return reason.isEmpty() ? missed : missed + QLatin1Char('\n') + reason;
+    }
+    case Mark::Off:
+        //% "Switched off: this reservation will not be recorded."
+        return qtTrId("IDS_TIP_OFF");
+    case Mark::Overlap:
+        //% "Overlaps another reservation: only one of them can be recorded."
+        return qtTrId("IDS_TIP_OVERLAP");
+    case Mark::None:
+        break;
+    }
+    return QVariant();
+}
+
+QString ReservationTableModel::spokenCell(int row, int column) const {
+    Reservation rec;
+    if (!m_engine.list().readAt(row, rec)) {
+        return QString();
+    }
+    QString const shown = cachedRow(row)[column].toString();
+    // The day, times and repeat days as the table writes them (late-night hours or not).
+    BroadcastTimes const times = broadcastTimes(rec.start, rec.end, rec.weekdays, m_lateNight);
+    switch (column) {
+    case Status:
+        switch (markOf(cachedRow(row)[Status])) {
+        case Mark::Missed: {
+            QString const reason = missedReason(row);
+            //% "Missed"
+            QString const missed = qtTrId("IDS_A11Y_STATUS_MISSED");
+            //% "Missed: %1"
+            return reason.isEmpty() ? missed : qtTrId("IDS_A11Y_STATUS_MISSED_WHY").arg(reason);
+        }
+        case Mark::Off:
+            //% "Switched off"
+            return qtTrId("IDS_A11Y_STATUS_OFF");
+        case Mark::Overlap:
+            //% "Overlaps another reservation"
+            return qtTrId("IDS_A11Y_STATUS_OVERLAP");
+        case Mark::None:
+            break;
+        }
+        //% "Will be recorded"
+        return qtTrId("IDS_A11Y_STATUS_READY");
+    case Date:
+        return spokenDate(times.day);
+    case Weekly: {
+        QStringList days;
+        for (int weekday = 0; weekday < 7; ++weekday) {
+            if ((times.week & kWeekdayBits[weekday]) != 0) {
+                days << weekdayName(weekday);
+            }
+        }
+        if (days.isEmpty()) {
+            //% "Once"
+            return qtTrId("IDS_A11Y_ONCE");
+        }
+        //% "Every week on %1"
+        return qtTrId("IDS_A11Y_WEEKLY").arg(spokenList(days));
+    }
+    case Start:
+        return times.valid ? spokenMinutes(times.start) : QString();
+    case End:
+        return times.valid ? spokenMinutes(times.end) : QString();
+    case Frequency:
+        return shown + (rec.isFm() ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
+    case Station:
+        //% "No station name"
+        return shown.isEmpty() ? qtTrId("IDS_A11Y_NO_STATION") : shown;
+    case Title:
+        //% "No title"
+        return shown.isEmpty() ? qtTrId("IDS_A11Y_NO_TITLE") : shown;
+    default:
+        return shown;
+    }
+}
+
 QVariant ReservationTableModel::data(QModelIndex const& index, int role) const {
     if (!index.isValid() || index.row() >= m_rowCount || index.column() >= ColumnCount) {
         return QVariant();
@@ -224,26 +325,17 @@ QVariant ReservationTableModel::data(QModelIndex const& index, int role) const {
             return isIcon ? QVariant() : value;
         }
         if (isIcon) {
-            qint64 const key = value.value<QIcon>().cacheKey();
-            if (key == namedIcon(QStringLiteral("icon1.icns")).cacheKey()) {
-                QString const reason = missedReason(index.row());
-                //% "Missed: the time of this reservation passed without a recording."
-                QString const missed = qtTrId("IDS_TIP_OVER");
-                return reason.isEmpty() ? missed : missed + QLatin1Char('\n') + reason;
-            }
-            if (key == namedIcon(QStringLiteral("sleep.icns")).cacheKey()) {
-                //% "Switched off: this reservation will not be recorded."
-                return qtTrId("IDS_TIP_OFF");
-            }
-            if (key == namedIcon(QStringLiteral("error3.icns")).cacheKey()) {
-                //% "Overlaps another reservation: only one of them can be recorded."
-                return qtTrId("IDS_TIP_OVERLAP");
-            }
-            return QVariant();
+            return statusExplanation(index.row(), value);
         }
         // Long titles and station names are cut by the column; show them whole.
         return index.column() >= Station ? value : QVariant();
     }
+    case Qt::AccessibleTextRole:
+        return spokenCell(index.row(), index.column());
+    case Qt::AccessibleDescriptionRole:
+        return index.column() == Status
+                   ? statusExplanation(index.row(), cachedRow(index.row())[Status])
+                   : QVariant();
     case Qt::TextAlignmentRole:
         if (index.column() == Date || index.column() >= Frequency) {
             return QVariant::fromValue<int>(Qt::AlignLeft | Qt::AlignVCenter);
@@ -261,6 +353,10 @@ QVariant ReservationTableModel::headerData(int section, Qt::Orientation orientat
     }
     if (role == Qt::DisplayRole) {
         return kHeaderIds[section] ? qtTrId(kHeaderIds[section]) : QString();
+    }
+    if (role == Qt::AccessibleTextRole) {
+        // The status column shows no title, but a screen reader names every column.
+        return kHeaderIds[section] ? qtTrId(kHeaderIds[section]) : qtTrId("IDS_COL_STATUS");
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue<int>(section == Status ? Qt::AlignCenter

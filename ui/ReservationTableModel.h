@@ -38,6 +38,12 @@ public:
     QString missedReason(int row) const;
 
 private:
+    // What a screen reader says for a cell: the status icon's meaning, the weekly mark's days,
+    // dates and times in words, a word for an empty cell.
+    QString spokenCell(int row, int column) const;
+    // The status icon's meaning at length (its tooltip); empty without an icon.
+    QVariant statusExplanation(int row, QVariant const& icon) const;
+
     using Row = std::array<QVariant, ColumnCount>;
     Row const& cachedRow(int row) const;
     QVariant cell(Reservation const& rec, int column) const;

@@ -1,8 +1,11 @@
 #include "ui/ReservationTableView.h"
 
+#include "ui/AccessibleTable.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -21,6 +24,8 @@ protected:
 } // namespace
 
 ReservationTableView::ReservationTableView(QWidget* parent) : QTableView(parent) {
+    // Before a model is set: setting one already tells screen readers about the table.
+    AccessibleTable::installFactory();
     // Rows, not cells: several at once, none at all allowed, never whole columns.
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -95,6 +100,30 @@ void ReservationTableView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void ReservationTableView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    // The cells draw no focus frame (RowDelegate): while the table has the keyboard, one frame
+    // goes round the whole current row, selected or not, in every theme's colours.
+    QModelIndex const current = currentIndex();
+    if (!hasFocus() || !current.isValid()) {
+        return;
+    }
+    QRect row = visualRect(current);
+    row.setLeft(0);
+    row.setRight(viewport()->width() - 1);
+    bool const selected = selectionModel()->isRowSelected(current.row(), rootIndex());
+    QPainter painter(viewport());
+    painter.setPen(
+        QPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight), 2.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(row).adjusted(1.0, 1.0, -1.0, -1.0));
+}
+
+void ReservationTableView::currentChanged(QModelIndex const& current, QModelIndex const& previous) {
+    QTableView::currentChanged(current, previous);
+    viewport()->update(); // the row frame moves with the current row, not one cell
 }
 
 bool ReservationTableView::edit(QModelIndex const& index, EditTrigger trigger, QEvent* event) {

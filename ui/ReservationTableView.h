@@ -30,4 +30,6 @@ protected:
     bool edit(QModelIndex const& index, EditTrigger trigger, QEvent* event) override;
     // Return or Enter on a row asks to edit it, as a double-click does.
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void currentChanged(QModelIndex const& current, QModelIndex const& previous) override;
 };

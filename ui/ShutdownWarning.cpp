@@ -57,6 +57,7 @@ void ShutdownWarning::buildControls() {
     int const iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    icon->setAccessibleName(qtTrId("IDS_A11Y_WARNING"));
 
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
@@ -72,6 +73,7 @@ void ShutdownWarning::buildControls() {
     m_level->setRange(0, kWarnSeconds);
     m_level->setEnabled(false); // shows the time; nothing to move
     m_level->setWarningValue(kWarnSeconds - 20);
+    m_level->setAccessibleName(qtTrId("IDS_A11Y_TIME_LEFT"));
     m_level->setCriticalValue(kWarnSeconds - 10);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -179,8 +181,15 @@ void ShutdownWarning::tick() {
     }
     int const seconds = static_cast<int>(std::min<double>(left, kWarnSeconds));
     //% "The computer will shut down in %1 s."
-    m_message->setText(qtTrId("IDS_SHUTDOWN_COUNTDOWN").arg(seconds));
+    QString const text = qtTrId("IDS_SHUTDOWN_COUNTDOWN").arg(seconds);
+    m_message->setText(text);
     m_level->setValue(kWarnSeconds - seconds);
+    // Heard on the focused button: every ten seconds, then each of the last ten, so that a
+    // reader is not talking all minute long.
+    if ((seconds <= 10 || seconds % 10 == 0) && m_cancel->accessibleDescription() != text) {
+        m_cancel->setAccessibleDescription(text);
+        m_level->setAccessibleDescription(text);
+    }
 }
 
 void ShutdownWarning::cancelShutdown() {

@@ -2,6 +2,9 @@
 
 #include <QtGlobal>
 
+#include <cmath>
+#include <ctime>
+
 namespace {
 
 char const* const kWeekdayNames[7] = {
@@ -38,6 +41,42 @@ char const* const kWeekdayShortNames[7] = {
     QT_TRID_NOOP("IDS_REGIST_SAT"),
 };
 
+char const* const kMonthNames[12] = {
+    //% "January"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_1"),
+    //% "February"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_2"),
+    //% "March"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_3"),
+    //% "April"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_4"),
+    //% "May"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_5"),
+    //% "June"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_6"),
+    //% "July"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_7"),
+    //% "August"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_8"),
+    //% "September"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_9"),
+    //% "October"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_10"),
+    //% "November"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_11"),
+    //% "December"
+    QT_TRID_NOOP("IDS_A11Y_MONTH_12"),
+};
+
+// Instants from a damaged file can be anything: only those the C library can break down.
+bool localParts(double instant, struct tm& parts) {
+    if (!std::isfinite(instant) || std::fabs(instant) > 1.0e12) {
+        return false;
+    }
+    time_t const t = static_cast<time_t>(instant);
+    return localtime_r(&t, &parts) != nullptr;
+}
+
 } // namespace
 
 QString appTitle() {
@@ -51,4 +90,45 @@ QString weekdayName(int weekday) {
 
 QString weekdayShortName(int weekday) {
     return weekday >= 0 && weekday < 7 ? qtTrId(kWeekdayShortNames[weekday]) : QString();
+}
+
+QString spokenDate(QDate day) {
+    if (!day.isValid()) {
+        return QString();
+    }
+    //% "%1, %2 %3 %4"
+    return qtTrId("IDS_A11Y_DATE")
+        .arg(weekdayName(day.dayOfWeek() % 7), QString::number(day.day()),
+             qtTrId(kMonthNames[day.month() - 1]), QString::number(day.year()));
+}
+
+QString spokenMinutes(int minutes) {
+    if (minutes < 0) {
+        return QString();
+    }
+    if (minutes % 60 == 0) {
+        //% "%1:00"
+        return qtTrId("IDS_A11Y_HOUR").arg(minutes / 60);
+    }
+    //% "%1:%2"
+    return qtTrId("IDS_A11Y_TIME").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString spokenDate(double instant) {
+    struct tm parts {};
+    if (!localParts(instant, parts)) {
+        return QString();
+    }
+    return spokenDate(QDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday));
+}
+
+QString spokenTime(double instant) {
+    struct tm parts {};
+    return localParts(instant, parts) ? spokenMinutes(parts.tm_hour * 60 + parts.tm_min)
+                                      : QString();
+}
+
+QString spokenList(QStringList const& items) {
+    //% ", "
+    return items.join(qtTrId("IDS_A11Y_LIST_SEPARATOR"));
 }

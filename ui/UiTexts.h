@@ -3,7 +3,9 @@
 // translation tools find it there.
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 // The application's title: window titles, alert panels, the tray icon's tooltip.
 QString appTitle();
@@ -13,3 +15,15 @@ QString weekdayName(int weekday);
 
 // The weekday's short name (0 Sunday .. 6 Saturday), as the weekly buttons show it.
 QString weekdayShortName(int weekday);
+
+// A local date and a clock time as words a screen reader reads well ("Wednesday, 1 May
+// 2024", "21:30"; "2024年5月1日 水曜日", "21時30分"). Empty for an instant the C library
+// cannot break down.
+QString spokenDate(double instant);
+QString spokenTime(double instant);
+// The same for a day as written and for minutes after its midnight ("25:30" for a programme
+// in the small hours written on the day before).
+QString spokenDate(QDate day);
+QString spokenMinutes(int minutes);
+// Items of a spoken list, joined as the language joins them.
+QString spokenList(QStringList const& items);

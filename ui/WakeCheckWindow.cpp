@@ -74,6 +74,7 @@ WakeCheckWindow::WakeCheckWindow(std::function<WakeFacts()> reader, QWidget* par
     scroll->setWidget(m_rows);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setObjectName(QStringLiteral("findingsArea")); // named in retranslate()
     // Room for every check without scrolling in either language; the placement shrinks the
     // window to its layout's wish.
     scroll->setMinimumSize(620, 440);
@@ -115,6 +116,11 @@ WakeCheckWindow::~WakeCheckWindow() {
 void WakeCheckWindow::retranslate() {
     //% "Check Wake-up"
     setWindowTitle(qtTrId("IDS_WAKECHECK_TITLE"));
+    // Takes the keyboard to scroll: a screen reader names it.
+    if (auto* findings = findChild<QScrollArea*>(QStringLiteral("findingsArea"))) {
+        //% "What was checked"
+        findings->setAccessibleName(qtTrId("IDS_A11Y_WAKECHECK_FINDINGS"));
+    }
     //% "Test wake-up now…"
     m_testButton->setText(qtTrId("IDS_WAKECHECK_TEST_BUTTON"));
     //% "Check again"

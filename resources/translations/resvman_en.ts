@@ -1430,5 +1430,193 @@ Start the test?</translation>
         <source>the system bus cannot be reached</source>
         <translation>the system bus cannot be reached</translation>
     </message>
+    <message id="IDS_A11Y_WARNING">
+        <source>Warning</source>
+        <translation>Warning</translation>
+    </message>
+    <message id="IDS_A11Y_TIME_LEFT">
+        <source>Time left</source>
+        <translation>Time left</translation>
+    </message>
+    <message id="IDS_A11Y_HISTORY_FINE">
+        <source>No problem</source>
+        <translation>No problem</translation>
+    </message>
+    <message id="IDS_A11Y_HISTORY_FAILED">
+        <source>Failed</source>
+        <translation>Failed</translation>
+    </message>
+    <message id="IDS_A11Y_DATE_TIME">
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message id="IDS_A11Y_NO_RESERVATION">
+        <source>No reservation</source>
+        <translation>No reservation</translation>
+    </message>
+    <message id="IDS_A11Y_NO_DETAILS">
+        <source>No details</source>
+        <translation>No details</translation>
+    </message>
+    <message id="IDS_COL_STATUS">
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message id="IDS_A11Y_HISTORY_TABLE">
+        <source>Recording history</source>
+        <translation>Recording history</translation>
+    </message>
+    <message id="IDS_A11Y_RESERVATIONS">
+        <source>Reservations</source>
+        <translation>Reservations</translation>
+    </message>
+    <message id="IDS_A11Y_RESERVATIONS_KEYS">
+        <source>Return edits the selected reservation; Delete deletes the selected ones.</source>
+        <translation>Return edits the selected reservation; Delete deletes the selected ones.</translation>
+    </message>
+    <message id="IDS_A11Y_ADD">
+        <source>Adds a new reservation.</source>
+        <translation>Adds a new reservation.</translation>
+    </message>
+    <message id="IDS_A11Y_DELETE">
+        <source>Deletes the selected reservations.</source>
+        <translation>Deletes the selected reservations.</translation>
+    </message>
+    <message id="IDS_A11Y_EDIT">
+        <source>Changes the selected reservation.</source>
+        <translation>Changes the selected reservation.</translation>
+    </message>
+    <message id="IDS_A11Y_SETTINGS">
+        <source>Sleep, wake-up and shutdown settings.</source>
+        <translation>Sleep, wake-up and shutdown settings.</translation>
+    </message>
+    <message id="IDS_A11Y_HIDE">
+        <source>Hides the window; the reservations are still recorded. The tray icon shows it again.</source>
+        <translation>Hides the window; the reservations are still recorded. The tray icon shows it again.</translation>
+    </message>
+    <message id="IDS_A11Y_EXIT">
+        <source>Ends the program: nothing is recorded until it is started again.</source>
+        <translation>Ends the program: nothing is recorded until it is started again.</translation>
+    </message>
+    <message id="IDS_A11Y_QUESTION">
+        <source>Question</source>
+        <translation>Question</translation>
+    </message>
+    <message id="IDS_A11Y_INFORMATION">
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message id="IDS_A11Y_BAND">
+        <source>Band</source>
+        <translation>Band</translation>
+    </message>
+    <message id="IDS_A11Y_WEEKDAY">
+        <source>Repeats the recording every %1.</source>
+        <translation>Repeats the recording every %1.</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_MISSED">
+        <source>Missed</source>
+        <translation>Missed</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_MISSED_WHY">
+        <source>Missed: %1</source>
+        <translation>Missed: %1</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_OFF">
+        <source>Switched off</source>
+        <translation>Switched off</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_OVERLAP">
+        <source>Overlaps another reservation</source>
+        <translation>Overlaps another reservation</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_READY">
+        <source>Will be recorded</source>
+        <translation>Will be recorded</translation>
+    </message>
+    <message id="IDS_A11Y_ONCE">
+        <source>Once</source>
+        <translation>Once</translation>
+    </message>
+    <message id="IDS_A11Y_WEEKLY">
+        <source>Every week on %1</source>
+        <translation>Every week on %1</translation>
+    </message>
+    <message id="IDS_A11Y_NO_STATION">
+        <source>No station name</source>
+        <translation>No station name</translation>
+    </message>
+    <message id="IDS_A11Y_NO_TITLE">
+        <source>No title</source>
+        <translation>No title</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_1">
+        <source>January</source>
+        <translation>January</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_2">
+        <source>February</source>
+        <translation>February</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_3">
+        <source>March</source>
+        <translation>March</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_4">
+        <source>April</source>
+        <translation>April</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_5">
+        <source>May</source>
+        <translation>May</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_6">
+        <source>June</source>
+        <translation>June</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_7">
+        <source>July</source>
+        <translation>July</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_8">
+        <source>August</source>
+        <translation>August</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_9">
+        <source>September</source>
+        <translation>September</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_10">
+        <source>October</source>
+        <translation>October</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_11">
+        <source>November</source>
+        <translation>November</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_12">
+        <source>December</source>
+        <translation>December</translation>
+    </message>
+    <message id="IDS_A11Y_DATE">
+        <source>%1, %2 %3 %4</source>
+        <translation>%1, %2 %3 %4</translation>
+    </message>
+    <message id="IDS_A11Y_HOUR">
+        <source>%1:00</source>
+        <translation>%1:00</translation>
+    </message>
+    <message id="IDS_A11Y_TIME">
+        <source>%1:%2</source>
+        <translation>%1:%2</translation>
+    </message>
+    <message id="IDS_A11Y_LIST_SEPARATOR">
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message id="IDS_A11Y_WAKECHECK_FINDINGS">
+        <source>What was checked</source>
+        <translation>What was checked</translation>
+    </message>
 </context>
 </TS>

@@ -1421,5 +1421,193 @@ Start the test?</source>
         <source>the system bus cannot be reached</source>
         <translation>システムバスに接続できません</translation>
     </message>
+    <message id="IDS_A11Y_WARNING">
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message id="IDS_A11Y_TIME_LEFT">
+        <source>Time left</source>
+        <translation>残り時間</translation>
+    </message>
+    <message id="IDS_A11Y_HISTORY_FINE">
+        <source>No problem</source>
+        <translation>問題なし</translation>
+    </message>
+    <message id="IDS_A11Y_HISTORY_FAILED">
+        <source>Failed</source>
+        <translation>失敗</translation>
+    </message>
+    <message id="IDS_A11Y_DATE_TIME">
+        <source>%1, %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message id="IDS_A11Y_NO_RESERVATION">
+        <source>No reservation</source>
+        <translation>予約なし</translation>
+    </message>
+    <message id="IDS_A11Y_NO_DETAILS">
+        <source>No details</source>
+        <translation>詳細なし</translation>
+    </message>
+    <message id="IDS_COL_STATUS">
+        <source>Status</source>
+        <translation>状態</translation>
+    </message>
+    <message id="IDS_A11Y_HISTORY_TABLE">
+        <source>Recording history</source>
+        <translation>録音の履歴</translation>
+    </message>
+    <message id="IDS_A11Y_RESERVATIONS">
+        <source>Reservations</source>
+        <translation>予約</translation>
+    </message>
+    <message id="IDS_A11Y_RESERVATIONS_KEYS">
+        <source>Return edits the selected reservation; Delete deletes the selected ones.</source>
+        <translation>Return キーで選択した予約を変更し、Delete キーで選択した予約を削除します。</translation>
+    </message>
+    <message id="IDS_A11Y_ADD">
+        <source>Adds a new reservation.</source>
+        <translation>新しい予約を追加します。</translation>
+    </message>
+    <message id="IDS_A11Y_DELETE">
+        <source>Deletes the selected reservations.</source>
+        <translation>選択した予約を削除します。</translation>
+    </message>
+    <message id="IDS_A11Y_EDIT">
+        <source>Changes the selected reservation.</source>
+        <translation>選択した予約を変更します。</translation>
+    </message>
+    <message id="IDS_A11Y_SETTINGS">
+        <source>Sleep, wake-up and shutdown settings.</source>
+        <translation>スリープ、復帰、シャットダウンの設定です。</translation>
+    </message>
+    <message id="IDS_A11Y_HIDE">
+        <source>Hides the window; the reservations are still recorded. The tray icon shows it again.</source>
+        <translation>ウインドウを隠します。予約は引き続き録音されます。トレイのアイコンから再び表示できます。</translation>
+    </message>
+    <message id="IDS_A11Y_EXIT">
+        <source>Ends the program: nothing is recorded until it is started again.</source>
+        <translation>プログラムを終了します。再び起動するまで何も録音されません。</translation>
+    </message>
+    <message id="IDS_A11Y_QUESTION">
+        <source>Question</source>
+        <translation>確認</translation>
+    </message>
+    <message id="IDS_A11Y_INFORMATION">
+        <source>Information</source>
+        <translation>お知らせ</translation>
+    </message>
+    <message id="IDS_A11Y_BAND">
+        <source>Band</source>
+        <translation>バンド</translation>
+    </message>
+    <message id="IDS_A11Y_WEEKDAY">
+        <source>Repeats the recording every %1.</source>
+        <translation>毎週%1に録音を繰り返します。</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_MISSED">
+        <source>Missed</source>
+        <translation>期限切れ</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_MISSED_WHY">
+        <source>Missed: %1</source>
+        <translation>期限切れ：%1</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_OFF">
+        <source>Switched off</source>
+        <translation>無効</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_OVERLAP">
+        <source>Overlaps another reservation</source>
+        <translation>ほかの予約と重複</translation>
+    </message>
+    <message id="IDS_A11Y_STATUS_READY">
+        <source>Will be recorded</source>
+        <translation>録音予定</translation>
+    </message>
+    <message id="IDS_A11Y_ONCE">
+        <source>Once</source>
+        <translation>一回のみ</translation>
+    </message>
+    <message id="IDS_A11Y_WEEKLY">
+        <source>Every week on %1</source>
+        <translation>毎週 %1</translation>
+    </message>
+    <message id="IDS_A11Y_NO_STATION">
+        <source>No station name</source>
+        <translation>放送局名なし</translation>
+    </message>
+    <message id="IDS_A11Y_NO_TITLE">
+        <source>No title</source>
+        <translation>番組名なし</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_1">
+        <source>January</source>
+        <translation>1月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_2">
+        <source>February</source>
+        <translation>2月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_3">
+        <source>March</source>
+        <translation>3月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_4">
+        <source>April</source>
+        <translation>4月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_5">
+        <source>May</source>
+        <translation>5月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_6">
+        <source>June</source>
+        <translation>6月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_7">
+        <source>July</source>
+        <translation>7月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_8">
+        <source>August</source>
+        <translation>8月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_9">
+        <source>September</source>
+        <translation>9月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_10">
+        <source>October</source>
+        <translation>10月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_11">
+        <source>November</source>
+        <translation>11月</translation>
+    </message>
+    <message id="IDS_A11Y_MONTH_12">
+        <source>December</source>
+        <translation>12月</translation>
+    </message>
+    <message id="IDS_A11Y_DATE">
+        <source>%1, %2 %3 %4</source>
+        <translation>%4年%3%2日 %1</translation>
+    </message>
+    <message id="IDS_A11Y_HOUR">
+        <source>%1:00</source>
+        <translation>%1時</translation>
+    </message>
+    <message id="IDS_A11Y_TIME">
+        <source>%1:%2</source>
+        <translation>%1時%2分</translation>
+    </message>
+    <message id="IDS_A11Y_LIST_SEPARATOR">
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message id="IDS_A11Y_WAKECHECK_FINDINGS">
+        <source>What was checked</source>
+        <translation>確認した項目</translation>
+    </message>
 </context>
 </TS>

@@ -83,6 +83,12 @@ private slots:
         QCOMPARE(child<QLabel>(&dlg, "message")->text(),
                  QStringLiteral("Reservations are waiting."));
         QVERIFY(!child<LevelIndicator>(&dlg, "level")->isEnabled());
+        // The seconds are heard wherever the focus is: the last line is every button's
+        // description too.
+        for (char const* name : {"ok", "cancel", "level"}) {
+            QCOMPARE(child<QWidget>(&dlg, name)->accessibleDescription(),
+                     QStringLiteral("Exiting in 0 s."));
+        }
 
         // Closes just after 11 s, not before.
         QVERIFY(t - 1000.0 >= 11.0);

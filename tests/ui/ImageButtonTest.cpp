@@ -152,10 +152,14 @@ private slots:
     }
 
     void emptyTitleDrawsNothing() {
-        // Without a picture only the title can mark the control.
+        // Without a picture only the title and the keyboard focus can mark the control.
         m_button->setImages("none", "none", "none", "none");
         m_button->setTitle(QString());
+        m_button->clearFocus();
         QCOMPARE(markedPixels(grabOf(*m_button)), 0);
+        m_button->setFocus();
+        QVERIFY(markedPixels(grabOf(*m_button)) > 20); // the focus frame
+        m_button->clearFocus();
         m_button->setTitle(QStringLiteral("Add"));
         QVERIFY(markedPixels(grabOf(*m_button)) > 20);
     }

@@ -14,6 +14,7 @@
 
 #include "tests/support/FakeEngineServices.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -92,6 +93,10 @@ private slots:
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/26 (Monday)"));
         QCOMPARE(cell(3, 0), QStringLiteral("20:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("21:00"));
+        // Words a screen reader reads well.
+        QCOMPARE(cellData(1, 0, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Monday, 26 January 2009"));
+        QCOMPARE(cellData(3, 0, Qt::AccessibleTextRole).toString(), QStringLiteral("20:00"));
 
         pinTimeZone("Asia/Tokyo");
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (Tuesday)"));
@@ -100,6 +105,9 @@ private slots:
 
         useLanguage(":/i18n/resvman_ja.qm");
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (火曜日)"));
+        QCOMPARE(cellData(1, 0, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("2009年1月27日 火曜日"));
+        QCOMPARE(cellData(3, 0, Qt::AccessibleTextRole).toString(), QStringLiteral("5時"));
 
         // With the late-night setting, a programme from 01:00 shows on the day before, as
         // the guides write it; one from 05:00 does not.
@@ -108,6 +116,10 @@ private slots:
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/26 (月曜日)"));
         QCOMPARE(cell(3, 0), QStringLiteral("25:00"));
         QCOMPARE(cell(4, 0), QStringLiteral("27:00"));
+        // Heard as written.
+        QCOMPARE(cellData(1, 0, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("2009年1月26日 月曜日"));
+        QCOMPARE(cellData(3, 0, Qt::AccessibleTextRole).toString(), QStringLiteral("25時"));
         QCOMPARE(cell(1, 1), QStringLiteral("2009/01/27 (火曜日)"));
         QCOMPARE(cell(3, 1), QStringLiteral("05:00"));
     }
@@ -143,6 +155,16 @@ private slots:
         QCOMPARE(cell(5, 2), QStringLiteral("AM 1134"));
         QCOMPARE(cell(6, 2), QString()); // no preset
         QCOMPARE(cell(7, 2), QString()); // invalid UTF-8 shows nothing
+
+        // A screen reader hears the days, the unit, and a word where the cell is empty.
+        auto spoken = [this](int column, int row) {
+            return cellData(column, row, Qt::AccessibleTextRole).toString();
+        };
+        QCOMPARE(spoken(2, 0), QStringLiteral("Every week on Monday, Wednesday"));
+        QCOMPARE(spoken(2, 1), QStringLiteral("Once"));
+        QCOMPARE(spoken(5, 0), QStringLiteral("FM 88.8 MHz"));
+        QCOMPARE(spoken(6, 2), QStringLiteral("No station name"));
+        QCOMPARE(spoken(7, 2), QStringLiteral("No title"));
     }
 
     void statusIcons() {
@@ -181,6 +203,54 @@ private slots:
         QVERIFY(model->data(model->index(3, 0), Qt::DecorationRole).isValid());
         QVERIFY(!model->data(model->index(3, 0), Qt::DisplayRole).isValid());
         QVERIFY(!model->data(model->index(3, 0), Qt::ToolTipRole).toString().isEmpty());
+
+        // A screen reader hears the state in words, and every column has a header name.
+        QStringList const spoken = {"Missed", "Switched off", "Will be recorded",
+                                    "Overlaps another reservation", "Overlaps another reservation"};
+        for (int row = 0; row < spoken.size(); ++row) {
+            QVERIFY2(cellData(0, row, Qt::AccessibleTextRole).toString().startsWith(spoken[row]),
+                     qPrintable(spoken[row]));
+        }
+        QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Status"));
+    }
+
+    // The table states that crash Qt 6.4's accessibility bridge cannot be reached: an empty
+    // table takes no focus, a focused one always has a current cell, the cell -1,-1 is an
+    // empty stand-in, and the cells of a destroyed table are gone, not dangling.
+    void accessibleTableStaysOutOfTheCrashingStates() {
+        m_window->reloadTable();
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(table());
+        QVERIFY(view && view->tableInterface());
+        QCOMPARE(view->tableInterface()->rowCount(), 0);
+        QCOMPARE(table()->focusPolicy(), Qt::NoFocus);
+        QAccessibleInterface* outside = view->tableInterface()->cellAt(-1, -1);
+        QVERIFY(outside);
+        QVERIFY(outside->state().invisible);
+        QCOMPARE(outside->tableCellInterface()->rowIndex(), -1);
+        QVERIFY(!outside->tableCellInterface()->isSelected());
+        QVERIFY(!view->focusChild());
+
+        add(lasting(k20090126_2000_UTC, 3600.0, 954, "one"));
+        m_window->reloadTable();
+        QVERIFY(table()->focusPolicy() != Qt::NoFocus);
+        table()->clearSelection();
+        table()->selectionModel()->clearCurrentIndex();
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        table()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(table()->hasFocus());
+        QVERIFY(table()->currentIndex().isValid()); // focused: a current cell
+        QAccessibleInterface* cell = view->tableInterface()->cellAt(0, 7);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("one"));
+        QCOMPARE(cell->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+                 QStringLiteral("Title"));
+        QAccessible::Id const id = QAccessible::uniqueId(cell);
+
+        closeWindow();
+        QVERIFY(!QAccessible::accessibleInterface(id));
     }
 
     // The icon is embedded at every size; the program sets it once the window says it has
@@ -377,6 +447,12 @@ private slots:
             }
         }
         QCOMPARE(shown, QStringList({QStringLiteral("save again"), QStringLiteral("plan")}));
+        // A screen reader hears each as a notification named by its current text.
+        QAccessibleInterface* top =
+            QAccessible::queryAccessibleInterface(notices->layout()->itemAt(0)->widget());
+        QVERIFY(top);
+        QCOMPARE(top->role(), QAccessible::Notification);
+        QCOMPARE(top->text(QAccessible::Name), QStringLiteral("save again"));
         m_window->clearNotice(NoticeKind::SaveFailed);
         m_window->clearNotice(NoticeKind::WakePlan);
         m_window->clearNotice(NoticeKind::Journal); // never shown: nothing happens
