@@ -21,6 +21,7 @@ MessageBox::Button MessageBox::show(QWidget* parent, QString const& title, QStri
     }
     QMessageBox box(parent);
     box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // messages carry titles and paths
     box.setText(message);
     box.setIcon(alternateButton.isEmpty() ? QMessageBox::Information : QMessageBox::Question);
     QPushButton* ok = box.addButton(defaultButton, QMessageBox::AcceptRole);

@@ -225,7 +225,7 @@ QVariant ReservationTableModel::data(QModelIndex const& index, int role) const {
             return QVariant();
         }
         // Long titles and station names are cut by the column; show them whole.
-        return index.column() >= Station ? value : QVariant();
+        return index.column() >= Station ? QVariant(plainToolTip(value.toString())) : QVariant();
     }
     case Qt::TextAlignmentRole:
         if (index.column() == Date || index.column() >= Frequency) {

@@ -1,5 +1,6 @@
 #include "ui/UiTexts.h"
 
+#include <QTextDocument>
 #include <QtGlobal>
 
 namespace {
@@ -51,4 +52,8 @@ QString weekdayName(int weekday) {
 
 QString weekdayShortName(int weekday) {
     return weekday >= 0 && weekday < 7 ? qtTrId(kWeekdayShortNames[weekday]) : QString();
+}
+
+QString plainToolTip(QString const& text) {
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }

@@ -19,6 +19,16 @@ QDBusMessage Call(QString const& member) {
     return QDBusMessage::createMethodCall(kService, kPath, kInterface, member);
 }
 
+// Bodies may hold markup, which most services draw (and some follow to files and links);
+// the texts here are plain, titles included.
+QString plainBody(std::string const& text) {
+    QString body = QString::fromStdString(text);
+    body.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
+    body.replace(QLatin1Char('<'), QStringLiteral("&lt;"));
+    body.replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+    return body;
+}
+
 } // namespace
 
 DesktopNotifier::DesktopNotifier(QDBusConnection const& bus, QString appName, QString icon,
@@ -48,7 +58,7 @@ int DesktopNotifier::notify(DesktopNotification const& notification) {
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.velto.ResvMan"));
     QDBusMessage call = Call(QStringLiteral("Notify"));
     call << m_appName << uint(0) << m_icon << QString::fromStdString(notification.summary)
-         << QString::fromStdString(notification.body) << actions << hints
+         << plainBody(notification.body) << actions << hints
          << int(-1); // the service's own timeout (critical ones stay until dismissed)
 
     m_shown[handle].onAction = notification.onAction;
