@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins qt6-qpa-plugins
     libqt6svg6 libplist-dev libplist-utils libsqlite3-dev
+    linux-libc-dev libasound2-dev libliquid-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth xdotool imagemagick librsvg2-bin
@@ -14,6 +15,8 @@ packages=(
     fonts-dejavu-core fonts-ipafont-gothic
     desktop-file-utils appstream python3 python3-icalendar
     dpkg-dev lintian systemd procps
+    libsoapysdr-dev soapysdr-module-rtlsdr libliquid-dev libopusenc-dev libopus-dev opus-tools
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ca-certificates ffmpeg openssl
 )
 
 missing=()

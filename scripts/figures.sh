@@ -2,7 +2,9 @@
 # Prints every speed and memory figure the project keeps an eye on, each beside its target,
 # from a release build: the store, the presets file (ordinary and hostile), the watch pass,
 # the table reload, the History window, start-up with 10,000 reservations beside an empty
-# window's, resident memory and idle CPU over 60 s with 10,000 reservations, and the exit.
+# window's, resident memory and idle CPU over 60 s with 10,000 reservations, the exit, and
+# the companion recorder's demodulation speed, its stream source (and velto recording a
+# stream end to end), memory while recording and CPU while waiting.
 #
 #   ./scripts/figures.sh            (IDLE_SECONDS=60 by default)
 set -euo pipefail
@@ -16,12 +18,15 @@ idle_seconds=${IDLE_SECONDS:-60}
 build=$root/build-release
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)" --target StoreBench EngineBench PresetFileBench \
-    resvman_bundle ReservationTableTest HistoryWindowTest StartupReference >/dev/null
+    resvman_bundle ReservationTableTest HistoryWindowTest StartupReference \
+    ReceiverBench velto make_capture StreamBench >/dev/null
 
 work=$(mktemp -d)
 cleanup() {
     [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
     [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null || true
+    [ -n "${velto_pid:-}" ] && kill "$velto_pid" 2>/dev/null || true
+    [ -n "${stream_server_pid:-}" ] && kill "$stream_server_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -91,6 +96,53 @@ history=$(cd "$work" && QT_QPA_PLATFORM=offscreen \
     sed -n 's/.*shown in \([0-9.]*\) ms.*/\1/p')
 row "History window: opened with 10,000 rows" "${history:-n/a} ms" "<= 100 ms"
 
+# The recorder's stream source, as CPU time per second of audio (a share of one core): the
+# decoding and resampling of a 128 kbit/s MP3 from memory, the Opus encoding at 96 kbit/s
+# that a recording adds, and the whole source reading a live loopback stream in real time.
+stream=$(cd "$work" && "$build/tests/recorder/stream/StreamBench" --benchmark_filter=Minute \
+    --benchmark_format=json 2>/dev/null |
+    python3 -c '
+import json, sys
+for b in json.load(sys.stdin)["benchmarks"]:
+    print(b["name"], 100 * b["cpu_time"] / 1000 / b["audio_s"])')
+decode=$(awk '$1 == "BM_DecodeResampleMp3Minute" { printf "%.2f", $2 }' <<<"$stream")
+encode=$(awk '$1 == "BM_EncodeOpus96kMinute" { printf "%.2f", $2 }' <<<"$stream")
+row "stream: decode + resample of 128 kbit/s MP3, of a core" "${decode:-n/a} %" "(share)"
+row "stream: Opus encoding at 96 kbit/s, of a core" "${encode:-n/a} %" "(share)"
+row "stream: decode + resample + encode, of a core" \
+    "$(awk -v d="${decode:-nan}" -v e="${encode:-nan}" 'BEGIN { printf "%.2f %%", d + e }')" "<= 3 %"
+python3 "$root/tests/recorder/stream/stream_server.py" --media "$work/stream-media" \
+    >"$work/stream-ports" 2>/dev/null &
+stream_server_pid=$!
+for _ in $(seq 300); do [ -s "$work/stream-ports" ] && break; sleep 0.1; done
+stream_port=$(awk '{ print $2 }' "$work/stream-ports")
+live=$(cd "$work" && STREAM_URL="http://127.0.0.1:${stream_port:-0}/tone.mp3" STREAM_SECONDS=20 \
+    "$build/tests/recorder/stream/StreamBench" --benchmark_filter=LiveStream \
+    --benchmark_format=json 2>/dev/null |
+    python3 -c '
+import json, sys
+b = json.load(sys.stdin)["benchmarks"][0]
+print("%.2f" % (100 * b["cpu_time"] / b["real_time"]))' || true)
+# The program itself recording that stream for 20 s, end to end: decoding, resampling, the
+# session and the Opus file, as its CPU time over the wall time it ran.
+velto_stream=$(python3 - "$build/recorder/velto" "http://127.0.0.1:${stream_port:-0}/tone.mp3" \
+    "$work/stream-recordings" <<'PY' || true
+import os, resource, subprocess, sys, time
+os.makedirs(sys.argv[3], exist_ok=True)
+began = time.monotonic()
+run = subprocess.run([sys.argv[1], "record", "--band", "FM", "--ch", "8000", "--seconds", "20",
+                      "--source", "url:" + sys.argv[2], "--output", sys.argv[3]],
+                     capture_output=True, timeout=120)
+wall = time.monotonic() - began
+used = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("%.2f" % (100 * (used.ru_utime + used.ru_stime) / wall) if run.returncode == 0 else "failed")
+PY
+)
+kill "$stream_server_pid" 2>/dev/null || true
+stream_server_pid=
+row "stream: the source on a live MP3 stream, 20 s, of a core" "${live:-n/a} %" "<= 3 % with encoding"
+row "velto record --source url: (128 kbit/s MP3), 20 s, of a core" "${velto_stream:-n/a} %" "<= 3 %"
+
 # The program itself, in a copy of the bundle with 10,000 reservations beside it.
 cp -r "$build/bundle/ResvMan.app" "$work/ResvMan.app"
 python3 "$root/tests/bench/make_resvinfo.py" --count 10000 "$work/.ResvInfo.dat" >/dev/null
@@ -150,3 +202,48 @@ ended=$(date +%s%N)
 app_pid=
 row "exit after SIGTERM, 10,000 reservations (status $status)" \
     "$(((ended - began) / 1000000)) ms" "<= 100 ms"
+
+# The companion recorder: its demodulation chains on one core (seconds of signal a second of
+# CPU), then velto itself recording a capture in real time, and waiting for a start.
+realtime() {
+    (cd "$work" && "$build/tests/recorder/ReceiverBench" --benchmark_filter="$1" \
+        --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+        2>/dev/null) | python3 -c '
+import json, sys
+for b in json.load(sys.stdin)["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        print("%.1f" % b["realtime"])'
+}
+row "velto: FM stereo chain, 1.024 MS/s in, one core" "$(realtime BM_FmStereoChain) x real time" ">= 20 x"
+row "velto: AM chain, 1.024 MS/s in, one core" "$(realtime BM_AmChain) x real time" ">= 50 x"
+
+capture_settings=$("$build/tests/recorder/make_capture" fm-stereo 30 "$work/fm.cu8")
+recordings=$work/recordings
+mkdir -p "$recordings"
+"$build/recorder/velto" record --band FM --ch 8000 --seconds 20 --output "$recordings" \
+    --source "iq:$work/fm.cu8$capture_settings" >/dev/null 2>&1 &
+velto_pid=$!
+sleep 5
+before=$(cpu_of "$velto_pid")
+sleep 10
+after=$(cpu_of "$velto_pid")
+velto_rss=$(awk '/VmRSS/ { print $2 }' "/proc/$velto_pid/status")
+velto_hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$velto_pid/status")
+wait "$velto_pid" || true
+row "velto: resident memory recording FM stereo (peak)" "$((velto_rss / 1024)) MiB ($((velto_hwm / 1024)) MiB)" "<= 60 MB"
+row "velto: CPU recording FM stereo in real time" \
+    "$(awk -v a="$after" -v b="$before" -v t="$ticks" 'BEGIN { printf "%.1f %%", 100 * (a - b) / t / 10 }')" "(reported)"
+
+# Waiting for a start 60 s ahead: no polling, so no CPU at all.
+start=$(($(date +%s) + 60))
+"$build/recorder/velto" record --band FM --ch 8000 --start "$start" --end "$((start + 10))" \
+    --output "$recordings" --source "iq:$work/fm.cu8$capture_settings" >/dev/null 2>&1 &
+velto_pid=$!
+sleep 2
+before=$(cpu_of "$velto_pid")
+sleep 20
+after=$(cpu_of "$velto_pid")
+kill -TERM "$velto_pid"
+wait "$velto_pid" || true
+row "velto: CPU while waiting for a start, over 20 s" \
+    "$(awk -v a="$after" -v b="$before" -v t="$ticks" 'BEGIN { printf "%.2f %%", 100 * (a - b) / t / 20 }')" "0 (no polling)"

@@ -128,7 +128,8 @@ section "fuzz targets, ${fuzz_seconds} s each (file-level targets a third of it)
 cmake --workflow --preset fuzz
 # Target, seeds, share of the time. The file-level target tries far fewer inputs a second;
 # the parsing it shares is fuzzed from memory by its sibling.
-for entry in "ReservationLoadFuzz load 1" "ReservationFileFuzz load 3" "PresetFileFuzz presets 1"; do
+for entry in "ReservationLoadFuzz load 1" "ReservationFileFuzz load 3" "PresetFileFuzz presets 1" \
+    "StreamFuzz stream 1"; do
     read -r name seed_name share <<<"$entry"
     target="$root/build-fuzz/tests/fuzz/$name"
     [ -x "$target" ] || { echo "fuzz target missing: $name"; exit 1; }

@@ -1,0 +1,100 @@
+#include "output/PartRecovery.h"
+
+#include "output/OggRepair.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velto {
+
+namespace {
+constexpr std::string_view kPart = ".opus.part";
+
+bool endsWith(std::string_view s, std::string_view end) {
+    return s.size() > end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+RecoveredFile recoverOne(const std::string& folder, const std::string& name) {
+    RecoveredFile file;
+    file.partPath = folder + "/" + name;
+    // No symbolic links: only a file that is really here is changed.
+    const int fd = ::open(file.partPath.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        file.reasonKey = "unreadable";
+        file.reasonText = "Cannot open " + file.partPath + ": " + std::strerror(errno) + ".";
+        return file;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        file.reasonKey = "unreadable";
+        file.reasonText = file.partPath + " is not a regular file.";
+        return file;
+    }
+    // A recorder that still writes it holds its lock: leave that one alone.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        file.reasonKey = "in-use";
+        file.reasonText = file.partPath + " is still being recorded.";
+        return file;
+    }
+    std::string why;
+    const OggState state = repairOgg(fd, why);
+    ::close(fd);
+    if (state.audioPages == 0 || state.seconds <= 0) {
+        if (state.opusHeaders || info.st_size < 4096) {
+            // Headers and nothing else: there is no sound to keep.
+            unlink(file.partPath.c_str());
+            file.reasonKey = "no-sound";
+            file.reasonText = file.partPath + " held no sound and was removed.";
+        } else {
+            file.reasonKey = "unreadable";
+            file.reasonText = file.partPath + " could not be finished: " + why;
+        }
+        return file;
+    }
+    file.seconds = state.seconds;
+    const std::string stem = file.partPath.substr(0, file.partPath.size() - kPart.size());
+    for (int n = 1; n <= 999; ++n) {
+        const std::string target =
+            (n == 1 ? stem : stem + " (" + std::to_string(n) + ")") + ".opus";
+        if (renameat2(AT_FDCWD, file.partPath.c_str(), AT_FDCWD, target.c_str(),
+                      RENAME_NOREPLACE) == 0) {
+            file.path = target;
+            file.recovered = true;
+            return file;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    file.reasonKey = "unreadable";
+    file.reasonText = file.partPath + " could not be renamed: " + std::strerror(errno) + ".";
+    return file;
+}
+} // namespace
+
+std::vector<RecoveredFile> recoverPartFiles(const std::string& folder) {
+    std::vector<RecoveredFile> files;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return files;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir)) {
+        if (endsWith(entry->d_name, kPart))
+            names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    for (const auto& name : names) {
+        RecoveredFile file = recoverOne(folder, name);
+        if (file.reasonKey != "in-use")
+            files.push_back(std::move(file));
+    }
+    return files;
+}
+
+} // namespace velto

@@ -1,0 +1,21 @@
+#include "sources/stream/StreamSourceFactory.h"
+
+#include "sources/stream/StreamSource.h"
+#include "sources/stream/StreamUrl.h"
+
+namespace velto {
+
+std::unique_ptr<AudioSource> makeStreamSource(const std::string& spec, SourceError& error) {
+    return makeStreamSource(spec, StreamOptions{}, error);
+}
+
+std::unique_ptr<AudioSource> makeStreamSource(const std::string& spec, const StreamOptions& options,
+                                              SourceError& error) {
+    std::string url;
+    if (!StreamUrl::fromSpec(spec, url, error)) {
+        return nullptr;
+    }
+    return std::make_unique<StreamSource>(std::move(url), options);
+}
+
+} // namespace velto
