@@ -215,7 +215,12 @@ public:
     }
 
     // The file cannot be used: keep it aside and begin a new one.
-    void replace(std::string const& why) {
+    // why is taken by value: it is often error, which open() clears.
+    void replace(std::string why) {
+        if (db != nullptr) {
+            // Closing would fold the log into the file, or delete it: it goes aside as it is.
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        }
         close();
         std::string const aside = setAside();
         generation.fetch_add(1);

@@ -206,7 +206,8 @@ TEST_F(SqliteJournalTest, AFileWithAnotherSchemaIsNeverRun) {
         journal->setTroubleListener({});
         ASSERT_EQ(troubles.size(), 1u);
         EXPECT_EQ(troubles[0].kind, SqliteJournal::Trouble::Kind::SetAside);
-        EXPECT_NE(troubles[0].reason.find("not this program's history"), std::string::npos);
+        EXPECT_NE(troubles[0].reason.find("not this program's history"), std::string::npos)
+            << troubles[0].reason;
         EXPECT_TRUE(fs::exists(troubles[0].setAsidePath));
     }
 }

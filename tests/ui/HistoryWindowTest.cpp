@@ -199,9 +199,10 @@ private slots:
         m_journal->record(missedEntry(kNow + 1.0, kMarkupTitle, MissReason::NotRunning));
         historyAction()->trigger();
         HistoryModel* const model = historyWindow()->model();
-        QVERIFY(toolTipShows(
-                    model->data(model->index(0, HistoryModel::Title), Qt::ToolTipRole).toString())
-                    .startsWith(QString::fromUtf8(kMarkupTitle) + QStringLiteral("  (")));
+        QString const tip = toolTipShows(
+            model->data(model->index(0, HistoryModel::Title), Qt::ToolTipRole).toString());
+        QVERIFY2(tip.startsWith(QString::fromUtf8(kMarkupTitle) + QStringLiteral(" (")),
+                 qPrintable(tip));
     }
 
     void failuresAreNotifiedAndTheStartupMissesOnlyOnce() {
