@@ -145,7 +145,9 @@ for entry in "${entries[@]}"; do
     if [ "$baseline" = 1 ] && [ -z "${clean[$tests]:-}" ]; then
         if ! build_for "$tests" || ! run_tests "$tests"; then
             printf '%-10s BASELINE  the tests %s fail on the unchanged code\n' "$area" "$tests"
-            tail -20 "$runtime/test.log" "$runtime/build.log" 2>/dev/null >&2 || true
+            for log in "$runtime/build.log" "$runtime/test.log"; do
+                [ -f "$log" ] && tail -n 30 "$log" >&2
+            done
             exit 1
         fi
         clean[$tests]=1

@@ -110,8 +110,9 @@ Step const kSteps[] = {
      nullptr},
     {"add|--date|{tomorrow}|--colour|red", 2, "^$", "unknown argument “--colour”", false, nullptr},
     {"remove|2|42", 2, "^$", "no reservation with the id 42", false, nullptr},
+    {"remove", 2, "^$", "Give the id of at least one reservation", false, nullptr},
     {"remove|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
-    {"enable|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
+    {"enable|2|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
     {"disable|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
     {"enable|0", 2, "^$", "Reservation 0 is over", false, nullptr},
     // All or nothing: a request refused for one id changes no other (2 is off).
