@@ -196,9 +196,10 @@ void PowerSettingsDialog::setHelperInstallable(bool installable, QString const& 
 
 void PowerSettingsDialog::updateHelperRow() {
     bool const wasShown = !m_helperRow->isHidden();
-    m_helperText->setText(m_helperWhyNot.isEmpty()
-                              ? m_helperProblem
-                              : m_helperProblem + QLatin1Char(' ') + m_helperWhyNot);
+    // A Japanese sentence ends in "。" and takes no space after it.
+    QString const gap = m_helperProblem.endsWith(QChar(0x3002)) ? QString() : QStringLiteral(" ");
+    m_helperText->setText(m_helperWhyNot.isEmpty() ? m_helperProblem
+                                                   : m_helperProblem + gap + m_helperWhyNot);
     m_installHelper->setVisible(m_helperInstallable);
     m_helperRow->setVisible(!m_helperProblem.isEmpty());
     // As wide as the groups above, so the text wraps within the dialog.
