@@ -6,9 +6,13 @@
 #include "app/TextTable.h"
 #include "app/Translations.h"
 #include "app/TrustTexts.h"
+#include "app/WakeCheckCommand.h"
 #include "config.h"
+#include "engine/RecordingEngine.h"
 #include "history/SqliteJournal.h"
+#include "platform/linux/QSettingsStore.h"
 #include "posix/SafeFile.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/HistoryTexts.h"
 #include "ui/UiTexts.h"
 
@@ -132,7 +136,8 @@ int runList(Arguments& a) {
         }
         out(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
-        out(listTable(entries));
+        QSettingsStore settings;
+        out(listTable(entries, lateNightHours(settings)));
     }
     return kExitDone;
 }
@@ -196,10 +201,16 @@ int runAdd(Arguments& a) {
         return report(outcome);
     }
     out(QByteArray::number(id) + '\n');
-    if (result == 1) {
+    if (result == kOverlapResult) {
         //% "This reservation overlaps the time of another reservation. Both are kept; only one of "
         //% "them can be recorded."
         say(qtTrId("IDS_WARN_OVERWRAP_TASK"));
+    } else if (result == kOverlapByMarginsResult) {
+        QSettingsStore settings;
+        RecordingMargins const margins = readRecordingMargins(settings);
+        say(qtTrId("IDS_WARN_OVERLAP_MARGINS")
+                .arg(static_cast<int>(margins.before / 60.0))
+                .arg(static_cast<int>(margins.after / 60.0)));
     }
     noteDirectChange(a.session);
     return kExitDone;
@@ -314,6 +325,10 @@ char const* kindKey(JournalKind kind) {
         return "shutdown-planned";
     case JournalKind::ShutdownCancelled:
         return "shutdown-cancelled";
+    case JournalKind::TestWakeUp:
+        return "test-wake-up";
+    case JournalKind::AlarmReplaced:
+        return "alarm-replaced";
     }
     return "unknown";
 }
@@ -347,7 +362,11 @@ int runHistory(Arguments& a) {
                 row.insert(QStringLiteral("title"), historyTitle(e));
                 row.insert(QStringLiteral("start"), e.start);
                 row.insert(QStringLiteral("end"), e.end);
-                row.insert(QStringLiteral("reservation"), historyReservation(e));
+                row.insert(QStringLiteral("reservation"), historyReservation(e, false));
+                if (e.kind == JournalKind::HandedOver && e.instants.size() == 2) {
+                    row.insert(QStringLiteral("recordedStart"), e.instants[0]);
+                    row.insert(QStringLiteral("recordedEnd"), e.instants[1]);
+                }
             }
             array.append(row);
         }
@@ -359,11 +378,14 @@ int runHistory(Arguments& a) {
         out(qtTrId("IDS_CLI_HISTORY_EMPTY") + QLatin1Char('\n'));
         return kExitDone;
     }
+    QSettingsStore settings;
+    bool const lateNight = lateNightHours(settings);
     QString text;
     for (JournalEntry const& e : entries) {
         QStringList parts{historyTime(e.at)};
         if (QString const title = historyTitle(e); !title.isEmpty()) {
-            parts << title + QStringLiteral(" (") + historyReservation(e) + QLatin1Char(')');
+            parts << title + QStringLiteral(" (") + historyReservation(e, lateNight) +
+                         QLatin1Char(')');
         }
         parts << (e.failed() ? QStringLiteral("! ") : QString()) + historyOutcome(e);
         if (QString const reason = historyReason(e); !reason.isEmpty()) {
@@ -373,6 +395,10 @@ int runHistory(Arguments& a) {
     }
     out(text);
     return kExitDone;
+}
+
+int runCheckWake(Arguments& a) {
+    return WakeCheckCommand::run(a.list, a.session.folder());
 }
 
 struct Command {
@@ -429,6 +455,14 @@ Command const kCommands[] = {
          return qtTrId("IDS_CLI_HELP_HISTORY");
      },
      runHistory},
+    {"check-wake", "check-wake [--json] [--test]",
+     [] {
+         //% "check whether this computer will wake for its recordings, and what to do where it "
+         //% "will not; --test suspends it for a test wake-up two minutes ahead (exit status 0 "
+         //% "fine, 1 a problem was found, 2 the check could not run)"
+         return qtTrId("IDS_CLI_HELP_CHECK_WAKE");
+     },
+     runCheckWake},
 };
 
 Command const* findCommand(char const* name) {
@@ -460,9 +494,11 @@ void printHelp() {
     line(QStringLiteral("--version"), qtTrId("IDS_CLI_HELP_VERSION"));
     text += QLatin1Char('\n');
     //% "Dates and times are in this computer's time zone; an end at or before the start ends on "
-    //% "the next day. While the program runs, the commands go through it; otherwise they change "
-    //% "the reservation file directly, and the wake-up plan catches up at the program's next "
-    //% "start."
+    //% "the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme "
+    //% "guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon "
+    //% "--start 25:00 records every Tuesday at 1:00. While the program runs, the commands go "
+    //% "through it; otherwise they change the reservation file directly, and the wake-up plan "
+    //% "catches up at the program's next start."
     text += TextTable::wrapped(qtTrId("IDS_CLI_HELP_NOTES"), 78) + QLatin1Char('\n');
     //% "Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was "
     //% "refused and nothing was changed."

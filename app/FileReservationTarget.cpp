@@ -1,6 +1,8 @@
 #include "app/FileReservationTarget.h"
 
+#include "engine/RecordingEngine.h"
 #include "platform/linux/PresetFile.h"
+#include "platform/linux/QSettingsStore.h"
 
 #include <cerrno>
 #include <chrono>
@@ -10,6 +12,9 @@
 FileReservationTarget::FileReservationTarget(std::string path) : m_file(std::move(path)) {}
 
 bool FileReservationTarget::load(QString& error) {
+    // The overlap check counts the margins, as the program does.
+    QSettingsStore settings;
+    m_list.setMargins(readRecordingMargins(settings));
     struct stat st {};
     if (::stat(m_file.path().c_str(), &st) != 0 && errno == ENOENT) {
         return true; // no reservations yet

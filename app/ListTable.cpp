@@ -1,6 +1,8 @@
 #include "app/ListTable.h"
 
 #include "app/TextTable.h"
+#include "store/Reservation.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/UiTexts.h"
 
 #include <QDate>
@@ -39,7 +41,7 @@ QString stateText(QString const& state) {
 
 } // namespace
 
-QString listTable(QList<QVariantMap> const& entries) {
+QString listTable(QList<QVariantMap> const& entries, bool lateNight) {
     if (entries.isEmpty()) {
         //% "No reservations."
         return qtTrId("IDS_CLI_NO_RESERVATIONS") + QLatin1Char('\n');
@@ -63,11 +65,34 @@ QString listTable(QList<QVariantMap> const& entries) {
                         //% "Title"
                         qtTrId("IDS_COL_TITLE")};
     for (QVariantMap const& e : entries) {
+        QStringList weekly = e.value(QStringLiteral("weekly")).toStringList();
+        QString date = e.value(QStringLiteral("date")).toString();
+        QString start = e.value(QStringLiteral("start")).toString();
+        QString end = e.value(QStringLiteral("end")).toString();
+        if (lateNight && !date.isEmpty()) {
+            uint32_t week = 0;
+            for (int k = 0; k < 7; ++k) {
+                week |= weekly.contains(QLatin1String(kDayKeys[k])) ? kWeekdayBits[k] : 0;
+            }
+            BroadcastTimes const times =
+                broadcastTimes(e.value(QStringLiteral("startTime")).toDouble(),
+                               e.value(QStringLiteral("endTime")).toDouble(), week, true);
+            if (times.valid) {
+                date = times.day.toString(Qt::ISODate);
+                start = minuteText(times.start);
+                end = minuteText(times.end);
+                weekly.clear();
+                for (int k = 0; k < 7; ++k) {
+                    if ((times.week & kWeekdayBits[k]) != 0) {
+                        weekly << QLatin1String(kDayKeys[k]);
+                    }
+                }
+            }
+        }
         QStringList days;
-        for (QString const& key : e.value(QStringLiteral("weekly")).toStringList()) {
+        for (QString const& key : weekly) {
             days << shortDay(key);
         }
-        QString date = e.value(QStringLiteral("date")).toString();
         if (!date.isEmpty()) {
             QDate const day = QDate::fromString(date, Qt::ISODate);
             date += QStringLiteral(" (") + shortDay(QLatin1String(kDayKeys[day.dayOfWeek() % 7])) +
@@ -75,8 +100,8 @@ QString listTable(QList<QVariantMap> const& entries) {
         }
         rows << QStringList{e.value(QStringLiteral("id")).toString(),
                             date,
-                            e.value(QStringLiteral("start")).toString(),
-                            e.value(QStringLiteral("end")).toString(),
+                            start,
+                            end,
                             days.isEmpty() ? QStringLiteral("-") : days.join(QLatin1Char(',')),
                             e.value(QStringLiteral("band")).toString() + QLatin1Char(' ') +
                                 e.value(QStringLiteral("frequency")).toString(),

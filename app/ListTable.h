@@ -7,5 +7,6 @@
 #include <QVariantMap>
 
 // entries: the reservations as the request layer lists them. The whole text, each line
-// ended; a line saying there are none when entries is empty.
-QString listTable(QList<QVariantMap> const& entries);
+// ended; a line saying there are none when entries is empty. lateNight: a programme in the
+// small hours shows on the day before at 24:00-28:59, with its weekly days as written.
+QString listTable(QList<QVariantMap> const& entries, bool lateNight);

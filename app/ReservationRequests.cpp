@@ -40,25 +40,6 @@ QString localText(double instant, char const* format) {
     return QString::fromLatin1(text);
 }
 
-// The message of a problem, as the reservation dialog's alert shows it.
-QString problemMessage(ReservationProblem problem) {
-    switch (problem) {
-    case ReservationProblem::TitleTooLong:
-        //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
-        return qtTrId("IDS_ERR_TOO_LONG_TITLE");
-    case ReservationProblem::InvalidFrequency:
-        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
-        //% "90.0 MHz."
-        return qtTrId("IDS_ERR_INVALID_FREQ");
-    case ReservationProblem::EndPassed:
-        //% "The end time of this recording has already passed."
-        return qtTrId("IDS_ERR_PASSED_REC_TIME");
-    case ReservationProblem::None:
-        break;
-    }
-    return QString();
-}
-
 QString stateName(ReservationList& list, Reservation const& rec) {
     if (rec.pending == 0) {
         return QStringLiteral("missed");
@@ -134,8 +115,10 @@ RequestOutcome parseTime(QVariantMap const& fields, QString const& field, int& h
     QRegularExpressionMatch const match = pattern.match(text);
     hour = match.captured(1).toInt();
     minute = match.captured(2).toInt();
-    if (!match.hasMatch() || hour > 23 || minute > 59) {
-        //% "“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59."
+    // 24:00 to 29:59: the small hours after the day, as the programme guides write them.
+    if (!match.hasMatch() || hour * 60 + minute > kLastDayMinute || minute > 59) {
+        //% "“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 "
+        //% "the next morning)."
         return RequestOutcome::refuse(qtTrId("IDS_REQ_BAD_TIME").arg(text));
     }
     return {};
@@ -219,8 +202,8 @@ RequestOutcome parseAdd(QVariantMap const& fields, ReservationInput& input, bool
     off = offValue.toBool();
 
     input.date = date;
-    input.start = QTime(startHour, startMinute);
-    input.end = QTime(endHour, endMinute);
+    input.start = startHour * 60 + startMinute;
+    input.end = endHour * 60 + endMinute;
     return {};
 }
 
@@ -323,7 +306,7 @@ RequestOutcome ReservationRequests::add(QVariantMap const& fields, int& id, int&
     double const now = m_target.now();
     if (ReservationProblem const problem = checkReservation(input, now);
         problem != ReservationProblem::None) {
-        return RequestOutcome::refuse(problemMessage(problem));
+        return RequestOutcome::refuse(reservationProblemText(problem));
     }
 
     Reservation rec;
@@ -336,9 +319,17 @@ RequestOutcome ReservationRequests::add(QVariantMap const& fields, int& id, int&
             return RequestOutcome::refuse(qtTrId("IDS_REQ_LIST_FULL"));
         }
         // The checks above leave no other refusal (start before end, a frequency).
-        return RequestOutcome::refuse(problemMessage(ReservationProblem::InvalidFrequency));
+        return RequestOutcome::refuse(reservationProblemText(ReservationProblem::InvalidFrequency));
     }
-    result = static_cast<int>(check);
+    result = check == CheckResult::Overlap ? kOverlapResult : 0;
+    if (check == CheckResult::Overlap) {
+        rec.id = id; // not compared with itself
+        CheckResult own;
+        list->checkWithoutMargins(rec, own);
+        if (own == CheckResult::Ok) {
+            result = kOverlapByMarginsResult;
+        }
+    }
     return committed();
 }
 

@@ -15,6 +15,10 @@
 
 #include <cstdint>
 
+// What an add found: it overlaps a switched-on reservation; or only the margins make it.
+inline constexpr int kOverlapResult = 1;
+inline constexpr int kOverlapByMarginsResult = 2;
+
 struct RequestOutcome {
     enum class Kind {
         Done,
@@ -37,7 +41,8 @@ public:
     // One entry per reservation, in list order; see docs/dbus-interface.md for the fields.
     virtual RequestOutcome list(QList<QVariantMap>& out) = 0;
     // fields: "date", "start", "end", "fm" or "am", "title", optional "weekly", "off".
-    // id: the new reservation's id; result: 1 when it overlaps a switched-on one, else 0.
+    // id: the new reservation's id; result: kOverlapResult when it overlaps a switched-on
+    // one, kOverlapByMarginsResult when only the recording margins make it overlap, else 0.
     virtual RequestOutcome add(QVariantMap const& fields, int& id, int& result) = 0;
     virtual RequestOutcome remove(QList<int> const& ids) = 0;
     virtual RequestOutcome setEnabled(QList<int> const& ids, bool enabled) = 0;

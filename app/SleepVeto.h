@@ -30,6 +30,10 @@ public:
     void start();
     // One look at the rule, as the timer does it; exposed for tests.
     void evaluate();
+    // The late end of a recording under way with margins, which the veto lasts through.
+    void setRecordingUntil(SleepRule::RecordingUntil recordingUntil) {
+        m_rule.setRecordingUntil(std::move(recordingUntil));
+    }
 
     bool isAttached() const { return m_inhibitor.isAttached(); }
     bool vetoing() const { return m_rule.vetoing(); }

@@ -1,5 +1,7 @@
 #include "app/Translations.h"
 
+#include "ui/BroadcastTimes.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -20,6 +22,8 @@ bool desktopWantsJapanese() {
 
 void installTranslators(QCoreApplication& app) {
     bool const japanese = desktopWantsJapanese();
+    // Japanese programme guides write late-night times as 24:00-29:59 of the day before.
+    setLateNightHoursDefault(japanese);
     auto* texts = new QTranslator(&app);
     if (texts->load(japanese ? QStringLiteral(":/i18n/resvman_ja.qm")
                              : QStringLiteral(":/i18n/resvman_en.qm"))) {

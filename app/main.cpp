@@ -15,6 +15,7 @@
 #include "app/TerminationSignals.h"
 #include "app/Translations.h"
 #include "app/TrustTexts.h"
+#include "app/WakeCheckCommand.h"
 #include "app/WindowReservationTarget.h"
 #include "history/SqliteJournal.h"
 #include "platform/linux/CompanionLauncher.h"
@@ -27,6 +28,7 @@
 #include "platform/linux/ResumeWatch.h"
 #include "platform/linux/SessionActivity.h"
 #include "platform/linux/SleepWatch.h"
+#include "platform/linux/TestWakeUp.h"
 #include "posix/BootInfo.h"
 #include "posix/LocalCalendar.h"
 #include "posix/SafeFile.h"
@@ -43,6 +45,7 @@
 #include "ui/ShutdownWarning.h"
 #include "ui/TrayIcon.h"
 #include "ui/UiTexts.h"
+#include "ui/WakeCheckWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -200,6 +203,8 @@ int main(int argc, char** argv) {
 
     // Destroyed first: its destructor stops the engine's threads before anything they use.
     MainWindow window(services);
+    // Whether the RTC keeps local time decides how each run writes its alarm.
+    window.engine().planner().setRtcFacts([] { return RtcFacts::read(); });
     // The reservations are read while the rest of the window is made.
     window.engine().startLoading();
     window.powerSettingsDialog()->setAutostart(&autostart);
@@ -248,6 +253,7 @@ int main(int argc, char** argv) {
     QObject::connect(&application, &Application::powerManagementNeeded, [&] {
         sleepVeto = std::make_unique<SleepVeto>(settings,
                                                 [&window] { return window.engine().nextStart(); });
+        sleepVeto->setRecordingUntil([&window] { return window.engine().recordingUntil(); });
         sleepVeto->attach(); // reports its own failure and lets the program run on
     });
     QObject::connect(&application, &Application::reservationsLoaded, [&sleepVeto] {
@@ -282,6 +288,27 @@ int main(int argc, char** argv) {
                              installed,
                              helperInstallFailedText(result, detail, installer.checkSource()));
                      });
+
+    // Settings → Check wake-up…: the check reads the facts on its own thread; the test
+    // wake-up's instant is kept by every planning run until it passes.
+    TestWakeUp testWakeUp(clock, privileged, QDBusConnection::systemBus(), RtcFacts::kSysfsRoot);
+    testWakeUp.setBeforePlanning(
+        [&window](double instant) { window.engine().planner().holdWakeUp(instant); });
+    WakeFactsReader const wakeFacts =
+        WakeCheckCommand::readerFor(location.dataFolder(), &privileged, &settings);
+    WakeCheckWindow wakeCheck([wakeFacts] { return wakeFacts.read(); }, powerSettings);
+    wakeCheck.setTestWakeUp(&testWakeUp);
+    wakeCheck.setJournal(&journal);
+    QObject::connect(powerSettings, &PowerSettingsDialog::checkWakeRequested, &wakeCheck,
+                     &WakeCheckWindow::openAndCheck);
+    // A limit the check found is the planner's from the next run on.
+    QObject::connect(&wakeCheck, &WakeCheckWindow::checked, &window, [&wakeCheck, &window] {
+        for (WakeFinding const& finding : wakeCheck.findings()) {
+            if (finding.code == WakeFinding::Code::WithinDay) {
+                window.engine().requestReplan();
+            }
+        }
+    });
 
     TrayIcon tray{QIcon()};
     QObject::connect(&tray, &TrayIcon::exitRequested, exit, &ExitSequence::exitProgram);

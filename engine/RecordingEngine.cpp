@@ -2,6 +2,7 @@
 
 #include "store/ReservationTitle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
@@ -13,6 +14,18 @@ namespace {
 constexpr double kStartLead = 60.0;           // a reservation is handed over a minute early
 constexpr double kLaunchAttemptSeconds = 5.0; // how long the companion is asked to come up
 constexpr double kSettleSeconds = 5.0;        // lets a fresh companion register its observers
+constexpr long kMaxStartEarly = 10;           // minutes, as the settings dialog offers them
+constexpr long kMaxEndLate = 30;
+// How long a hand-off is remembered for the next reservation on its station.
+constexpr double kHandedOverMemory = 86400.0;
+
+double marginMinutes(ISettings& settings, char const* key, long most) {
+    if (!settings.contains(key)) {
+        return 0.0;
+    }
+    // A hand-edited value out of range counts as the nearest one offered.
+    return static_cast<double>(std::clamp(settings.integer(key), 0L, most)) * 60.0;
+}
 
 std::string joinPath(std::string const& dir, char const* name) {
     if (dir.empty()) {
@@ -25,6 +38,11 @@ std::string joinPath(std::string const& dir, char const* name) {
 }
 
 } // namespace
+
+RecordingMargins readRecordingMargins(ISettings& settings) {
+    return {marginMinutes(settings, kStartEarlyKey, kMaxStartEarly),
+            marginMinutes(settings, kEndLateKey, kMaxEndLate)};
+}
 
 // Counts recording runs so the engine is not torn down under one. Shared with each run, so
 // the count outlives the engine for as long as the last run needs it.
@@ -94,6 +112,7 @@ void RecordingEngine::startLoading() {
 }
 
 bool RecordingEngine::load() {
+    refreshMargins();
     if (m_loader.joinable()) {
         m_loader.join();
         return m_loaded;
@@ -119,6 +138,7 @@ void RecordingEngine::startWatching() {
 
 void RecordingEngine::watchPass() {
     int const n = m_list.size();
+    double const startEarly = m_list.margins().before;
     for (int i = 0; i < n; ++i) {
         double const now = m_services.clock->now();
         double const nowWhole = std::trunc(now);
@@ -154,7 +174,10 @@ void RecordingEngine::watchPass() {
             continue;
         }
 
-        if (!(now > candidate.start - kStartLead)) {
+        // Due a minute before its early start. The margin alone rules most out without
+        // looking at the neighbours that may take it away.
+        if (!(now > candidate.start - startEarly - kStartLead) ||
+            (startEarly > 0.0 && !(now > recordingSpan(candidate).start - kStartLead))) {
             continue;
         }
 
@@ -227,20 +250,23 @@ void RecordingEngine::runRecording(int id) {
     ISettings& settings = *m_services.settings;
     bool const quitAfter =
         settings.contains(kQuitCompanionKey) ? settings.isOn(kQuitCompanionKey) : false;
+    // Margins, like the quit flag, as they are at the run.
+    refreshMargins();
+    RecordingSpan const span = recordingSpan(rec);
     CompanionValues const message{
         {"CH", static_cast<int32_t>(rec.frequency & 0xFFFFu)},
         {"BAND", std::string(rec.isFm() ? "FM" : "AM")},
-        {"RecStartTime", rec.start},
-        {"RecEndTime", rec.end},
+        {"RecStartTime", span.start},
+        {"RecEndTime", span.end},
         // A damaged record may hold bytes that are not UTF-8: the message stays valid.
         {"Title", ReservationTitle::lossyText(rec)},
         {"AppTerminate", quitAfter},
     };
 
-    // Wait for the minute before the start. A stopping engine ends the wait: a run that has
-    // not begun its hand-off gives up.
+    // Wait for the minute before the (early) start. A stopping engine ends the wait: a run
+    // that has not begun its hand-off gives up.
     IClock& clock = *m_services.clock;
-    if (!clock.waitUntil(rec.start - kStartLead, m_stopping)) {
+    if (!clock.waitUntil(span.start - kStartLead, m_stopping)) {
         return;
     }
 
@@ -273,12 +299,25 @@ void RecordingEngine::runRecording(int id) {
         // The message is a broadcast: whether anyone heard it shows only in whether the
         // companion's bus name had an owner as it went out.
         JournalEntry handedOver = journalEntry(JournalKind::HandedOver, rec, clock.now());
-        handedOver.lead = rec.start - handedOver.at;
+        handedOver.lead = span.start - handedOver.at;
+        // The recorded span, where the margins made it differ from the programme.
+        if (span.start != rec.start || span.end != rec.end) {
+            handedOver.instants = {span.start, span.end};
+        }
         handedOver.companion = wasRunning ? CompanionState::AlreadyRunning
                                : reached  ? CompanionState::Started
                                           : CompanionState::NotStarted;
         handedOver.present = m_services.launcher->isRunning();
         journal(handedOver);
+    }
+
+    {
+        std::lock_guard handed(m_handedOverMutex);
+        double const now = clock.now();
+        std::erase_if(m_handedOver, [now](auto const& earlier) {
+            return earlier.second < now - kHandedOverMemory;
+        });
+        m_handedOver.emplace_back(rec.frequency, rec.end);
     }
 
     CheckResult result;
@@ -296,7 +335,7 @@ void RecordingEngine::runRecording(int id) {
     if (m_services.listener != nullptr) {
         m_services.listener->reservationHandedOver();
     }
-    m_planner.recordingHandedOver(rec.end);
+    m_planner.recordingHandedOver(span.end);
     // The next wake-up (a weekly reservation's next occurrence, or the reservation that was
     // beyond the planned ones) is planned now, not whenever the user next changes something.
     requestReplan();
@@ -320,9 +359,31 @@ void RecordingEngine::rearmWeekly(Reservation& rec, ILocalCalendar& calendar) {
 
 // ---- planning ---------------------------------------------------------------------------
 
+void RecordingEngine::refreshMargins() {
+    m_list.setMargins(readRecordingMargins(*m_services.settings));
+}
+
+RecordingSpan RecordingEngine::recordingSpan(Reservation const& rec) {
+    RecordingSpan span = m_list.recordingSpan(rec);
+    if (span.start != rec.start) {
+        // The one before it on this station may have left the list at its hand-off.
+        std::lock_guard lock(m_handedOverMutex);
+        for (auto const& [frequency, end] : m_handedOver) {
+            if (frequency == rec.frequency && end == rec.start) {
+                span.start = rec.start;
+            }
+        }
+    }
+    return span;
+}
+
 std::optional<double> RecordingEngine::nextStart() {
     std::optional<Reservation> const next = m_list.next();
-    return next ? std::optional<double>(next->start) : std::nullopt;
+    return next ? std::optional<double>(next->start - m_list.margins().before) : std::nullopt;
+}
+
+double RecordingEngine::recordingUntil() {
+    return m_list.margins().any() ? m_planner.handedOverEnd() : 0.0;
 }
 
 void RecordingEngine::requestReplan() {
@@ -332,6 +393,7 @@ void RecordingEngine::requestReplan() {
 }
 
 void RecordingEngine::requestReplanAfterSettings() {
+    refreshMargins();
     PlanRequest request;
     request.plan = true;
     request.cancelBothFirst = true;

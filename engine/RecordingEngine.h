@@ -14,6 +14,7 @@
 #include "platform/ISettings.h"
 #include "posix/IClock.h"
 #include "posix/ILocalCalendar.h"
+#include "store/RecordingMargins.h"
 #include "store/ReservationFile.h"
 #include "store/ReservationList.h"
 
@@ -24,7 +25,12 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+// The recording margins of the settings (PADBEFORE, PADAFTER: minutes, absent 0), each kept
+// within what the settings dialog offers.
+RecordingMargins readRecordingMargins(ISettings& settings);
 
 class RecordingEngine {
 public:
@@ -49,6 +55,8 @@ public:
     ReservationList& list() { return m_list; }
     // The engine's clock, for those that work beside it.
     IClock& clock() { return *m_services.clock; }
+    // The settings, for those that show what they say.
+    ISettings& settings() { return *m_services.settings; }
     // The companion's message bus.
     ICompanionBus& companionBus() { return *m_services.bus; }
     // The reservation file: ".ResvInfo.dat" in the program's data folder.
@@ -72,8 +80,20 @@ public:
     // Hands reservation id to the companion; what a recording thread runs.
     void runRecording(int id);
 
-    // The start of the next switched-on reservation after now (seconds since 1970 UTC).
+    // Reads the recording margins from the settings into the list, which the overlap check,
+    // the watch loop and the planning take them from. Done at load(), at each hand-off and
+    // after the settings changed.
+    void refreshMargins();
+    // What the companion is (or was) asked to record for rec: the list's span, and no margin
+    // before it either when a recording just handed over on its station ends at its start.
+    RecordingSpan recordingSpan(Reservation const& rec);
+
+    // The early start (its start less the margin before) of the next switched-on reservation
+    // after now (seconds since 1970 UTC).
     std::optional<double> nextStart();
+    // With margins set, the late end of the recordings handed over (0 when none is under way
+    // or there are no margins): the computer stays awake for all of them.
+    double recordingUntil();
     // Asks the planning thread to plan wake-ups and the shutdown again and returns at once.
     // Any thread may ask; the outcome arrives through the listener's planFinished.
     void requestReplan();
@@ -126,6 +146,11 @@ private:
     ReservationFile m_file;
     std::mutex m_engineLock;
     WakePlanner m_planner;
+
+    // Recordings handed over lately, as (frequency, programme end): the next one on the same
+    // station, back to back, goes on from there without a margin before it.
+    std::mutex m_handedOverMutex;
+    std::vector<std::pair<uint32_t, double>> m_handedOver;
 
     std::mutex m_threadMutex; // guards starting and joining the watch thread
     std::thread m_watchThread;

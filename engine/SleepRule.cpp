@@ -12,7 +12,7 @@ SleepSettings readSleepSettings(ISettings& settings) {
 }
 
 SleepAnswer answerSleepQuery(uint32_t message, SleepSettings const& settings, double now,
-                             std::optional<double> nextStart) {
+                             std::optional<double> nextStart, double recordingUntil) {
     if (message == kWillSleepNotice) {
         return SleepAnswer::Allow;
     }
@@ -22,7 +22,14 @@ SleepAnswer answerSleepQuery(uint32_t message, SleepSettings const& settings, do
     if (!settings.allowIdleSleep) {
         return SleepAnswer::Veto;
     }
-    if (!settings.wakeBefore || !nextStart) {
+    if (!settings.wakeBefore) {
+        return SleepAnswer::Allow;
+    }
+    // Through the whole recording span, late margin included.
+    if (now < recordingUntil) {
+        return SleepAnswer::Veto;
+    }
+    if (!nextStart) {
         return SleepAnswer::Allow;
     }
     // Inside the wake lead the planned wake-up would come too late.
@@ -37,9 +44,16 @@ void SleepRule::evaluate(double now) {
     SleepSettings const settings = readSleepSettings(m_settings);
     // The list is only asked when the answer depends on it.
     std::optional<double> next;
-    if (settings.allowIdleSleep && settings.wakeBefore && m_nextStart) {
-        next = m_nextStart();
+    double recordingUntil = 0.0;
+    if (settings.allowIdleSleep && settings.wakeBefore) {
+        if (m_nextStart) {
+            next = m_nextStart();
+        }
+        if (m_recordingUntil) {
+            recordingUntil = m_recordingUntil();
+        }
     }
-    m_vetoing = answerSleepQuery(kCanSleepQuery, settings, now, next) == SleepAnswer::Veto;
+    m_vetoing =
+        answerSleepQuery(kCanSleepQuery, settings, now, next, recordingUntil) == SleepAnswer::Veto;
     m_inhibitor.setInhibited(m_vetoing);
 }

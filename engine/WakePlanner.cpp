@@ -1,5 +1,6 @@
 #include "engine/WakePlanner.h"
 
+#include "engine/WakeRelays.h"
 #include "history/IRecordingJournal.h"
 #include "platform/ISettings.h"
 #include "posix/IClock.h"
@@ -14,6 +15,13 @@ namespace {
 
 constexpr double kShutdownAfterEnd = 35.0;
 constexpr long kDefaultWakeLeadMinutes = 5;
+// After a relay wake-up the computer goes off again this long after the relay (the program
+// has started and planned by then), or two minutes after a later run.
+constexpr double kRelayShutdownAfter = 600.0;
+// Nothing this close after the relay shutdown: a reservation that near keeps the computer up.
+constexpr double kRelayShutdownClearance = 900.0;
+// What an RTC that refused a wake-up is taken to reach: most such RTCs stop at a day.
+constexpr double kDayReach = 24 * 3600.0;
 
 // Makes a run's privileged calls and keeps the score. After a failure that every later call
 // would meet too, the run makes no more calls; after a refused wake-up timer, no more
@@ -174,6 +182,11 @@ void WakePlanner::declineShutdown(double instant) {
     m_declinedShutdown.store(instant);
 }
 
+void WakePlanner::setRtcFacts(std::function<RtcFacts()> read) {
+    std::lock_guard lock(m_mutex);
+    m_rtcFacts = std::move(read);
+}
+
 // ---- one run ----------------------------------------------------------------------------
 
 PlanOutcome WakePlanner::plan(PlanRequest const& request) {
@@ -184,6 +197,26 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
     outcome.shutdownOn =
         settings.contains(kShutdownAfterKey) && settings.integer(kShutdownAfterKey) != 0;
     PlanCalls calls(*m_services.privileged, *this, outcome);
+    RecordingMargins const margins = m_list.margins();
+
+    // How the RTC keeps time, and the alarm it holds now (as an instant), before anything
+    // of ours changes it.
+    std::function<RtcFacts()> readRtc;
+    {
+        std::lock_guard lock(m_mutex);
+        readRtc = m_rtcFacts;
+    }
+    std::optional<double> alarmBefore;
+    if (readRtc) {
+        RtcFacts const rtc = readRtc();
+        auto const now = static_cast<std::int64_t>(clock.now());
+        schedule::RtcClock const kept = rtc.judgeClock(now, zoneOffsetAt(now)).clock;
+        m_services.privileged->setRtcClock(kept);
+        if (rtc.alarm) {
+            alarmBefore = static_cast<double>(*rtc.alarm) -
+                          (kept == schedule::RtcClock::Local ? zoneOffsetAt(*rtc.alarm) : 0);
+        }
+    }
 
     // What this run leaves planned, for the history.
     bool wakeUpsCancelled = false;
@@ -217,21 +250,28 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
     if (request.cancelShutdown) {
         shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns);
     }
+    // A test wake-up under way outlives every cancel of this run.
+    double const held = m_heldWakeUp.load() > clock.now() ? m_heldWakeUp.load() : 0.0;
     if (request.cancelBothFirst) {
         wakeUpsCancelled = calls.cancel(IPrivilegedOps::kWakeUps);
         shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns) || shutdownCancelled;
+        if (held > 0.0 && !(request.plan && outcome.wakeOn) && calls.wake(held)) {
+            plannedWakeUps.push_back(held);
+        }
     }
     if (!request.plan) {
         return journalPlans();
     }
 
     bool wakePlanned = false;
+    std::vector<double> reservationWakeUps; // the reservations' own, without relays
     if (outcome.wakeOn) {
         long const lead = settings.contains(kWakeLeadKey) ? settings.integer(kWakeLeadKey)
                                                           : kDefaultWakeLeadMinutes;
         wakeUpsCancelled = calls.cancel(IPrivilegedOps::kWakeUps) || wakeUpsCancelled;
         shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns) || shutdownCancelled;
-        double const offset = -static_cast<double>(lead) * 60.0;
+        // Before the early start: the recording begins the margin before the programme.
+        double const offset = -static_cast<double>(lead) * 60.0 - margins.before;
         double const now = clock.now();
         // Every pending reservation, switched on or off, whose wake-up still lies ahead; of
         // those, the earliest. A wake-up already behind would plan nothing.
@@ -260,10 +300,67 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
         }
         std::sort_heap(wakeUps.begin(), wakeUps.end());
         outcome.wakeUpsLeftOut = eligible - static_cast<int>(wakeUps.size());
-        for (double const wake : wakeUps) {
-            if (calls.wake(wake)) {
+        reservationWakeUps = wakeUps;
+        double reach = alarmReach();
+        std::optional<double> refused; // the first wake-up the RTC could not hold
+        auto setWakeUps = [&] {
+            std::vector<double> planned = wakeUps;
+            if (reach > 0.0) {
+                std::vector<double> const relays = WakeRelays::between(wakeUps, now, reach);
+                planned.insert(planned.end(), relays.begin(), relays.end());
+                std::sort(planned.begin(), planned.end());
+                if (planned.size() > static_cast<std::size_t>(kMaxWakeUps)) {
+                    planned.resize(kMaxWakeUps);
+                }
+            }
+            if (held > 0.0 && std::find(planned.begin(), planned.end(), held) == planned.end()) {
+                planned.insert(std::upper_bound(planned.begin(), planned.end(), held), held);
+            }
+            for (double const wake : planned) {
+                if (!calls.wake(wake)) {
+                    continue;
+                }
                 ++outcome.wakeUps;
                 plannedWakeUps.push_back(wake);
+                if (wake != held && !std::binary_search(wakeUps.begin(), wakeUps.end(), wake)) {
+                    ++outcome.relays;
+                }
+                switch (m_services.privileged->lastAlarmNote()) {
+                case AlarmNote::OutOfRange:
+                    if (reach <= 0.0 && !refused) {
+                        refused = wake;
+                        outcome.alarmLimitFound = true;
+                    }
+                    break;
+                case AlarmNote::ReplacedOther:
+                    outcome.alarmReplaced = true;
+                    outcome.replacedAlarm = alarmBefore.value_or(0.0);
+                    if (m_services.journal != nullptr) {
+                        JournalEntry replaced;
+                        replaced.kind = JournalKind::AlarmReplaced;
+                        replaced.at = clock.now();
+                        replaced.planned = outcome.replacedAlarm;
+                        replaced.instants = {wake};
+                        m_services.journal->record(replaced);
+                    }
+                    break;
+                case AlarmNote::None:
+                    break;
+                }
+            }
+        };
+        setWakeUps();
+        if (outcome.alarmLimitFound) {
+            // The RTC cannot hold the earliest: plan again, with relays within a day of it.
+            reach = std::min(kDayReach, *refused - now - WakeRelays::kMargin);
+            if (reach > 2 * WakeRelays::kMargin) {
+                m_learnedReach.store(reach);
+                plannedWakeUps.clear();
+                outcome.wakeUps = 0;
+                outcome.relays = 0;
+                if (calls.cancel(IPrivilegedOps::kWakeUps)) {
+                    setWakeUps();
+                }
             }
         }
         wakePlanned = true;
@@ -276,12 +373,35 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
     double const now = clock.now();
     double const handedOverEnd = m_handedOverEnd.load();
     bool const recording = handedOverEnd > now;
+    // The computer came up for a relay, nothing is due: it goes off again soon.
+    auto relayShutdown = [&] {
+        double const reach = alarmReach();
+        std::optional<double> const relay =
+            reach > 0.0 && !recording ? WakeRelays::justPassed(reservationWakeUps, now, reach)
+                                      : std::nullopt;
+        if (!relay) {
+            return;
+        }
+        double const at = std::max(*relay + kRelayShutdownAfter, now + 120.0);
+        std::optional<Reservation> const next = m_list.next();
+        if ((next && next->start < at + kRelayShutdownClearance) ||
+            at == m_declinedShutdown.load() || !calls.shutdown(at)) {
+            return;
+        }
+        outcome.relayShutdown = true;
+        if (!outcome.shutdownPlanned || at < outcome.shutdownAt) {
+            outcome.shutdownPlanned = true;
+            outcome.shutdownAt = at;
+            plannedShutdown = at;
+        }
+    };
     int const active = m_list.count(ReservationList::Active);
     if (active <= 0 && !recording) {
         // A shutdown planned for reservations that are gone must not stay behind.
         if (!wakePlanned) {
             shutdownCancelled = calls.cancel(IPrivilegedOps::kShutdowns) || shutdownCancelled;
         }
+        relayShutdown();
         return journalPlans();
     }
     if (!wakePlanned) {
@@ -294,7 +414,7 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
         // None while an active weekly reservation exists: it would never be the last.
         if (std::optional<Reservation> const latest = m_list.latest()) {
             haveEnd = true;
-            latestEnd = latest->end;
+            latestEnd = latest->end + margins.after; // its late end
             if (recording) {
                 latestEnd = std::max(latestEnd, handedOverEnd);
             }
@@ -309,5 +429,19 @@ PlanOutcome WakePlanner::plan(PlanRequest const& request) {
         outcome.shutdownAt = shutdownAt;
         plannedShutdown = shutdownAt;
     }
+    relayShutdown();
     return journalPlans();
+}
+
+double WakePlanner::alarmReach() {
+    double const learned = m_learnedReach.load();
+    ISettings& settings = *m_services.settings;
+    long const hours =
+        settings.contains(kWakeAlarmLimitKey) ? settings.integer(kWakeAlarmLimitKey) : 0;
+    // Whole hours, from one to a year; anything else says no limit.
+    double const set = hours >= 1 && hours <= 366 * 24 ? static_cast<double>(hours) * 3600.0 : 0.0;
+    if (set > 0.0 && learned > 0.0) {
+        return std::min(set, learned);
+    }
+    return std::max(set, learned);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/IPrivilegedOps.h"
+#include "posix/RtcFacts.h"
 
 #include <atomic>
 #include <chrono>
@@ -45,8 +46,16 @@ struct PlanOutcome {
     int wakeUps = 0;        // wake-ups set
     int wakeUpsLeftOut = 0; // pending reservations beyond the planned ones
     bool shutdownPlanned = false;
-    double shutdownAt = 0.0; // when shutdownPlanned, seconds since 1970 UTC
-    bool abandoned = false;  // the program was ending: the run stopped early
+    double shutdownAt = 0.0;    // when shutdownPlanned, seconds since 1970 UTC
+    bool abandoned = false;     // the program was ending: the run stopped early
+    int relays = 0;             // wake-ups among wakeUps that only relay to a later one
+    bool relayShutdown = false; // the computer came up for a relay: it goes off again
+    // The RTC refused the earliest wake-up as too far ahead: from now on, relays.
+    bool alarmLimitFound = false;
+    // An RTC alarm another program had set was replaced (replacedAlarm: when it was set
+    // for, 0 when not known).
+    bool alarmReplaced = false;
+    double replacedAlarm = 0.0;
 };
 
 class WakePlanner {
@@ -76,11 +85,20 @@ public:
     // One planning run on the calling thread: what the thread does for a request.
     PlanOutcome plan(PlanRequest const& request);
 
-    // A recording handed over until end: the shutdown waits for it, though it is no
-    // longer in the list.
+    // What the RTC is like, read at the start of each run (the RTC's clock decides whether
+    // its alarm is written in local time). Unset: an RTC that keeps UTC. Set it before the
+    // first request.
+    void setRtcFacts(std::function<RtcFacts()> read);
+
+    // A recording handed over until end (its late end): the shutdown waits for it, though
+    // it is no longer in the list.
     void recordingHandedOver(double end);
+    // The latest end of the recordings handed over so far (0: none).
+    double handedOverEnd() const { return m_handedOverEnd.load(); }
     // The user declined the shutdown planned for instant: no later run plans it again.
     void declineShutdown(double instant);
+    // A wake-up set outside the plan (the test wake-up): every run keeps it until it passes.
+    void holdWakeUp(double instant) { m_heldWakeUp.store(instant); }
 
     // No run starts any more and waiting requests are dropped; waits for the run under way,
     // which gives up at its next tool run. Idempotent.
@@ -93,6 +111,8 @@ public:
 
 private:
     void loop();
+    // How far ahead the RTC alarm may be set, in seconds; 0: no limit known.
+    double alarmReach();
 
     ReservationList& m_list;
     Services m_services;
@@ -100,6 +120,11 @@ private:
     // The latest end of the recordings handed to the companion.
     std::atomic<double> m_handedOverEnd{0.0};
     std::atomic<double> m_declinedShutdown{0.0};
+    std::atomic<double> m_heldWakeUp{0.0};
+    std::function<RtcFacts()> m_rtcFacts;
+    // How far ahead the RTC alarm reaches, in seconds, as a refused wake-up showed (0: no
+    // limit seen).
+    std::atomic<double> m_learnedReach{0.0};
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake; // a request or the stop

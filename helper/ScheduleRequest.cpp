@@ -6,9 +6,13 @@
 
 namespace {
 
-bool parseKind(const std::string& word, schedule::Kind* kind) {
-    if (word == schedule::kWakeWord) {
+bool parseKind(const std::string& word, schedule::Kind* kind, schedule::RtcClock* clock) {
+    *clock = schedule::RtcClock::Utc;
+    if (word == schedule::kWakeWord || word == schedule::kWakeLocalWord) {
         *kind = schedule::Kind::Wake;
+        if (word == schedule::kWakeLocalWord) {
+            *clock = schedule::RtcClock::Local;
+        }
         return true;
     }
     if (word == schedule::kShutdownWord) {
@@ -84,8 +88,8 @@ bool ScheduleRequest::parse(const std::vector<std::string>& arguments, ScheduleR
         return false;
     }
     ScheduleRequest parsed;
-    if (!parseKind(arguments[1], &parsed.kind)) {
-        *error = "second argument must be \"wake\" or \"shutdown\"";
+    if (!parseKind(arguments[1], &parsed.kind, &parsed.clock)) {
+        *error = "second argument must be \"wake\", \"wake-local\" or \"shutdown\"";
         return false;
     }
     if (arguments[0] == schedule::kSetCode) {
@@ -96,6 +100,16 @@ bool ScheduleRequest::parse(const std::vector<std::string>& arguments, ScheduleR
     } else if (arguments[0] == schedule::kCancelCode) {
         parsed.operation = Operation::Cancel;
         if (arguments[2] != schedule::kCancelConfirmCode) {
+            *error = "wrong confirmation code";
+            return false;
+        }
+    } else if (arguments[0] == schedule::kProbeCode) {
+        parsed.operation = Operation::Probe;
+        if (parsed.kind != schedule::Kind::Wake) {
+            *error = "only the wake alarm can be probed";
+            return false;
+        }
+        if (arguments[2] != schedule::kProbeConfirmCode) {
             *error = "wrong confirmation code";
             return false;
         }

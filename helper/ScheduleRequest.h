@@ -1,5 +1,5 @@
 // One checked request to the schedule tool. Both the broker and the tool parse their
-// arguments through here and refuse anything that is not exactly one of the four shapes.
+// arguments through here and refuse anything that is not exactly one of its shapes.
 #pragma once
 
 #include "protocol/ScheduleArguments.h"
@@ -10,7 +10,7 @@
 
 class ScheduleRequest {
 public:
-    enum class Operation { Set, Cancel };
+    enum class Operation { Set, Cancel, Probe };
 
     // Instants the tool accepts, in seconds since 1970: from the epoch up to the last second
     // systemd's calendar timers can express (2199-12-31 23:59:59 UTC).
@@ -20,7 +20,9 @@ public:
     // Fills *request and answers true only for one of:
     //   set code, "wake" | "shutdown", time       (time as printed by "%.10f")
     //   cancel code, "wake" | "shutdown", confirmation code
-    // Otherwise answers false with the reason in *error.
+    //   probe code, "wake", probe confirmation code
+    // where "wake-local" may stand for "wake" (the RTC keeps local time). Otherwise answers
+    // false with the reason in *error.
     static bool parse(const std::vector<std::string>& arguments, ScheduleRequest* request,
                       std::string* error);
 
@@ -30,5 +32,6 @@ public:
 
     Operation operation = Operation::Set;
     schedule::Kind kind = schedule::Kind::Wake;
-    double absoluteTime = 0.0; // seconds since 2001, for Set only
+    schedule::RtcClock clock = schedule::RtcClock::Utc; // "wake-local": Local
+    double absoluteTime = 0.0;                          // seconds since 2001, for Set only
 };

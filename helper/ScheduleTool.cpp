@@ -16,8 +16,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: schedule 73019482 wake|shutdown <seconds since 2001-01-01 UTC, %.10f>\n"
-    "       schedule 18264530 wake|shutdown 18264597\n";
+    "usage: schedule 73019482 wake|wake-local|shutdown <seconds since 2001-01-01 UTC, %.10f>\n"
+    "       schedule 18264530 wake|wake-local|shutdown 18264597\n"
+    "       schedule 52807314 wake|wake-local 52807391\n";
 
 // Holds the tool's lock for one run, so that runs started one after another do not pick
 // the same unit name or race on the RTC alarm.
@@ -49,6 +50,12 @@ bool kernelHasAlarmClock() {
     return clock_gettime(CLOCK_REALTIME_ALARM, &now) == 0;
 }
 
+long systemZoneOffset(std::int64_t unixTime) {
+    const std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm tm{};
+    return localtime_r(&t, &tm) != nullptr ? tm.tm_gmtoff : 0;
+}
+
 std::string commandLine(const std::vector<std::string>& argv) {
     std::string line;
     for (const auto& arg : argv) {
@@ -64,6 +71,14 @@ ScheduleTool::ScheduleTool(ICommandRunner& runner, IRtcAlarm& rtc, std::string r
     : m_runner(runner), m_rtc(rtc), m_runRoot(std::move(runRoot)), m_now(std::move(now)),
       m_user(user) {
     hasAlarmClock = kernelHasAlarmClock;
+    zoneOffset = systemZoneOffset;
+}
+
+std::int64_t ScheduleTool::rtcValue(std::int64_t unixTime) const {
+    if (m_clock != schedule::RtcClock::Local || !zoneOffset) {
+        return unixTime;
+    }
+    return unixTime + zoneOffset(unixTime);
 }
 
 std::string_view ScheduleTool::prefix(schedule::Kind kind) {
@@ -124,6 +139,16 @@ ScheduleToolExit ScheduleTool::run(const std::vector<std::string>& arguments, st
     if (!ScheduleRequest::parse(arguments, &request, &why)) {
         err << "schedule: refused: " << why << "\n" << kUsage;
         return ScheduleToolExit::Refused;
+    }
+    m_clock = request.clock;
+    if (request.operation == ScheduleRequest::Operation::Probe) {
+        // The RTC's range is the hardware's: no systemd is needed to find it.
+        RunLock lock(m_runRoot + "/resvman-schedule.lock");
+        if (!lock.held()) {
+            err << "schedule: cannot take the lock in " << m_runRoot << "\n";
+            return ScheduleToolExit::Failed;
+        }
+        return probe(err);
     }
     struct stat st {};
     const std::string marker = m_runRoot + "/systemd/system";
@@ -239,12 +264,14 @@ ScheduleToolExit ScheduleTool::set(schedule::Kind kind, double absoluteTime, std
     switch (armRtc(units, err)) {
     case Alarm::Set:
         return ScheduleToolExit::Ok;
+    case Alarm::Replaced:
+        return ScheduleToolExit::AlarmReplaced;
     case Alarm::OutOfRange:
         // The timer is in place and wakes a suspended machine; only powering on is lost.
         err << "schedule: the wake-up at " << calendar
             << " is set, but lies beyond what the RTC alarm can hold: the machine will wake "
                "from suspend then, but will not switch itself on if it is off\n";
-        return ScheduleToolExit::Ok;
+        return ScheduleToolExit::AlarmLimited;
     case Alarm::Failed:
         break;
     }
@@ -305,7 +332,7 @@ ScheduleToolExit ScheduleTool::cancel(schedule::Kind kind, std::ostream& err) {
             return ScheduleToolExit::Failed;
         }
     }
-    auto at = [alarm](const Unit& u) { return u.time == alarm; };
+    auto at = [this, alarm](const Unit& u) { return rtcValue(u.time) == alarm; };
     if (alarm != 0 && std::any_of(own.begin(), own.end(), at) &&
         std::none_of(others.begin(), others.end(), at)) {
         if (m_rtc.write(0) != IRtcAlarm::WriteResult::Done) {
@@ -335,21 +362,33 @@ ScheduleTool::Alarm ScheduleTool::armRtc(const std::vector<Unit>& wakeUps, std::
     if (!earliest) {
         return Alarm::Set;
     }
+    // Compared as the RTC holds them.
+    const std::int64_t wanted = rtcValue(*earliest);
     const auto alarm = m_rtc.read();
-    if (alarm && *alarm > now) {
-        if (*alarm == *earliest) {
+    bool replacing = false;
+    if (alarm && *alarm > rtcValue(now)) {
+        if (*alarm == wanted) {
             return Alarm::Set;
         }
         const bool ours = std::any_of(wakeUps.begin(), wakeUps.end(),
-                                      [&](const Unit& u) { return u.time == *alarm; });
+                                      [&](const Unit& u) { return rtcValue(u.time) == *alarm; });
         // Someone else's alarm that comes first stays: the machine will be up anyway.
-        if (!ours && *alarm < *earliest) {
+        if (!ours && *alarm < wanted) {
             return Alarm::Set;
         }
+        replacing = !ours;
     }
     if (m_rtc.write(0) == IRtcAlarm::WriteResult::Done) {
-        switch (m_rtc.write(*earliest)) {
+        switch (m_rtc.write(wanted)) {
         case IRtcAlarm::WriteResult::Done:
+            if (replacing) {
+                err << "schedule: the RTC alarm another program had set for "
+                    << calendarTime(m_clock == schedule::RtcClock::Local
+                                        ? *alarm - (wanted - *earliest)
+                                        : *alarm)
+                    << " was replaced by the wake-up at " << calendarTime(*earliest) << "\n";
+                return Alarm::Replaced;
+            }
             return Alarm::Set;
         case IRtcAlarm::WriteResult::OutOfRange:
             return Alarm::OutOfRange;
@@ -359,4 +398,47 @@ ScheduleTool::Alarm ScheduleTool::armRtc(const std::vector<Unit>& wakeUps, std::
     }
     err << "schedule: cannot set the RTC wake alarm to " << calendarTime(*earliest) << "\n";
     return Alarm::Failed;
+}
+
+ScheduleToolExit ScheduleTool::probe(std::ostream& err) {
+    if (!m_rtc.present()) {
+        err << "schedule: no RTC wake alarm here\n";
+        return ScheduleToolExit::NotWakeable;
+    }
+    const std::int64_t now = m_now();
+    const auto before = m_rtc.read();
+    const std::int64_t target = rtcValue(now + schedule::kProbeAhead);
+    IRtcAlarm::WriteResult result = m_rtc.write(0);
+    std::optional<std::int64_t> held;
+    if (result == IRtcAlarm::WriteResult::Done) {
+        result = m_rtc.write(target);
+        held = m_rtc.read();
+    }
+    // What was there goes back, whatever the probe found: an alarm still ahead is someone's
+    // wake-up.
+    bool restored = m_rtc.write(0) == IRtcAlarm::WriteResult::Done;
+    if (restored && before && *before > rtcValue(now)) {
+        restored = m_rtc.write(*before) == IRtcAlarm::WriteResult::Done;
+    }
+    if (!restored) {
+        err << "schedule: cannot put the RTC wake alarm back after the probe\n";
+        return ScheduleToolExit::Failed;
+    }
+    switch (result) {
+    case IRtcAlarm::WriteResult::Done:
+        if (held == target) {
+            err << "schedule: the RTC alarm holds a time " << schedule::kProbeAhead / 3600
+                << " h ahead\n";
+            return ScheduleToolExit::Ok;
+        }
+        break; // taken, but not kept as written: the RTC cannot hold it
+    case IRtcAlarm::WriteResult::OutOfRange:
+        break;
+    case IRtcAlarm::WriteResult::Failed:
+        err << "schedule: cannot set the RTC wake alarm\n";
+        return ScheduleToolExit::Failed;
+    }
+    err << "schedule: the RTC refuses an alarm " << schedule::kProbeAhead / 3600
+        << " h ahead: alarms may be set at most 24 h ahead\n";
+    return ScheduleToolExit::AlarmLimited;
 }

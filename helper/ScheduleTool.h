@@ -57,6 +57,9 @@ public:
     // Whether this machine has a clock that can wake it (asked when systemd refuses a
     // wake-up timer, to tell that apart from other failures). The kernel's answer unless set.
     std::function<bool()> hasAlarmClock;
+    // Seconds the system's time zone is ahead of UTC at an instant (what an RTC that keeps
+    // local time is ahead). The C library's answer for /etc/localtime unless set.
+    std::function<long(std::int64_t)> zoneOffset;
 
     static std::string_view prefix(schedule::Kind kind);
     // The beginning of the names of one user's timers of that kind.
@@ -67,10 +70,15 @@ public:
     static std::optional<Unit> parseUnit(std::string_view token, schedule::Kind kind);
 
 private:
-    enum class Alarm { Set, OutOfRange, Failed };
+    enum class Alarm { Set, Replaced, OutOfRange, Failed };
 
     ScheduleToolExit set(schedule::Kind kind, double absoluteTime, std::ostream& err);
     ScheduleToolExit cancel(schedule::Kind kind, std::ostream& err);
+    // Sets the alarm kProbeAhead seconds ahead, reads it back, and puts back what was there.
+    ScheduleToolExit probe(std::ostream& err);
+    // An instant as the RTC's alarm holds it: itself, or its local time for an RTC that keeps
+    // local time (read as if it were UTC, as the kernel does).
+    std::int64_t rtcValue(std::int64_t unixTime) const;
     bool listUnits(schedule::Kind kind, std::vector<Unit>* units, std::ostream& err);
     // The command a shutdown timer runs: through logind when it answers now.
     std::vector<std::string> powerOffCommand();
@@ -82,4 +90,5 @@ private:
     std::string m_runRoot;
     std::function<std::int64_t()> m_now;
     uid_t m_user;
+    schedule::RtcClock m_clock = schedule::RtcClock::Utc; // of the run under way
 };

@@ -17,6 +17,19 @@ enum class JournalKind : int {
     WakeUpsPlanned = 7,    // the wake-ups now in force (none: all cancelled)
     ShutdownPlanned = 8,   // instants[0] is when
     ShutdownCancelled = 9, //
+    TestWakeUp = 10,       // a test wake-up: planned is its instant, at the resume
+    AlarmReplaced = 11,    // an RTC alarm another program had set (planned; 0: not known)
+                           // was replaced by the wake-up instants[0]
+};
+
+// How a test wake-up went.
+enum class TestWakeOutcome : int {
+    OnTime = 0,       // woke by the RTC alarm within a minute of the plan
+    Late = 1,         // woke by the RTC alarm, but later
+    ByHand = 2,       // no alarm event: it was woken some other way (key, lid, switch)
+    NoEvent = 3,      // on time, but the RTC counted no wake event (it may not be the alarm)
+    Early = 4,        // woke before the alarm: by hand or something else
+    NotSuspended = 5, // the computer did not go to sleep
 };
 
 // Why a reservation was missed, derived from the rows around its start.
@@ -69,6 +82,10 @@ struct JournalEntry {
     // Missed: derived by the journal when the entry is written.
     MissReason reason = MissReason::Unknown;
 
+    // TestWakeUp: how it went; planned is the instant it was planned for, down when the
+    // computer went to sleep.
+    TestWakeOutcome test = TestWakeOutcome::OnTime;
+
     // Woke: derived by the journal. planned is the wake-up it was meant for (0: none);
     // down is when the computer went to sleep or, after a boot, when the program last ran
     // (0: not known).
@@ -84,11 +101,13 @@ struct JournalEntry {
     ExitCause exitCause = ExitCause::Ended;
 
     // WakeUpsPlanned: every wake-up in force, ascending. ShutdownPlanned: one instant.
+    // HandedOver: the span recorded (start, end) where the margins widened the programme.
     std::vector<double> instants;
 
     // Whether the outcome was a failure the user should hear about.
     bool failed() const {
         return kind == JournalKind::Missed || (kind == JournalKind::HandedOver && !present) ||
-               (kind == JournalKind::Woke && wake == WakeOutcome::Late);
+               (kind == JournalKind::Woke && wake == WakeOutcome::Late) ||
+               (kind == JournalKind::TestWakeUp && test != TestWakeOutcome::OnTime);
     }
 };

@@ -87,6 +87,8 @@ int outcomeOf(JournalEntry const& entry) {
         return static_cast<int>(entry.wake);
     case JournalKind::ProgramExited:
         return static_cast<int>(entry.exitCause);
+    case JournalKind::TestWakeUp:
+        return static_cast<int>(entry.test);
     default:
         return 0;
     }
@@ -116,6 +118,9 @@ JournalEntry entryFromRow(SqliteStatement const& row) {
         break;
     case JournalKind::ProgramExited:
         entry.exitCause = static_cast<ExitCause>(outcome);
+        break;
+    case JournalKind::TestWakeUp:
+        entry.test = static_cast<TestWakeOutcome>(outcome);
         break;
     default:
         break;

@@ -214,19 +214,37 @@ bool ReservationList::checkAgainstList(Reservation const& rec, CheckResult& resu
     return checkLocked(rec, result);
 }
 
-bool ReservationList::checkLocked(Reservation const& rec, CheckResult& result) const {
+bool ReservationList::checkWithoutMargins(Reservation const& rec, CheckResult& result) const {
+    std::lock_guard lock(m_mutex);
+    return checkLocked(rec, result, RecordingMargins{});
+}
+
+bool ReservationList::checkLocked(Reservation const& rec, CheckResult& result,
+                                  RecordingMargins const& margins) const {
     if (!validityCheck(rec, result))
         return false;
-    double const start = rec.start;
-    double const end = rec.end;
+    double const before = margins.before;
+    double const after = margins.after;
     auto overlaps = [&](StoredRecord const& other) {
         // A reservation being edited is not compared with its own stored copy.
-        return other.enabled != 0 && other.id != rec.id && start < other.end && other.start < end;
+        if (other.enabled == 0 || other.id == rec.id)
+            return false;
+        // Back to back on one station: no margins between the two.
+        bool const sameStation = other.frequency == rec.frequency;
+        bool const otherFirst = sameStation && other.end == rec.start;
+        bool const recFirst = sameStation && rec.end == other.start;
+        double const start = rec.start - (otherFirst ? 0.0 : before);
+        double const end = rec.end + (recFirst ? 0.0 : after);
+        double const otherStart = other.start - (recFirst ? 0.0 : before);
+        double const otherEnd = other.end + (otherFirst ? 0.0 : after);
+        return start < otherEnd && otherStart < end;
     };
-    // In the sorted front of the list nothing from the first start at or after the end on
-    // can overlap (the table asks this for every row it draws); the rest is looked at whole.
+    // In the sorted front of the list nothing from the first start at or after the end (with
+    // both margins) on can overlap (the table asks this for every row it draws); the rest is
+    // looked at whole.
+    double const reach = rec.end + after + before;
     std::size_t i = 0;
-    for (; i < m_sorted && m_records[i]->start < end && result == CheckResult::Ok; ++i) {
+    for (; i < m_sorted && m_records[i]->start < reach && result == CheckResult::Ok; ++i) {
         if (overlaps(*m_records[i]))
             result = CheckResult::Overlap;
     }
@@ -236,6 +254,34 @@ bool ReservationList::checkLocked(Reservation const& rec, CheckResult& result) c
     }
     // An overlap is a warning: the record is still accepted.
     return true;
+}
+
+void ReservationList::setMargins(RecordingMargins const& margins) {
+    std::lock_guard lock(m_mutex);
+    m_margins = margins;
+}
+
+RecordingMargins ReservationList::margins() const {
+    std::lock_guard lock(m_mutex);
+    return m_margins;
+}
+
+RecordingSpan ReservationList::recordingSpan(Reservation const& rec) const {
+    std::lock_guard lock(m_mutex);
+    RecordingSpan span{rec.start - m_margins.before, rec.end + m_margins.after};
+    if (!m_margins.any())
+        return span;
+    for (RecordPtr const& other : m_records) {
+        // Only a neighbour that will itself be recorded joins the span.
+        if (other->id == rec.id || other->enabled == 0 || other->pending == 0 ||
+            other->frequency != rec.frequency)
+            continue;
+        if (other->end == rec.start)
+            span.start = rec.start;
+        if (other->start == rec.end)
+            span.end = rec.end;
+    }
+    return span;
 }
 
 void ReservationList::sort() {

@@ -5,6 +5,7 @@
 // is safe to call from any of them.
 #pragma once
 
+#include "store/RecordingMargins.h"
 #include "store/Reservation.h"
 
 #include <array>
@@ -52,10 +53,21 @@ public:
     int newId() const;
     // What adding rec would find (a reservation being edited is not compared with its own
     // stored copy). check() is what add and update run; checkAgainstList() is the table's
-    // question for each row it draws. They answer alike.
+    // question for each row it draws. They answer alike. The overlap counts the margins:
+    // two reservations overlap when their recording spans do.
     bool check(Reservation const& rec, CheckResult& result) const;
     bool checkAgainstList(Reservation const& rec, CheckResult& result) const;
+    // checkAgainstList() on the programmes' own times: whether rec overlaps without the
+    // margins as well, or only because of them.
+    bool checkWithoutMargins(Reservation const& rec, CheckResult& result) const;
     void sort();
+    // The margins that the overlap check and recordingSpan() count; none at first.
+    void setMargins(RecordingMargins const& margins);
+    RecordingMargins margins() const;
+    // What the companion records for rec: the programme and its margins, except between two
+    // reservations back to back on one station (one's end is the other's start), which
+    // record as one continuous span without margins between them.
+    RecordingSpan recordingSpan(Reservation const& rec) const;
     // How many reservations match the kinds (Kind bits).
     int count(int kinds) const;
     // Number of reservations; any thread.
@@ -97,7 +109,11 @@ private:
     void clearLocked();
     bool addLocked(Reservation const& rec, CheckResult& result, bool sort, bool checkOverlap);
     bool removeLocked(int id, uint64_t const* serial);
-    bool checkLocked(Reservation const& rec, CheckResult& result) const;
+    bool checkLocked(Reservation const& rec, CheckResult& result) const {
+        return checkLocked(rec, result, m_margins);
+    }
+    bool checkLocked(Reservation const& rec, CheckResult& result,
+                     RecordingMargins const& margins) const;
     int newIdLocked() const;
     void sortLocked();
     bool isSortedLocked() const { return m_sorted == m_records.size(); }
@@ -105,7 +121,8 @@ private:
     void restoreIdsLocked(std::vector<int32_t> const& ids);
     double now() const;
 
-    IClock* m_clock; // null: the system clock
+    IClock* m_clock;            // null: the system clock
+    RecordingMargins m_margins; // guarded by m_mutex
     // Each record on its own heap block so that reordering and inserting move pointers only.
     std::vector<RecordPtr> m_records;
     std::atomic<int> m_size{0};

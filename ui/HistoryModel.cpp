@@ -36,7 +36,8 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
         case Title: {
             QString const title = historyTitle(row);
             return title.isEmpty() ? title
-                                   : QStringLiteral("%1  (%2)").arg(title, historyReservation(row));
+                                   : QStringLiteral("%1  (%2)")
+                                         .arg(title, historyReservation(row, m_lateNight));
         }
         case Outcome:
             return historyOutcome(row);

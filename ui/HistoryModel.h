@@ -16,6 +16,8 @@ public:
     explicit HistoryModel(QObject* parent = nullptr);
 
     void setEntries(std::vector<JournalEntry> entries);
+    // Late-night times written as 24:00-29:59 of the day before; read at the next setEntries.
+    void setLateNightHours(bool on) { m_lateNight = on; }
     std::vector<JournalEntry> const& entries() const { return m_entries; }
     JournalEntry const& entry(int row) const { return m_entries.at(static_cast<std::size_t>(row)); }
 
@@ -26,4 +28,5 @@ public:
 
 private:
     std::vector<JournalEntry> m_entries;
+    bool m_lateNight = false;
 };

@@ -1,5 +1,7 @@
 #include "ui/HistoryPresenter.h"
 
+#include "ui/BroadcastTimes.h"
+#include "ui/HistoryModel.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/RecordingNotices.h"
@@ -17,6 +19,7 @@ void HistoryPresenter::showHistory() {
     if (!m_history) {
         m_history = new HistoryWindow(m_journal, &m_window);
     }
+    m_history->model()->setLateNightHours(lateNightHours(m_window.engine().settings()));
     m_history->reload();
     m_history->show();
     m_history->raise();
@@ -25,6 +28,7 @@ void HistoryPresenter::showHistory() {
 
 void HistoryPresenter::journalRecorded(JournalEntry const& entry) {
     if (m_notices != nullptr) {
+        m_notices->setLateNightHours(lateNightHours(m_window.engine().settings()));
         m_notices->entryRecorded(entry);
     }
     // Entries come in bursts (everything missed while the program was away): one reading

@@ -1,5 +1,7 @@
 #include "ui/HistoryTexts.h"
 
+#include "ui/BroadcastTimes.h"
+
 #include <QtGlobal>
 
 #include <cmath>
@@ -87,7 +89,36 @@ QString wakeText(JournalEntry const& entry) {
     return qtTrId("IDS_WAKE_BY_HAND");
 }
 
+int minutesBetween(double from, double to) {
+    return static_cast<int>(std::lround(std::fabs(to - from) / 60.0));
+}
+
 } // namespace
+
+QString testWakeText(JournalEntry const& entry) {
+    switch (entry.test) {
+    case TestWakeOutcome::OnTime:
+        //% "Woke on time by the clock alarm."
+        return qtTrId("IDS_TEST_WAKE_ON_TIME");
+    case TestWakeOutcome::Late:
+        //% "Woke by the clock alarm, but %n min late."
+        return qtTrId("IDS_TEST_WAKE_LATE", minutesBetween(entry.planned, entry.at));
+    case TestWakeOutcome::ByHand:
+        //% "Did not wake by itself: woken by hand %n min later."
+        return qtTrId("IDS_TEST_WAKE_BY_HAND", minutesBetween(entry.planned, entry.at));
+    case TestWakeOutcome::NoEvent:
+        //% "Woke at the planned time, but the clock counted no alarm: something else may "
+        //% "have woken it."
+        return qtTrId("IDS_TEST_WAKE_NO_EVENT");
+    case TestWakeOutcome::Early:
+        //% "Woken by hand (or by another device) %n min before the alarm."
+        return qtTrId("IDS_TEST_WAKE_EARLY", minutesBetween(entry.at, entry.planned));
+    case TestWakeOutcome::NotSuspended:
+        break;
+    }
+    //% "The computer did not go to sleep, so nothing was tested."
+    return qtTrId("IDS_TEST_WAKE_NOT_SUSPENDED");
+}
 
 QString historyTime(double instant) {
     struct tm parts {};
@@ -105,13 +136,29 @@ QString historyTitle(JournalEntry const& entry) {
     return QString::fromUtf8(entry.title);
 }
 
-QString historyReservation(JournalEntry const& entry) {
+QString historyReservation(JournalEntry const& entry, bool lateNight) {
     if (entry.kind != JournalKind::HandedOver && entry.kind != JournalKind::Missed) {
         return QString();
     }
-    return QStringLiteral("%1–%2, %3")
-        .arg(formatted(entry.start, "%m/%d %H:%M"), formatted(entry.end, "%H:%M"),
-             frequencyText(entry.freq));
+    BroadcastTimes const times = broadcastTimes(entry.start, entry.end, 0, lateNight);
+    // The recorded span, kept where the margins made it differ from the programme.
+    bool const margins = entry.kind == JournalKind::HandedOver && entry.instants.size() == 2;
+    if (!times.valid) {
+        return QStringLiteral("%1–%2, %3")
+            .arg(formatted(entry.start, "%m/%d %H:%M"), formatted(entry.end, "%H:%M"),
+                 frequencyText(entry.freq));
+    }
+    QString text = QStringLiteral("%1 %2–%3, %4")
+                       .arg(times.day.toString(QStringLiteral("MM/dd")), minuteText(times.start),
+                            minuteText(times.end), frequencyText(entry.freq));
+    if (margins) {
+        //% "recorded %1–%2"
+        text += QStringLiteral(", ") +
+                qtTrId("IDS_HIST_RECORDED_SPAN")
+                    .arg(minuteText(writtenMinute(entry.instants[0], times.day, lateNight)),
+                         minuteText(writtenMinute(entry.instants[1], times.day, lateNight)));
+    }
+    return text;
 }
 
 QString historyOutcome(JournalEntry const& entry) {
@@ -155,6 +202,12 @@ QString historyOutcome(JournalEntry const& entry) {
     case JournalKind::ShutdownCancelled:
         //% "Planned shutdown cancelled"
         return qtTrId("IDS_HIST_SHUTDOWN_CANCELLED");
+    case JournalKind::TestWakeUp:
+        //% "Test wake-up"
+        return qtTrId("IDS_HIST_TEST_WAKE");
+    case JournalKind::AlarmReplaced:
+        //% "Another program's wake alarm replaced"
+        return qtTrId("IDS_HIST_ALARM_REPLACED");
     }
     return QString();
 }
@@ -179,6 +232,19 @@ QString missReasonText(MissReason reason) {
     }
     //% "The reason is not known: the history holds nothing about that time."
     return qtTrId("IDS_REASON_UNKNOWN");
+}
+
+QString alarmReplacedText(JournalEntry const& entry) {
+    QString const ours =
+        entry.instants.empty() ? QStringLiteral("-") : historyTime(entry.instants.front());
+    if (entry.planned > 0.0) {
+        //% "The clock alarm another program had set for %1 was replaced by the wake-up at %2: "
+        //% "that program's wake-up will not happen."
+        return qtTrId("IDS_HIST_ALARM_REPLACED_AT").arg(historyTime(entry.planned), ours);
+    }
+    //% "The clock alarm another program had set was replaced by the wake-up at %1: that "
+    //% "program's wake-up will not happen."
+    return qtTrId("IDS_HIST_ALARM_REPLACED_UNKNOWN").arg(ours);
 }
 
 QString historyReason(JournalEntry const& entry) {
@@ -210,6 +276,10 @@ QString historyReason(JournalEntry const& entry) {
         return qtTrId("IDS_HIST_AT")
             .arg(entry.instants.empty() ? QStringLiteral("-")
                                         : historyTime(entry.instants.front()));
+    case JournalKind::TestWakeUp:
+        return testWakeText(entry);
+    case JournalKind::AlarmReplaced:
+        return alarmReplacedText(entry);
     default:
         return QString();
     }

@@ -467,7 +467,13 @@ void MainWindow::openSettings() {
     bool const confirmed = m_powerSettings->exec() == QDialog::Accepted;
     // Whatever the answer: the wake-up helper may have been installed meanwhile.
     emit settingsClosed();
-    if (!confirmed || !m_powerSettings->changed()) {
+    if (!confirmed) {
+        return;
+    }
+    // How late-night times are written, and the margins in the overlap marks.
+    m_engine.refreshMargins();
+    reloadTable();
+    if (!m_powerSettings->changed()) {
         return;
     }
     // Both kinds are cancelled and planned again from the new settings, by the planning

@@ -2,6 +2,7 @@
 
 #include "platform/ISettings.h"
 #include "platform/linux/LoginAutostart.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/DialogPlacement.h"
 #include "ui/MessageBox.h"
 #include "ui/ModalSession.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -26,6 +28,16 @@ namespace {
 constexpr int kRestoreFirst = 3; // minutes of the list's first entry
 constexpr int kRestoreLast = 9;
 constexpr int kRestoreDefault = 5;
+constexpr int kStartEarlyMost = 10; // minutes
+constexpr int kEndLateMost = 30;
+
+// Sets the box from its key, absent 0; answers what it shows.
+long loadSpinBox(ISettings& settings, QSpinBox* box, char const* key) {
+    box->setValue(settings.contains(key)
+                      ? static_cast<int>(std::clamp<long>(settings.integer(key), 0, box->maximum()))
+                      : 0);
+    return box->value();
+}
 
 // Sets the box from its key and answers the stored value (0 when the key is absent).
 long loadCheckBox(ISettings& settings, QCheckBox* box, char const* key) {
@@ -94,7 +106,37 @@ void PowerSettingsDialog::buildControls() {
     m_startAtLogin = new QCheckBox(wakeGroup);
     m_startAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     wakeLayout->addWidget(m_startAtLogin, 3, 0, 1, 4);
+    // Whether all this will wake the computer, before a recording is missed.
+    m_checkWake = new QPushButton(wakeGroup);
+    m_checkWake->setObjectName(QStringLiteral("checkWake"));
+    m_checkWake->setAutoDefault(false);
+    wakeLayout->addWidget(m_checkWake, 4, 0, 1, 4, Qt::AlignLeft);
     wakeLayout->setColumnStretch(3, 1);
+
+    // Margins around each programme, and how late-night times are written.
+    auto* recordingGroup = new QGroupBox(this);
+    recordingGroup->setObjectName(QStringLiteral("recordingGroup"));
+    m_startEarlyLabel = new QLabel(recordingGroup);
+    m_startEarlyLabel->setObjectName(QStringLiteral("startEarlyLabel"));
+    m_startEarly = new QSpinBox(recordingGroup);
+    m_startEarly->setObjectName(QStringLiteral("startEarly"));
+    m_startEarly->setRange(0, kStartEarlyMost);
+    m_startEarlyLabel->setBuddy(m_startEarly);
+    m_endLateLabel = new QLabel(recordingGroup);
+    m_endLateLabel->setObjectName(QStringLiteral("endLateLabel"));
+    m_endLate = new QSpinBox(recordingGroup);
+    m_endLate->setObjectName(QStringLiteral("endLate"));
+    m_endLate->setRange(0, kEndLateMost);
+    m_endLateLabel->setBuddy(m_endLate);
+    m_lateNightHours = new QCheckBox(recordingGroup);
+    m_lateNightHours->setObjectName(QStringLiteral("lateNightHours"));
+    auto* recordingLayout = new QGridLayout(recordingGroup);
+    recordingLayout->addWidget(m_startEarlyLabel, 0, 0);
+    recordingLayout->addWidget(m_startEarly, 0, 1);
+    recordingLayout->addWidget(m_endLateLabel, 1, 0);
+    recordingLayout->addWidget(m_endLate, 1, 1);
+    recordingLayout->addWidget(m_lateNightHours, 2, 0, 1, 3);
+    recordingLayout->setColumnStretch(2, 1);
 
     auto* afterGroup = new QGroupBox(this);
     afterGroup->setObjectName(QStringLiteral("afterGroup"));
@@ -139,6 +181,7 @@ void PowerSettingsDialog::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_problemRow);
     layout->addWidget(wakeGroup);
+    layout->addWidget(recordingGroup);
     layout->addWidget(afterGroup);
     layout->addWidget(m_helperRow);
     layout->addSpacing(4);
@@ -150,6 +193,7 @@ void PowerSettingsDialog::buildControls() {
     // clicked, not toggled: loading the boxes from the settings must not raise the alert.
     connect(m_wakeBefore, &QCheckBox::clicked, this, &PowerSettingsDialog::wakeBeforeClicked);
     connect(m_installHelper, &QPushButton::clicked, this, &PowerSettingsDialog::installHelper);
+    connect(m_checkWake, &QPushButton::clicked, this, &PowerSettingsDialog::checkWakeRequested);
 
     retranslate();
 }
@@ -163,6 +207,19 @@ void PowerSettingsDialog::retranslate() {
     wakeGroup->setTitle(qtTrId("IDS_CONFIG_GROUP_POWER"));
     //% "After Recording"
     afterGroup->setTitle(qtTrId("IDS_CONFIG_GROUP_AFTER"));
+    //% "Recording"
+    findChild<QGroupBox*>(QStringLiteral("recordingGroup"))
+        ->setTitle(qtTrId("IDS_CONFIG_GROUP_RECORDING"));
+    //% "Start recording early by:"
+    m_startEarlyLabel->setText(qtTrId("IDS_CONFIG_START_EARLY"));
+    //% "Go on recording after the end for:"
+    m_endLateLabel->setText(qtTrId("IDS_CONFIG_END_LATE"));
+    //% " min"
+    QString const minutes = qtTrId("IDS_CONFIG_MARGIN_UNIT");
+    m_startEarly->setSuffix(minutes);
+    m_endLate->setSuffix(minutes);
+    //% "Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)"
+    m_lateNightHours->setText(qtTrId("IDS_CONFIG_LATE_NIGHT_HOURS"));
     //% "Allow the computer to sleep when idle"
     m_allowIdleSleep->setText(qtTrId("IDS_CONFIG_ALLOW_SUSPEND"));
     //% "Wake the computer before each reservation"
@@ -181,6 +238,8 @@ void PowerSettingsDialog::retranslate() {
     m_ok->setText(qtTrId("IDS_BUTTON_OK"));
     //% "Install the wake-up helper"
     m_installHelper->setText(qtTrId("IDS_BUTTON_INSTALL_HELPER"));
+    //% "Check wake-up…"
+    m_checkWake->setText(qtTrId("IDS_CONFIG_CHECK_WAKE"));
 }
 
 void PowerSettingsDialog::setHelperProblem(QString const& problem) {
@@ -242,6 +301,13 @@ int PowerSettingsDialog::exec() {
 
     long const openLead =
         m_settings.contains(kWakeLeadKey) ? m_settings.integer(kWakeLeadKey) : kRestoreDefault;
+    bool const startEarlyStored = m_settings.contains(kStartEarlyKey);
+    bool const endLateStored = m_settings.contains(kEndLateKey);
+    long const openStartEarly = loadSpinBox(m_settings, m_startEarly, kStartEarlyKey);
+    long const openEndLate = loadSpinBox(m_settings, m_endLate, kEndLateKey);
+    bool const lateNightStored = m_settings.contains(kLateNightHoursKey);
+    bool const openLateNight = lateNightHours(m_settings);
+    m_lateNightHours->setChecked(openLateNight);
 
     //% " minutes before"
     QString const unit = qtTrId("IDS_CONFIG_RESTORE");
@@ -279,10 +345,29 @@ int PowerSettingsDialog::exec() {
         m_settings.setInteger(kShutdownAfterKey, shutdown);
         m_settings.setInteger(kQuitCompanionKey, stateOf(m_quitCompanion));
         m_settings.setInteger(kWakeLeadKey, lead);
+        // The margins, like the late-night hours, are written once they were set: an absent
+        // key keeps a settings file that never had them as it was.
+        long const startEarly = m_startEarly->value();
+        long const endLate = m_endLate->value();
+        if (startEarlyStored || startEarly != 0) {
+            m_settings.setInteger(kStartEarlyKey, startEarly);
+        }
+        if (endLateStored || endLate != 0) {
+            m_settings.setInteger(kEndLateKey, endLate);
+        }
+        // Absent, it follows the language: written only once the user chose.
+        bool const lateNight = m_lateNightHours->isChecked();
+        if (lateNightStored || lateNight != openLateNight) {
+            m_settings.setInteger(kLateNightHoursKey, lateNight ? 1 : 0);
+        }
 
-        // Compared as on/off: any non-zero stored value means on to every reader.
+        // Compared as on/off: any non-zero stored value means on to every reader. The
+        // margins move the wake-ups and the shutdown, when there are any.
+        bool const marginsMoved = startEarly != openStartEarly || endLate != openEndLate;
         m_changed = (wakeBefore != 0) != (openWakeBefore != 0) ||
-                    (shutdown != 0) != (openShutdown != 0) || (wakeBefore != 0 && lead != openLead);
+                    (shutdown != 0) != (openShutdown != 0) ||
+                    (wakeBefore != 0 && lead != openLead) ||
+                    ((wakeBefore != 0 || shutdown != 0) && marginsMoved);
 
         bool const startAtLogin = m_startAtLogin->isChecked();
         QString why;

@@ -1,5 +1,5 @@
-// The power settings dialog: the only writer of the five power and recording settings. A
-// run ends only through OK or Cancel (Escape and a close request mean Cancel).
+// The power settings dialog: the only writer of the power and recording settings. A run ends
+// only through OK or Cancel (Escape and a close request mean Cancel).
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class ISettings;
 class LoginAutostart;
 
@@ -20,7 +21,8 @@ public:
 
     // Runs the dialog: Accepted when the user confirmed and the settings were written.
     int exec() override;
-    // True after a confirmed run that changed what the wake-up and shutdown times depend on.
+    // True after a confirmed run that changed what the wake-up and shutdown times depend on
+    // (the margins among them).
     bool changed() const { return m_changed; }
 
     // Why the latest plan failed (shown at the top of the dialog); empty when it did not.
@@ -44,6 +46,8 @@ public slots:
 signals:
     // The user asked for the wake-up helper's installation.
     void installHelperRequested();
+    // The user asked whether this computer will wake (Check wake-up…).
+    void checkWakeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +81,12 @@ private:
     QCheckBox* m_quitCompanion = nullptr;
     QCheckBox* m_shutdownAfter = nullptr;
     QCheckBox* m_startAtLogin = nullptr;
+    QPushButton* m_checkWake = nullptr;
+    QLabel* m_startEarlyLabel = nullptr;
+    QSpinBox* m_startEarly = nullptr;
+    QLabel* m_endLateLabel = nullptr;
+    QSpinBox* m_endLate = nullptr;
+    QCheckBox* m_lateNightHours = nullptr;
     QWidget* m_helperRow = nullptr;
     QLabel* m_helperText = nullptr;
     QPushButton* m_installHelper = nullptr;

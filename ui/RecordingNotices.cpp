@@ -71,7 +71,8 @@ void RecordingNotices::entryRecorded(JournalEntry const& entry) {
         }
         //% "Recording missed: %1"
         notify(qtTrId("IDS_NOTIFY_MISSED").arg(quoted(historyTitle(entry))),
-               historyReservation(entry) + QLatin1Char('\n') + historyReason(entry), true);
+               historyReservation(entry, m_lateNight) + QLatin1Char('\n') + historyReason(entry),
+               true);
         return;
     case JournalKind::HandedOver:
         if (entry.present) {
@@ -79,7 +80,8 @@ void RecordingNotices::entryRecorded(JournalEntry const& entry) {
         }
         //% "Velto did not receive the recording: %1"
         notify(qtTrId("IDS_NOTIFY_NOBODY").arg(quoted(historyTitle(entry))),
-               historyReservation(entry) + QLatin1Char('\n') + historyReason(entry), true);
+               historyReservation(entry, m_lateNight) + QLatin1Char('\n') + historyReason(entry),
+               true);
         return;
     case JournalKind::Woke:
         if (entry.wake != WakeOutcome::Late) {
@@ -91,6 +93,10 @@ void RecordingNotices::entryRecorded(JournalEntry const& entry) {
                qtTrId("IDS_NOTIFY_WAKE_LATE_BODY")
                    .arg(historyTime(entry.planned), historyTime(entry.at)),
                false);
+        return;
+    case JournalKind::AlarmReplaced:
+        //% "Another program's wake alarm was replaced"
+        notify(qtTrId("IDS_NOTIFY_ALARM_REPLACED"), alarmReplacedText(entry), false);
         return;
     default:
         return;

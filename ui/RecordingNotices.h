@@ -22,6 +22,8 @@ public:
     explicit RecordingNotices(IDesktopNotifier* notifier, QObject* parent = nullptr);
 
     void setNotifier(IDesktopNotifier* notifier) { m_notifier = notifier; }
+    // Late-night times written as 24:00-29:59 of the day before.
+    void setLateNightHours(bool on) { m_lateNight = on; }
 
     // The reservations that passed unrecorded while the program was not running (entries
     // as the journal keeps reservations). Told in one notification; when the journal later
@@ -43,5 +45,6 @@ private:
     void notify(QString const& summary, QString const& body, bool critical);
 
     IDesktopNotifier* m_notifier;
+    bool m_lateNight = false;
     std::set<Key> m_toldAtStartup;
 };

@@ -1,6 +1,7 @@
 #include "ui/ReservationCommands.h"
 
 #include "engine/RecordingEngine.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/MessageBox.h"
 #include "ui/ReservationDialog.h"
 #include "ui/ReservationTableView.h"
@@ -13,7 +14,21 @@ ReservationCommands::ReservationCommands(RecordingEngine& engine, ReservationTab
                                          QObject* parent)
     : QObject(parent), m_engine(engine), m_table(table), m_dialog(dialog), m_window(window) {}
 
-void ReservationCommands::warnOverlap() {
+void ReservationCommands::warnOverlap(Reservation const& stored) {
+    CheckResult own;
+    m_engine.list().checkWithoutMargins(stored, own);
+    if (own == CheckResult::Ok) {
+        RecordingMargins const margins = m_engine.list().margins();
+        MessageBox::show(&m_window, appTitle(),
+                         //% "This reservation overlaps another reservation only because of the "
+                         //% "recording margins (%1 min early, %2 min late). Both are kept; where "
+                         //% "they overlap, only one of them can be recorded."
+                         qtTrId("IDS_WARN_OVERLAP_MARGINS")
+                             .arg(static_cast<int>(margins.before / 60.0))
+                             .arg(static_cast<int>(margins.after / 60.0)),
+                         QStringLiteral("OK"));
+        return;
+    }
     MessageBox::show(&m_window, appTitle(),
                      //% "This reservation overlaps the time of another reservation. Both are "
                      //% "kept; only one of them can be recorded."
@@ -26,14 +41,18 @@ void ReservationCommands::addReservation() {
     proposal.start = std::trunc(now);
     proposal.end = std::trunc(now + 3600.0);
     m_dialog.setReservation(proposal);
+    m_dialog.setLateNightHours(lateNightHours(m_engine.settings()));
     if (m_dialog.exec() != QDialog::Accepted) {
         return;
     }
 
     CheckResult result;
-    m_engine.list().add(m_dialog.reservation(), result);
+    Reservation stored = m_dialog.reservation();
+    int id = -1;
+    m_engine.list().add(stored, result, true, &id);
     if (result == CheckResult::Overlap) {
-        warnOverlap();
+        stored.id = id; // not compared with itself
+        warnOverlap(stored);
     }
     // Even a refused reservation ends with a fresh plan, file and table.
     m_engine.requestReplan();
@@ -51,6 +70,7 @@ void ReservationCommands::editReservation() {
         return; // the list shrank under the selection
     }
     m_dialog.setReservation(listed);
+    m_dialog.setLateNightHours(lateNightHours(m_engine.settings()));
     if (m_dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -62,7 +82,7 @@ void ReservationCommands::editReservation() {
     CheckResult result;
     m_engine.list().update(rec, result);
     if (result == CheckResult::Overlap) {
-        warnOverlap();
+        warnOverlap(rec);
     }
     if (m_dialog.changed()) {
         m_engine.requestReplan();

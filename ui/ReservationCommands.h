@@ -9,6 +9,7 @@ class QWidget;
 class RecordingEngine;
 class ReservationDialog;
 class ReservationTableView;
+struct Reservation;
 
 class ReservationCommands : public QObject {
     Q_OBJECT
@@ -39,7 +40,8 @@ signals:
 
 private:
     void switchSelected(bool on);
-    void warnOverlap();
+    // After an add or edit that found an overlap: says whether the margins alone made it.
+    void warnOverlap(Reservation const& stored);
 
     RecordingEngine& m_engine;
     ReservationTableView& m_table;

@@ -2,8 +2,9 @@
 
 #include "platform/linux/PresetFile.h"
 #include "posix/IClock.h"
-#include "posix/LocalCalendar.h"
 #include "store/ReservationTitle.h"
+#include "ui/BroadcastTimeEdit.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/DialogPlacement.h"
 #include "ui/MessageBox.h"
 #include "ui/ModalSession.h"
@@ -54,12 +55,9 @@ QString recordingTimeText(double minutes) {
     return qtTrId("IDS_RECTIME_MINUTE").arg(static_cast<long long>(minutes));
 }
 
-void setPicker(QDateTimeEdit* picker, double instant) {
-    // A damaged record must not reach QDateTime with a value it cannot hold.
-    if (!std::isfinite(instant) || std::fabs(instant) > 253402300799.0) {
-        instant = 0.0;
-    }
-    picker->setDateTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(instant * 1000.0)));
+// A damaged record's times as 1970-01-01 00:00 UTC: the date picker cannot hold more.
+double shownInstant(double instant) {
+    return std::isfinite(instant) && std::fabs(instant) <= 253402300799.0 ? instant : 0.0;
 }
 
 } // namespace
@@ -71,12 +69,10 @@ void ReservationDialog::buildControls() {
     m_date->setObjectName(QStringLiteral("date"));
     m_date->setDisplayFormat(QStringLiteral("yyyy/MM/dd (ddd)"));
     m_date->setCalendarPopup(true);
-    m_start = new QDateTimeEdit(this);
+    m_start = new BroadcastTimeEdit(this);
     m_start->setObjectName(QStringLiteral("start"));
-    m_start->setDisplayFormat(QStringLiteral("HH:mm"));
-    m_end = new QDateTimeEdit(this);
+    m_end = new BroadcastTimeEdit(this);
     m_end->setObjectName(QStringLiteral("end"));
-    m_end->setDisplayFormat(QStringLiteral("HH:mm"));
     m_recordingTime = new QLabel(this);
     m_recordingTime->setObjectName(QStringLiteral("recordingTime"));
     m_recordingTime->setMinimumWidth(
@@ -191,9 +187,8 @@ void ReservationDialog::buildControls() {
     connect(m_channel, &QComboBox::activated, this, &ReservationDialog::channelChosen);
     // Typed channels find their station as they are typed.
     connect(m_channel->lineEdit(), &QLineEdit::textEdited, this, &ReservationDialog::showStation);
-    connect(m_start, &QDateTimeEdit::dateTimeChanged, this,
-            &ReservationDialog::showRecordingLength);
-    connect(m_end, &QDateTimeEdit::dateTimeChanged, this, &ReservationDialog::showRecordingLength);
+    connect(m_start, &QSpinBox::valueChanged, this, &ReservationDialog::showRecordingLength);
+    connect(m_end, &QSpinBox::valueChanged, this, &ReservationDialog::showRecordingLength);
     connect(m_register, &QPushButton::clicked, this, &ReservationDialog::registerReservation);
     connect(m_cancel, &QPushButton::clicked, this, &ReservationDialog::cancel);
     // Shortcuts come before the focused control, so Ctrl+Return registers on a focused
@@ -301,8 +296,8 @@ void ReservationDialog::showRecordingTime(double seconds) {
 void ReservationDialog::showRecordingLength() {
     // The length on the date picker's day, so that a daylight-saving change counts.
     QDate const day = m_date->date();
-    QTime const start = m_start->time();
-    showRecordingTime(composeEnd(day, start, m_end->time()) - composeStart(day, start));
+    int const start = m_start->value();
+    showRecordingTime(composeEnd(day, start, m_end->value()) - composeStart(day, start));
 }
 
 void ReservationDialog::showAlert(QString const& message) {
@@ -310,12 +305,10 @@ void ReservationDialog::showAlert(QString const& message) {
 }
 
 void ReservationDialog::registerReservation() {
-    if (m_title->text().toUtf8().size() > 255) {
-        //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
-        showAlert(qtTrId("IDS_ERR_TOO_LONG_TITLE"));
-        return;
-    }
-    if (!channelAccepted() || !timeAccepted()) {
+    // The same checks, in the same order, as the command line's.
+    if (ReservationProblem const problem = checkReservation(input(), now());
+        problem != ReservationProblem::None) {
+        showAlert(reservationProblemText(problem));
         return;
     }
     m_ownButton = true;
@@ -335,28 +328,8 @@ void ReservationDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-bool ReservationDialog::channelAccepted() {
-    bool const valid =
-        checkFrequency(selectedBandIsFm(), m_channel->currentText()) == ReservationProblem::None;
-    if (!valid) {
-        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
-        //% "90.0 MHz."
-        showAlert(qtTrId("IDS_ERR_INVALID_FREQ"));
-    }
-    return valid;
-}
-
 QPushButton* ReservationDialog::weekdayButton(int weekday) const {
     return weekday >= 0 && weekday < 7 ? m_weekdays[weekday] : nullptr;
-}
-
-bool ReservationDialog::timeAccepted() {
-    if (checkTime(input(), now()) == ReservationProblem::EndPassed) {
-        //% "The end time of this recording has already passed."
-        showAlert(qtTrId("IDS_ERR_PASSED_REC_TIME"));
-        return false;
-    }
-    return true;
 }
 
 void ReservationDialog::setReservation(Reservation const& rec) {
@@ -395,13 +368,12 @@ void ReservationDialog::showReservation() {
     }
     showStation();
 
-    setPicker(m_date, rec.start);
-    setPicker(m_start, rec.start);
-    // The end's clock time on the start's day, with the start's second.
-    QDate const day = localDate(rec.start);
-    QTime const end = localTime(rec.end);
-    setPicker(m_end, localWallClock(day.year(), day.month(), day.day(), end.hour(), end.minute(),
-                                    localTime(rec.start).second()));
+    // The day and times as written; the end as a time of that day.
+    BroadcastTimes const times =
+        broadcastTimes(shownInstant(rec.start), shownInstant(rec.end), rec.weekdays, m_lateNight);
+    m_date->setDate(times.day);
+    m_start->setValue(times.start);
+    m_end->setValue(times.end);
     showRecordingTime(rec.end - rec.start);
 
     // As the table shows it: a title that is not valid UTF-8 shows no text at all. At most
@@ -413,7 +385,7 @@ void ReservationDialog::showReservation() {
     m_title->setText(title ? QString::fromStdString(*title) : QString());
 
     for (int k = 0; k < 7; ++k) {
-        if ((rec.weekdays & kWeekdayBits[k]) != 0) {
+        if ((times.week & kWeekdayBits[k]) != 0) {
             weekdayButton(k)->setChecked(true);
         }
     }
@@ -422,8 +394,8 @@ void ReservationDialog::showReservation() {
 ReservationInput ReservationDialog::input() const {
     ReservationInput input;
     input.date = m_date->date();
-    input.start = m_start->time();
-    input.end = m_end->time();
+    input.start = m_start->value();
+    input.end = m_end->value();
     input.fm = selectedBandIsFm();
     input.channel = m_channel->currentText();
     input.title = m_title->text();

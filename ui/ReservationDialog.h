@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 
+class BroadcastTimeEdit;
 class IClock;
 class QComboBox;
 class QDateTimeEdit;
@@ -40,6 +41,10 @@ public:
     // The companion's preferences file; empty means its usual place (tests point it at a
     // fixture).
     void setPresetFile(std::string path);
+    // Show times after midnight as 24:00-29:59 of the day before (LATENIGHTHOURS); the
+    // pickers take such times either way.
+    void setLateNightHours(bool on) { m_lateNight = on; }
+
     // Empties every preset slot, then reads the companion's "Presets" preference.
     void loadPresets();
     ChannelPresetTable const& presets() const { return m_presets; }
@@ -70,8 +75,6 @@ private:
     void fillChannels(bool fm);
     void selectChannel(int index);
     void selectBand(int index);
-    bool channelAccepted();
-    bool timeAccepted();
     QPushButton* weekdayButton(int weekday) const;
     // What the controls hold, for the checks and the composition they share with the
     // command line.
@@ -90,14 +93,15 @@ private:
     bool m_changed = false;
     bool m_ownButton = false;       // the run's end came from the dialog's own buttons
     bool m_titleUnreadable = false; // the reservation's title is not valid UTF-8
+    bool m_lateNight = false;
 
     QComboBox* m_channel = nullptr;
     QComboBox* m_band = nullptr;
     QLabel* m_recordingTime = nullptr;
     QLabel* m_station = nullptr;
     QDateTimeEdit* m_date = nullptr;
-    QDateTimeEdit* m_start = nullptr;
-    QDateTimeEdit* m_end = nullptr;
+    BroadcastTimeEdit* m_start = nullptr;
+    BroadcastTimeEdit* m_end = nullptr;
     QLineEdit* m_title = nullptr;
     QLabel* m_unit = nullptr;
     QPushButton* m_weekdays[7] = {};

@@ -18,7 +18,8 @@ constexpr int kAmLow = 522;
 constexpr int kAmHigh = 1602;
 constexpr int kAmStep = 9;
 constexpr double kFmLow = 76.0;
-constexpr double kFmHigh = 90.0;
+constexpr double kFmHigh = 94.9; // wide FM: the AM stations' simulcasts from 90.1 MHz
+constexpr int kDayMinutes = 24 * 60;
 constexpr qsizetype kTitleBytes = 255;
 
 bool localFields(double instant, std::tm& out) {
@@ -53,6 +54,12 @@ ReservationProblem checkFrequency(bool fm, QString const& channel) {
     return valid ? ReservationProblem::None : ReservationProblem::InvalidFrequency;
 }
 
+ReservationProblem checkLength(ReservationInput const& input) {
+    return endMinute(input.start, input.end) - input.start > kDayMinutes
+               ? ReservationProblem::LongerThanADay
+               : ReservationProblem::None;
+}
+
 ReservationProblem checkTime(ReservationInput const& input, double now) {
     // Weekly reservations are not checked against the present.
     if (input.week != 0) {
@@ -66,13 +73,34 @@ ReservationProblem checkTime(ReservationInput const& input, double now) {
 
 ReservationProblem checkReservation(ReservationInput const& input, double now) {
     for (ReservationProblem const problem :
-         {checkTitle(input.title), checkFrequency(input.fm, input.channel),
+         {checkTitle(input.title), checkFrequency(input.fm, input.channel), checkLength(input),
           checkTime(input, now)}) {
         if (problem != ReservationProblem::None) {
             return problem;
         }
     }
     return ReservationProblem::None;
+}
+
+QString reservationProblemText(ReservationProblem problem) {
+    switch (problem) {
+    case ReservationProblem::TitleTooLong:
+        //% "The title is too long. Use at most 255 bytes (about 85 Japanese characters)."
+        return qtTrId("IDS_ERR_TOO_LONG_TITLE");
+    case ReservationProblem::InvalidFrequency:
+        //% "The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to "
+        //% "94.9 MHz."
+        return qtTrId("IDS_ERR_INVALID_FREQ");
+    case ReservationProblem::LongerThanADay:
+        //% "A recording can last at most 24 hours. Check the start and end times."
+        return qtTrId("IDS_ERR_LONGER_THAN_A_DAY");
+    case ReservationProblem::EndPassed:
+        //% "The end time of this recording has already passed."
+        return qtTrId("IDS_ERR_PASSED_REC_TIME");
+    case ReservationProblem::None:
+        break;
+    }
+    return QString();
 }
 
 uint32_t channelFrequency(bool fm, QString const& channel) {
@@ -92,7 +120,8 @@ QDate reservationBaseDay(ReservationInput const& input, double now) {
     if (input.week == 0) {
         return input.date;
     }
-    QDate day = std::max(input.date, localDate(now));
+    // The first start may be today: from 24:00 on, that is a day after the day written.
+    QDate day = std::max(input.date, localDate(now).addDays(-(input.start / kDayMinutes)));
     for (int i = 0; i < 7; ++i) {
         if ((input.week & kWeekdayBits[weekdayOf(day)]) != 0) {
             break;
@@ -102,19 +131,25 @@ QDate reservationBaseDay(ReservationInput const& input, double now) {
     return day;
 }
 
-double composeStart(QDate day, QTime start) {
-    return localWallClock(day.year(), day.month(), day.day(), start.hour(), start.minute(), 0);
+int endMinute(int start, int end) {
+    return end <= start ? end + kDayMinutes : end;
 }
 
-double composeEnd(QDate day, QTime start, QTime end) {
-    bool const nextDay = end.hour() * 60 + end.minute() <= start.hour() * 60 + start.minute();
+double composeStart(QDate day, int start) {
+    // Hours past 23 roll over into the next calendar day.
+    return localWallClock(day.year(), day.month(), day.day(), start / 60, start % 60, 0);
+}
+
+double composeEnd(QDate day, int start, int end) {
+    int const minute = endMinute(start, end);
     // A day past the end of the month rolls over into the next month and year.
-    return localWallClock(day.year(), day.month(), day.day() + (nextDay ? 1 : 0), end.hour(),
-                          end.minute(), 0);
+    return localWallClock(day.year(), day.month(), day.day(), minute / 60, minute % 60, 0);
 }
 
 void composeReservation(ReservationInput const& input, double now, Reservation& rec) {
-    rec.weekdays = input.week;
+    // The days the start falls on: from 24:00 on, each a day after the day written.
+    rec.weekdays =
+        input.start >= kDayMinutes ? ((input.week << 1) | (input.week >> 6)) & 0x7Fu : input.week;
 
     QByteArray const title = input.title.toUtf8().left(kTitleBytes);
     std::memset(rec.title, 0, sizeof rec.title);

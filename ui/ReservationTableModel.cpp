@@ -3,6 +3,7 @@
 #include "engine/RecordingEngine.h"
 #include "store/ChannelPresetTable.h"
 #include "store/ReservationTitle.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/HistoryTexts.h"
 #include "ui/UiTexts.h"
 
@@ -67,6 +68,12 @@ QVariant localDateCell(double instant) {
            QLatin1Char(')');
 }
 
+// The day a late-night programme is written on, with its weekday.
+QVariant dayCell(QDate day) {
+    return day.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1String(" (") +
+           weekdayName(day.dayOfWeek() % 7) + QLatin1Char(')');
+}
+
 QVariant localTimeCell(double instant) {
     time_t t = 0;
     struct tm parts {};
@@ -102,6 +109,7 @@ ReservationTableModel::ReservationTableModel(RecordingEngine& engine,
     : QAbstractTableModel(parent), m_engine(engine), m_presets(presets) {}
 
 void ReservationTableModel::reload() {
+    m_lateNight = lateNightHours(m_engine.settings());
     int const newCount = m_engine.list().size();
     m_cache.clear();
     if (newCount > m_rowCount) {
@@ -143,14 +151,23 @@ QVariant ReservationTableModel::cell(Reservation const& rec, int column) const {
         return QVariant();
     }
     case Date:
-        return localDateCell(rec.start);
+    case Start:
+    case End:
+        if (m_lateNight) {
+            BroadcastTimes const times = broadcastTimes(rec.start, rec.end, rec.weekdays, true);
+            if (!times.valid) {
+                return QVariant();
+            }
+            return column == Date    ? dayCell(times.day)
+                   : column == Start ? QVariant(minuteText(times.start))
+                                     : QVariant(minuteText(times.end));
+        }
+        return column == Date    ? localDateCell(rec.start)
+               : column == Start ? localTimeCell(rec.start)
+                                 : localTimeCell(rec.end);
     case Weekly:
         //% "✓"
         return rec.weekdays != 0 ? QVariant(qtTrId("IDS_MARU")) : QVariant();
-    case Start:
-        return localTimeCell(rec.start);
-    case End:
-        return localTimeCell(rec.end);
     case Frequency:
         return QString::fromStdString(rec.channelText());
     case Station:

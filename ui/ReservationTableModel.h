@@ -24,7 +24,8 @@ public:
                           QObject* parent = nullptr);
 
     // Takes the row count anew and forgets every cell read so far. Rows are positions, as
-    // in the list: the selected row numbers that still exist stay selected.
+    // in the list: the selected row numbers that still exist stay selected. Reads anew
+    // whether late-night times are shown as 24:00-29:59 of the day before.
     void reload();
 
     int rowCount(QModelIndex const& parent = QModelIndex()) const override;
@@ -44,6 +45,7 @@ private:
     RecordingEngine& m_engine;
     ChannelPresetTable const& m_presets;
     int m_rowCount = 0;
+    bool m_lateNight = false;
     mutable QHash<int, Row> m_cache;
 };
 

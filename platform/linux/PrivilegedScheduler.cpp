@@ -27,6 +27,8 @@ PrivilegedFailure failureOf(BrokerChannel::Answer const& answer) {
     case Kind::Exited:
         switch (static_cast<ScheduleToolExit>(answer.status)) {
         case ScheduleToolExit::Ok:
+        case ScheduleToolExit::AlarmLimited: // the wake-up is set; the note says the rest
+        case ScheduleToolExit::AlarmReplaced:
             return PrivilegedFailure::None;
         case ScheduleToolExit::NoSystemd:
             return PrivilegedFailure::NoSystemd;
@@ -95,7 +97,9 @@ bool PrivilegedScheduler::authorizeLocked() {
     return status == PolkitBroker::Status::Success;
 }
 
-template <typename Arguments> bool PrivilegedScheduler::runTool(Arguments const& arguments) {
+template <typename Arguments>
+bool PrivilegedScheduler::runTool(Arguments const& arguments,
+                                  BrokerChannel::Answer::Kind* answered) {
     if (m_toolPath.empty()) {
         m_failure = PrivilegedFailure::Unavailable;
         return false;
@@ -104,14 +108,22 @@ template <typename Arguments> bool PrivilegedScheduler::runTool(Arguments const&
     PolkitBroker::Status const status = m_broker->runTool(
         m_toolPath, std::vector<std::string>(arguments.begin(), arguments.end()), answer);
     m_failure = status != PolkitBroker::Status::Success ? failureOf(status) : failureOf(answer);
+    if (answered != nullptr && status == PolkitBroker::Status::Success) {
+        *answered = answer.kind;
+    }
+    m_exit = status == PolkitBroker::Status::Success &&
+                     answer.kind == BrokerChannel::Answer::Kind::Exited
+                 ? answer.status
+                 : -1;
     return m_failure == PrivilegedFailure::None;
 }
 
 bool PrivilegedScheduler::set(schedule::Kind kind, double instant) {
+    std::lock_guard lock(m_mutex);
+    m_note = AlarmNote::None;
     // The instant is converted before the permission is looked at. One that cannot be
     // written would only be refused by the tool, so it does not bring up a password request.
-    auto const arguments = schedule::buildSetArguments(kind, instant);
-    std::lock_guard lock(m_mutex);
+    auto const arguments = schedule::buildSetArguments(kind, instant, m_clock);
     if (!arguments) {
         m_failure = PrivilegedFailure::ToolFailed;
         return false;
@@ -120,7 +132,20 @@ bool PrivilegedScheduler::set(schedule::Kind kind, double instant) {
     if (!m_broker && !authorizeLocked()) {
         return false;
     }
-    return runTool(*arguments);
+    if (!runTool(*arguments)) {
+        return false;
+    }
+    switch (static_cast<ScheduleToolExit>(m_exit)) {
+    case ScheduleToolExit::AlarmLimited:
+        m_note = AlarmNote::OutOfRange;
+        break;
+    case ScheduleToolExit::AlarmReplaced:
+        m_note = AlarmNote::ReplacedOther;
+        break;
+    default:
+        break;
+    }
+    return true;
 }
 
 bool PrivilegedScheduler::setWakeTime(double instant) {
@@ -137,7 +162,7 @@ bool PrivilegedScheduler::cancel(int kind) {
     if (!m_broker && !authorizeLocked()) {
         return false;
     }
-    auto const arguments = schedule::buildCancelArguments(kind);
+    auto const arguments = schedule::buildCancelArguments(kind, m_clock);
     if (!arguments) {
         m_failure = PrivilegedFailure::ToolFailed;
         return false;
@@ -148,4 +173,44 @@ bool PrivilegedScheduler::cancel(int kind) {
 PrivilegedFailure PrivilegedScheduler::lastFailure() {
     std::lock_guard lock(m_mutex);
     return m_failure;
+}
+
+AlarmNote PrivilegedScheduler::lastAlarmNote() {
+    std::lock_guard lock(m_mutex);
+    return m_note;
+}
+
+void PrivilegedScheduler::setRtcClock(schedule::RtcClock clock) {
+    std::lock_guard lock(m_mutex);
+    m_clock = clock;
+}
+
+AlarmRange PrivilegedScheduler::probeAlarmRange() {
+    std::lock_guard lock(m_mutex);
+    if (!m_broker && !authorizeLocked()) {
+        return AlarmRange::Unknown;
+    }
+    BrokerChannel::Answer::Kind answered = BrokerChannel::Answer::Kind::Lost;
+    runTool(schedule::buildProbeArguments(m_clock), &answered);
+    // A broker or tool from before the probe existed refuses its shape.
+    if (answered == BrokerChannel::Answer::Kind::Refused ||
+        m_exit == static_cast<int>(ScheduleToolExit::Refused)) {
+        return AlarmRange::Outdated;
+    }
+    switch (static_cast<ScheduleToolExit>(m_exit)) {
+    case ScheduleToolExit::Ok:
+        return AlarmRange::Beyond24h;
+    case ScheduleToolExit::AlarmLimited:
+        m_failure = PrivilegedFailure::None;
+        return AlarmRange::Within24h;
+    case ScheduleToolExit::NotWakeable:
+        m_failure = PrivilegedFailure::None;
+        return AlarmRange::NoAlarm;
+    default:
+        break;
+    }
+    if (m_failure == PrivilegedFailure::None) {
+        m_failure = PrivilegedFailure::ToolFailed;
+    }
+    return AlarmRange::Unknown;
 }

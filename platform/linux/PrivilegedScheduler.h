@@ -23,6 +23,9 @@ public:
     bool setWakeTime(double instant) override;
     bool setShutdownTime(double instant) override;
     PrivilegedFailure lastFailure() override;
+    AlarmNote lastAlarmNote() override;
+    void setRtcClock(schedule::RtcClock clock) override;
+    AlarmRange probeAlarmRange() override;
     void release() override;
 
     std::string tool() const;
@@ -33,10 +36,15 @@ private:
     // The *Locked helpers expect m_mutex held; it is held across a whole tool run.
     bool authorizeLocked();
     bool set(schedule::Kind kind, double instant);
-    template <typename Arguments> bool runTool(Arguments const& arguments);
+    template <typename Arguments>
+    bool runTool(Arguments const& arguments, BrokerChannel::Answer::Kind* answered = nullptr);
+    // The tool's exit status of the last run, -1 when it did not run.
+    int m_exit = -1;
 
     mutable std::mutex m_mutex;
     std::string m_toolPath;
     std::unique_ptr<PolkitBroker> m_broker; // made at the first request, then kept
     PrivilegedFailure m_failure = PrivilegedFailure::None;
+    AlarmNote m_note = AlarmNote::None;
+    schedule::RtcClock m_clock = schedule::RtcClock::Utc;
 };

@@ -88,8 +88,8 @@
         <translation>The title is too long. Use at most 255 bytes (about 85 Japanese characters).</translation>
     </message>
     <message id="IDS_ERR_INVALID_FREQ">
-        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
-        <translation>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</translation>
+        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 94.9 MHz.</source>
+        <translation>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 94.9 MHz.</translation>
     </message>
     <message id="IDS_ERR_PASSED_REC_TIME">
         <source>The end time of this recording has already passed.</source>
@@ -440,8 +440,8 @@
         <translation>show the version</translation>
     </message>
     <message id="IDS_CLI_HELP_NOTES">
-        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
-        <translation>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</translation>
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon --start 25:00 records every Tuesday at 1:00. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon --start 25:00 records every Tuesday at 1:00. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</translation>
     </message>
     <message id="IDS_CLI_HELP_EXIT">
         <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>
@@ -468,8 +468,8 @@
         <translation>Give the start and end times as HH:MM.</translation>
     </message>
     <message id="IDS_REQ_BAD_TIME">
-        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</source>
-        <translation>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</translation>
+        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 the next morning).</source>
+        <translation>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 the next morning).</translation>
     </message>
     <message id="IDS_REQ_BAD_WEEKDAY">
         <source>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</source>
@@ -891,6 +891,425 @@
     <message id="IDS_HELPER_UNTRUSTED">
         <source>The wake-up helper beside this program cannot be installed, because %1: %2. Only a helper that no other user can change is installed to run as administrator.</source>
         <translation>The wake-up helper beside this program cannot be installed, because %1: %2. Only a helper that no other user can change is installed to run as administrator.</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED_SPAN">
+        <source>recorded %1–%2</source>
+        <translation>recorded %1–%2</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_RECORDING">
+        <source>Recording</source>
+        <translation>Recording</translation>
+    </message>
+    <message id="IDS_CONFIG_START_EARLY">
+        <source>Start recording early by:</source>
+        <translation>Start recording early by:</translation>
+    </message>
+    <message id="IDS_CONFIG_END_LATE">
+        <source>Go on recording after the end for:</source>
+        <translation>Go on recording after the end for:</translation>
+    </message>
+    <message id="IDS_CONFIG_MARGIN_UNIT">
+        <source> min</source>
+        <translation> min</translation>
+    </message>
+    <message id="IDS_CONFIG_LATE_NIGHT_HOURS">
+        <source>Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)</source>
+        <translation>Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)</translation>
+    </message>
+    <message id="IDS_WARN_OVERLAP_MARGINS">
+        <source>This reservation overlaps another reservation only because of the recording margins (%1 min early, %2 min late). Both are kept; where they overlap, only one of them can be recorded.</source>
+        <translation>This reservation overlaps another reservation only because of the recording margins (%1 min early, %2 min late). Both are kept; where they overlap, only one of them can be recorded.</translation>
+    </message>
+    <message id="IDS_ERR_LONGER_THAN_A_DAY">
+        <source>A recording can last at most 24 hours. Check the start and end times.</source>
+        <translation>A recording can last at most 24 hours. Check the start and end times.</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_ON_TIME">
+        <source>Woke on time by the clock alarm.</source>
+        <translation>Woke on time by the clock alarm.</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_LATE" numerus="yes">
+        <source>Woke by the clock alarm, but %n min late.</source>
+        <translation>
+            <numerusform>Woke by the clock alarm, but %n minute late.</numerusform>
+            <numerusform>Woke by the clock alarm, but %n minutes late.</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_TEST_WAKE_BY_HAND" numerus="yes">
+        <source>Did not wake by itself: woken by hand %n min later.</source>
+        <translation>
+            <numerusform>Did not wake by itself: woken by hand %n minute later.</numerusform>
+            <numerusform>Did not wake by itself: woken by hand %n minutes later.</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_TEST_WAKE_NO_EVENT">
+        <source>Woke at the planned time, but the clock counted no alarm: something else may have woken it.</source>
+        <translation>Woke at the planned time, but the clock counted no alarm: something else may have woken it.</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_EARLY" numerus="yes">
+        <source>Woken by hand (or by another device) %n min before the alarm.</source>
+        <translation>
+            <numerusform>Woken by hand (or by another device) %n minute before the alarm.</numerusform>
+            <numerusform>Woken by hand (or by another device) %n minutes before the alarm.</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_TEST_WAKE_NOT_SUSPENDED">
+        <source>The computer did not go to sleep, so nothing was tested.</source>
+        <translation>The computer did not go to sleep, so nothing was tested.</translation>
+    </message>
+    <message id="IDS_HIST_TEST_WAKE">
+        <source>Test wake-up</source>
+        <translation>Test wake-up</translation>
+    </message>
+    <message id="IDS_HIST_ALARM_REPLACED">
+        <source>Another program&apos;s wake alarm replaced</source>
+        <translation>Another program&apos;s wake alarm replaced</translation>
+    </message>
+    <message id="IDS_HIST_ALARM_REPLACED_AT">
+        <source>The clock alarm another program had set for %1 was replaced by the wake-up at %2: that program&apos;s wake-up will not happen.</source>
+        <translation>The clock alarm another program had set for %1 was replaced by the wake-up at %2: that program&apos;s wake-up will not happen.</translation>
+    </message>
+    <message id="IDS_HIST_ALARM_REPLACED_UNKNOWN">
+        <source>The clock alarm another program had set was replaced by the wake-up at %1: that program&apos;s wake-up will not happen.</source>
+        <translation>The clock alarm another program had set was replaced by the wake-up at %1: that program&apos;s wake-up will not happen.</translation>
+    </message>
+    <message id="IDS_CONFIG_CHECK_WAKE">
+        <source>Check wake-up…</source>
+        <translation>Check wake-up…</translation>
+    </message>
+    <message id="IDS_NOTIFY_ALARM_REPLACED">
+        <source>Another program&apos;s wake alarm was replaced</source>
+        <translation>Another program&apos;s wake alarm was replaced</translation>
+    </message>
+    <message id="IDS_WAKECHECK_SYSTEMD">
+        <source>systemd and logind</source>
+        <translation>systemd and logind</translation>
+    </message>
+    <message id="IDS_WAKECHECK_HELPER">
+        <source>Wake-up helper</source>
+        <translation>Wake-up helper</translation>
+    </message>
+    <message id="IDS_WAKECHECK_RTC">
+        <source>Clock alarm (RTC)</source>
+        <translation>Clock alarm (RTC)</translation>
+    </message>
+    <message id="IDS_WAKECHECK_RTC_UTC">
+        <source>Clock kept in UTC</source>
+        <translation>Clock kept in UTC</translation>
+    </message>
+    <message id="IDS_WAKECHECK_RANGE">
+        <source>How far ahead the alarm reaches</source>
+        <translation>How far ahead the alarm reaches</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OTHER_ALARM">
+        <source>Alarms of other programs</source>
+        <translation>Alarms of other programs</translation>
+    </message>
+    <message id="IDS_WAKECHECK_AUTOSTART">
+        <source>Start at login</source>
+        <translation>Start at login</translation>
+    </message>
+    <message id="IDS_WAKECHECK_LOGIN">
+        <source>Automatic login</source>
+        <translation>Automatic login</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FINE">
+        <source>Fine</source>
+        <translation>Fine</translation>
+    </message>
+    <message id="IDS_WAKECHECK_WARNING">
+        <source>Warning</source>
+        <translation>Warning</translation>
+    </message>
+    <message id="IDS_WAKECHECK_PROBLEM">
+        <source>Problem</source>
+        <translation>Problem</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_SYSTEMD">
+        <source>systemd is not the init system: wake-up timers cannot be set.</source>
+        <translation>systemd is not the init system: wake-up timers cannot be set.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIND_SILENT">
+        <source>logind did not answer on the system bus.</source>
+        <translation>logind did not answer on the system bus.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_BUS">
+        <source>The system bus cannot be reached.</source>
+        <translation>The system bus cannot be reached.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_HELPER_MISSING">
+        <source>The wake-up helper is not installed on this computer.</source>
+        <translation>The wake-up helper is not installed on this computer.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_HELPER_UNTRUSTED">
+        <source>The wake-up helper is installed, but users other than the administrator may change it: it is not run.</source>
+        <translation>The wake-up helper is installed, but users other than the administrator may change it: it is not run.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_RTC">
+        <source>This computer has no real-time clock (RTC) the system can see.</source>
+        <translation>This computer has no real-time clock (RTC) the system can see.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_WAKEALARM">
+        <source>The real-time clock has no wake alarm.</source>
+        <translation>The real-time clock has no wake alarm.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_WAKE_DISABLED">
+        <source>The system does not let the real-time clock wake the computer.</source>
+        <translation>The system does not let the real-time clock wake the computer.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOCAL">
+        <source>The real-time clock keeps local time (%1 h ahead of UTC), as a computer shared with Windows does. Wake-ups are written in local time, so they land right.</source>
+        <translation>The real-time clock keeps local time (%1 h ahead of UTC), as a computer shared with Windows does. Wake-ups are written in local time, so they land right.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOCAL_UNNOTICED">
+        <source>The real-time clock reads local time (%1 h ahead of UTC), though the system takes it for UTC. Wake-ups are written in local time, so they land right.</source>
+        <translation>The real-time clock reads local time (%1 h ahead of UTC), though the system takes it for UTC. Wake-ups are written in local time, so they land right.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_UTC_UNNOTICED">
+        <source>The real-time clock reads UTC, though /etc/adjtime says it keeps local time.</source>
+        <translation>The real-time clock reads UTC, though /etc/adjtime says it keeps local time.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_CLOCK_OFF">
+        <source>The real-time clock is %1 min off the system&apos;s clock.</source>
+        <translation>The real-time clock is %1 min off the system&apos;s clock.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_WITHIN_DAY">
+        <source>The alarm refused a time 25 h ahead: it reaches at most 24 h. Wake-ups further ahead are relayed: the computer wakes within the day, plans again and, with shutdown on, goes off again.</source>
+        <translation>The alarm refused a time 25 h ahead: it reaches at most 24 h. Wake-ups further ahead are relayed: the computer wakes within the day, plans again and, with shutdown on, goes off again.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NOT_PROBED_WHY">
+        <source>Not found out. %1</source>
+        <translation>Not found out. %1</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NOT_PROBED">
+        <source>Not found out: the wake-up helper is needed to try an alarm.</source>
+        <translation>Not found out: the wake-up helper is needed to try an alarm.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_HELPER_OUTDATED">
+        <source>Not found out: the installed wake-up helper is older than this program.</source>
+        <translation>Not found out: the installed wake-up helper is older than this program.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_OTHER_ALARM">
+        <source>The clock alarm is set for %1, which this program did not plan. A wake-up of this program that comes first will replace it.</source>
+        <translation>The clock alarm is set for %1, which this program did not plan. A wake-up of this program that comes first will replace it.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_REPLACED_AT">
+        <source>On %1 a wake-up of this program replaced the clock alarm another program had set for %2.</source>
+        <translation>On %1 a wake-up of this program replaced the clock alarm another program had set for %2.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_REPLACED">
+        <source>On %1 a wake-up of this program replaced a clock alarm another program had set.</source>
+        <translation>On %1 a wake-up of this program replaced a clock alarm another program had set.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_AUTOSTART">
+        <source>This program does not start at login: after a wake-up from power-off nobody plans the next wake-ups.</source>
+        <translation>This program does not start at login: after a wake-up from power-off nobody plans the next wake-ups.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIN_OFF">
+        <source>The display manager does not log anyone in by itself: after a wake-up from power-off the computer waits at the login screen.</source>
+        <translation>The display manager does not log anyone in by itself: after a wake-up from power-off the computer waits at the login screen.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIN_OTHER">
+        <source>The display manager logs in “%1” by itself, not you.</source>
+        <translation>The display manager logs in “%1” by itself, not you.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIN_UNKNOWN">
+        <source>Whether the display manager logs you in by itself cannot be told from its files.</source>
+        <translation>Whether the display manager logs you in by itself cannot be told from its files.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NOT_CHECKED">
+        <source>Not checked: what it needs is missing (see above).</source>
+        <translation>Not checked: what it needs is missing (see above).</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_SYSTEMD">
+        <source>systemd runs and logind answers.</source>
+        <translation>systemd runs and logind answers.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_HELPER">
+        <source>Installed, and only the administrator may change it.</source>
+        <translation>Installed, and only the administrator may change it.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_RTC">
+        <source>The real-time clock has a wake alarm.</source>
+        <translation>The real-time clock has a wake alarm.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_RTC_UTC">
+        <source>The real-time clock keeps UTC.</source>
+        <translation>The real-time clock keeps UTC.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_RANGE">
+        <source>The alarm holds a time 25 h ahead.</source>
+        <translation>The alarm holds a time 25 h ahead.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_OTHER_ALARM">
+        <source>No other program&apos;s alarm is set.</source>
+        <translation>No other program&apos;s alarm is set.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_AUTOSTART">
+        <source>This program starts at login.</source>
+        <translation>This program starts at login.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_LOGIN">
+        <source>The display manager logs you in by itself.</source>
+        <translation>The display manager logs you in by itself.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_NO_SYSTEMD">
+        <source>Waking needs a system that runs systemd.</source>
+        <translation>Waking needs a system that runs systemd.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_LOGIND">
+        <source>Check that systemd-logind runs (loginctl), then check again.</source>
+        <translation>Check that systemd-logind runs (loginctl), then check again.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_INSTALL_HELPER">
+        <source>Install it in Settings (Install the wake-up helper), or install the program&apos;s package.</source>
+        <translation>Install it in Settings (Install the wake-up helper), or install the program&apos;s package.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_HELPER_OWNER">
+        <source>Make its folder and files owned by root and writable by root only, or install it again.</source>
+        <translation>Make its folder and files owned by root and writable by root only, or install it again.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_NO_RTC">
+        <source>This computer cannot wake itself: leave it on for recordings. (A virtual machine usually has no wake alarm.)</source>
+        <translation>This computer cannot wake itself: leave it on for recordings. (A virtual machine usually has no wake alarm.)</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_WAKE_DISABLED">
+        <source>Allow waking by the RTC: as administrator, write “enabled” to /sys/class/rtc/rtc0/device/power/wakeup, and allow it in the firmware settings (often “Resume by alarm” or “RTC wake”).</source>
+        <translation>Allow waking by the RTC: as administrator, write “enabled” to /sys/class/rtc/rtc0/device/power/wakeup, and allow it in the firmware settings (often “Resume by alarm” or “RTC wake”).</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_LOCAL">
+        <source>Other programs may set its alarm in UTC and wake the computer at the wrong hour. Where Windows does not share this computer, keep the RTC in UTC: timedatectl set-local-rtc 0.</source>
+        <translation>Other programs may set its alarm in UTC and wake the computer at the wrong hour. Where Windows does not share this computer, keep the RTC in UTC: timedatectl set-local-rtc 0.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_UTC_UNNOTICED">
+        <source>Tell the system: timedatectl set-local-rtc 0.</source>
+        <translation>Tell the system: timedatectl set-local-rtc 0.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_CLOCK_OFF">
+        <source>Set the clock right: timedatectl set-ntp 1, or hwclock --systohc as administrator.</source>
+        <translation>Set the clock right: timedatectl set-ntp 1, or hwclock --systohc as administrator.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_WITHIN_DAY">
+        <source>Nothing to do; with shutdown after recordings on, the computer comes up once a day for a few minutes.</source>
+        <translation>Nothing to do; with shutdown after recordings on, the computer comes up once a day for a few minutes.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_PROBE">
+        <source>Check again and give the administrator password when asked.</source>
+        <translation>Check again and give the administrator password when asked.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_HELPER_OUTDATED">
+        <source>Install the wake-up helper again (Settings), or update the program&apos;s package.</source>
+        <translation>Install the wake-up helper again (Settings), or update the program&apos;s package.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_OTHER_ALARM">
+        <source>If another program&apos;s wake-up matters, give this program a reservation then, or plan it elsewhere: the clock holds one alarm.</source>
+        <translation>If another program&apos;s wake-up matters, give this program a reservation then, or plan it elsewhere: the clock holds one alarm.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_AUTOSTART">
+        <source>Turn on “Start at login” in Settings.</source>
+        <translation>Turn on “Start at login” in Settings.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_LOGIN">
+        <source>For wake-ups from power-off, turn on automatic login for your account in the system&apos;s user settings. Otherwise, suspend the computer rather than switch it off.</source>
+        <translation>For wake-ups from power-off, turn on automatic login for your account in the system&apos;s user settings. Otherwise, suspend the computer rather than switch it off.</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_PLAN_FAILED">
+        <source>No test: the wake-up could not be planned. %1</source>
+        <translation>No test: the wake-up could not be planned. %1</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_SUSPEND_FAILED">
+        <source>No test: the computer could not be suspended (%1). The planned wake-up stays until the program plans again.</source>
+        <translation>No test: the computer could not be suspended (%1). The planned wake-up stays until the program plans again.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TITLE">
+        <source>Check Wake-up</source>
+        <translation>Check Wake-up</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_BUTTON">
+        <source>Test wake-up now…</source>
+        <translation>Test wake-up now…</translation>
+    </message>
+    <message id="IDS_WAKECHECK_AGAIN">
+        <source>Check again</source>
+        <translation>Check again</translation>
+    </message>
+    <message id="IDS_BUTTON_CLOSE">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_ASLEEP">
+        <source>Going to sleep. Do not touch the computer: it should wake by itself.</source>
+        <translation>Going to sleep. Do not touch the computer: it should wake by itself.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_CHECKING">
+        <source>Checking… (the administrator password may be asked for, to try the clock alarm)</source>
+        <translation>Checking… (the administrator password may be asked for, to try the clock alarm)</translation>
+    </message>
+    <message id="IDS_WAKECHECK_SUMMARY_PROBLEMS" numerus="yes">
+        <source>This computer will not wake for its recordings as it is: %n problem(s) below.</source>
+        <translation>
+            <numerusform>This computer will not wake for its recordings as it is: %n problem below.</numerusform>
+            <numerusform>This computer will not wake for its recordings as it is: %n problems below.</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_WAKECHECK_SUMMARY_WARNINGS" numerus="yes">
+        <source>This computer should wake for its recordings; %n point(s) below deserve a look. A test wake-up proves it.</source>
+        <translation>
+            <numerusform>This computer should wake for its recordings; %n point below deserves a look. A test wake-up proves it.</numerusform>
+            <numerusform>This computer should wake for its recordings; %n points below deserve a look. A test wake-up proves it.</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_WAKECHECK_SUMMARY_FINE">
+        <source>This computer should wake for its recordings. A test wake-up proves it.</source>
+        <translation>This computer should wake for its recordings. A test wake-up proves it.</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_TITLE">
+        <source>Test wake-up</source>
+        <translation>Test wake-up</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_CONFIRM">
+        <source>The computer will plan a wake-up two minutes from now and then go to sleep. Leave it alone: it should wake by itself. Unsaved work in other programs stays open.
+
+Start the test?</source>
+        <translation>The computer will plan a wake-up two minutes from now and then go to sleep. Leave it alone: it should wake by itself. Unsaved work in other programs stays open.
+
+Start the test?</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_PLANNING">
+        <source>Planning the test wake-up…</source>
+        <translation>Planning the test wake-up…</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_PLANNED">
+        <source>Wake-up planned for %1. Going to sleep…</source>
+        <translation>Wake-up planned for %1. Going to sleep…</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_RESULT">
+        <source>Test wake-up: %1</source>
+        <translation>Test wake-up: %1</translation>
+    </message>
+    <message id="IDS_CLI_HELP_CHECK_WAKE">
+        <source>check whether this computer will wake for its recordings, and what to do where it will not; --test suspends it for a test wake-up two minutes ahead (exit status 0 fine, 1 a problem was found, 2 the check could not run)</source>
+        <translation>check whether this computer will wake for its recordings, and what to do where it will not; --test suspends it for a test wake-up two minutes ahead (exit status 0 fine, 1 a problem was found, 2 the check could not run)</translation>
+    </message>
+    <message id="IDS_CLI_TEST_WAKE_ASK">
+        <source>The computer will plan a wake-up two minutes from now and go to sleep; it should wake by itself. Type “yes” to start the test:</source>
+        <translation>The computer will plan a wake-up two minutes from now and go to sleep; it should wake by itself. Type “yes” to start the test:</translation>
+    </message>
+    <message id="IDS_CLI_TEST_WAKE_PLANNED">
+        <source>Wake-up planned two minutes ahead; going to sleep.</source>
+        <translation>Wake-up planned two minutes ahead; going to sleep.</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_CHECK_WAKE">
+        <source>check-wake: unknown argument “%1”. See “resvman --help”.</source>
+        <translation>check-wake: unknown argument “%1”. See “resvman --help”.</translation>
+    </message>
+    <message id="IDS_CLI_TEST_WAKE_DECLINED">
+        <source>No test wake-up: it was not agreed to.</source>
+        <translation>No test wake-up: it was not agreed to.</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_NO_BUS">
+        <source>the system bus cannot be reached</source>
+        <translation>the system bus cannot be reached</translation>
     </message>
 </context>
 </TS>

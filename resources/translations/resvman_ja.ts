@@ -88,8 +88,8 @@
         <translation>番組名が長すぎます。255バイト（全角で約85文字）以内にしてください。</translation>
     </message>
     <message id="IDS_ERR_INVALID_FREQ">
-        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 90.0 MHz.</source>
-        <translation>周波数が正しくありません。AMは522〜1602kHz（9kHz間隔）、FMは76.0〜90.0MHzの範囲で指定してください。</translation>
+        <source>The frequency is not valid. AM: 522 to 1602 kHz in steps of 9 kHz. FM: 76.0 to 94.9 MHz.</source>
+        <translation>周波数が正しくありません。AMは522〜1602kHz（9kHz間隔）、FMは76.0〜94.9MHzの範囲で指定してください。</translation>
     </message>
     <message id="IDS_ERR_PASSED_REC_TIME">
         <source>The end time of this recording has already passed.</source>
@@ -440,8 +440,8 @@
         <translation>バージョンを表示します</translation>
     </message>
     <message id="IDS_CLI_HELP_NOTES">
-        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
-        <translation>日付と時刻は、このコンピュータのタイムゾーンで指定します。終了時刻が開始時刻と同じか、それより前の場合は、翌日に終了します。プログラムの起動中はコマンドがプログラムを通して実行され、起動していないときは予約ファイルを直接変更します（コンピュータを起動する予定は、次にプログラムを起動したときに更新されます）。</translation>
+        <source>Dates and times are in this computer&apos;s time zone; an end at or before the start ends on the next day. Times from 24:00 to 29:59 are the small hours after the day, as programme guides write them: --date 2025-03-03 --start 25:00 is 4 March at 1:00, and --weekly mon --start 25:00 records every Tuesday at 1:00. While the program runs, the commands go through it; otherwise they change the reservation file directly, and the wake-up plan catches up at the program&apos;s next start.</source>
+        <translation>日付と時刻は、このコンピュータのタイムゾーンで指定します。終了時刻が開始時刻と同じか、それより前の場合は、翌日に終了します。24:00〜29:59 は番組表と同じく、その日の深夜（翌日の未明）を表します。--date 2025-03-03 --start 25:00 は 3月4日の午前1:00、--weekly mon --start 25:00 は毎週火曜の午前1:00 に録音します。プログラムの起動中はコマンドがプログラムを通して実行され、起動していないときは予約ファイルを直接変更します（コンピュータを起動する予定は、次にプログラムを起動したときに更新されます）。</translation>
     </message>
     <message id="IDS_CLI_HELP_EXIT">
         <source>Exit status: 0 done, 1 the reservation file could not be read or saved, 2 the command was refused and nothing was changed.</source>
@@ -468,8 +468,8 @@
         <translation>開始時刻と終了時刻を HH:MM の形で指定してください。</translation>
     </message>
     <message id="IDS_REQ_BAD_TIME">
-        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 23:59.</source>
-        <translation>「%1」は時刻ではありません。00:00〜23:59 の範囲で、HH:MM の形で指定してください。</translation>
+        <source>“%1” is not a time of day. Write it as HH:MM, from 00:00 to 29:59 (25:00 is 1:00 the next morning).</source>
+        <translation>「%1」は時刻ではありません。00:00〜29:59 の範囲で、HH:MM の形で指定してください（25:00 は翌日の午前1:00 です）。</translation>
     </message>
     <message id="IDS_REQ_BAD_WEEKDAY">
         <source>“%1” is not a weekday. Use sun, mon, tue, wed, thu, fri and sat, separated by commas.</source>
@@ -888,6 +888,420 @@
     <message id="IDS_HELPER_UNTRUSTED">
         <source>The wake-up helper beside this program cannot be installed, because %1: %2. Only a helper that no other user can change is installed to run as administrator.</source>
         <translation>%1 は%2ため、このプログラムと一緒にある起動用ヘルパーはインストールできません。管理者として実行するヘルパーは、他のユーザーが変更できないものだけをインストールします。</translation>
+    </message>
+    <message id="IDS_HIST_RECORDED_SPAN">
+        <source>recorded %1–%2</source>
+        <translation>録音 %1〜%2</translation>
+    </message>
+    <message id="IDS_CONFIG_GROUP_RECORDING">
+        <source>Recording</source>
+        <translation>録音</translation>
+    </message>
+    <message id="IDS_CONFIG_START_EARLY">
+        <source>Start recording early by:</source>
+        <translation>録音開始を早める：</translation>
+    </message>
+    <message id="IDS_CONFIG_END_LATE">
+        <source>Go on recording after the end for:</source>
+        <translation>録音終了を延ばす：</translation>
+    </message>
+    <message id="IDS_CONFIG_MARGIN_UNIT">
+        <source> min</source>
+        <translation>分</translation>
+    </message>
+    <message id="IDS_CONFIG_LATE_NIGHT_HOURS">
+        <source>Show times after midnight as 24–29 h (25:00 is 1:00 the next morning)</source>
+        <translation>深夜の時刻を 24〜29 時で表示する（25:00 は翌日の午前1:00）</translation>
+    </message>
+    <message id="IDS_WARN_OVERLAP_MARGINS">
+        <source>This reservation overlaps another reservation only because of the recording margins (%1 min early, %2 min late). Both are kept; where they overlap, only one of them can be recorded.</source>
+        <translation>録音の前後のマージン（開始 %1 分前、終了 %2 分後）を含めると、この予約はほかの予約と時間が重なります。予約は両方とも残りますが、重なる部分を録音できるのはどちらか一方だけです。</translation>
+    </message>
+    <message id="IDS_ERR_LONGER_THAN_A_DAY">
+        <source>A recording can last at most 24 hours. Check the start and end times.</source>
+        <translation>録音できるのは最長 24 時間です。開始時刻と終了時刻を確認してください。</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_ON_TIME">
+        <source>Woke on time by the clock alarm.</source>
+        <translation>時計のアラームで予定どおりに起動しました。</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_LATE" numerus="yes">
+        <source>Woke by the clock alarm, but %n min late.</source>
+        <translation>
+            <numerusform>時計のアラームで起動しましたが、%n 分遅れました。</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_TEST_WAKE_BY_HAND" numerus="yes">
+        <source>Did not wake by itself: woken by hand %n min later.</source>
+        <translation>
+            <numerusform>自動では起動しませんでした。%n 分後に手動で起動されました。</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_TEST_WAKE_NO_EVENT">
+        <source>Woke at the planned time, but the clock counted no alarm: something else may have woken it.</source>
+        <translation>予定の時刻に起動しましたが、時計のアラームによる起動として記録されていません。ほかの何かが起動した可能性があります。</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_EARLY" numerus="yes">
+        <source>Woken by hand (or by another device) %n min before the alarm.</source>
+        <translation>
+            <numerusform>アラームの %n 分前に、手動（またはほかの装置）で起動されました。</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_TEST_WAKE_NOT_SUSPENDED">
+        <source>The computer did not go to sleep, so nothing was tested.</source>
+        <translation>コンピュータがスリープしなかったため、テストできませんでした。</translation>
+    </message>
+    <message id="IDS_HIST_TEST_WAKE">
+        <source>Test wake-up</source>
+        <translation>起動テスト</translation>
+    </message>
+    <message id="IDS_HIST_ALARM_REPLACED">
+        <source>Another program&apos;s wake alarm replaced</source>
+        <translation>ほかのプログラムの起動アラームを置き換え</translation>
+    </message>
+    <message id="IDS_HIST_ALARM_REPLACED_AT">
+        <source>The clock alarm another program had set for %1 was replaced by the wake-up at %2: that program&apos;s wake-up will not happen.</source>
+        <translation>ほかのプログラムが %1 に設定していた時計のアラームを、%2 の起動予定で置き換えました。そのプログラムによる起動は行われません。</translation>
+    </message>
+    <message id="IDS_HIST_ALARM_REPLACED_UNKNOWN">
+        <source>The clock alarm another program had set was replaced by the wake-up at %1: that program&apos;s wake-up will not happen.</source>
+        <translation>ほかのプログラムが設定していた時計のアラームを、%1 の起動予定で置き換えました。そのプログラムによる起動は行われません。</translation>
+    </message>
+    <message id="IDS_CONFIG_CHECK_WAKE">
+        <source>Check wake-up…</source>
+        <translation>起動できるか確認…</translation>
+    </message>
+    <message id="IDS_NOTIFY_ALARM_REPLACED">
+        <source>Another program&apos;s wake alarm was replaced</source>
+        <translation>ほかのプログラムの起動アラームを置き換えました</translation>
+    </message>
+    <message id="IDS_WAKECHECK_SYSTEMD">
+        <source>systemd and logind</source>
+        <translation>systemd と logind</translation>
+    </message>
+    <message id="IDS_WAKECHECK_HELPER">
+        <source>Wake-up helper</source>
+        <translation>起動用ヘルパー</translation>
+    </message>
+    <message id="IDS_WAKECHECK_RTC">
+        <source>Clock alarm (RTC)</source>
+        <translation>時計のアラーム（RTC）</translation>
+    </message>
+    <message id="IDS_WAKECHECK_RTC_UTC">
+        <source>Clock kept in UTC</source>
+        <translation>時計が UTC で動いているか</translation>
+    </message>
+    <message id="IDS_WAKECHECK_RANGE">
+        <source>How far ahead the alarm reaches</source>
+        <translation>アラームを設定できる範囲</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OTHER_ALARM">
+        <source>Alarms of other programs</source>
+        <translation>ほかのプログラムのアラーム</translation>
+    </message>
+    <message id="IDS_WAKECHECK_AUTOSTART">
+        <source>Start at login</source>
+        <translation>ログイン時に開始</translation>
+    </message>
+    <message id="IDS_WAKECHECK_LOGIN">
+        <source>Automatic login</source>
+        <translation>自動ログイン</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FINE">
+        <source>Fine</source>
+        <translation>問題なし</translation>
+    </message>
+    <message id="IDS_WAKECHECK_WARNING">
+        <source>Warning</source>
+        <translation>注意</translation>
+    </message>
+    <message id="IDS_WAKECHECK_PROBLEM">
+        <source>Problem</source>
+        <translation>問題あり</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_SYSTEMD">
+        <source>systemd is not the init system: wake-up timers cannot be set.</source>
+        <translation>systemd が init システムではないため、起動タイマーを設定できません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIND_SILENT">
+        <source>logind did not answer on the system bus.</source>
+        <translation>システムバスで logind が応答しませんでした。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_BUS">
+        <source>The system bus cannot be reached.</source>
+        <translation>システムバスに接続できません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_HELPER_MISSING">
+        <source>The wake-up helper is not installed on this computer.</source>
+        <translation>このコンピュータには起動用ヘルパーがインストールされていません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_HELPER_UNTRUSTED">
+        <source>The wake-up helper is installed, but users other than the administrator may change it: it is not run.</source>
+        <translation>起動用ヘルパーはインストールされていますが、管理者以外のユーザーも変更できるため実行しません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_RTC">
+        <source>This computer has no real-time clock (RTC) the system can see.</source>
+        <translation>このコンピュータには、システムから見えるリアルタイムクロック（RTC）がありません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_WAKEALARM">
+        <source>The real-time clock has no wake alarm.</source>
+        <translation>リアルタイムクロックに起動アラームの機能がありません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_WAKE_DISABLED">
+        <source>The system does not let the real-time clock wake the computer.</source>
+        <translation>システムが、リアルタイムクロックによるコンピュータの起動を許可していません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOCAL">
+        <source>The real-time clock keeps local time (%1 h ahead of UTC), as a computer shared with Windows does. Wake-ups are written in local time, so they land right.</source>
+        <translation>リアルタイムクロックはローカル時刻（UTC より %1 時間進み）で動いています。Windows と共用しているコンピュータによくある設定です。起動予定はローカル時刻で書き込むため、正しい時刻に起動します。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOCAL_UNNOTICED">
+        <source>The real-time clock reads local time (%1 h ahead of UTC), though the system takes it for UTC. Wake-ups are written in local time, so they land right.</source>
+        <translation>システムは UTC とみなしていますが、リアルタイムクロックはローカル時刻（UTC より %1 時間進み）を示しています。起動予定はローカル時刻で書き込むため、正しい時刻に起動します。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_UTC_UNNOTICED">
+        <source>The real-time clock reads UTC, though /etc/adjtime says it keeps local time.</source>
+        <translation>/etc/adjtime ではローカル時刻とされていますが、リアルタイムクロックは UTC を示しています。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_CLOCK_OFF">
+        <source>The real-time clock is %1 min off the system&apos;s clock.</source>
+        <translation>リアルタイムクロックがシステムの時計から %1 分ずれています。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_WITHIN_DAY">
+        <source>The alarm refused a time 25 h ahead: it reaches at most 24 h. Wake-ups further ahead are relayed: the computer wakes within the day, plans again and, with shutdown on, goes off again.</source>
+        <translation>25 時間後のアラームが拒否されました。アラームは最大 24 時間先までしか設定できません。それより先の起動は中継します。1 日以内に一度起動して予定を立て直し、電源オフが有効なら再び電源を切ります。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NOT_PROBED_WHY">
+        <source>Not found out. %1</source>
+        <translation>確認できませんでした。%1</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NOT_PROBED">
+        <source>Not found out: the wake-up helper is needed to try an alarm.</source>
+        <translation>確認できませんでした。アラームを試すには起動用ヘルパーが必要です。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_HELPER_OUTDATED">
+        <source>Not found out: the installed wake-up helper is older than this program.</source>
+        <translation>確認できませんでした。インストールされている起動用ヘルパーが、このプログラムより古いためです。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_OTHER_ALARM">
+        <source>The clock alarm is set for %1, which this program did not plan. A wake-up of this program that comes first will replace it.</source>
+        <translation>時計のアラームが %1 に設定されていますが、このプログラムの予定ではありません。このプログラムの起動予定のほうが早ければ、置き換えられます。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_REPLACED_AT">
+        <source>On %1 a wake-up of this program replaced the clock alarm another program had set for %2.</source>
+        <translation>%1 に、このプログラムの起動予定が、ほかのプログラムが %2 に設定していた時計のアラームを置き換えました。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_REPLACED">
+        <source>On %1 a wake-up of this program replaced a clock alarm another program had set.</source>
+        <translation>%1 に、このプログラムの起動予定が、ほかのプログラムの設定した時計のアラームを置き換えました。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NO_AUTOSTART">
+        <source>This program does not start at login: after a wake-up from power-off nobody plans the next wake-ups.</source>
+        <translation>このプログラムはログイン時に開始しません。電源オフから起動したあと、次の起動を予定する人がいません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIN_OFF">
+        <source>The display manager does not log anyone in by itself: after a wake-up from power-off the computer waits at the login screen.</source>
+        <translation>ディスプレイマネージャーは自動ログインしません。電源オフから起動したあと、ログイン画面のまま止まります。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIN_OTHER">
+        <source>The display manager logs in “%1” by itself, not you.</source>
+        <translation>ディスプレイマネージャーが自動ログインするのはあなたではなく「%1」です。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_LOGIN_UNKNOWN">
+        <source>Whether the display manager logs you in by itself cannot be told from its files.</source>
+        <translation>ディスプレイマネージャーが自動ログインするかどうか、設定ファイルからは判断できません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_FOUND_NOT_CHECKED">
+        <source>Not checked: what it needs is missing (see above).</source>
+        <translation>確認していません。必要なものがありません（上を参照）。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_SYSTEMD">
+        <source>systemd runs and logind answers.</source>
+        <translation>systemd が動いていて、logind が応答します。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_HELPER">
+        <source>Installed, and only the administrator may change it.</source>
+        <translation>インストール済みで、管理者だけが変更できます。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_RTC">
+        <source>The real-time clock has a wake alarm.</source>
+        <translation>リアルタイムクロックに起動アラームがあります。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_RTC_UTC">
+        <source>The real-time clock keeps UTC.</source>
+        <translation>リアルタイムクロックは UTC で動いています。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_RANGE">
+        <source>The alarm holds a time 25 h ahead.</source>
+        <translation>25 時間先のアラームを設定できます。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_OTHER_ALARM">
+        <source>No other program&apos;s alarm is set.</source>
+        <translation>ほかのプログラムのアラームは設定されていません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_AUTOSTART">
+        <source>This program starts at login.</source>
+        <translation>このプログラムはログイン時に開始します。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_OK_LOGIN">
+        <source>The display manager logs you in by itself.</source>
+        <translation>ディスプレイマネージャーがあなたを自動ログインします。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_NO_SYSTEMD">
+        <source>Waking needs a system that runs systemd.</source>
+        <translation>コンピュータを起動するには、systemd で動くシステムが必要です。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_LOGIND">
+        <source>Check that systemd-logind runs (loginctl), then check again.</source>
+        <translation>systemd-logind が動いているか（loginctl で）確かめてから、もう一度確認してください。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_INSTALL_HELPER">
+        <source>Install it in Settings (Install the wake-up helper), or install the program&apos;s package.</source>
+        <translation>設定の［起動用ヘルパーをインストール］でインストールするか、このプログラムのパッケージをインストールしてください。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_HELPER_OWNER">
+        <source>Make its folder and files owned by root and writable by root only, or install it again.</source>
+        <translation>フォルダーとファイルの所有者を root にして root だけが書き込めるようにするか、インストールし直してください。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_NO_RTC">
+        <source>This computer cannot wake itself: leave it on for recordings. (A virtual machine usually has no wake alarm.)</source>
+        <translation>このコンピュータは自分では起動できません。録音のときは電源を入れたままにしてください（仮想マシンには通常、起動アラームがありません）。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_WAKE_DISABLED">
+        <source>Allow waking by the RTC: as administrator, write “enabled” to /sys/class/rtc/rtc0/device/power/wakeup, and allow it in the firmware settings (often “Resume by alarm” or “RTC wake”).</source>
+        <translation>RTC による起動を許可してください。管理者として /sys/class/rtc/rtc0/device/power/wakeup に「enabled」と書き込み、ファームウェアの設定（「Resume by alarm」や「RTC wake」などの名前が多い）でも許可します。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_LOCAL">
+        <source>Other programs may set its alarm in UTC and wake the computer at the wrong hour. Where Windows does not share this computer, keep the RTC in UTC: timedatectl set-local-rtc 0.</source>
+        <translation>ほかのプログラムが UTC でアラームを設定すると、違う時刻に起動することがあります。Windows と共用していないなら、RTC を UTC にしてください: timedatectl set-local-rtc 0</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_UTC_UNNOTICED">
+        <source>Tell the system: timedatectl set-local-rtc 0.</source>
+        <translation>システムに設定してください: timedatectl set-local-rtc 0</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_CLOCK_OFF">
+        <source>Set the clock right: timedatectl set-ntp 1, or hwclock --systohc as administrator.</source>
+        <translation>時計を合わせてください: timedatectl set-ntp 1、または管理者として hwclock --systohc</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_WITHIN_DAY">
+        <source>Nothing to do; with shutdown after recordings on, the computer comes up once a day for a few minutes.</source>
+        <translation>操作は不要です。録音後の電源オフが有効なら、コンピュータは 1 日に一度、数分間だけ起動します。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_PROBE">
+        <source>Check again and give the administrator password when asked.</source>
+        <translation>もう一度確認し、求められたら管理者パスワードを入力してください。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_HELPER_OUTDATED">
+        <source>Install the wake-up helper again (Settings), or update the program&apos;s package.</source>
+        <translation>起動用ヘルパーを（設定から）インストールし直すか、このプログラムのパッケージを更新してください。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_OTHER_ALARM">
+        <source>If another program&apos;s wake-up matters, give this program a reservation then, or plan it elsewhere: the clock holds one alarm.</source>
+        <translation>ほかのプログラムの起動が必要なら、その時刻にこのプログラムの予約を入れるか、別の方法で予定してください。時計のアラームは 1 つしか保持できません。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_AUTOSTART">
+        <source>Turn on “Start at login” in Settings.</source>
+        <translation>設定で［ログイン時にこのプログラムを開始する］をオンにしてください。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_DO_LOGIN">
+        <source>For wake-ups from power-off, turn on automatic login for your account in the system&apos;s user settings. Otherwise, suspend the computer rather than switch it off.</source>
+        <translation>電源オフから起動するには、システムのユーザー設定で、あなたのアカウントの自動ログインをオンにしてください。そうでなければ、電源を切らずにスリープにしてください。</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_PLAN_FAILED">
+        <source>No test: the wake-up could not be planned. %1</source>
+        <translation>テストできません。起動を予定できませんでした。%1</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_SUSPEND_FAILED">
+        <source>No test: the computer could not be suspended (%1). The planned wake-up stays until the program plans again.</source>
+        <translation>テストできません。コンピュータをスリープできませんでした（%1）。予定した起動は、プログラムが次に予定を立て直すまで残ります。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TITLE">
+        <source>Check Wake-up</source>
+        <translation>起動の確認</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_BUTTON">
+        <source>Test wake-up now…</source>
+        <translation>今すぐ起動をテスト…</translation>
+    </message>
+    <message id="IDS_WAKECHECK_AGAIN">
+        <source>Check again</source>
+        <translation>もう一度確認</translation>
+    </message>
+    <message id="IDS_BUTTON_CLOSE">
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_ASLEEP">
+        <source>Going to sleep. Do not touch the computer: it should wake by itself.</source>
+        <translation>スリープします。コンピュータに触れないでください。自動で起動するはずです。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_CHECKING">
+        <source>Checking… (the administrator password may be asked for, to try the clock alarm)</source>
+        <translation>確認しています…（時計のアラームを試すため、管理者パスワードを求められることがあります）</translation>
+    </message>
+    <message id="IDS_WAKECHECK_SUMMARY_PROBLEMS" numerus="yes">
+        <source>This computer will not wake for its recordings as it is: %n problem(s) below.</source>
+        <translation>
+            <numerusform>このままでは、このコンピュータは録音のために起動しません。下の %n 件の問題を確認してください。</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_WAKECHECK_SUMMARY_WARNINGS" numerus="yes">
+        <source>This computer should wake for its recordings; %n point(s) below deserve a look. A test wake-up proves it.</source>
+        <translation>
+            <numerusform>このコンピュータは録音のために起動するはずです。下の %n 件の注意点を確認してください。起動テストで確かめられます。</numerusform>
+        </translation>
+    </message>
+    <message id="IDS_WAKECHECK_SUMMARY_FINE">
+        <source>This computer should wake for its recordings. A test wake-up proves it.</source>
+        <translation>このコンピュータは録音のために起動するはずです。起動テストで確かめられます。</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_TITLE">
+        <source>Test wake-up</source>
+        <translation>起動テスト</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_CONFIRM">
+        <source>The computer will plan a wake-up two minutes from now and then go to sleep. Leave it alone: it should wake by itself. Unsaved work in other programs stays open.
+
+Start the test?</source>
+        <translation>2 分後に起動する予定を立ててから、コンピュータをスリープします。触れずにそのままにしておいてください。自動で起動するはずです。ほかのプログラムの保存していない作業は、そのまま残ります。
+
+テストを始めますか？</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_PLANNING">
+        <source>Planning the test wake-up…</source>
+        <translation>起動テストを予定しています…</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_PLANNED">
+        <source>Wake-up planned for %1. Going to sleep…</source>
+        <translation>%1 に起動する予定を立てました。スリープします…</translation>
+    </message>
+    <message id="IDS_WAKECHECK_TEST_RESULT">
+        <source>Test wake-up: %1</source>
+        <translation>起動テスト: %1</translation>
+    </message>
+    <message id="IDS_CLI_HELP_CHECK_WAKE">
+        <source>check whether this computer will wake for its recordings, and what to do where it will not; --test suspends it for a test wake-up two minutes ahead (exit status 0 fine, 1 a problem was found, 2 the check could not run)</source>
+        <translation>このコンピュータが録音のために起動できるか、できない場合はどうすればよいかを確認します。--test を付けると、2 分後の起動を予定してスリープし、起動をテストします（終了コード: 0 問題なし、1 問題あり、2 確認できなかった）</translation>
+    </message>
+    <message id="IDS_CLI_TEST_WAKE_ASK">
+        <source>The computer will plan a wake-up two minutes from now and go to sleep; it should wake by itself. Type “yes” to start the test:</source>
+        <translation>2 分後に起動する予定を立ててからスリープします。自動で起動するはずです。テストを始めるには「yes」と入力してください:</translation>
+    </message>
+    <message id="IDS_CLI_TEST_WAKE_PLANNED">
+        <source>Wake-up planned two minutes ahead; going to sleep.</source>
+        <translation>2 分後の起動を予定しました。スリープします。</translation>
+    </message>
+    <message id="IDS_CLI_BAD_ARGUMENT_CHECK_WAKE">
+        <source>check-wake: unknown argument “%1”. See “resvman --help”.</source>
+        <translation>check-wake: 不明な引数「%1」です。「resvman --help」を参照してください。</translation>
+    </message>
+    <message id="IDS_CLI_TEST_WAKE_DECLINED">
+        <source>No test wake-up: it was not agreed to.</source>
+        <translation>同意がなかったため、起動テストは行いませんでした。</translation>
+    </message>
+    <message id="IDS_TEST_WAKE_NO_BUS">
+        <source>the system bus cannot be reached</source>
+        <translation>システムバスに接続できません</translation>
     </message>
 </context>
 </TS>

@@ -31,6 +31,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -88,20 +89,27 @@ Step const kSteps[] = {
     {"list", 0, "  Bell\\\\x07\\\\x1b\\[31mRed\\\\x7f\\\\n 9  forged\\n", nullptr, false, nullptr},
     {"remove|3", 0, "^$", nullptr, true, "missed|Jazz|ニュース"},
     {"export|--ics|{dir}/shared/link.ics", 1, "^$", "is a symbolic link", false, nullptr},
+    // Wide FM, written as the guides write the small hours: the day after tomorrow 01:00.
+    {"add|--date|{tomorrow}|--start|25:00|--end|27:00|--fm|94.9|--title|Wide", 0, "^\\d+\\n$",
+     nullptr, true, "missed|Jazz|ニュース|Wide"},
     // Refusals: a message, status 2, nothing changed. The dialog's own order: the title
     // before the frequency before the time.
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--am|530|--title|{long}", 2, "^$",
      "The title is too long", false, nullptr},
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--am|530|--title|t", 2, "^$",
      "The frequency is not valid", false, nullptr},
-    {"add|--date|{yesterday}|--start|20:00|--end|21:00|--fm|90.1|--title|t", 2, "^$",
+    {"add|--date|{yesterday}|--start|20:00|--end|21:00|--fm|95.0|--title|t", 2, "^$",
+     "The frequency is not valid", false, nullptr},
+    {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--fm|75.9|--title|t", 2, "^$",
      "The frequency is not valid", false, nullptr},
     {"add|--date|{yesterday}|--start|20:00|--end|21:00|--fm|90|--title|t", 2, "^$",
      "already passed", false, nullptr},
     {"add|--date|2031-02-30|--start|20:00|--end|21:00|--fm|80|--title|t", 2, "^$", "is not a date",
      false, nullptr},
-    {"add|--date|{tomorrow}|--start|24:00|--end|21:00|--fm|80|--title|t", 2, "^$",
+    {"add|--date|{tomorrow}|--start|30:00|--end|21:00|--fm|80|--title|t", 2, "^$",
      "is not a time of day", false, nullptr},
+    {"add|--date|{tomorrow}|--start|01:00|--end|25:01|--fm|80|--title|t", 2, "^$",
+     "at most 24 hours", false, nullptr},
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--fm|80|--am|954|--title|t", 2, "^$",
      "Give the channel", false, nullptr},
     {"add|--date|{tomorrow}|--start|20:00|--end|21:00|--fm|80|--weekly|sat,fun|--title|t", 2, "^$",
@@ -589,6 +597,80 @@ private slots:
         QVERIFY2(result.err.contains(QStringLiteral("cannot be kept safely")), result.err.toUtf8());
         QVERIFY(!QFile::exists(open + QStringLiteral("/.ResvInfo.dat")));
         QVERIFY(!QFile::exists(open + QStringLiteral("/resvman/.ResvInfo.dat")));
+    }
+
+    // On a machine without an RTC (this one, and most virtual machines) the check names it
+    // and exits 1, in text and in JSON; an unknown argument is 2.
+    void checkWakeNamesTheMissingRtc() {
+        if (QFileInfo::exists(QStringLiteral("/sys/class/rtc/rtc0"))) {
+            QSKIP("this machine has an RTC");
+        }
+        Run const text = run(m_program, {QStringLiteral("check-wake")});
+        QCOMPARE(text.exit, 1);
+        QVERIFY2(text.out.contains(QStringLiteral("[Problem] Clock alarm (RTC)\n    This computer "
+                                                  "has no real-time clock (RTC)")),
+                 text.out.toUtf8());
+        Run const json = run(m_program, {QStringLiteral("check-wake"), QStringLiteral("--json")});
+        QCOMPARE(json.exit, 1);
+        QJsonArray const checks = QJsonDocument::fromJson(json.out.toUtf8())
+                                      .object()
+                                      .value(QStringLiteral("checks"))
+                                      .toArray();
+        QCOMPARE(checks.size(), 8);
+        QJsonObject const rtc = checks.at(2).toObject();
+        QCOMPARE(rtc.value(QStringLiteral("check")).toString(), QStringLiteral("rtc"));
+        QCOMPARE(rtc.value(QStringLiteral("verdict")).toString(), QStringLiteral("problem"));
+        QVERIFY(!rtc.value(QStringLiteral("advice")).toString().isEmpty());
+        QCOMPARE(run(m_program, {QStringLiteral("check-wake"), QStringLiteral("--fix")}).exit, 2);
+        // The test wake-up suspends nothing without a "yes".
+        QProcess test;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_dir->filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        for (char const* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+            env.remove(QString::fromLatin1(name));
+        }
+        test.setProcessEnvironment(env);
+        test.start(m_program, {QStringLiteral("check-wake"), QStringLiteral("--test")});
+        QVERIFY(test.waitForStarted(10000));
+        test.write("no\n");
+        test.closeWriteChannel();
+        QVERIFY(test.waitForFinished(60000));
+        QCOMPARE(test.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(test.readAllStandardError())
+                    .contains(QStringLiteral("No test wake-up")));
+    }
+
+    // A weekly programme written "Monday 25:00-27:00" is stored as Tuesday 01:00-03:00; the
+    // list shows it as written only with the late-night setting on, the JSON never.
+    void lateNightTimesInTheList() {
+        QStringList const add{"add",   "--date",  "2030-03-04", "--start", "25:00",
+                              "--end", "27:00",   "--fm",       "91.6",    "--weekly",
+                              "mon",   "--title", "Late"};
+        QCOMPARE(run(m_program, add).exit, 0);
+        QRegularExpression const asStored(
+            QStringLiteral("2030-03-05 \\(Tue\\) +01:00 +03:00 +Tue +FM 91.6"));
+        QRegularExpression const asWritten(
+            QStringLiteral("2030-03-04 \\(Mon\\) +25:00 +27:00 +Mon +FM 91.6"));
+        Run const plain = run(m_program, {"list"});
+        QVERIFY2(asStored.match(plain.out).hasMatch(), plain.out.toUtf8());
+
+        QString const config = m_dir->filePath(QStringLiteral("home/.config/Velto"));
+        QVERIFY(QDir().mkpath(config));
+        QFile settings(config + QStringLiteral("/ResvMan.conf"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[General]\nLATENIGHTHOURS=1\n");
+        settings.close();
+        Run const written = run(m_program, {"list"});
+        QVERIFY2(asWritten.match(written.out).hasMatch(), written.out.toUtf8());
+        QJsonObject const json =
+            QJsonDocument::fromJson(run(m_program, {"list", "--json"}).out.toUtf8())
+                .array()
+                .first()
+                .toObject();
+        QCOMPARE(json.value("date").toString(), QStringLiteral("2030-03-05"));
+        QCOMPARE(json.value("start").toString(), QStringLiteral("01:00"));
+        QCOMPARE(json.value("weekly").toArray(), QJsonArray{"tue"});
     }
 
     // The examples of the D-Bus page, run as written against a running program: the output

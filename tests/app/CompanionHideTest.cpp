@@ -1,11 +1,12 @@
-// The hide and unhide exchange over a real session bus, against the companion stand-in,
-// which logs every notification it hears. Each run uses an object path and bus name of its
-// own, since parallel tests share the bus.
+// The hide and unhide exchange, and a recording's hand-off with margins, over a real session
+// bus against the companion stand-in, which logs every notification it hears. Each run uses an
+// object path and bus name of its own, since parallel tests share the bus.
 #include "app/Application.h"
 #include "platform/linux/DBusCompanionBus.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/MainWindow.h"
 
+#include "ReservationTestSupport.h"
 #include "TestPaths.h"
 #include "tests/support/FakeEngineServices.h"
 
@@ -159,6 +160,36 @@ private slots:
         QStringList const ours = heardFromUsAfterSync();
         QCOMPARE(ours.size(), 3);
         QCOMPARE(ours.last(), QStringLiteral("Schedule_Notification_SendUnHide|-"));
+    }
+
+    // With margins of 2 and 5 minutes the companion hears the early start and the late end,
+    // and a wide-FM station's channel (91.6 MHz: 9160).
+    void handOffCarriesTheMargins() {
+        m_services->settings.setInteger(kStartEarlyKey, 2);
+        m_services->settings.setInteger(kEndLateKey, 5);
+        m_services->launcher.setRunning(true);
+        m_services->clock.setAutoAdvance(true); // the waits before the hand-off pass at once
+        RecordingEngine& engine = m_window->engine();
+        double const start = std::trunc(m_services->clock.now()) + 3600.0;
+        CheckResult result;
+        int id = -1;
+        QVERIFY(engine.list().add(makeReservation(start, start + 1800.0, 0x01000000 + 9160, "wide"),
+                                  result, true, &id));
+        engine.runRecording(id);
+        (void)heardFromUsAfterSync(); // the message has arrived
+        QFile file(m_log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QJsonObject info;
+        for (QByteArray const& line : file.readAll().split('\n')) {
+            QJsonObject const o = QJsonDocument::fromJson(line).object();
+            if (o.value("name").toString() == QLatin1String(kRecordMessage)) {
+                info = o.value("userInfo").toObject();
+            }
+        }
+        QCOMPARE(info.value("RecStartTime").toObject().value("value").toDouble(), start - 120.0);
+        QCOMPARE(info.value("RecEndTime").toObject().value("value").toDouble(),
+                 start + 1800.0 + 300.0);
+        QCOMPARE(info.value("CH").toObject().value("value").toDouble(), 9160.0);
     }
 };
 

@@ -257,7 +257,8 @@ TEST_F(EngineJournalTest, HandOverRecordsHowTheCompanionWasReachedAndWhetherItLi
     fx.launcher.setRunning(true);
     engine->runRecording(engine->list().readAt(0, first) ? first.id : -1);
     fx.launcher.setRunning(false);
-    fx.launcher.scriptOpen({}, false); // the companion cannot be started
+    fx.launcher.scriptOpen({}, false);      // the companion cannot be started
+    fx.settings.setInteger(kEndLateKey, 3); // the span recorded is kept beside the programme
     fx.clock.advanceTo(start + kHour - 60.0);
     engine->runRecording(engine->list().readAt(0, second) ? second.id : -1);
 
@@ -268,6 +269,8 @@ TEST_F(EngineJournalTest, HandOverRecordsHowTheCompanionWasReachedAndWhetherItLi
     EXPECT_TRUE(handed[0].present);
     EXPECT_FALSE(handed[0].failed());
     EXPECT_NEAR(handed[0].lead, 54.0, 0.001); // 59 s ahead, then the five-second settle
+    EXPECT_TRUE(handed[0].instants.empty());  // no margins: the programme's own times
+    EXPECT_EQ(handed[1].instants, (std::vector<double>{start + kHour, start + kHour + 780.0}));
     EXPECT_EQ(handed[1].title, "Absent");
     EXPECT_EQ(handed[1].companion, CompanionState::NotStarted);
     EXPECT_FALSE(handed[1].present);

@@ -115,7 +115,8 @@ TEST_F(RecordingRunTest, AppTerminateFollowsExitAfterRecordReadAtTheRun) {
     // Absent: false, and the value is not even read.
     engine->runRecording(addDue("absent"));
     auto const reads = fx.settings.reads();
-    EXPECT_EQ(reads, std::vector<std::string>{"contains EXITAFTERRECORD"});
+    EXPECT_EQ(reads, (std::vector<std::string>{"contains EXITAFTERRECORD", "contains PADBEFORE",
+                                               "contains PADAFTER"}));
 
     fx.settings.setInteger(kQuitCompanionKey, 1);
     engine->runRecording(addDue("on"));
@@ -127,6 +128,39 @@ TEST_F(RecordingRunTest, AppTerminateFollowsExitAfterRecordReadAtTheRun) {
     EXPECT_FALSE(as<bool>(posts[0], "AppTerminate"));
     EXPECT_TRUE(as<bool>(posts[1], "AppTerminate"));
     EXPECT_FALSE(as<bool>(posts[2], "AppTerminate"));
+}
+
+// Margins of 2 minutes before and 5 after, read at the run: A and B back to back on one
+// station record as one span; C, on another station right after B, gets both margins.
+TEST_F(RecordingRunTest, MarginsWidenTheMessageExceptBetweenBackToBackOnOneStation) {
+    fx.settings.setInteger(kStartEarlyKey, 2);
+    fx.settings.setInteger(kEndLateKey, 5);
+    double const s = fx.clock.now() + 600.0;
+    int const a = Add(makeRec(s, s + 1800.0, "A"));
+    int const b = Add(makeRec(s + 1800.0, s + 3600.0, "B"));
+    int const c = Add(makeRec(s + 3600.0, s + 5400.0, "C", 0x01000000 + 9160));
+    struct Expected {
+        int id;
+        double start;
+        double end;
+    } const expected[] = {
+        {a, s - 120.0, s + 1800.0},          // B goes on from its end
+        {b, s + 1800.0, s + 3600.0 + 300.0}, // A, handed over, ended at its start
+        {c, s + 3600.0 - 120.0, s + 5400.0 + 300.0},
+    };
+    for (Expected const& e : expected) {
+        engine->runRecording(e.id);
+        auto const post = fx.bus.posts().back();
+        EXPECT_EQ(as<double>(post, "RecStartTime"), e.start) << e.id;
+        EXPECT_EQ(as<double>(post, "RecEndTime"), e.end) << e.id;
+        // Handed over 49 to 55 s before the early start.
+        EXPECT_GE(e.start - post.at, 49.0) << e.id;
+        EXPECT_LE(e.start - post.at, 55.0) << e.id;
+    }
+    EXPECT_EQ(as<int32_t>(fx.bus.posts().back(), "CH"), 9160); // FM 91.6, wide FM
+    // The computer stays awake, and the shutdown waits, to the last late end.
+    EXPECT_EQ(engine->recordingUntil(), s + 5700.0);
+    EXPECT_EQ(engine->planner().handedOverEnd(), s + 5700.0);
 }
 
 TEST_F(RecordingRunTest, OnceOnlyReservationLeavesTheListAndTheFile) {

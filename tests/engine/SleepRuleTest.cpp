@@ -68,6 +68,15 @@ TEST(SleepRuleTest, VetoOnlyWithinTheLeadBeforeTheNextStart) {
     // A lead of 0 never vetoes a start that lies ahead.
     EXPECT_EQ(query(settings(true, true, 0), kNow + 1.0), SleepAnswer::Allow);
     EXPECT_EQ(query(settings(true, true, 10), kNow + 9 * 60.0), SleepAnswer::Veto);
+
+    // A recording handed over with margins is vetoed through to its late end, but only
+    // where wake-ups are used at all.
+    EXPECT_EQ(answerSleepQuery(kCanSleepQuery, s, kNow, std::nullopt, kNow + 1.0),
+              SleepAnswer::Veto);
+    EXPECT_EQ(answerSleepQuery(kCanSleepQuery, s, kNow, std::nullopt, kNow), SleepAnswer::Allow);
+    EXPECT_EQ(
+        answerSleepQuery(kCanSleepQuery, settings(true, false), kNow, std::nullopt, kNow + 60.0),
+        SleepAnswer::Allow);
 }
 
 TEST(SleepRuleTest, AnnouncedSleepIsAlwaysAllowedOtherMessagesGetNoAnswer) {

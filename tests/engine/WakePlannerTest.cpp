@@ -2,6 +2,7 @@
 // settings and the list, what a failed call does to the rest of a run, and the planning
 // thread. Now is Monday 09:00 JST.
 #include "tests/engine/EngineTest.h"
+#include "tests/support/FakeJournal.h"
 
 #include <condition_variable>
 
@@ -245,6 +246,18 @@ TEST_F(WakePlannerTest, WithoutActiveReservationsAStaleShutdownIsCancelled) {
     EXPECT_EQ(planCalls(true, true), (Calls{cancel(1), cancel(2)}));
 }
 
+TEST_F(WakePlannerTest, MarginsMoveTheWakeUpsTheShutdownAndTheNextStart) {
+    addMixedList();
+    fx.settings.setInteger(kStartEarlyKey, 2);
+    fx.settings.setInteger(kEndLateKey, 10);
+    engine->refreshMargins();
+    // The wake-up comes RESTORETIME before the early start; the shutdown after the late end.
+    EXPECT_EQ(planCalls(true, true),
+              (Calls{cancel(1), cancel(2), wakeCall(timeAt(9, 53)), wakeCall(timeAt(11, 53)),
+                     wakeCall(timeAt(13, 53)), cancel(2), shutdownCall(timeAt(13, 10) + 35.0)}));
+    EXPECT_EQ(engine->nextStart(), timeAt(9, 58));
+}
+
 TEST_F(WakePlannerTest, WakeLeadComesFromRestoreTime) {
     double const start = timeAt(9) + kDay; // Tuesday 09:00
     Add(makeRec(start, start + 3600.0, "tomorrow"));
@@ -278,6 +291,124 @@ TEST_F(WakePlannerTest, NoShutdownWhenTheLatestEndHasPassed) {
     EXPECT_EQ(planCalls(true, true), (Calls{cancel(1), cancel(2), cancel(2)}));
     EXPECT_FALSE(outcome.shutdownPlanned);
     EXPECT_FALSE(engine->list().latest());
+}
+
+// The instants of a run's wake calls, in order.
+std::vector<double> wakeInstants(Calls const& calls) {
+    std::vector<double> instants;
+    for (std::string const& call : calls) {
+        if (call.rfind("wake", 0) == 0) {
+            instants.push_back(std::stod(call.substr(call.find(' ') + 1)));
+        }
+    }
+    return instants;
+}
+
+TEST_F(WakePlannerTest, AnRtcThatReachesADayGetsRelaysEachWithinIt) {
+    double const start = timeAt(9) + 3 * kDay; // Thursday 09:00
+    // Every wake-up lands within a day of the one before (of now, for the first).
+    auto expectChain = [](std::vector<double> const& wakes, double last) {
+        ASSERT_GE(wakes.size(), 4u);
+        EXPECT_EQ(wakes.back(), last);
+        double previous = kMonday0900;
+        for (double const wake : wakes) {
+            EXPECT_GT(wake, previous);
+            EXPECT_LE(wake - previous, kDay) << "a wake-up beyond what the RTC can hold";
+            previous = wake;
+        }
+    };
+    // The limit the check found.
+    fx.settings.setInteger(kWakeAlarmLimitKey, 24);
+    Add(makeRec(start, start + 3600.0, "in three days"));
+    Add(makeRec(timeAt(12), timeAt(13), "today"));
+    std::vector<double> wakes = wakeInstants(planCalls(true, false));
+    expectChain(wakes, start - 300.0);
+    EXPECT_EQ(wakes.front(), timeAt(11, 55)) << "today's own wake-up comes first";
+    EXPECT_EQ(outcome.relays, static_cast<int>(wakes.size()) - 2);
+
+    // Learned when the tool says the RTC cannot hold the earliest: planned again at once.
+    list->clear();
+    fx.settings.remove(kWakeAlarmLimitKey);
+    Add(makeRec(start, start + 3600.0, "in three days"));
+    fx.privileged.setAlarmNote([](std::string const& call) {
+        double const at = std::stod(call.substr(call.find(' ') + 1));
+        return at > kMonday0900 + kDay ? AlarmNote::OutOfRange : AlarmNote::None;
+    });
+    Calls const learning = planCalls(true, false);
+    EXPECT_TRUE(outcome.alarmLimitFound);
+    ASSERT_GE(learning.size(), 4u);
+    EXPECT_EQ(learning[2], wakeCall(start - 300.0));
+    EXPECT_EQ(learning[3], cancel(1));
+    expectChain(wakeInstants(Calls(learning.begin() + 4, learning.end())), start - 300.0);
+    wakes = wakeInstants(planCalls(true, false));
+    EXPECT_FALSE(outcome.alarmLimitFound) << "known from then on";
+    expectChain(wakes, start - 300.0);
+    fx.privileged.setAlarmNote({});
+
+    // The computer comes up at a relay: with shutdown on it goes off again soon, once the
+    // program has planned; at any other time, only after the last reservation.
+    fx.settings.setInteger(kWakeAlarmLimitKey, 24);
+    list->clear();
+    Add(makeRec(start, start + 3600.0, "in three days"));
+    double const relay = wakeInstants(planCalls(true, true))[1];
+    fx.clock.advanceTo(relay + 90.0);
+    Calls const calls = planCalls(true, true);
+    EXPECT_EQ(calls.back(), shutdownCall(relay + 600.0)) << testing::PrintToString(calls);
+    EXPECT_TRUE(outcome.relayShutdown);
+    EXPECT_EQ(outcome.shutdownAt, relay + 600.0) << "the warning comes for the earlier one";
+    EXPECT_NE(std::find(calls.begin(), calls.end(), shutdownCall(start + 3635.0)), calls.end());
+    fx.clock.advanceTo(relay + 3 * 3600.0);
+    EXPECT_EQ(planCalls(true, true).back(), shutdownCall(start + 3635.0));
+    EXPECT_FALSE(outcome.relayShutdown);
+}
+
+TEST_F(WakePlannerTest, AnRtcInLocalTimeAndAnotherProgramsAlarmAreTold) {
+    Add(makeRec(timeAt(10), timeAt(11), "A"));
+    fx.settings.setInteger(kWakeBeforeKey, 1);
+    FakeJournal journal;
+    WakePlanner::Services services;
+    services.clock = &fx.clock;
+    services.settings = &fx.settings;
+    services.privileged = &fx.privileged;
+    services.journal = &journal;
+    WakePlanner planner(*list, services, {});
+    // The RTC reads Japan's clock, and holds an alarm of someone else's for 12:00.
+    planner.setRtcFacts([] {
+        RtcFacts rtc;
+        rtc.present = rtc.wakeAlarm = true;
+        rtc.clock = static_cast<std::int64_t>(kMonday0900) + 9 * 3600;
+        rtc.alarm = static_cast<std::int64_t>(timeAt(12)) + 9 * 3600;
+        return rtc;
+    });
+    fx.privileged.setAlarmNote([](std::string const&) { return AlarmNote::ReplacedOther; });
+    PlanRequest request;
+    request.plan = true;
+    PlanOutcome const planned = planner.plan(request);
+    EXPECT_EQ(fx.privileged.calls(), (Calls{FakePrivilegedOps::cancelCall(1, true), cancel(2),
+                                            FakePrivilegedOps::wakeCall(timeAt(9, 55), true)}));
+    EXPECT_TRUE(planned.alarmReplaced);
+    std::vector<JournalEntry> const told = journal.entries();
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.front().kind, JournalKind::AlarmReplaced);
+    EXPECT_EQ(told.front().planned, timeAt(12));
+    EXPECT_EQ(told.front().instants, std::vector<double>{timeAt(9, 55)});
+}
+
+TEST_F(WakePlannerTest, ATestWakeUpOutlivesEveryRunUntilItPasses) {
+    Add(makeRec(timeAt(10), timeAt(11), "A"));
+    double const test = kMonday0900 + 120.0;
+    engine->planner().holdWakeUp(test);
+    EXPECT_EQ(planCalls(true, false),
+              (Calls{cancel(1), cancel(2), wakeCall(test), wakeCall(timeAt(9, 55))}));
+    EXPECT_EQ(outcome.relays, 0);
+    // Waking switched off: the run that cancels everything puts it back.
+    fx.privileged.clear();
+    PlanRequest off;
+    off.cancelBothFirst = true;
+    engine->planner().plan(off);
+    EXPECT_EQ(fx.privileged.calls(), (Calls{cancel(1), cancel(2), wakeCall(test)}));
+    fx.clock.advanceTo(test + 1.0);
+    EXPECT_EQ(wakeInstants(planCalls(true, false)), std::vector<double>{timeAt(9, 55)});
 }
 
 TEST_F(WakePlannerTest, NextAndLatestAnswerOnTheEngineClock) {

@@ -33,6 +33,29 @@ TEST_F(WatchLoopTest, StartsOnlyStrictlyAfterTheMinuteBeforeTheStart) {
     EXPECT_EQ(engine->launched(), (std::vector<int>{id, other}));
 }
 
+// With a margin before, a reservation is due a minute before its early start; one that
+// follows another on its station back to back a minute before its own start.
+TEST_F(WatchLoopTest, MarginBeforeMakesItDueEarlierExceptAfterItsStation) {
+    fx.settings.setInteger(kStartEarlyKey, 3);
+    engine->refreshMargins();
+    double const start = kMonday0900 + 3600.0;
+    int const first = Add(makeRec(start, start + 1800.0, "first"));
+    int const second = Add(makeRec(start + 1800.0, start + 3600.0, "second"));
+    fx.clock.advanceTo(start - 240.0);
+    engine->watchPass();
+    EXPECT_EQ(reservationById(first).state, 0u);
+    fx.clock.advanceTo(start - 240.0 + 0.001);
+    engine->watchPass();
+    EXPECT_EQ(reservationById(first).state, 1u);
+
+    fx.clock.advanceTo(start + 1800.0 - 61.0);
+    engine->watchPass();
+    EXPECT_EQ(reservationById(second).state, 0u);
+    fx.clock.advanceTo(start + 1800.0 - 59.0);
+    engine->watchPass();
+    EXPECT_EQ(reservationById(second).state, 1u);
+}
+
 TEST_F(WatchLoopTest, PastStartWithFutureEndStartsLate) {
     int const id = Add(makeRec(kMonday0900 - 600.0, kMonday0900 + 600.0, "late"));
     engine->watchPass();

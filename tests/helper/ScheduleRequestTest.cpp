@@ -16,26 +16,37 @@ constexpr double k2001 = 978307200.0;
 
 TEST(ScheduleRequest, AcceptsEveryVectorTheProgramBuilds) {
     // The program and the tool must agree; this catches one changing without the other.
-    for (double t : {0.0, k2001 - 0.25, k2001, 1714553700.0, 1714553700.5, 7258118399.0}) {
-        for (auto kind : {schedule::Kind::Wake, schedule::Kind::Shutdown}) {
-            const auto args = schedule::buildSetArguments(kind, t);
-            ASSERT_TRUE(args);
+    using schedule::RtcClock;
+    for (auto clock : {RtcClock::Utc, RtcClock::Local}) {
+        for (double t : {0.0, k2001 - 0.25, k2001, 1714553700.0, 1714553700.5, 7258118399.0}) {
+            for (auto kind : {schedule::Kind::Wake, schedule::Kind::Shutdown}) {
+                const auto args = schedule::buildSetArguments(kind, t, clock);
+                ASSERT_TRUE(args);
+                ScheduleRequest request;
+                std::string why;
+                ASSERT_TRUE(ScheduleRequest::parse({args->begin(), args->end()}, &request, &why))
+                    << (*args)[2] << ": " << why;
+                EXPECT_EQ(request.operation, ScheduleRequest::Operation::Set);
+                EXPECT_EQ(request.kind, kind);
+                // A shutdown has no alarm to write: it is never "local".
+                EXPECT_EQ(request.clock, kind == schedule::Kind::Wake ? clock : RtcClock::Utc);
+                EXPECT_DOUBLE_EQ(request.absoluteTime, t - k2001);
+            }
+        }
+        for (int kind : {1, 2}) {
+            const auto args = schedule::buildCancelArguments(kind, clock);
             ScheduleRequest request;
             std::string why;
-            ASSERT_TRUE(ScheduleRequest::parse({args->begin(), args->end()}, &request, &why))
-                << (*args)[2] << ": " << why;
-            EXPECT_EQ(request.operation, ScheduleRequest::Operation::Set);
-            EXPECT_EQ(request.kind, kind);
-            EXPECT_DOUBLE_EQ(request.absoluteTime, t - k2001);
+            ASSERT_TRUE(ScheduleRequest::parse({args->begin(), args->end()}, &request, &why));
+            EXPECT_EQ(request.operation, ScheduleRequest::Operation::Cancel);
+            EXPECT_EQ(request.kind, kind == 1 ? schedule::Kind::Wake : schedule::Kind::Shutdown);
         }
-    }
-    for (int kind : {1, 2}) {
-        const auto args = schedule::buildCancelArguments(kind);
+        const auto probe = schedule::buildProbeArguments(clock);
         ScheduleRequest request;
         std::string why;
-        ASSERT_TRUE(ScheduleRequest::parse({args->begin(), args->end()}, &request, &why));
-        EXPECT_EQ(request.operation, ScheduleRequest::Operation::Cancel);
-        EXPECT_EQ(request.kind, kind == 1 ? schedule::Kind::Wake : schedule::Kind::Shutdown);
+        ASSERT_TRUE(ScheduleRequest::parse({probe.begin(), probe.end()}, &request, &why)) << why;
+        EXPECT_EQ(request.operation, ScheduleRequest::Operation::Probe);
+        EXPECT_EQ(request.clock, clock);
     }
 }
 
@@ -57,6 +68,15 @@ TEST(ScheduleRequest, RefusesEverythingElse) {
         {"73019482", "Wake", "0.0000000000"},
         {"73019482", "wake ", "0.0000000000"},
         {"73019482", "reboot", "0.0000000000"},
+        {"73019482", "wake_local", "0.0000000000"},
+        {"73019482", "shutdown-local", "0.0000000000"},
+        // the probe: the wake alarm only, with its own confirmation
+        {"52807314", "shutdown", "52807391"},
+        {"52807314", "wake", "18264597"},
+        {"52807314", "wake-local", "52807392"},
+        {"52807314", "wake", "0.0000000000"},
+        {"18264530", "wake", "52807391"},
+        {"52807314", "wake", "52807391", ""},
         {"18264530", "", "18264597"},
         {std::string("73019482\0x", 10), "wake", "0.0000000000"},
         // times

@@ -31,12 +31,13 @@ public:
             return WriteResult::OutOfRange;
         }
         writes.push_back(value);
-        alarm = value == 0 ? std::nullopt : std::optional<std::int64_t>(value);
+        alarm = value == 0 || forgets ? std::nullopt : std::optional<std::int64_t>(value);
         return failWrites ? WriteResult::Failed : WriteResult::Done;
     }
 
     bool hasRtc = true;
     bool failWrites = false;
+    bool forgets = false;           // takes an alarm without an error, but does not keep it
     std::int64_t limit = INT64_MAX; // the furthest alarm the RTC can hold
     std::optional<std::int64_t> alarm;
     std::vector<std::int64_t> writes;
@@ -54,6 +55,7 @@ protected:
         ScheduleTool tool(
             systemd, rtc, runRoot, [] { return kNow; }, 1000);
         tool.hasAlarmClock = [this] { return alarmClock; };
+        tool.zoneOffset = [](std::int64_t) { return 9 * 3600L; }; // Japan
         std::ostringstream err;
         const ScheduleToolExit status = tool.run(args, err);
         messages = err.str();
@@ -109,9 +111,12 @@ TEST_F(ScheduleToolTest, RtcKeepsAnotherProgramsEarlierAlarmOnly) {
     ASSERT_EQ(wakeCall(kWake), ScheduleToolExit::Ok);
     EXPECT_TRUE(rtc.writes.empty());
 
-    rtc.alarm = kWake + 7200; // someone else's, later: ours must come first
-    ASSERT_EQ(wakeCall(kWake + 60), ScheduleToolExit::Ok);
+    rtc.alarm = kWake + 7200; // someone else's, later: ours must come first, and we say so
+    ASSERT_EQ(wakeCall(kWake + 60), ScheduleToolExit::AlarmReplaced);
     EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake}));
+    EXPECT_NE(messages.find("another program had set for 2024-05-01 10:55:00 UTC"),
+              std::string::npos)
+        << messages;
 
     rtc.writes.clear();
     rtc.alarm = kNow - 10; // already past: replaced
@@ -289,12 +294,75 @@ TEST_F(ScheduleToolTest, UsersKeepTheirOwnTimersAndShareTheRtc) {
 
 TEST_F(ScheduleToolTest, AWakeUpBeyondTheRtcsRangeIsSetWithANote) {
     rtc.limit = kWake + 86400;
-    EXPECT_EQ(wakeCall(kWake + 2 * 86400), ScheduleToolExit::Ok) << messages;
+    EXPECT_EQ(wakeCall(kWake + 2 * 86400), ScheduleToolExit::AlarmLimited) << messages;
     EXPECT_EQ(systemd.units.size(), 1u);
     EXPECT_NE(messages.find("beyond what the RTC alarm can hold"), std::string::npos);
     // A nearer one still goes to the RTC.
     EXPECT_EQ(wakeCall(kWake), ScheduleToolExit::Ok);
     EXPECT_EQ(rtc.alarm, kWake);
+}
+
+TEST_F(ScheduleToolTest, AnRtcInLocalTimeGetsItsAlarmInLocalTime) {
+    constexpr std::int64_t kJst = 9 * 3600;
+    rtc.alarm = kWake + kJst + 7200; // another program's, later, as the RTC reads it
+    EXPECT_EQ(Run({"73019482", "wake-local", timeAt(kWake)}), ScheduleToolExit::AlarmReplaced);
+    ASSERT_EQ(Run({"73019482", "wake-local", timeAt(kWake + 60)}), ScheduleToolExit::Ok);
+    // The timer stays in UTC; only the alarm is written as the RTC keeps time.
+    EXPECT_TRUE(systemd.units.count("resvman-wake-u1000-1714553700-0.timer"));
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kWake + kJst}));
+    // Its cancel knows the alarm for ours and clears it.
+    EXPECT_EQ(Run({"18264530", "wake-local", "18264597"}), ScheduleToolExit::Ok);
+    EXPECT_EQ(rtc.writes.back(), 0);
+    EXPECT_FALSE(rtc.alarm);
+}
+
+TEST_F(ScheduleToolTest, TheProbeFindsTheRangeAndPutsTheAlarmBack) {
+    constexpr std::int64_t kAhead = kNow + 25 * 3600;
+    struct Case {
+        const char* name;
+        std::int64_t limit;
+        bool forgets;
+        std::optional<std::int64_t> before;
+        ScheduleToolExit exit;
+        std::vector<std::int64_t> writes;
+    };
+    const Case cases[] = {
+        {"holds 25 h", INT64_MAX, false, std::nullopt, ScheduleToolExit::Ok, {0, kAhead, 0}},
+        {"refuses", kNow + 86400, false, kWake, ScheduleToolExit::AlarmLimited, {0, 0, kWake}},
+        {"takes, keeps nothing",
+         INT64_MAX,
+         true,
+         std::nullopt,
+         ScheduleToolExit::AlarmLimited,
+         {0, kAhead, 0}},
+        {"a past alarm stays cleared",
+         INT64_MAX,
+         false,
+         kNow - 60,
+         ScheduleToolExit::Ok,
+         {0, kAhead, 0}},
+    };
+    // No systemd is needed to know the hardware.
+    std::filesystem::remove_all(runRoot + "/systemd");
+    for (const auto& c : cases) {
+        rtc = FakeRtc{};
+        rtc.limit = c.limit;
+        rtc.forgets = c.forgets;
+        rtc.alarm = c.before;
+        EXPECT_EQ(Run({"52807314", "wake", "52807391"}), c.exit) << c.name << ": " << messages;
+        EXPECT_EQ(rtc.writes, c.writes) << c.name;
+        EXPECT_EQ(rtc.alarm, c.before && *c.before > kNow ? c.before : std::nullopt) << c.name;
+    }
+    EXPECT_TRUE(systemd.commands.empty());
+
+    rtc = FakeRtc{};
+    EXPECT_EQ(Run({"52807314", "wake-local", "52807391"}), ScheduleToolExit::Ok);
+    EXPECT_EQ(rtc.writes, (std::vector<std::int64_t>{0, kAhead + 9 * 3600, 0}));
+    rtc.hasRtc = false;
+    EXPECT_EQ(Run({"52807314", "wake", "52807391"}), ScheduleToolExit::NotWakeable);
+    rtc.hasRtc = true;
+    rtc.failWrites = true;
+    EXPECT_EQ(Run({"52807314", "wake", "52807391"}), ScheduleToolExit::Failed);
 }
 
 TEST(SysfsRtcAlarm, ReadsAndWritesTheWakealarmFile) {

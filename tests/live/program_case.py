@@ -12,6 +12,8 @@ without pkexec). Reservations are typed into the reservation dialog as a user wo
   5. A one-off reservation due in a minute: its shutdown lands 35 s after its end, the
      warning comes a minute before (countdown window and desktop notification), and the
      shutdown powers the namespace's systemd off.
+  6. An RTC whose alarm reaches a day (WAKEALARMLIMIT=24): a reservation three days ahead
+     gets relay wake-up timers, each within a day of the one before.
 """
 
 import datetime
@@ -47,7 +49,7 @@ def weekday_mask(instant):
 class Program:
     """The program and its desktop inside a live systemd."""
 
-    def __init__(self, case, args, sd, name):
+    def __init__(self, case, args, sd, name, settings=""):
         self.case, self.args, self.sd = case, args, sd
         self.dir = os.path.join(case.work, name)
         self.place = os.path.join(self.dir, "place")
@@ -63,7 +65,7 @@ class Program:
         self.standin = os.path.join(self.dir, "notifications-standin")
         shutil.copy2(args.notifications, self.standin)
         with open(os.path.join(self.home, ".config", "Velto", "ResvMan.conf"), "w") as f:
-            f.write("[General]\nUSEACPI=1\nSHUTDOWN=1\nRESTORETIME=5\nSUSPENDFLAG=1\n")
+            f.write("[General]\nUSEACPI=1\nSHUTDOWN=1\nRESTORETIME=5\nSUSPENDFLAG=1\n" + settings)
         with open(os.path.join(self.home, ".config", "Velto", "Velto.plist"), "wb") as f:
             f.write(presets_plist())
         self.file = os.path.join(self.place, ".ResvInfo.dat")
@@ -293,6 +295,25 @@ def run(case, args):
             check(program.wait_for(lambda: program.shows_notice("no-alarm-clock"), 10,
                                    "the notice in the window"), "no notice")
             log("a plan without an alarm clock failed, and the window shows why")
+        finally:
+            program.stop()
+
+    # 6: alarms reach a day: relay wake-ups lead up to a reservation three days ahead.
+    now = int(time.time())
+    far = now + 3 * 86400
+    with case.systemd() as sd:
+        program = Program(case, args, sd, "relays", "WAKEALARMLIMIT=24\n")
+        program.write_reservations([record(0, far, far + 1800, fm, "in three days")])
+        try:
+            program.start()
+            program.wait_for(lambda: far - LEAD in wake_times(sd) and len(wake_times(sd)) >= 4,
+                             30, "the relay wake-ups")
+            times = sorted(wake_times(sd))
+            check(times[-1] == far - LEAD, f"the last wake-up is not the reservation's: {times}")
+            gaps = [b - a for a, b in zip([now] + times, times)]
+            check(all(0 < gap <= 86400 for gap in gaps), f"a wake-up beyond a day: {times}")
+            log(f"{len(times) - 1} relay wake-ups lead up to the reservation, at most "
+                f"{max(gaps) / 3600:.1f} h apart")
         finally:
             program.stop()
 

@@ -80,6 +80,69 @@ TEST(ReservationList, CheckReportsOverlapOnlyAgainstOtherEnabledRecords) {
     EXPECT_EQ(ret, CheckResult::Overlap);
 }
 
+// With margins (2 min early, 5 late) two programmes overlap when their recording spans do;
+// back to back on one station they record as one span, with no margins between them.
+TEST(ReservationList, MarginsCountInTheOverlapAndTheRecordingSpan) {
+    double const eight = kBase, nine = kBase + 3600, ten = kBase + 7200;
+    uint32_t const other = 0x01000000 + 9160; // FM 91.6
+    RecordingMargins const margins{120.0, 300.0};
+    struct Case {
+        char const* what;
+        Reservation stored;
+        Reservation added;
+        CheckResult withMargins;
+        RecordingSpan addedSpan;
+    } const cases[] = {
+        {"back to back, two stations",
+         makeRec(eight, nine),
+         makeRec(nine, ten, other),
+         CheckResult::Overlap,
+         {nine - 120, ten + 300}},
+        {"back to back, one station",
+         makeRec(eight, nine),
+         makeRec(nine, ten),
+         CheckResult::Ok,
+         {nine, ten + 300}},
+        {"before it, one station",
+         makeRec(nine, ten),
+         makeRec(eight, nine),
+         CheckResult::Ok,
+         {eight - 120, nine}},
+        {"a gap of 6 minutes, two stations",
+         makeRec(eight, nine),
+         makeRec(nine + 360, ten, other),
+         CheckResult::Overlap,
+         {nine + 240, ten + 300}},
+        {"a gap of 8 minutes",
+         makeRec(eight, nine),
+         makeRec(nine + 480, ten, other),
+         CheckResult::Ok,
+         {nine + 360, ten + 300}},
+        {"one station, switched off",
+         makeRec(eight, nine, kFM80, "off", 0),
+         makeRec(nine, ten),
+         CheckResult::Ok,
+         {nine - 120, ten + 300}},
+    };
+    for (Case const& c : cases) {
+        ReservationList list;
+        list.setMargins(margins);
+        Add(list, c.stored);
+        CheckResult ret;
+        EXPECT_TRUE(list.checkAgainstList(c.added, ret));
+        EXPECT_EQ(ret, c.withMargins) << c.what;
+        EXPECT_TRUE(list.checkWithoutMargins(c.added, ret));
+        EXPECT_EQ(ret, CheckResult::Ok) << c.what; // only the margins make them overlap
+        RecordingSpan const span = list.recordingSpan(c.added);
+        EXPECT_EQ(span.start, c.addedSpan.start) << c.what;
+        EXPECT_EQ(span.end, c.addedSpan.end) << c.what;
+        list.setMargins({});
+        EXPECT_TRUE(list.check(c.added, ret));
+        EXPECT_EQ(ret, CheckResult::Ok) << c.what; // none set: as before margins existed
+        EXPECT_EQ(list.recordingSpan(c.added).start, c.added.start) << c.what;
+    }
+}
+
 TEST(ReservationList, RefusalsLeaveTheListUnchanged) {
     ReservationList list;
     Add(list, makeRec(kBase, kBase + 60));

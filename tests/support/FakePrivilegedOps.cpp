@@ -30,17 +30,60 @@ bool FakePrivilegedOps::record(std::string const& call) {
 }
 
 bool FakePrivilegedOps::cancel(int kind) {
-    if (kind != 1 && kind != 2) {
+    bool local = false;
+    {
         std::lock_guard lock(m_mutex);
-        m_calls.push_back(cancelCall(kind));
-        m_last = PrivilegedFailure::ToolFailed;
-        return false;
+        local = m_local && kind == kWakeUps;
+        if (kind != 1 && kind != 2) {
+            m_calls.push_back(cancelCall(kind));
+            m_last = PrivilegedFailure::ToolFailed;
+            return false;
+        }
     }
-    return record(cancelCall(kind));
+    return record(cancelCall(kind, local));
 }
 
 bool FakePrivilegedOps::setWakeTime(double instant) {
-    return record(wakeCall(instant));
+    std::string call;
+    {
+        std::lock_guard lock(m_mutex);
+        call = wakeCall(instant, m_local);
+        m_note = AlarmNote::None;
+    }
+    if (!record(call)) {
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    m_note = m_noteOf ? m_noteOf(call) : AlarmNote::None;
+    return true;
+}
+
+AlarmNote FakePrivilegedOps::lastAlarmNote() {
+    std::lock_guard lock(m_mutex);
+    return m_note;
+}
+
+void FakePrivilegedOps::setRtcClock(schedule::RtcClock clock) {
+    std::lock_guard lock(m_mutex);
+    m_local = clock == schedule::RtcClock::Local;
+}
+
+AlarmRange FakePrivilegedOps::probeAlarmRange() {
+    if (!record("probe")) {
+        return AlarmRange::Unknown;
+    }
+    std::lock_guard lock(m_mutex);
+    return m_probe;
+}
+
+void FakePrivilegedOps::setAlarmNote(std::function<AlarmNote(std::string const&)> note) {
+    std::lock_guard lock(m_mutex);
+    m_noteOf = std::move(note);
+}
+
+void FakePrivilegedOps::setProbeAnswer(AlarmRange range) {
+    std::lock_guard lock(m_mutex);
+    m_probe = range;
 }
 
 bool FakePrivilegedOps::setShutdownTime(double instant) {
@@ -72,12 +115,12 @@ void FakePrivilegedOps::setCallTime(std::chrono::microseconds time) {
     m_callTime = time;
 }
 
-std::string FakePrivilegedOps::cancelCall(int kind) {
-    return "cancel " + std::to_string(kind);
+std::string FakePrivilegedOps::cancelCall(int kind, bool local) {
+    return (local ? "cancel-local " : "cancel ") + std::to_string(kind);
 }
 
-std::string FakePrivilegedOps::wakeCall(double instant) {
-    return withInstant("wake", instant);
+std::string FakePrivilegedOps::wakeCall(double instant, bool local) {
+    return withInstant(local ? "wake-local" : "wake", instant);
 }
 
 std::string FakePrivilegedOps::shutdownCall(double instant) {

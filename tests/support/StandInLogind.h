@@ -1,7 +1,9 @@
 // A stand-in for logind's manager object: records every Inhibit request and hands out the
-// write end of a pipe as the lock, watching the read end to see when the lock is dropped.
+// write end of a pipe as the lock, watching the read end to see when the lock is dropped;
+// counts Suspend requests (or refuses them), and lets a test signal PrepareForSleep.
 #pragma once
 
+#include <QDBusContext>
 #include <QDBusUnixFileDescriptor>
 #include <QList>
 #include <QObject>
@@ -11,15 +13,30 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-class StandInLogind : public QObject {
+class StandInLogind : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 public:
     QList<QStringList> calls; // what, who, why, mode
     int held = 0;             // locks handed out and not yet dropped
     int dropped = 0;
+    int suspends = 0;           // Suspend requests taken
+    bool refuseSuspend = false; // answer Suspend with an error
+
+signals:
+    void PrepareForSleep(bool start);
 
 public slots:
+    void Suspend(bool /*interactive*/) {
+        if (refuseSuspend) {
+            sendErrorReply(QStringLiteral("org.freedesktop.login1.OperationInProgress"),
+                           QStringLiteral("There's already a shutdown or sleep operation in "
+                                          "progress"));
+            return;
+        }
+        ++suspends;
+    }
+
     QDBusUnixFileDescriptor Inhibit(QString const& what, QString const& who, QString const& why,
                                     QString const& mode) {
         calls.append({what, who, why, mode});

@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "ReservationTestSupport.h"
 #include "history/SqliteJournal.h"
+#include "platform/ISettings.h"
 #include "ui/HistoryModel.h"
 #include "ui/HistoryPresenter.h"
 #include "ui/NoticeArea.h"
@@ -173,6 +174,23 @@ private slots:
                  QStringLiteral("日時"));
         QTRY_VERIFY(history->windowTitle().startsWith(QStringLiteral("録音の履歴")));
         saveScreenshot(history, "ja");
+    }
+
+    // A hand-off with margins shows the programme and the span recorded; with the late-night
+    // setting, a programme from 01:00 on the day before, as the guides write it.
+    void recordedSpanAndLateNightTimes() {
+        JournalEntry entry = makeEntry(JournalKind::HandedOver, kNow, "Late", kNow - 9 * 3600.0);
+        entry.present = true;
+        entry.instants = {entry.start - 120.0, entry.end + 300.0};
+        m_journal->record(entry);
+        historyAction()->trigger();
+        QCOMPARE(cell(0, HistoryModel::Title),
+                 QStringLiteral("Late  (01/15 01:00–01:30, FM 80.0, recorded 00:58–01:35)"));
+        m_fakes->settings.setInteger(kLateNightHoursKey, 1);
+        useLanguage(":/i18n/resvman_ja.qm");
+        presenter()->showHistory();
+        QCOMPARE(cell(0, HistoryModel::Title),
+                 QStringLiteral("Late  (01/14 25:00–25:30, FM 80.0, 録音 24:58〜25:35)"));
     }
 
     void missedIconTellsTheReason() {

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -234,6 +235,19 @@ private slots:
         QTest::newRow("stored 2 kept") << 2 << 2 << "none" << false
                                        << "USEACPI=1 SUSPENDFLAG=0 SHUTDOWN=1 "
                                           "EXITAFTERRECORD=0 RESTORETIME=5";
+        // The margins move the wake-ups and the shutdown; they and the late-night hours are
+        // written once set.
+        QTest::newRow("margins, wake on") << 1 << 0 << "margins" << true
+                                          << "USEACPI=1 SUSPENDFLAG=0 SHUTDOWN=0 "
+                                             "EXITAFTERRECORD=0 RESTORETIME=5 PADBEFORE=2 "
+                                             "PADAFTER=5";
+        QTest::newRow("margins, neither wake nor shutdown")
+            << -1 << -1 << "margins" << false
+            << "USEACPI=0 SUSPENDFLAG=0 SHUTDOWN=0 EXITAFTERRECORD=0 RESTORETIME=5 PADBEFORE=2 "
+               "PADAFTER=5";
+        QTest::newRow("late-night hours") << 1 << 1 << "latenight" << false
+                                          << "USEACPI=1 SUSPENDFLAG=0 SHUTDOWN=1 "
+                                             "EXITAFTERRECORD=0 RESTORETIME=5 LATENIGHTHOURS=1";
     }
     void authorizeUpdate() {
         QFETCH(int, useAcpi);
@@ -259,6 +273,11 @@ private slots:
                 d.shutdownAfter->click();
             } else if (change == "wake") {
                 d.wakeBefore->click();
+            } else if (change == "margins") {
+                child<QSpinBox>(d.dialog, "startEarly")->setValue(2);
+                child<QSpinBox>(d.dialog, "endLate")->setValue(5);
+            } else if (change == "latenight") {
+                child<QCheckBox>(d.dialog, "lateNightHours")->click();
             }
             d.ok->click();
         });
@@ -529,6 +548,8 @@ private slots:
             defaults.setInteger("USEACPI", 1);
             defaults.setInteger("SHUTDOWN", 1);
             defaults.setInteger("RESTORETIME", 5);
+            defaults.setInteger("PADBEFORE", 1);
+            defaults.setInteger("PADAFTER", 3);
             QTemporaryDir home;
             LoginAutostart autostart(home.filePath(QStringLiteral("x.desktop")), "/bin/true");
             PowerSettingsDialog dialog(defaults);

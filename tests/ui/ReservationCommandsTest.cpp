@@ -9,6 +9,7 @@
 #include "ui/ReservationTableView.h"
 
 #include "ReservationTestSupport.h"
+#include "platform/ISettings.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -75,7 +76,6 @@ class ReservationCommandsTest : public QObject, MainWindowFixture {
         rec.pending = pending;
         return rec;
     }
-    QString overlapWarning() { return qtTrId("IDS_WARN_OVERWRAP_TASK"); }
 
 private slots:
     void initTestCase() { useLanguage(":/i18n/resvman_en.qm"); }
@@ -151,25 +151,49 @@ private slots:
     }
 
     // The overlap is a warning: shown once, and the reservation stays. A switched-off
-    // reservation overlaps nothing.
+    // reservation overlaps nothing. With margins (2 min early, 5 late) the new 12:00-13:00
+    // overlaps one at 13:00 on another station, and the warning says the margins do it; on
+    // its own station the two record as one span and nothing is said.
     void addOverlapWarnsOnceAndKeeps_data() {
         QTest::addColumn<uint8_t>("otherValid");
-        QTest::addColumn<int>("warnings");
-        QTest::newRow("overlaps an enabled one") << uint8_t(1) << 1;
-        QTest::newRow("overlaps a switched-off one") << uint8_t(0) << 0;
+        QTest::addColumn<int>("otherMinute"); // after 12:00
+        QTest::addColumn<uint>("otherFreq");
+        QTest::addColumn<bool>("margins");
+        QTest::addColumn<QString>("warning"); // the one warning, or empty for none
+        QString const plain = qtTrId("IDS_WARN_OVERWRAP_TASK");
+        QString const byMargins = qtTrId("IDS_WARN_OVERLAP_MARGINS").arg(2).arg(5);
+        QTest::newRow("overlaps an enabled one") << uint8_t(1) << 30 << 954u << false << plain;
+        QTest::newRow("overlaps a switched-off one")
+            << uint8_t(0) << 30 << 954u << false << QString();
+        QTest::newRow("next on another station, margins")
+            << uint8_t(1) << 60 << 1134u << true << byMargins;
+        QTest::newRow("next on another station, no margins")
+            << uint8_t(1) << 60 << 1134u << false << QString();
+        QTest::newRow("next on its own station, margins")
+            << uint8_t(1) << 60 << 954u << true << QString();
     }
     void addOverlapWarnsOnceAndKeeps() {
         QFETCH(uint8_t, otherValid);
-        QFETCH(int, warnings);
-        add(reservation(jst(2024, 5, 15, 12, 30), "other", otherValid));
+        QFETCH(int, otherMinute);
+        QFETCH(uint, otherFreq);
+        QFETCH(bool, margins);
+        QFETCH(QString, warning);
+        if (margins) {
+            m_fakes->settings.setInteger(kStartEarlyKey, 2);
+            m_fakes->settings.setInteger(kEndLateKey, 5);
+            m_window->engine().refreshMargins();
+        }
+        Reservation other =
+            reservation(jst(2024, 5, 15, 12, 0) + otherMinute * 60.0, "other", otherValid);
+        other.frequency = otherFreq;
+        add(other);
         inDialog([&] {
             titleEdit()->setText(QStringLiteral("new"));
             channelBox()->setEditText(QStringLiteral("954"));
             registerButton()->click();
         });
         commands()->addReservation();
-        QCOMPARE(m_alerts.count(overlapWarning() + QStringLiteral("|OK")), warnings);
-        QCOMPARE(m_alerts.size(), warnings);
+        QCOMPARE(m_alerts, warning.isEmpty() ? QStringList() : QStringList{warning + "|OK"});
         QCOMPARE(titles(), QStringList({"new", "other"}));
         QCOMPARE(savedTitles(), QStringList({"new", "other"}));
     }

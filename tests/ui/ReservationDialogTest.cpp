@@ -2,12 +2,15 @@
 // what the controls give back, which presses end the run and what they report.
 #include "ui/ReservationDialog.h"
 #include "tests/support/FakeClock.h"
+#include "ui/BroadcastTimeEdit.h"
 #include "ui/ModalSession.h"
 
 #include "ReservationTestSupport.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDir>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,12 @@
 
 namespace {
 constexpr uint32_t kFM = 0x01000000;
+
+// "25:30" as minutes after the day's midnight.
+int minutesOf(QString const& text) {
+    return text.section(QLatin1Char(':'), 0, 0).toInt() * 60 +
+           text.section(QLatin1Char(':'), 1, 1).toInt();
+}
 } // namespace
 
 class ReservationDialogTest : public QObject {
@@ -42,7 +51,15 @@ class ReservationDialogTest : public QObject {
     // One modal run: action runs once the dialog shows (a run that does not end fails).
     bool run(Reservation const& rec, std::function<void()> action) {
         m_dialog->setReservation(rec);
-        whenShown(m_dialog.get(), std::move(action), 10000);
+        // Focus changes and the dialog's shortcuts need it to be the active window.
+        ReservationDialog* shown = m_dialog.get();
+        whenShown(
+            shown,
+            [shown, action = std::move(action)] {
+                (void)QTest::qWaitForWindowActive(shown);
+                action();
+            },
+            10000);
         return m_dialog->exec() == QDialog::Accepted;
     }
     Reservation result() { return m_dialog->reservation(); }
@@ -54,8 +71,8 @@ class ReservationDialogTest : public QObject {
     QLabel* recordingTimeLabel() { return child<QLabel>(m_dialog.get(), "recordingTime"); }
     QLineEdit* titleEdit() { return child<QLineEdit>(m_dialog.get(), "title"); }
     QDateTimeEdit* dateEdit() { return child<QDateTimeEdit>(m_dialog.get(), "date"); }
-    QDateTimeEdit* startEdit() { return child<QDateTimeEdit>(m_dialog.get(), "start"); }
-    QDateTimeEdit* endEdit() { return child<QDateTimeEdit>(m_dialog.get(), "end"); }
+    BroadcastTimeEdit* startEdit() { return child<BroadcastTimeEdit>(m_dialog.get(), "start"); }
+    BroadcastTimeEdit* endEdit() { return child<BroadcastTimeEdit>(m_dialog.get(), "end"); }
     QPushButton* weekday(int k) {
         return child<QPushButton>(m_dialog.get(), qPrintable(QStringLiteral("weekday%1").arg(k)));
     }
@@ -102,7 +119,7 @@ private slots:
             unit = unitLabel()->text();
             rectime = recordingTimeLabel()->text();
             title = titleEdit()->text();
-            end = endEdit()->time().toString(QStringLiteral("HH:mm"));
+            end = endEdit()->text();
             anyDay = weekday(0)->isChecked() || weekday(3)->isChecked();
             cancelButton()->click();
         }));
@@ -186,7 +203,7 @@ private slots:
 
     // Every 0.1 MHz of the band survives being shown as text and read back.
     void everyFmStepRoundTrips() {
-        for (uint32_t f = 7600; f <= 9000; f += 10) {
+        for (uint32_t f = 7600; f <= 9490; f += 10) {
             Reservation const rec =
                 makeReservation(jst(2024, 5, 15, 20, 0), jst(2024, 5, 15, 21, 0), kFM + f);
             QVERIFY(run(rec, [&] { registerButton()->click(); }));
@@ -261,6 +278,10 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::newRow("invalid channel") << "channel"
                                          << "IDS_ERR_INVALID_FREQ";
+        QTest::newRow("FM above the wide band") << "fm"
+                                                << "IDS_ERR_INVALID_FREQ";
+        QTest::newRow("01:00 to 25:30") << "long"
+                                        << "IDS_ERR_LONGER_THAN_A_DAY";
         QTest::newRow("end passed") << "passed"
                                     << "IDS_ERR_PASSED_REC_TIME";
     }
@@ -273,6 +294,12 @@ private slots:
         QVERIFY(!run(rec, [&] {
             if (what == "channel") {
                 channelBox()->setEditText(QStringLiteral("955"));
+            } else if (what == "fm") {
+                bandBox()->setCurrentIndex(1);
+                channelBox()->setEditText(QStringLiteral("95.0"));
+            } else if (what == "long") {
+                startEdit()->setValue(60);
+                endEdit()->setValue(25 * 60 + 30);
             } else {
                 dateEdit()->setDate(QDate(2024, 5, 14));
             }
@@ -309,59 +336,139 @@ private slots:
     // The end falls on the next day when it is not later than the start; the label says so.
     void startAndEndTimes_data() {
         QTest::addColumn<QDate>("day");
-        QTest::addColumn<QTime>("start");
-        QTest::addColumn<QTime>("end");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<double>("wantStart");
         QTest::addColumn<double>("wantEnd");
         QTest::addColumn<QString>("label");
         QTest::newRow("23:00 to 01:00")
-            << QDate(2024, 5, 20) << QTime(23, 0) << QTime(1, 0) << jst(2024, 5, 21, 1, 0) << "2 0";
-        QTest::newRow("equal: 24 h") << QDate(2024, 5, 20) << QTime(10, 30) << QTime(10, 30)
-                                     << jst(2024, 5, 21, 10, 30) << "24 0";
-        QTest::newRow("10:30 to 10:15") << QDate(2024, 5, 20) << QTime(10, 30) << QTime(10, 15)
-                                        << jst(2024, 5, 21, 10, 15) << "23 45";
-        QTest::newRow("59 minutes") << QDate(2024, 5, 20) << QTime(10, 0) << QTime(10, 59)
-                                    << jst(2024, 5, 20, 10, 59) << "59";
-        QTest::newRow("month end") << QDate(2024, 5, 31) << QTime(23, 30) << QTime(0, 30)
-                                   << jst(2024, 6, 1, 0, 30) << "1 0";
-        QTest::newRow("year end") << QDate(2024, 12, 31) << QTime(23, 0) << QTime(2, 0)
-                                  << jst(2025, 1, 1, 2, 0) << "3 0";
+            << QDate(2024, 5, 20) << "23:00"
+            << "01:00" << jst(2024, 5, 20, 23, 0) << jst(2024, 5, 21, 1, 0) << "2 0";
+        QTest::newRow("equal: 24 h")
+            << QDate(2024, 5, 20) << "10:30"
+            << "10:30" << jst(2024, 5, 20, 10, 30) << jst(2024, 5, 21, 10, 30) << "24 0";
+        QTest::newRow("10:30 to 10:15")
+            << QDate(2024, 5, 20) << "10:30"
+            << "10:15" << jst(2024, 5, 20, 10, 30) << jst(2024, 5, 21, 10, 15) << "23 45";
+        QTest::newRow("59 minutes")
+            << QDate(2024, 5, 20) << "10:00"
+            << "10:59" << jst(2024, 5, 20, 10, 0) << jst(2024, 5, 20, 10, 59) << "59";
+        QTest::newRow("month end")
+            << QDate(2024, 5, 31) << "23:30"
+            << "00:30" << jst(2024, 5, 31, 23, 30) << jst(2024, 6, 1, 0, 30) << "1 0";
+        QTest::newRow("year end") << QDate(2024, 12, 31) << "23:00"
+                                  << "02:00" << jst(2024, 12, 31, 23, 0) << jst(2025, 1, 1, 2, 0)
+                                  << "3 0";
+        QTest::newRow("late night, year end")
+            << QDate(2024, 12, 31) << "25:00"
+            << "27:30" << jst(2025, 1, 1, 1, 0) << jst(2025, 1, 1, 3, 30) << "2 30";
     }
     void startAndEndTimes() {
         QFETCH(QDate, day);
-        QFETCH(QTime, start);
-        QFETCH(QTime, end);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(double, wantStart);
         QFETCH(double, wantEnd);
         QFETCH(QString, label);
         QString shown;
         QVERIFY(run(makeReservation(jst(2024, 5, 16, 9, 0), jst(2024, 5, 16, 9, 30), 954), [&] {
             dateEdit()->setDate(day);
-            startEdit()->setTime(start);
-            endEdit()->setTime(end);
+            startEdit()->setValue(minutesOf(start));
+            endEdit()->setValue(minutesOf(end));
             shown = recordingTimeLabel()->text();
             registerButton()->click();
         }));
         QStringList const parts = label.split(u' ');
         QCOMPARE(shown, parts.size() == 2 ? recTime(parts[0].toInt(), parts[1].toInt())
                                           : qtTrId("IDS_RECTIME_MINUTE").arg(parts[0]));
-        QCOMPARE(result().start,
-                 jst(day.year(), day.month(), day.day(), start.hour(), start.minute()));
+        QCOMPARE(result().start, wantStart);
         QCOMPARE(result().end, wantEnd);
+    }
+
+    // Typed as the guides write it, with the keyboard or a Japanese input method; what the
+    // field cannot hold is not taken.
+    void typedTimes_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("inputMethod");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("digits, colon added") << "2530" << false << "25:30";
+        QTest::newRow("with colon") << "7:05" << false << "07:05";
+        QTest::newRow("full-width") << QStringLiteral("２９：５９") << true << "29:59";
+        QTest::newRow("30:00 is no time") << "3000" << false << "09:00";
+    }
+    void typedTimes() {
+        QFETCH(QString, typed);
+        QFETCH(bool, inputMethod);
+        QFETCH(QString, shown);
+        QString got;
+        QVERIFY(!run(makeReservation(jst(2024, 5, 16, 9, 0), jst(2024, 5, 16, 9, 30), 954), [&] {
+            startEdit()->setFocus(Qt::TabFocusReason);
+            startEdit()->selectAll();
+            if (inputMethod) {
+                QInputMethodEvent commit;
+                commit.setCommitString(typed);
+                QCoreApplication::sendEvent(startEdit()->findChild<QLineEdit*>(), &commit);
+            } else {
+                QTest::keyClicks(startEdit()->findChild<QLineEdit*>(), typed);
+            }
+            titleEdit()->setFocus(Qt::TabFocusReason); // leaving the field takes the text
+            got = startEdit()->text();
+            cancelButton()->click();
+        }));
+        QCOMPARE(got, shown);
+    }
+
+    // With late-night hours on, a programme in the small hours shows on the day before from
+    // 24:00, its days as written; registering it unchanged changes nothing.
+    void lateNightHoursAsWritten_data() {
+        QTest::addColumn<bool>("lateNight");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("times");
+        QTest::addColumn<int>("weekday");
+        QTest::newRow("on: Monday 25:00") << true << QDate(2024, 5, 20) << "25:00 27:00" << 1;
+        QTest::newRow("off: Tuesday 01:00") << false << QDate(2024, 5, 21) << "01:00 03:00" << 2;
+    }
+    void lateNightHoursAsWritten() {
+        QFETCH(bool, lateNight);
+        QFETCH(QDate, day);
+        QFETCH(QString, times);
+        QFETCH(int, weekday);
+        Reservation rec = makeReservation(jst(2024, 5, 21, 1, 0), jst(2024, 5, 21, 3, 0),
+                                          kFM + 9160, "オールナイト");
+        rec.weekdays = 4; // Tuesday
+        m_dialog->setLateNightHours(lateNight);
+        QDate shownDay;
+        QString shownTimes;
+        int checked = -1;
+        QVERIFY(run(rec, [&] {
+            shownDay = dateEdit()->date();
+            shownTimes = startEdit()->text() + ' ' + endEdit()->text();
+            for (int k = 0; k < 7; ++k) {
+                checked = this->weekday(k)->isChecked() ? k : checked;
+            }
+            registerButton()->click();
+        }));
+        QCOMPARE(shownDay, day);
+        QCOMPARE(shownTimes, times);
+        QCOMPARE(checked, weekday);
+        QVERIFY(result() == rec);
+        QVERIFY(!m_dialog->changed());
     }
 
     // A stored end after midnight shows on the start's day, and the label counts the whole
     // stored length.
     void storedOvernightReservation() {
         QString end, label;
-        QDate endDay;
+        QDate day;
         QVERIFY(!run(makeReservation(jst(2024, 5, 31, 23, 30), jst(2024, 6, 1, 1, 15), kFM + 8000),
                      [&] {
-                         end = endEdit()->time().toString(QStringLiteral("HH:mm"));
-                         endDay = endEdit()->date();
+                         end = endEdit()->text();
+                         day = dateEdit()->date();
                          label = recordingTimeLabel()->text();
                          cancelButton()->click();
                      }));
         QCOMPARE(end, QStringLiteral("01:15"));
-        QCOMPARE(endDay, QDate(2024, 5, 31));
+        QCOMPARE(day, QDate(2024, 5, 31));
         QCOMPARE(label, recTime(1, 45));
     }
 
@@ -417,7 +524,7 @@ private slots:
         QVERIFY(!run(rec, [&] {
             titleEdit()->setText(QStringLiteral("changed"));
             weekday(6)->click();
-            startEdit()->setTime(QTime(5, 0));
+            startEdit()->setValue(5 * 60);
             cancelButton()->click();
         }));
         QVERIFY(result() == rec);
@@ -491,7 +598,7 @@ private slots:
         Reservation const rec = makeReservation(start, end, 954, "zone");
         QString shownStart;
         QVERIFY(run(rec, [&] {
-            shownStart = startEdit()->time().toString(QStringLiteral("HH:mm"));
+            shownStart = startEdit()->text();
             registerButton()->click();
         }));
         QCOMPARE(shownStart, QDateTime::fromSecsSinceEpoch(qint64(start)).toString("HH:mm"));
@@ -559,6 +666,38 @@ private slots:
                 }) == registered);
         QCOMPARE(QString::fromUtf8(result().title),
                  registered ? QStringLiteral("news") : QString());
+    }
+
+    // With RESVMAN_SCREENSHOTS set to a folder, saves the dialog in both languages
+    // (reservation-dialog-en.png, reservation-dialog-ja.png) showing a weekly late-night
+    // programme on a wide-FM station, written as the guides write it.
+    void screenshots() {
+        QString const dir = qEnvironmentVariable("RESVMAN_SCREENSHOTS");
+        if (dir.isEmpty()) {
+            QSKIP("RESVMAN_SCREENSHOTS not set");
+        }
+        writePresets({{true, 0, 9160, "FM Tokyo Wide"}});
+        Reservation rec = makeReservation(jst(2024, 5, 21, 1, 0), jst(2024, 5, 21, 3, 0),
+                                          0x01000000 + 9160, "Late Night Radio");
+        rec.weekdays = kWeekdayBits[2]; // Tuesdays at 01:00: Monday 25:00 as written
+        for (char const* lang : {"en", "ja"}) {
+            QTranslator translator;
+            QVERIFY(translator.load(QStringLiteral(":/i18n/resvman_%1.qm").arg(lang)));
+            QCoreApplication::removeTranslator(&m_translator);
+            QCoreApplication::installTranslator(&translator);
+            m_dialog = std::make_unique<ReservationDialog>(m_clock.get(), m_parent.get());
+            m_dialog->setPresetFile(presetPath());
+            m_dialog->setLateNightHours(true);
+            QImage shot;
+            run(rec, [&] {
+                shot = m_dialog->grab().toImage();
+                cancelButton()->click();
+            });
+            QCoreApplication::removeTranslator(&translator);
+            QCoreApplication::installTranslator(&m_translator);
+            QVERIFY(shot.save(
+                QDir(dir).filePath(QStringLiteral("reservation-dialog-%1.png").arg(lang))));
+        }
     }
 };
 

@@ -2,6 +2,7 @@
 // frequency check, the time arithmetic, the presets file and the station lookup, and where
 // the dialog opens.
 #include "ui/ReservationInput.h"
+#include "ui/BroadcastTimes.h"
 #include "ui/DialogPlacement.h"
 #include "ui/LeadingNumber.h"
 #include "ui/ReservationDialog.h"
@@ -17,6 +18,14 @@
 #include <climits>
 #include <cstdio>
 #include <span>
+
+namespace {
+// "25:30" as minutes after the day's midnight.
+int minutesOf(QString const& text) {
+    return text.section(QLatin1Char(':'), 0, 0).toInt() * 60 +
+           text.section(QLatin1Char(':'), 1, 1).toInt();
+}
+} // namespace
 
 class ReservationInputTest : public QObject {
     Q_OBJECT
@@ -76,12 +85,14 @@ private slots:
         QTest::newRow("AM with unit") << 0 << "1134kHz" << true;
         QTest::newRow("AM empty") << 0 << "" << false;
         QTest::newRow("AM fraction cut") << 0 << "1134.9" << true;
-        QTest::newRow("FM lowest") << 1 << "76" << true;
-        QTest::newRow("FM highest") << 1 << "90" << true;
+        QTest::newRow("FM lowest") << 1 << "76.0" << true;
+        QTest::newRow("FM 90.0") << 1 << "90.0" << true;
+        QTest::newRow("FM wide, 90.1") << 1 << "90.1" << true;
+        QTest::newRow("FM wide, highest") << 1 << "94.9" << true;
         QTest::newRow("FM between steps") << 1 << "80.05" << true;
         QTest::newRow("FM below") << 1 << "75.9" << false;
-        QTest::newRow("FM above") << 1 << "90.1" << false;
-        QTest::newRow("FM just above") << 1 << "90.001" << false;
+        QTest::newRow("FM above") << 1 << "95.0" << false;
+        QTest::newRow("FM just above") << 1 << "94.901" << false;
         QTest::newRow("FM not a number") << 1 << "FM" << false;
         QTest::newRow("FM AM value") << 1 << "1134" << false;
     }
@@ -93,74 +104,154 @@ private slots:
     }
 
     // The dialog's test covers the overnight, whole-day and month/year-end cases through
-    // its pickers; these are the ones it does not reach. The clock times picked are the
-    // clock times of the machine's zone, across both daylight-saving changes.
+    // its pickers; these are the ones it does not reach. The clock times written are the
+    // clock times of the machine's zone, across both daylight-saving changes; 24:00 to 29:59
+    // are the small hours of the next calendar day.
     void composition_data() {
         QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<QDate>("day");
-        QTest::addColumn<QTime>("start");
-        QTest::addColumn<QTime>("end");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
         QTest::addColumn<double>("wantStart");
         QTest::addColumn<double>("wantEnd");
         QByteArray const tokyo = "Asia/Tokyo";
         QByteArray const berlin = "Europe/Berlin";
         QByteArray const newYork = "America/New_York";
-        QTest::newRow("same day") << tokyo << QDate(2024, 5, 15) << QTime(10, 0) << QTime(11, 30)
-                                  << jst(2024, 5, 15, 10, 0) << jst(2024, 5, 15, 11, 30);
-        QTest::newRow("leap day") << tokyo << QDate(2024, 2, 28) << QTime(23, 30) << QTime(0, 30)
-                                  << jst(2024, 2, 28, 23, 30) << jst(2024, 2, 29, 0, 30);
+        QTest::newRow("same day") << tokyo << QDate(2024, 5, 15) << "10:00"
+                                  << "11:30" << jst(2024, 5, 15, 10, 0) << jst(2024, 5, 15, 11, 30);
+        QTest::newRow("leap day") << tokyo << QDate(2024, 2, 28) << "23:30"
+                                  << "00:30" << jst(2024, 2, 28, 23, 30) << jst(2024, 2, 29, 0, 30);
+        QTest::newRow("late night, end past 24:00")
+            << tokyo << QDate(2024, 5, 20) << "25:00"
+            << "27:00" << jst(2024, 5, 21, 1, 0) << jst(2024, 5, 21, 3, 0);
+        QTest::newRow("late night, end written as a clock time")
+            << tokyo << QDate(2024, 5, 20) << "28:00"
+            << "06:00" << jst(2024, 5, 21, 4, 0) << jst(2024, 5, 21, 6, 0);
+        QTest::newRow("late night, month end")
+            << tokyo << QDate(2024, 4, 30) << "25:30"
+            << "29:59" << jst(2024, 5, 1, 1, 30) << jst(2024, 5, 1, 5, 59);
+        QTest::newRow("late night, year end")
+            << tokyo << QDate(2024, 12, 31) << "24:00"
+            << "26:00" << jst(2025, 1, 1, 0, 0) << jst(2025, 1, 1, 2, 0);
+        QTest::newRow("evening to 25:00")
+            << tokyo << QDate(2024, 12, 31) << "23:00"
+            << "25:00" << jst(2024, 12, 31, 23, 0) << jst(2025, 1, 1, 1, 0);
         QTest::newRow("Berlin winter")
-            << berlin << QDate(2024, 1, 15) << QTime(20, 0) << QTime(21, 0)
-            << utc(2024, 1, 15, 19, 0) << utc(2024, 1, 15, 20, 0);
+            << berlin << QDate(2024, 1, 15) << "20:00"
+            << "21:00" << utc(2024, 1, 15, 19, 0) << utc(2024, 1, 15, 20, 0);
         QTest::newRow("Berlin, 02:30 skipped")
-            << berlin << QDate(2024, 3, 31) << QTime(2, 30) << QTime(4, 0)
-            << utc(2024, 3, 31, 1, 30) << utc(2024, 3, 31, 2, 0);
+            << berlin << QDate(2024, 3, 31) << "02:30"
+            << "04:00" << utc(2024, 3, 31, 1, 30) << utc(2024, 3, 31, 2, 0);
+        QTest::newRow("Berlin, 26:30 skipped")
+            << berlin << QDate(2024, 3, 30) << "25:00"
+            << "26:30" << utc(2024, 3, 31, 0, 0) << utc(2024, 3, 31, 1, 30);
         QTest::newRow("Berlin, 02:30 twice")
-            << berlin << QDate(2024, 10, 27) << QTime(2, 30) << QTime(3, 30)
-            << utc(2024, 10, 27, 0, 30) << utc(2024, 10, 27, 2, 30);
+            << berlin << QDate(2024, 10, 27) << "02:30"
+            << "03:30" << utc(2024, 10, 27, 0, 30) << utc(2024, 10, 27, 2, 30);
+        QTest::newRow("Berlin, 26:30 twice")
+            << berlin << QDate(2024, 10, 26) << "26:30"
+            << "27:30" << utc(2024, 10, 27, 0, 30) << utc(2024, 10, 27, 2, 30);
         QTest::newRow("New York summer")
-            << newYork << QDate(2024, 7, 1) << QTime(20, 0) << QTime(21, 0) << utc(2024, 7, 2, 0, 0)
-            << utc(2024, 7, 2, 1, 0);
-        QTest::newRow("New York, 02:15 skipped")
-            << newYork << QDate(2024, 3, 10) << QTime(2, 15) << QTime(4, 0)
-            << utc(2024, 3, 10, 7, 15) << utc(2024, 3, 10, 8, 0);
-        QTest::newRow("New York, 01:30 twice")
-            << newYork << QDate(2024, 11, 3) << QTime(1, 30) << QTime(2, 30)
-            << utc(2024, 11, 3, 5, 30) << utc(2024, 11, 3, 7, 30);
+            << newYork << QDate(2024, 7, 1) << "20:00"
+            << "21:00" << utc(2024, 7, 2, 0, 0) << utc(2024, 7, 2, 1, 0);
+        QTest::newRow("New York, 26:15 skipped")
+            << newYork << QDate(2024, 3, 9) << "26:15"
+            << "28:00" << utc(2024, 3, 10, 7, 15) << utc(2024, 3, 10, 8, 0);
+        QTest::newRow("New York, 25:30 twice")
+            << newYork << QDate(2024, 11, 2) << "25:30"
+            << "26:30" << utc(2024, 11, 3, 5, 30) << utc(2024, 11, 3, 7, 30);
     }
     void composition() {
         QFETCH(QByteArray, zone);
         QFETCH(QDate, day);
-        QFETCH(QTime, start);
-        QFETCH(QTime, end);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
         QFETCH(double, wantStart);
         QFETCH(double, wantEnd);
         pinTimeZone(zone.constData());
-        // The pickers' seconds must not count.
-        QCOMPARE(composeStart(day, start.addSecs(17)), wantStart);
-        QCOMPARE(composeEnd(day, start.addSecs(17), end.addSecs(42)), wantEnd);
+        int const from = minutesOf(start);
+        int const to = minutesOf(end);
+        QCOMPARE(composeStart(day, from), wantStart);
+        QCOMPARE(composeEnd(day, from, to), wantEnd);
+        // Shown as the guides write it, it composes to the same times again.
+        BroadcastTimes const shown = broadcastTimes(wantStart, wantEnd, 0, true);
+        QCOMPARE(composeStart(shown.day, shown.start), wantStart);
+        QCOMPARE(composeEnd(shown.day, shown.start, shown.end), wantEnd);
+    }
+
+    // An end may lie at most a day after the start.
+    void length_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("01:00 to 25:00, 24 h") << "01:00"
+                                              << "25:00" << true;
+        QTest::newRow("01:00 to 25:01") << "01:00"
+                                        << "25:01" << false;
+        QTest::newRow("25:00 to 25:00, 24 h") << "25:00"
+                                              << "25:00" << true;
+        QTest::newRow("05:00 to 29:59") << "05:00"
+                                        << "29:59" << false;
+    }
+    void length() {
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(bool, accepted);
+        ReservationInput input;
+        input.start = minutesOf(start);
+        input.end = minutesOf(end);
+        QCOMPARE(checkLength(input) == ReservationProblem::None, accepted);
     }
 
     // Today is Wednesday 2024-05-15 in Tokyo (the dialog's own test covers the plain
-    // Monday and today cases).
+    // Monday and today cases). A weekly one's days are the days as written: from 24:00 on,
+    // it starts a day later, and may start today when written on yesterday.
     void weeklyBaseDay_data() {
         QTest::addColumn<QDate>("picked");
         QTest::addColumn<uint>("week");
-        QTest::addColumn<QDate>("want");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<double>("now");
+        QTest::addColumn<double>("wantStart");
+        QTest::addColumn<uint>("wantDays");
         QDate const lastFriday(2024, 5, 10);
-        QTest::newRow("first of Mon/Thu") << lastFriday << (2u | 16u) << QDate(2024, 5, 16);
-        QTest::newRow("picker ahead is kept") << QDate(2024, 5, 22) << 8u << QDate(2024, 5, 22);
-        QTest::newRow("picker ahead, next Sat") << QDate(2024, 5, 22) << 64u << QDate(2024, 5, 25);
-        QTest::newRow("years back") << QDate(2001, 1, 1) << 1u << QDate(2024, 5, 19);
+        double const late = jst(2024, 5, 15, 23, 59);
+        QTest::newRow("first of Mon/Thu")
+            << lastFriday << (2u | 16u) << "09:00" << late << jst(2024, 5, 16, 9, 0) << (2u | 16u);
+        QTest::newRow("picker ahead is kept")
+            << QDate(2024, 5, 22) << 8u << "09:00" << late << jst(2024, 5, 22, 9, 0) << 8u;
+        QTest::newRow("picker ahead, next Sat")
+            << QDate(2024, 5, 22) << 64u << "09:00" << late << jst(2024, 5, 25, 9, 0) << 64u;
+        QTest::newRow("years back")
+            << QDate(2001, 1, 1) << 1u << "09:00" << late << jst(2024, 5, 19, 9, 0) << 1u;
+        QTest::newRow("Monday 25:00 is Tuesday 01:00")
+            << lastFriday << 2u << "25:00" << late << jst(2024, 5, 21, 1, 0) << 4u;
+        QTest::newRow("Saturday 26:00 is Sunday 02:00")
+            << lastFriday << 64u << "26:00" << late << jst(2024, 5, 19, 2, 0) << 1u;
+        QTest::newRow("Tuesday 25:00, at 00:30 on Wednesday: tonight")
+            << lastFriday << 4u << "25:00" << jst(2024, 5, 15, 0, 30) << jst(2024, 5, 15, 1, 0)
+            << 8u;
     }
     void weeklyBaseDay() {
         QFETCH(QDate, picked);
         QFETCH(uint, week);
-        QFETCH(QDate, want);
+        QFETCH(QString, start);
+        QFETCH(double, now);
+        QFETCH(double, wantStart);
+        QFETCH(uint, wantDays);
         ReservationInput input;
         input.date = picked;
         input.week = week;
-        QCOMPARE(reservationBaseDay(input, jst(2024, 5, 15, 23, 59)), want);
+        input.start = minutesOf(start);
+        input.end = input.start + 60;
+        input.channel = QStringLiteral("954");
+        Reservation rec;
+        composeReservation(input, now, rec);
+        QCOMPARE(rec.start, wantStart);
+        QCOMPARE(rec.weekdays, wantDays);
+        // And shown as written again, with its days as written.
+        BroadcastTimes const shown = broadcastTimes(rec.start, rec.end, rec.weekdays, true);
+        QCOMPARE(shown.start, input.start);
+        QCOMPARE(shown.week, week);
     }
 
     // Presets come from the companion's preferences, XML or binary; anything less than a

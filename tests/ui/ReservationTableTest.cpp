@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 #include "ReservationTestSupport.h"
 #include "WhenShown.h"
+#include "platform/ISettings.h"
 #include "ui/ImageButton.h"
 #include "ui/MainWindow.h"
 #include "ui/NoticeArea.h"
@@ -99,6 +100,16 @@ private slots:
 
         useLanguage(":/i18n/resvman_ja.qm");
         QCOMPARE(cell(1, 0), QStringLiteral("2009/01/27 (火曜日)"));
+
+        // With the late-night setting, a programme from 01:00 shows on the day before, as
+        // the guides write it; one from 05:00 does not.
+        m_fakes->settings.setInteger(kLateNightHoursKey, 1);
+        add(lasting(k20090126_2000_UTC - 4 * 3600.0, 7200.0, 954, "Late"));
+        QCOMPARE(cell(1, 0), QStringLiteral("2009/01/26 (月曜日)"));
+        QCOMPARE(cell(3, 0), QStringLiteral("25:00"));
+        QCOMPARE(cell(4, 0), QStringLiteral("27:00"));
+        QCOMPARE(cell(1, 1), QStringLiteral("2009/01/27 (火曜日)"));
+        QCOMPARE(cell(3, 1), QStringLiteral("05:00"));
     }
 
     void frequencyStationTitleAndWeekly() {
