@@ -5,6 +5,7 @@
 #include "app/ListTable.h"
 #include "app/TextTable.h"
 #include "app/Translations.h"
+#include "app/TrustTexts.h"
 #include "app/WakeCheckCommand.h"
 #include "config.h"
 #include "engine/RecordingEngine.h"
@@ -25,6 +26,7 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -283,10 +285,19 @@ int runExport(Arguments& a) {
         return kExitDone;
     }
     std::string const path = QFile::encodeName(rest.first()).toStdString();
+    // Never through a symbolic link: in a folder others may write, someone else may have
+    // put one there in place of the file.
     if (!writeFileAtomically(path, reinterpret_cast<uint8_t const*>(bytes.constData()),
-                             static_cast<std::size_t>(bytes.size()))) {
-        //% "The calendar could not be written to %1."
-        say(qtTrId("IDS_CLI_WRITE_FAILED").arg(rest.first()));
+                             static_cast<std::size_t>(bytes.size()), FinalLink::Refuse)) {
+        if (errno == ELOOP) {
+            //% "The calendar was not written: %1 is a symbolic link. Name the file itself, or "
+            //% "a new file."
+            say(qtTrId("IDS_CLI_WRITE_LINK").arg(rest.first()));
+        } else {
+            //% "The calendar could not be written to %1."
+            say(qtTrId("IDS_CLI_WRITE_FAILED").arg(rest.first()) + QLatin1Char(' ') +
+                QString::fromLocal8Bit(std::strerror(errno)));
+        }
         return kExitFailed;
     }
     return kExitDone;
@@ -409,7 +420,7 @@ int runHistory(Arguments& a) {
         if (QString const reason = historyReason(e); !reason.isEmpty()) {
             parts << reason;
         }
-        text += parts.join(QStringLiteral("  ")) + QLatin1Char('\n');
+        text += TextTable::visible(parts.join(QStringLiteral("  "))) + QLatin1Char('\n');
     }
     out(text);
     return kExitDone;
@@ -552,6 +563,11 @@ int runCommandLine(int argc, char** argv) {
         printHelp();
     } else {
         AppLocation bundle;
+        if (bundle.dataFolder().empty()) {
+            // As the window: nowhere safe to keep the reservations is said, not worked around.
+            say(noSafeFolderText(bundle.choice().unusable));
+            return kExitFailed;
+        }
         CommandSession session(bundle.dataFolder());
         Arguments arguments{args, session};
         code = findCommand(argv[1])->run(arguments);

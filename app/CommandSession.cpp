@@ -37,7 +37,12 @@ CommandSession::~CommandSession() {
 RequestOutcome CommandSession::perform(Request const& request) {
     if (m_requests == nullptr) {
         m_client = std::make_unique<ResvManBusClient>(QDBusConnection::sessionBus());
-        QString const running = m_client->runningProgramFile();
+        // Only the program that holds the file's lock is asked: any process of this user
+        // may own the bus name, answer falsely or not at all.
+        long const owner = m_client->runningProgramPid();
+        QString const running = owner > 0 && InstanceLock::heldBy(m_folder, owner)
+                                    ? m_client->runningProgramFile()
+                                    : QString();
         if (!running.isEmpty() && sameFile(running, QString::fromStdString(m_file))) {
             m_requests = m_client.get();
         } else if (RequestOutcome const opened = openFile(); !opened.ok()) {
@@ -62,6 +67,13 @@ RequestOutcome CommandSession::openFile() {
         //% "session bus. Give the command in the session where the program runs, or set "
         //% "DBUS_SESSION_BUS_ADDRESS to that session's bus."
         return RequestOutcome::fail(qtTrId("IDS_CLI_LOCKED").arg(QString::fromStdString(m_folder)));
+    }
+    if (lock == InstanceLock::Result::Unavailable) {
+        //% "The lock %1 cannot be taken (it is not a plain file, or the folder cannot be "
+        //% "written), so the reservations are left as they are."
+        return RequestOutcome::fail(
+            qtTrId("IDS_CLI_NO_LOCK")
+                .arg(QString::fromStdString(InstanceLock::lockPath(m_folder))));
     }
     m_fileTarget = std::make_unique<FileReservationTarget>(m_file);
     QString error;

@@ -3,7 +3,9 @@
 #include "store/ReservationFile.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,4 +48,40 @@ InstanceLock::Result InstanceLock::acquireWithin(std::string const& folder, int 
         }
         ::usleep(kStepMs * 1000);
     }
+}
+
+bool InstanceLock::heldBy(std::string const& folder, long pid) {
+    if (pid <= 0) {
+        return false;
+    }
+    struct stat lockFile {};
+    if (::lstat(lockPath(folder).c_str(), &lockFile) != 0 || !S_ISREG(lockFile.st_mode)) {
+        return false;
+    }
+    std::string const process = "/proc/" + std::to_string(pid);
+    DIR* const fds = ::opendir((process + "/fd").c_str());
+    if (fds == nullptr) {
+        return false;
+    }
+    bool held = false;
+    while (dirent const* entry = ::readdir(fds)) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        struct stat opened {};
+        if (::stat((process + "/fd/" + entry->d_name).c_str(), &opened) != 0 ||
+            opened.st_dev != lockFile.st_dev || opened.st_ino != lockFile.st_ino) {
+            continue;
+        }
+        // The file's locks taken through this descriptor; a "->" line waits for one.
+        std::ifstream info(process + "/fdinfo/" + entry->d_name);
+        for (std::string line; std::getline(info, line);) {
+            if (line.starts_with("lock:") && line.find("FLOCK") != std::string::npos &&
+                line.find("->") == std::string::npos) {
+                held = true;
+            }
+        }
+    }
+    ::closedir(fds);
+    return held;
 }

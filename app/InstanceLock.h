@@ -15,4 +15,7 @@ public:
     // command line holds it for moments only).
     static Result acquireWithin(std::string const& folder, int timeoutMs, int* fdOut = nullptr);
     static std::string lockPath(std::string const& folder);
+    // Whether the process pid holds the lock of folder now (one of its open files is the lock
+    // file, locked). Reads /proc: only the user's own processes can be looked at.
+    static bool heldBy(std::string const& folder, long pid);
 };

@@ -110,8 +110,9 @@ QString listTable(QList<QVariantMap> const& entries, bool lateNight) {
                             e.value(QStringLiteral("title")).toString()};
     }
     QList<int> widths(rows.first().size(), 0);
-    for (QStringList const& row : rows) {
+    for (QStringList& row : rows) {
         for (int c = 0; c < row.size(); ++c) {
+            row[c] = TextTable::visible(row[c]); // titles and stations from files
             widths[c] = std::max(widths[c], TextTable::displayWidth(row[c]));
         }
     }

@@ -32,6 +32,21 @@ QString ResvManBusClient::runningProgramFile() {
     return qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toString();
 }
 
+long ResvManBusClient::runningProgramPid() {
+    if (!m_connection.isConnected()) {
+        return 0;
+    }
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+    ask << QString::fromLatin1(kResvManBusName);
+    QDBusMessage const reply = m_connection.call(ask, QDBus::Block, kBusTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return 0; // no owner
+    }
+    return static_cast<long>(reply.arguments().first().toUInt());
+}
+
 RequestOutcome ResvManBusClient::call(QString const& method, QList<QVariant> const& arguments,
                                       QDBusMessage& reply) {
     m_undelivered = false;

@@ -12,9 +12,15 @@ class ResvManBusClient : public IReservationRequests {
 public:
     explicit ResvManBusClient(QDBusConnection connection, int timeoutMs = 30000);
 
+    // How long the bus itself may take to say who owns a name.
+    static constexpr int kBusTimeoutMs = 5000;
+
     // The reservation file of the program that owns the name on this bus; empty when none
     // runs (or it does not offer this interface).
     QString runningProgramFile();
+    // The process id of the program that owns the name on this bus, as the bus itself knows
+    // it; 0 when none does.
+    long runningProgramPid();
 
     RequestOutcome list(QList<QVariantMap>& out) override;
     RequestOutcome add(QVariantMap const& fields, int& id, int& result) override;

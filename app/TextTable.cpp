@@ -70,3 +70,25 @@ QString TextTable::wrapped(QString const& text, int width, QString const& indent
 QString TextTable::padded(QString const& text, int width) {
     return text + QString(std::max(0, width - displayWidth(text)), QLatin1Char(' '));
 }
+
+QString TextTable::visible(QString const& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar const c : text) {
+        char16_t const u = c.unicode();
+        if (u >= 0x20 && (u < 0x7F || u > 0x9F)) {
+            out += c;
+        } else if (u == '\n') {
+            out += QStringLiteral("\\n");
+        } else if (u == '\t') {
+            out += QStringLiteral("\\t");
+        } else if (u == '\r') {
+            out += QStringLiteral("\\r");
+        } else if (u < 0x80) {
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        } else {
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        }
+    }
+    return out;
+}

@@ -13,5 +13,9 @@ int displayWidth(QString const& text);
 QString wrapped(QString const& text, int width, QString const& indent = QString());
 // The text and spaces up to width columns.
 QString padded(QString const& text, int width);
+// The text with each control character (C0, DEL, C1) written as a visible escape ("\n",
+// "\x1b", "\u009b"), so that text from a file or another program can neither steer the
+// terminal nor begin a line of its own.
+QString visible(QString const& text);
 
 } // namespace TextTable

@@ -55,8 +55,23 @@ QString helperProblemText(HelperSearch const& search) {
     return qtTrId("IDS_HELPER_MISSING");
 }
 
-QString helperInstallFailedText(HelperInstaller::Result result, QString const& detail) {
+QString helperUntrustedText(trust::Verdict const& source) {
+    if (source.ok() || source.problem == trust::Problem::Missing) {
+        return {};
+    }
+    //% "The wake-up helper beside this program cannot be installed, because %1: %2. Only a "
+    //% "helper that no other user can change is installed to run as administrator."
+    return qtTrId("IDS_HELPER_UNTRUSTED").arg(quotedPath(source.where), trustReasonText(source));
+}
+
+QString helperInstallFailedText(HelperInstaller::Result result, QString const& detail,
+                                trust::Verdict const& source) {
     switch (result) {
+    case HelperInstaller::Result::Untrusted:
+        if (QString const text = helperUntrustedText(source); !text.isEmpty()) {
+            return text;
+        }
+        break;
     case HelperInstaller::Result::Dismissed:
         //% "The wake-up helper was not installed: the administrator's password was not given."
         return qtTrId("IDS_ERR_HELPER_DISMISSED");
@@ -65,7 +80,8 @@ QString helperInstallFailedText(HelperInstaller::Result result, QString const& d
         //% "package, or install it with cmake as described in its README."
         return qtTrId("IDS_ERR_HELPER_UNAVAILABLE").arg(detail);
     default:
-        //% "The wake-up helper could not be installed: %1"
-        return qtTrId("IDS_ERR_HELPER_FAILED").arg(detail);
+        break;
     }
+    //% "The wake-up helper could not be installed: %1"
+    return qtTrId("IDS_ERR_HELPER_FAILED").arg(detail);
 }

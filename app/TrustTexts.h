@@ -22,5 +22,11 @@ QString noSafeFolderText(trust::Verdict const& unusable);
 // Why waking and shutting down are unavailable; "" when the wake-up helper is there.
 QString helperProblemText(HelperSearch const& search);
 
-// The alert after an installation of the wake-up helper that did not succeed.
-QString helperInstallFailedText(HelperInstaller::Result result, QString const& detail);
+// Why the wake-up helper beside this program is not installed: the trust check's verdict on
+// its files ("" when it passed, or when there is none to install).
+QString helperUntrustedText(trust::Verdict const& source);
+
+// The alert after an installation of the wake-up helper that did not succeed; source: the
+// trust check's verdict when that refused it.
+QString helperInstallFailedText(HelperInstaller::Result result, QString const& detail,
+                                trust::Verdict const& source = {});

@@ -287,7 +287,9 @@ int main(int argc, char** argv) {
     // the main window's line while waking or shutting down is on without it.
     HelperInstaller installer;
     PowerSettingsDialog* const powerSettings = window.powerSettingsDialog();
-    powerSettings->setHelperInstallable(true);
+    // Offered only for a helper that passes the trust check (start() checks it again).
+    trust::Verdict const helperSource = installer.checkSource();
+    powerSettings->setHelperInstallable(helperSource.ok(), helperUntrustedText(helperSource));
     QObject::connect(powerSettings, &PowerSettingsDialog::installHelperRequested, &installer,
                      &HelperInstaller::start);
     QObject::connect(&installer, &HelperInstaller::finished, &installer,
@@ -300,7 +302,8 @@ int main(int argc, char** argv) {
                              window.engine().requestReplan();
                          }
                          powerSettings->helperInstallFinished(
-                             installed, helperInstallFailedText(result, detail));
+                             installed,
+                             helperInstallFailedText(result, detail, installer.checkSource()));
                      });
 
     // Settings → Check wake-up…: the check reads the facts on its own thread; the test

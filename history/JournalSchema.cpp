@@ -159,6 +159,20 @@ JournalEntry entryFromRow(SqliteStatement const& row) {
     return entry;
 }
 
+// The schema's objects as the file lists them, in one comparable text.
+bool schemaText(sqlite3* db, std::string& text) {
+    SqliteStatement ask(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY name");
+    int result = SQLITE_ROW;
+    while ((result = ask.step()) == SQLITE_ROW) {
+        for (int column = 0; column < 4; ++column) {
+            text += ask.text(column);
+            text.push_back('\x1f');
+        }
+        text.push_back('\n');
+    }
+    return result == SQLITE_DONE;
+}
+
 bool exec(sqlite3* db, std::string const& sql, std::string& error) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -177,6 +191,39 @@ std::optional<int> JournalSchema::versionOf(sqlite3* db) {
         return std::nullopt;
     }
     return sqlite3_column_int(ask.get(), 0);
+}
+
+bool JournalSchema::isOwn(sqlite3* db, std::string& error) {
+    std::optional<int> const version = versionOf(db);
+    std::string found;
+    if (!version || !schemaText(db, found)) {
+        error = std::string("cannot read the schema: ") + sqlite3_errmsg(db);
+        return false;
+    }
+    if (*version < 0 || *version > kVersion) {
+        return true; // a newer program's: refused as such by migrate()
+    }
+    // What the migrations up to the file's version make, made afresh in memory.
+    sqlite3* reference = nullptr;
+    std::string expected;
+    std::string ignored;
+    bool made =
+        sqlite3_open_v2(":memory:", &reference, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    for (int step = 0; made && step < *version; ++step) {
+        made = exec(reference, kMigrations[step], ignored);
+    }
+    made = made && schemaText(reference, expected);
+    sqlite3_close_v2(reference);
+    if (!made) {
+        error = "cannot make the schema to compare with";
+        return false;
+    }
+    if (found != expected) {
+        error = "its tables are not this program's history (schema version " +
+                std::to_string(*version) + ")";
+        return false;
+    }
+    return true;
 }
 
 bool JournalSchema::migrate(sqlite3* db, std::string& error) {

@@ -18,6 +18,10 @@ inline constexpr int kVersion = 3;
 
 // The schema version of the file (its user_version); none when it cannot be read.
 std::optional<int> versionOf(sqlite3* db);
+// Whether the file holds exactly what this program's schema of its version makes: no other
+// table, index, view or trigger, none defined otherwise. False with the reason when not
+// (such a file is no history of this program, and nothing in it is run).
+bool isOwn(sqlite3* db, std::string& error);
 // Brings a file of an older version up to kVersion, one step at a time, each in a
 // transaction of its own. False with the reason for a newer file or a failed step.
 bool migrate(sqlite3* db, std::string& error);

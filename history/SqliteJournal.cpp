@@ -2,6 +2,7 @@
 
 #include "history/JournalSchema.h"
 #include "history/MissReasons.h"
+#include "history/SqliteGuard.h"
 #include "history/SqliteStatement.h"
 
 #include <sqlite3.h>
@@ -20,8 +21,14 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 2000;
-constexpr int kReadBusyTimeoutMs = 200; // reads come from the window: never wait long
+constexpr auto kBusyWait = std::chrono::milliseconds(2000);
+constexpr auto kReadBusyWait = std::chrono::milliseconds(200); // reads come from the window
+// The longest the file may keep the journal's thread, or a reader, on one piece of work.
+constexpr auto kWorkDeadline = std::chrono::seconds(30);
+constexpr auto kReadDeadline = std::chrono::seconds(2);
+constexpr auto kFileReadDeadline = std::chrono::seconds(10);
+// How long the end of the program waits for what is still to be written.
+constexpr auto kStopGrace = std::chrono::seconds(1);
 constexpr auto kRetryUnavailable = std::chrono::seconds(60);
 constexpr double kPruneEvery = 86400.0;
 // A companion's report is matched to hand-overs whose end is at most this long ago.
@@ -78,7 +85,8 @@ public:
     SqliteJournal::TroubleListener troubleListener;
     std::vector<Trouble> troubles; // told again to a trouble listener set later
 
-    // The journal's thread only.
+    // The journal's thread only (the guard's stop() from any thread).
+    SqliteGuard guard;
     sqlite3* db = nullptr;
     bool unavailable = false;
     std::chrono::steady_clock::time_point retryAt{};
@@ -88,6 +96,7 @@ public:
     // Bumped whenever the file is replaced, so that the reading connection opens anew.
     std::atomic<uint64_t> generation{0};
     std::mutex readMutex;
+    SqliteGuard readGuard;
     sqlite3* readConnection = nullptr;
     uint64_t readGeneration = 0;
 
@@ -138,7 +147,12 @@ public:
                             nullptr) != SQLITE_OK) {
             return fail(db, "cannot open");
         }
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        guard.attach(db, kBusyWait);
+        guard.arm(kWorkDeadline);
+        // Nothing of a file shaped by someone else runs: not even the log is switched on.
+        if (!JournalSchema::isOwn(db, error)) {
+            return false;
+        }
         {
             SqliteStatement wal(db, "PRAGMA journal_mode=WAL");
             if (wal.step() != SQLITE_ROW || wal.text(0) != "wal") {
@@ -203,7 +217,12 @@ public:
     }
 
     // The file cannot be used: keep it aside and begin a new one.
-    void replace(std::string const& why) {
+    // why is taken by value: it is often error, which open() clears.
+    void replace(std::string why) {
+        if (db != nullptr) {
+            // Closing would fold the log into the file, or delete it: it goes aside as it is.
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        }
         close();
         std::string const aside = setAside();
         generation.fetch_add(1);
@@ -221,7 +240,7 @@ public:
     }
 
     void openOrReplace() {
-        if (!open()) {
+        if (!open() && !guard.stopped()) {
             replace(error);
         }
     }
@@ -410,6 +429,7 @@ public:
     }
 
     std::vector<JournalEntry> write(std::deque<JournalEntry> const& batch) {
+        guard.arm(kWorkDeadline);
         retryIfDue();
         std::vector<JournalEntry> told;
         if (db != nullptr) {
@@ -418,6 +438,9 @@ public:
                     prune();
                 }
                 return told;
+            }
+            if (guard.stopped()) {
+                return unstored(batch); // the program ends and can wait no longer
             }
             // The file failed mid-way (damaged, the disk full): the entries go into a new
             // one.
@@ -479,9 +502,13 @@ public:
             readConnection = nullptr;
             return nullptr;
         }
-        sqlite3_busy_timeout(readConnection, kReadBusyTimeoutMs);
-        if (JournalSchema::versionOf(readConnection) != JournalSchema::kVersion) {
-            sqlite3_close_v2(readConnection); // not migrated yet: looked at again next time
+        readGuard.attach(readConnection, kReadBusyWait);
+        readGuard.arm(kReadDeadline);
+        std::string ignored;
+        if (JournalSchema::versionOf(readConnection) != JournalSchema::kVersion ||
+            !JournalSchema::isOwn(readConnection, ignored)) {
+            // Not migrated yet, or about to be set aside: looked at again next time.
+            sqlite3_close_v2(readConnection);
             readConnection = nullptr;
         }
         return readConnection;
@@ -502,6 +529,7 @@ SqliteJournal::~SqliteJournal() {
         std::lock_guard lock(d->queueMutex);
         d->stop = true;
     }
+    d->guard.stop(kStopGrace);
     d->queueChanged.notify_all();
     d->thread.join();
     std::lock_guard lock(d->readMutex);
@@ -530,6 +558,7 @@ void SqliteJournal::record(JournalEntry const& entry) {
 std::vector<JournalEntry> SqliteJournal::read(std::size_t limit) {
     std::vector<JournalEntry> entries;
     std::lock_guard lock(d->readMutex);
+    d->readGuard.arm(kReadDeadline);
     if (sqlite3* const db = d->reader()) {
         JournalSchema::readNewest(db, limit, entries);
     }
@@ -540,25 +569,23 @@ bool SqliteJournal::readFile(std::string const& path, std::size_t limit,
                              std::vector<JournalEntry>& entries, std::string& error) {
     entries.clear();
     sqlite3* db = nullptr;
-    // Read-write so that the shared memory of a log left behind can be set up; nothing is
-    // written. A file that does not exist is not created.
-    int opened =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
-    if (opened == SQLITE_CANTOPEN || opened == SQLITE_READONLY || opened == SQLITE_PERM) {
-        sqlite3_close_v2(db);
-        db = nullptr;
-        opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW,
-                                 nullptr);
-    }
+    // Read-only: nothing is created or written, and closing checkpoints nothing.
+    int const opened =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> const closer(db, &sqlite3_close_v2);
     if (opened != SQLITE_OK) {
         error = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened);
         return false;
     }
-    sqlite3_busy_timeout(db, kReadBusyTimeoutMs);
+    SqliteGuard guard;
+    guard.attach(db, kReadBusyWait);
+    guard.arm(kFileReadDeadline);
     std::optional<int> const version = JournalSchema::versionOf(db);
     if (!version) {
         error = sqlite3_errmsg(db);
+        return false;
+    }
+    if (!JournalSchema::isOwn(db, error)) {
         return false;
     }
     if (*version != JournalSchema::kVersion) {
@@ -576,6 +603,7 @@ bool SqliteJournal::readFile(std::string const& path, std::size_t limit,
 std::optional<JournalEntry> SqliteJournal::findMiss(std::string const& title, uint32_t freq,
                                                     double start, double end) {
     std::lock_guard lock(d->readMutex);
+    d->readGuard.arm(kReadDeadline);
     sqlite3* const db = d->reader();
     if (db == nullptr) {
         return std::nullopt;

@@ -89,8 +89,9 @@ bool folderRefused(int error) {
 
 // Rewrites the file itself, for a folder that refuses new files. Not atomic: a crash
 // during the write can leave the file short.
-bool writeInPlace(std::string const& target, uint8_t const* data, std::size_t size) {
-    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+bool writeInPlace(std::string const& target, uint8_t const* data, std::size_t size,
+                  int extraFlags) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK | extraFlags);
     if (fd < 0) {
         return false;
     }
@@ -147,15 +148,23 @@ bool nameUnnamedFile(int fd, std::string const& folder, std::string& name) {
 
 } // namespace
 
-bool writeFileAtomically(std::string const& path, uint8_t const* data, std::size_t size) {
+bool writeFileAtomically(std::string const& path, uint8_t const* data, std::size_t size,
+                         FinalLink link) {
     if (path.empty()) {
         errno = EINVAL;
         return false;
     }
 
-    std::string const target = resolvedPath(path);
+    bool const follow = link == FinalLink::Follow;
+    std::string const target = follow ? resolvedPath(path) : path;
+    // A link put in place after this look is replaced by the rename, not followed.
+    int const inPlaceFlags = follow ? 0 : O_NOFOLLOW;
     struct stat st {};
-    bool const exists = ::stat(target.c_str(), &st) == 0;
+    bool const exists = (follow ? ::stat(target.c_str(), &st) : ::lstat(target.c_str(), &st)) == 0;
+    if (exists && S_ISLNK(st.st_mode)) {
+        errno = ELOOP;
+        return false;
+    }
     if (exists && !S_ISREG(st.st_mode)) {
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return false;
@@ -180,7 +189,7 @@ bool writeFileAtomically(std::string const& path, uint8_t const* data, std::size
             return false;
         }
     } else if (folderRefused(errno)) {
-        return exists && writeInPlace(target, data, size);
+        return exists && writeInPlace(target, data, size, inPlaceFlags);
     }
 
     if (temp.empty()) {
@@ -188,7 +197,7 @@ bool writeFileAtomically(std::string const& path, uint8_t const* data, std::size
         temp = folder + "/" + kSaveLeftoverPrefix + "XXXXXX";
         fd = ::mkostemp(temp.data(), O_CLOEXEC);
         if (fd < 0) {
-            return exists && folderRefused(errno) && writeInPlace(target, data, size);
+            return exists && folderRefused(errno) && writeInPlace(target, data, size, inPlaceFlags);
         }
         if (!closeAfter(fd, fillTemporary(fd, replaced, data, size))) {
             int const error = errno;

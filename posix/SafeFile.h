@@ -15,7 +15,14 @@
 //
 // When the folder may not be written but the file may, the file is rewritten in place
 // instead: a crash during that write can leave it short.
-bool writeFileAtomically(std::string const& path, uint8_t const* data, std::size_t size);
+//
+// A symbolic link at path is written through (the reservation file, whose way is checked,
+// may be one) with FinalLink::Follow; with FinalLink::Refuse, for a file the user names in a
+// folder that may not be the user's alone, it is refused with ELOOP and the file behind it
+// is never reached, not even when a link is put there during the save.
+enum class FinalLink { Follow, Refuse };
+bool writeFileAtomically(std::string const& path, uint8_t const* data, std::size_t size,
+                         FinalLink link = FinalLink::Follow);
 
 // Removes what saves cut short by a crash left in the folder of path, and in the folder of
 // the file a symbolic link at path points to: files named like this program's temporary

@@ -6,6 +6,8 @@
 #include <deque>
 #include <fcntl.h>
 #include <grp.h>
+#include <mutex>
+#include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -51,31 +53,49 @@ bool hasAccessList(std::string const& path) {
     return ::lgetxattr(path.c_str(), "system.posix_acl_access", nullptr, 0) > 0;
 }
 
-// The group user-private-group systems give each user: named after the user, the user's
-// primary group, and nobody else in it.
-bool isPrivateGroup(gid_t gid, uid_t uid) {
+// The account databases' facts about gid and the user; nothing when the user is unknown.
+std::optional<GroupFacts> gatherGroupFacts(gid_t gid, uid_t uid) {
     long const suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
     passwd user{};
     passwd* foundUser = nullptr;
     if (::getpwuid_r(uid, &user, buffer.data(), buffer.size(), &foundUser) != 0 ||
-        foundUser == nullptr || user.pw_gid != gid || user.pw_name == nullptr) {
-        return false;
+        foundUser == nullptr || user.pw_name == nullptr) {
+        return std::nullopt;
     }
-    std::string const name = user.pw_name;
+    GroupFacts facts;
+    facts.userName = user.pw_name;
+    facts.userGroup = user.pw_gid;
     std::vector<char> groupBuffer(1 << 16);
     group entry{};
     group* foundGroup = nullptr;
     if (::getgrgid_r(gid, &entry, groupBuffer.data(), groupBuffer.size(), &foundGroup) != 0 ||
-        foundGroup == nullptr || entry.gr_name == nullptr || name != entry.gr_name) {
-        return false;
+        foundGroup == nullptr || entry.gr_name == nullptr) {
+        return std::nullopt;
     }
+    facts.groupName = entry.gr_name;
     for (char** member = entry.gr_mem; member != nullptr && *member != nullptr; ++member) {
-        if (name != *member) {
-            return false;
+        facts.members.emplace_back(*member);
+    }
+    // Accounts are walked one at a time through a position the C library keeps for the
+    // whole process: one walk at a time.
+    static std::mutex walking;
+    std::lock_guard const lock(walking);
+    ::setpwent();
+    passwd account{};
+    passwd* next = nullptr;
+    while (::getpwent_r(&account, buffer.data(), buffer.size(), &next) == 0 && next != nullptr) {
+        if (account.pw_gid == gid) {
+            facts.primaryMembers.push_back(account.pw_uid);
         }
     }
-    return true;
+    ::endpwent();
+    return facts;
+}
+
+bool isSystemsPrivateGroup(gid_t gid, uid_t uid) {
+    std::optional<GroupFacts> const facts = gatherGroupFacts(gid, uid);
+    return facts && isPrivateGroup(*facts, uid, gid);
 }
 
 class Walker {
@@ -95,7 +115,7 @@ public:
             return false;
         }
         return m_policy.owners == Owners::RootOnly || st.st_uid != m_policy.user ||
-               hasAccessList(path) || !isPrivateGroup(st.st_gid, m_policy.user);
+               hasAccessList(path) || !isSystemsPrivateGroup(st.st_gid, m_policy.user);
     }
 
     // Whether folder (with its status dir) may be trusted to keep entry as it is; entry is
@@ -205,6 +225,23 @@ private:
 };
 
 } // namespace
+
+bool isPrivateGroup(GroupFacts const& facts, uid_t user, gid_t gid) {
+    if (facts.userGroup != gid || facts.groupName != facts.userName) {
+        return false;
+    }
+    for (std::string const& member : facts.members) {
+        if (member != facts.userName) {
+            return false;
+        }
+    }
+    for (uid_t const account : facts.primaryMembers) {
+        if (account != user) {
+            return false;
+        }
+    }
+    return true;
+}
 
 Policy forThisUser() {
     return Policy{::getuid(), Owners::UserOrRoot};

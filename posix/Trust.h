@@ -9,9 +9,9 @@
 // belongs to someone else, so an entry owned by root or the user is still theirs.
 //
 // Writable by no one else: no write bit for others, and no group write bit unless the group
-// is the user's private group (same name, no other member, no access control list), as
-// user-private-group systems with a umask of 002 create. Root's files get no such
-// exception.
+// is the user's private group (same name, no other member, no other account's primary group,
+// no access control list), as user-private-group systems with a umask of 002 create. Root's
+// files get no such exception.
 //
 // Plain C++ without Qt, so that the privileged programs and the sanitizer builds use it.
 #pragma once
@@ -20,6 +20,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace trust {
 
@@ -70,6 +71,18 @@ Verdict checkFile(std::string const& path, Policy policy, bool executable);
 // Only the way to path: every folder on it, and every symbolic link, is trusted. The object
 // itself may be absent; if it exists, nothing is said about it.
 Verdict checkWay(std::string const& path, Policy policy);
+
+// What the private-group rule looks at, as the account databases give it.
+struct GroupFacts {
+    std::string userName;              // the user's account name
+    gid_t userGroup = 0;               // the user's primary group
+    std::string groupName;             // the group's name
+    std::vector<std::string> members;  // the group's listed members
+    std::vector<uid_t> primaryMembers; // accounts whose primary group it is
+};
+// Whether gid is the private group of user: named after the user, the user's primary group,
+// and nobody else's, whether listed as a member or by primary group.
+bool isPrivateGroup(GroupFacts const& facts, uid_t user, gid_t gid);
 
 // Opens path for reading without waiting: a FIFO or device put in a file's place would block
 // an ordinary open. Keeps the descriptor only when it is a regular file; otherwise -1 with

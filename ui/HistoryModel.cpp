@@ -80,7 +80,7 @@ QVariant HistoryModel::data(QModelIndex const& index, int role) const {
     case Qt::ToolTipRole:
         // Long titles and reasons are cut by their columns.
         if (index.column() == Title || index.column() == Reason) {
-            return data(index, Qt::DisplayRole);
+            return plainToolTip(data(index, Qt::DisplayRole).toString());
         }
         return QVariant();
     case Qt::DecorationRole:

@@ -22,6 +22,7 @@ MessageBox::Button MessageBox::show(QWidget* parent, QString const& title, QStri
     }
     QMessageBox box(parent);
     box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // messages carry titles and paths
     box.setText(message);
     box.setIcon(alternateButton.isEmpty() ? QMessageBox::Information : QMessageBox::Question);
     // The icon is a picture to screen readers: it says what kind of message this is.

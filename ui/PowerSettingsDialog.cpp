@@ -162,6 +162,7 @@ void PowerSettingsDialog::buildControls() {
     helperIcon->setAccessibleName(qtTrId("IDS_A11Y_INFORMATION"));
     m_helperText = new QLabel(m_helperRow);
     m_helperText->setObjectName(QStringLiteral("helperText"));
+    m_helperText->setTextFormat(Qt::PlainText); // it names folders
     m_helperText->setWordWrap(true);
     m_installHelper = new QPushButton(m_helperRow);
     m_installHelper->setObjectName(QStringLiteral("installHelper"));
@@ -250,15 +251,20 @@ void PowerSettingsDialog::setHelperProblem(QString const& problem) {
     updateHelperRow();
 }
 
-void PowerSettingsDialog::setHelperInstallable(bool installable) {
+void PowerSettingsDialog::setHelperInstallable(bool installable, QString const& whyNot) {
     m_helperInstallable = installable;
+    m_helperWhyNot = installable ? QString() : whyNot;
     updateHelperRow();
 }
 
 void PowerSettingsDialog::updateHelperRow() {
     bool const wasShown = !m_helperRow->isHidden();
-    m_helperText->setText(m_helperProblem);
-    markAsNotice(m_helperRow, m_helperProblem);
+    // A Japanese sentence ends in "。" and takes no space after it.
+    QString const gap = m_helperProblem.endsWith(QChar(0x3002)) ? QString() : QStringLiteral(" ");
+    QString const text =
+        m_helperWhyNot.isEmpty() ? m_helperProblem : m_helperProblem + gap + m_helperWhyNot;
+    m_helperText->setText(text);
+    markAsNotice(m_helperRow, text);
     m_installHelper->setVisible(m_helperInstallable);
     m_helperRow->setVisible(!m_helperProblem.isEmpty());
     // As wide as the groups above, so the text wraps within the dialog.
@@ -372,8 +378,16 @@ int PowerSettingsDialog::exec() {
 
         bool const startAtLogin = m_startAtLogin->isChecked();
         QString why;
-        if (m_autostart != nullptr && startAtLogin != openStartAtLogin &&
-            !m_autostart->setEnabled(startAtLogin, &why)) {
+        if (m_autostart != nullptr && startAtLogin && !openStartAtLogin &&
+            LoginAutostart::hasControlCharacters(m_autostart->command())) {
+            //% "The program cannot be started at login from here: the path of its folder, %1, "
+            //% "contains a line break or another control character. Move the program to a "
+            //% "folder with a plain name."
+            MessageBox::show(this, appTitle(),
+                             qtTrId("IDS_ERR_START_AT_LOGIN_PATH").arg(m_autostart->command()),
+                             QStringLiteral("OK"));
+        } else if (m_autostart != nullptr && startAtLogin != openStartAtLogin &&
+                   !m_autostart->setEnabled(startAtLogin, &why)) {
             //% "Could not change the start at login (%1): %2"
             MessageBox::show(this, appTitle(),
                              qtTrId("IDS_ERR_START_AT_LOGIN").arg(m_autostart->entryPath(), why),

@@ -33,7 +33,8 @@ public:
     // its row is shown while there is a reason, with the button that installs the helper
     // when installable.
     void setHelperProblem(QString const& problem);
-    void setHelperInstallable(bool installable);
+    // whyNot: said after the problem when the helper cannot be installed from here.
+    void setHelperInstallable(bool installable, QString const& whyNot = QString());
 
 public slots:
     // Escape, and anything else that rejects the dialog, means Cancel.
@@ -67,6 +68,7 @@ private:
     LoginAutostart* m_autostart = nullptr;
     QString m_helperProblem;
     bool m_helperInstallable = false;
+    QString m_helperWhyNot;
     bool m_ownButton = false;
     bool m_changed = false;
 

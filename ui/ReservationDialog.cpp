@@ -292,7 +292,7 @@ void ReservationDialog::showStation() {
         QString const name = QString::fromStdString(*station);
         m_station->setText(
             m_station->fontMetrics().elidedText(name, Qt::ElideRight, m_station->maximumWidth()));
-        m_station->setToolTip(name);
+        m_station->setToolTip(plainToolTip(name));
     } else {
         m_station->setText(QString());
         m_station->setToolTip(QString());

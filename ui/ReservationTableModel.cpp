@@ -328,7 +328,7 @@ QVariant ReservationTableModel::data(QModelIndex const& index, int role) const {
             return statusExplanation(index.row(), value);
         }
         // Long titles and station names are cut by the column; show them whole.
-        return index.column() >= Station ? value : QVariant();
+        return index.column() >= Station ? QVariant(plainToolTip(value.toString())) : QVariant();
     }
     case Qt::AccessibleTextRole:
         return spokenCell(index.row(), index.column());

@@ -1,5 +1,6 @@
 #include "ui/UiTexts.h"
 
+#include <QTextDocument>
 #include <QtGlobal>
 
 #include <cmath>
@@ -131,4 +132,8 @@ QString spokenTime(double instant) {
 QString spokenList(QStringList const& items) {
     //% ", "
     return items.join(qtTrId("IDS_A11Y_LIST_SEPARATOR"));
+}
+
+QString plainToolTip(QString const& text) {
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }

@@ -10,6 +10,10 @@
 // The application's title: window titles, alert panels, the tray icon's tooltip.
 QString appTitle();
 
+// A tooltip that shows text exactly as it is: a tooltip that looks like markup would
+// otherwise be drawn as rich text (and load the images it names).
+QString plainToolTip(QString const& text);
+
 // The weekday's full name (0 Sunday .. 6 Saturday), as the table's date column shows it.
 QString weekdayName(int weekday);
 

@@ -5,44 +5,83 @@
 #include "protocol/BrokerFrame.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryFile>
-
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Run as root by pkexec (or directly by root) with: user, tool, broker, policy, and the
-// folders to install to. Every file is read as the user ($PKEXEC_UID when pkexec started it:
-// pkexec sets it, whatever the caller asked for), written to a new root-owned file beside its
-// place and renamed over it, so a running broker is never overwritten in place.
+// Run as root by pkexec (or directly by root) with: for the tool, the broker and the
+// policy in turn, their size and SHA-256 digest; then the folders to install to and the
+// action's name. The three files arrive one after the other on standard input; each is
+// written to a new root-owned file beside its place, compared with its digest and only
+// then renamed over it, so a running broker is never overwritten in place and nothing but
+// what was checked is ever installed.
 constexpr char const* kScript = R"sh(set -eu
 umask 022
-uid=${PKEXEC_UID:-$1}
-case $uid in ''|*[!0-9]*) echo "resvman: no user to read the helper as" >&2; exit 2 ;; esac
-gid=$(id -g -- "$uid" 2>/dev/null) || gid=65534
-tool=$2 broker=$3 policy=$4 dest=$5 actions=$6 action=$7
+dest=$7 actions=$8 action=$9
 mkdir -p -- "$dest" "$actions"
 chown 0:0 -- "$dest"
 chmod 0755 -- "$dest"
 put() {
-    tmp=$(mktemp -- "$2.XXXXXX")
-    if ! setpriv --reuid="$uid" --regid="$gid" --clear-groups -- cat -- "$1" > "$tmp"; then
+    tmp=$(mktemp -- "$3.XXXXXX")
+    dd iflag=fullblock bs="$1" count=1 status=none of="$tmp"
+    set -- "$@" "$(sha256sum < "$tmp")"
+    if [ "${5%% *}" != "$2" ]; then
         rm -f -- "$tmp"
-        echo "resvman: cannot read $1 as user $uid" >&2
+        echo "resvman: what arrived for $3 is not what was checked" >&2
         exit 1
     fi
-    chmod "$3" -- "$tmp"
-    mv -f -- "$tmp" "$2"
+    chmod "$4" -- "$tmp"
+    mv -f -- "$tmp" "$3"
 }
-put "$tool" "$dest/schedule" 0755
-put "$broker" "$dest/resvman-schedule-broker" 0755
-put "$policy" "$actions/$action.policy" 0644
+put "$1" "$2" "$dest/schedule" 0755
+put "$3" "$4" "$dest/resvman-schedule-broker" 0755
+put "$5" "$6" "$actions/$action.policy" 0644
 )sh";
+
+// The file at path, read only when it passes the trust check (as an executable of the user's
+// or root's) and from the very file checked.
+trust::Verdict readChecked(std::string const& path, trust::Policy policy, QByteArray& bytes) {
+    trust::Verdict verdict = trust::checkFile(path, policy, true);
+    if (!verdict.ok()) {
+        return verdict;
+    }
+    int const fd = trust::openRegularFile(verdict.resolved, O_NOFOLLOW);
+    struct stat opened {};
+    struct stat named {};
+    if (fd < 0 || ::fstat(fd, &opened) != 0 || ::lstat(verdict.resolved.c_str(), &named) != 0 ||
+        opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        verdict.problem = trust::Problem::Missing; // changed while it was looked at
+        return verdict;
+    }
+    QFile file;
+    bool const read = file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) &&
+                      opened.st_size > 0 && opened.st_size <= HelperInstaller::kMaxFileBytes;
+    bytes = read ? file.read(HelperInstaller::kMaxFileBytes + 1) : QByteArray();
+    if (!file.isOpen()) {
+        ::close(fd);
+    }
+    if (bytes.isEmpty() || bytes.size() > HelperInstaller::kMaxFileBytes) {
+        verdict.problem = trust::Problem::NotRegularFile;
+    }
+    return verdict;
+}
+
+QStringList sizeAndDigest(QByteArray const& bytes) {
+    return {
+        QString::number(bytes.size()),
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())};
+}
 
 constexpr char const* kShell = "/bin/sh";
 
@@ -67,9 +106,6 @@ HelperInstaller::~HelperInstaller() {
         m_process->disconnect(this);
         m_process->kill();
         m_process->waitForFinished(1000);
-    }
-    if (!m_policyFile.isEmpty()) {
-        QFile::remove(m_policyFile);
     }
 }
 
@@ -106,25 +142,46 @@ bool HelperInstaller::isRunning() const {
 }
 
 void HelperInstaller::finish(Result result, QString const& detail) {
-    if (!m_policyFile.isEmpty()) {
-        QFile::remove(m_policyFile);
-        m_policyFile.clear();
-    }
     emit finished(result, detail);
+}
+
+trust::Verdict HelperInstaller::checkSource() const {
+    trust::Policy const policy{m_user, trust::Owners::UserOrRoot};
+    for (char const* name : {broker::kToolFileName, broker::kBrokerFileName}) {
+        trust::Verdict const verdict = trust::checkFile(
+            QFile::encodeName(m_sourceFolder + QLatin1Char('/') + QString::fromLatin1(name))
+                .toStdString(),
+            policy, true);
+        if (!verdict.ok()) {
+            return verdict;
+        }
+    }
+    return {};
 }
 
 void HelperInstaller::start() {
     if (m_process) {
         return;
     }
-    QString const tool =
-        m_sourceFolder + QLatin1Char('/') + QString::fromLatin1(broker::kToolFileName);
-    QString const brokerFile =
-        m_sourceFolder + QLatin1Char('/') + QString::fromLatin1(broker::kBrokerFileName);
-    if (!QFileInfo(tool).isFile() || !QFileInfo(brokerFile).isFile()) {
-        finish(Result::Unavailable,
-               QStringLiteral("no wake-up helper beside the program in %1").arg(m_sourceFolder));
-        return;
+    trust::Policy const trusted{m_user, trust::Owners::UserOrRoot};
+    QByteArray tool;
+    QByteArray brokerFile;
+    for (auto [name, bytes] : {std::pair{broker::kToolFileName, &tool},
+                               std::pair{broker::kBrokerFileName, &brokerFile}}) {
+        std::string const path =
+            QFile::encodeName(m_sourceFolder + QLatin1Char('/') + QString::fromLatin1(name))
+                .toStdString();
+        trust::Verdict const verdict = readChecked(path, trusted, *bytes);
+        if (verdict.problem == trust::Problem::Missing && verdict.where == path) {
+            finish(
+                Result::Unavailable,
+                QStringLiteral("no wake-up helper beside the program in %1").arg(m_sourceFolder));
+            return;
+        }
+        if (!verdict.ok()) {
+            finish(Result::Untrusted, QString::fromStdString(verdict.describe()));
+            return;
+        }
     }
     BrokerChannel::Launch launch = m_launch;
     if (launch == BrokerChannel::Launch::Automatic) {
@@ -136,33 +193,17 @@ void HelperInstaller::start() {
         return;
     }
 
-    // The policy, written where only this user may read it; the script reads it as the user.
-    QTemporaryFile policy(QDir::tempPath() + QStringLiteral("/resvman-policy-XXXXXX"));
-    policy.setAutoRemove(false);
     QString const folder = helperFolder();
     QString const installed = QString::fromLatin1(HelperSearch::kLocalFolder);
-    if (!policy.open() || policy.write(polkitPolicy(installed)) < 0 || !policy.flush()) {
-        finish(Result::Failed, QStringLiteral("cannot write a temporary file"));
-        return;
-    }
-    m_policyFile = policy.fileName();
-    policy.close();
-    QFile::setPermissions(m_policyFile, QFile::ReadOwner | QFile::WriteOwner);
-
+    QByteArray const policy = polkitPolicy(installed);
     QString root = m_systemRoot;
     while (root.endsWith(QLatin1Char('/'))) {
         root.chop(1);
     }
-    QStringList arguments = {QStringLiteral("-c"),
-                             QString::fromLatin1(kScript),
-                             QStringLiteral("resvman-install-helper"),
-                             QString::number(m_user),
-                             tool,
-                             brokerFile,
-                             m_policyFile,
-                             folder,
-                             root + QStringLiteral("/usr/share/polkit-1/actions"),
-                             polkitActionId(installed)};
+    QStringList arguments = {QStringLiteral("-c"), QString::fromLatin1(kScript),
+                             QStringLiteral("resvman-install-helper")};
+    arguments << sizeAndDigest(tool) << sizeAndDigest(brokerFile) << sizeAndDigest(policy) << folder
+              << root + QStringLiteral("/usr/share/polkit-1/actions") << polkitActionId(installed);
     QString program = QString::fromLatin1(kShell);
     if (launch == BrokerChannel::Launch::Pkexec) {
         arguments.prepend(program);
@@ -172,7 +213,6 @@ void HelperInstaller::start() {
     m_process = new QProcess(this);
     m_process->setProgram(program);
     m_process->setArguments(arguments);
-    m_process->setStandardInputFile(QProcess::nullDevice());
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     connect(m_process, &QProcess::finished, this, &HelperInstaller::onProcessFinished);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -182,6 +222,9 @@ void HelperInstaller::start() {
     });
     m_deadline.start(kDeadlineMs);
     m_process->start();
+    // Read by the script only once the administrator has answered; kept until then.
+    m_process->write(tool + brokerFile + policy);
+    m_process->closeWriteChannel();
 }
 
 void HelperInstaller::onProcessFinished(int exitCode, QProcess::ExitStatus status) {

@@ -3,14 +3,19 @@
 // names that broker, made with one administrator prompt (pkexec running /bin/sh with a
 // fixed script). Until then a bundle has no helper it may run as root (ScheduleToolPath.h).
 //
-// The copies are read as the user who asked, never as root (setpriv), so that naming a file
-// only root may read as a "source" copies nothing. What ends up installed is checked like
-// any other installation before the program takes it.
+// The bundle's files run as root afterwards, so they are taken only when they pass the trust
+// check for the user who asked: the user's or root's, and neither they nor any folder on the
+// way to them writable by anyone else (a bundle in /tmp whose helper another user put there
+// is refused). They are read here, with the user's own rights, and what the root script
+// installs is exactly what was read and checked: it arrives on the script's standard input
+// and is installed only when its SHA-256 digest is the one taken here. What ends up installed
+// is checked like any other installation before the program takes it.
 //
 // Runs asynchronously: the administrator may take a while to answer, and the window goes on.
 #pragma once
 
 #include "platform/linux/BrokerChannel.h"
+#include "posix/Trust.h"
 
 #include <QObject>
 #include <QProcess>
@@ -25,6 +30,7 @@ public:
         Installed,
         Dismissed,   // the administrator password was not given
         Unavailable, // no pkexec, or no helper in this program's folder to install
+        Untrusted,   // the helper in this program's folder fails the trust check
         Failed,
     };
     Q_ENUM(Result)
@@ -43,6 +49,10 @@ public:
     // Where the copies go, below the system root.
     QString helperFolder() const;
 
+    // Whether the bundle's tool and broker may be installed: why not, when not (checked for
+    // the user the copies are made for).
+    trust::Verdict checkSource() const;
+
     // Starts the installation; finished() follows, also when it cannot start.
     void start();
     bool isRunning() const;
@@ -56,6 +66,8 @@ public:
 
     // How long the administrator has to answer.
     static constexpr int kDeadlineMs = 5 * 60 * 1000;
+    // No helper file is larger.
+    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
 signals:
     // detail: a line for standard error and the dialog (the script's own message, or why).
@@ -69,7 +81,6 @@ private:
     BrokerChannel::Launch m_launch = BrokerChannel::Launch::Automatic;
     uid_t m_user;
     QString m_sourceFolder;
-    QString m_policyFile;
     QProcess* m_process = nullptr;
     QTimer m_deadline;
 };

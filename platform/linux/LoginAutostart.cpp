@@ -1,11 +1,15 @@
 #include "platform/linux/LoginAutostart.h"
 
+#include "posix/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 LoginAutostart::LoginAutostart(QString entryPath, QString command)
     : m_entryPath(std::move(entryPath)), m_command(std::move(command)) {}
@@ -40,9 +44,23 @@ QString LoginAutostart::execValue(QString const& command) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+bool LoginAutostart::hasControlCharacters(QString const& command) {
+    for (QChar const c : command) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool LoginAutostart::enabled() const {
-    QFile file(m_entryPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Never waits on a FIFO put in the entry's place, and reads nothing but a file.
+    int const fd = openRegularForReading(QFile::encodeName(m_entryPath).toStdString());
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return false;
     }
     // A desktop hides an entry the user switched off in its own settings this way.
@@ -63,6 +81,12 @@ bool LoginAutostart::setEnabled(bool on, QString* error) const {
             return false;
         }
         return true;
+    }
+    if (hasControlCharacters(m_command)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("the program's path holds a control character");
+        }
+        return false;
     }
     QDir().mkpath(QFileInfo(m_entryPath).absolutePath());
     QSaveFile file(m_entryPath);

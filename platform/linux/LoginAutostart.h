@@ -24,6 +24,9 @@ public:
     QString command() const { return m_command; }
     // The Exec= value that runs command with no arguments, quoted by the desktop entry rules.
     static QString execValue(QString const& command);
+    // Whether command holds a control character (a line break would end the Exec= line and
+    // begin another): no entry is written for such a command.
+    static bool hasControlCharacters(QString const& command);
 
 private:
     QString m_entryPath;

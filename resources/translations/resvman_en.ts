@@ -876,6 +876,22 @@
         <source>show what happened to each recording, newest first (failures marked with !)</source>
         <translation>show what happened to each recording, newest first (failures marked with !)</translation>
     </message>
+    <message id="IDS_ERR_START_AT_LOGIN_PATH">
+        <source>The program cannot be started at login from here: the path of its folder, %1, contains a line break or another control character. Move the program to a folder with a plain name.</source>
+        <translation>The program cannot be started at login from here: the path of its folder, %1, contains a line break or another control character. Move the program to a folder with a plain name.</translation>
+    </message>
+    <message id="IDS_CLI_WRITE_LINK">
+        <source>The calendar was not written: %1 is a symbolic link. Name the file itself, or a new file.</source>
+        <translation>The calendar was not written: %1 is a symbolic link. Name the file itself, or a new file.</translation>
+    </message>
+    <message id="IDS_CLI_NO_LOCK">
+        <source>The lock %1 cannot be taken (it is not a plain file, or the folder cannot be written), so the reservations are left as they are.</source>
+        <translation>The lock %1 cannot be taken (it is not a plain file, or the folder cannot be written), so the reservations are left as they are.</translation>
+    </message>
+    <message id="IDS_HELPER_UNTRUSTED">
+        <source>The wake-up helper beside this program cannot be installed, because %1: %2. Only a helper that no other user can change is installed to run as administrator.</source>
+        <translation>The wake-up helper beside this program cannot be installed, because %1: %2. Only a helper that no other user can change is installed to run as administrator.</translation>
+    </message>
     <message id="IDS_HIST_SOURCE_RECEIVER">
         <source>From the receiver.</source>
         <translation>From the receiver.</translation>

@@ -873,6 +873,22 @@
         <source>show what happened to each recording, newest first (failures marked with !)</source>
         <translation>それぞれの録音がどうなったかを新しい順に表示します（失敗には ! が付きます）</translation>
     </message>
+    <message id="IDS_ERR_START_AT_LOGIN_PATH">
+        <source>The program cannot be started at login from here: the path of its folder, %1, contains a line break or another control character. Move the program to a folder with a plain name.</source>
+        <translation>このプログラムはログイン時に開始できません。フォルダーのパス %1 に改行などの制御文字が含まれています。制御文字を含まない名前のフォルダーにプログラムを移してください。</translation>
+    </message>
+    <message id="IDS_CLI_WRITE_LINK">
+        <source>The calendar was not written: %1 is a symbolic link. Name the file itself, or a new file.</source>
+        <translation>カレンダーを書き出しませんでした。%1 はシンボリックリンクです。ファイルそのもの、または新しいファイルを指定してください。</translation>
+    </message>
+    <message id="IDS_CLI_NO_LOCK">
+        <source>The lock %1 cannot be taken (it is not a plain file, or the folder cannot be written), so the reservations are left as they are.</source>
+        <translation>ロック %1 を取得できないため（通常のファイルではないか、フォルダーに書き込めません）、予約は変更していません。</translation>
+    </message>
+    <message id="IDS_HELPER_UNTRUSTED">
+        <source>The wake-up helper beside this program cannot be installed, because %1: %2. Only a helper that no other user can change is installed to run as administrator.</source>
+        <translation>%1 は%2ため、このプログラムと一緒にある起動用ヘルパーはインストールできません。管理者として実行するヘルパーは、他のユーザーが変更できないものだけをインストールします。</translation>
+    </message>
     <message id="IDS_HIST_SOURCE_RECEIVER">
         <source>From the receiver.</source>
         <translation>受信機から録音。</translation>

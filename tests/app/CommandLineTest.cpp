@@ -4,13 +4,17 @@
 // say that the wake-up plan follows later), and while a program runs on that bus (every
 // command goes through its D-Bus interface; its window's table shows each change and the
 // bus carries Changed). Every refusal exits with 2 and leaves the file byte for byte as it
-// was. Last, the examples of docs/dbus-interface.md are run against the running program.
+// was. Then what others may have put in the command's way: a name squatter on the bus, a
+// link in place of the calendar, a lock that cannot be taken, no safe folder. Last, the
+// examples of docs/dbus-interface.md are run against the running program.
 #include "app/AppLocation.h"
 #include "app/InstanceLock.h"
 #include "app/ReservationRequests.h"
 #include "app/ResvManBusAdaptor.h"
 #include "app/SingleInstance.h"
 #include "app/WindowReservationTarget.h"
+#include "engine/RecordingEngine.h"
+#include "history/SqliteJournal.h"
 #include "store/ReservationFile.h"
 #include "ui/MainWindow.h"
 #include "ui/ReservationDialog.h"
@@ -24,6 +28,8 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -37,6 +43,7 @@
 #include <QTranslator>
 
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -53,7 +60,10 @@ struct Step {
 // Seeded before the table runs: one reservation whose time passed (id 0).
 constexpr char const* kMissed = "missed";
 
-QByteArray const kLongTitle(256, 'x');
+// 86 characters, 258 bytes: the limit is in bytes.
+QString const kLongTitle(86, QChar(0x3042));
+// Text that would steer a terminal and forge a line of the list.
+QString const kControlTitle = QStringLiteral("Bell\x07\x1b[31mRed\x7f\n 9  forged");
 
 Step const kSteps[] = {
     {"list", 0,
@@ -70,8 +80,15 @@ Step const kSteps[] = {
     {"list|--json", 0, nullptr, "^$", false, nullptr},
     {"export|--ics|{dir}/out.ics", 0, "^$", "^$", false, nullptr},
     {"history|--json", 0, "^\\[\\n", "^$", false, nullptr},
+    {"history", 0, "Quiz\\\\x1b\\[2J\\\\nforged", "^$", false, nullptr},
     {"disable|3|2", 0, "^$", nullptr, true, nullptr},
     {"remove|3", 0, "^$", nullptr, true, "missed|Jazz|ニュース"},
+    // Control characters are shown, not obeyed; --json keeps them.
+    {"add|--date|{tomorrow}|--start|05:00|--end|06:00|--fm|80|--title|{control}", 0, "^3\\n$",
+     nullptr, true, "missed|Jazz|ニュース|{control}"},
+    {"list", 0, "  Bell\\\\x07\\\\x1b\\[31mRed\\\\x7f\\\\n 9  forged\\n", nullptr, false, nullptr},
+    {"remove|3", 0, "^$", nullptr, true, "missed|Jazz|ニュース"},
+    {"export|--ics|{dir}/shared/link.ics", 1, "^$", "is a symbolic link", false, nullptr},
     // Wide FM, written as the guides write the small hours: the day after tomorrow 01:00.
     {"add|--date|{tomorrow}|--start|25:00|--end|27:00|--fm|94.9|--title|Wide", 0, "^\\d+\\n$",
      nullptr, true, "missed|Jazz|ニュース|Wide"},
@@ -101,8 +118,14 @@ Step const kSteps[] = {
      nullptr},
     {"add|--date|{tomorrow}|--colour|red", 2, "^$", "unknown argument “--colour”", false, nullptr},
     {"remove|2|42", 2, "^$", "no reservation with the id 42", false, nullptr},
+    {"remove", 2, "^$", "Give the id of at least one reservation", false, nullptr},
     {"remove|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
+    {"enable|2|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
+    {"disable|two", 2, "^$", "“two” is not a reservation id", false, nullptr},
     {"enable|0", 2, "^$", "Reservation 0 is over", false, nullptr},
+    // All or nothing: a request refused for one id changes no other (2 is off).
+    {"enable|2|0", 2, "^$", "Reservation 0 is over", false, nullptr},
+    {"enable|2|42", 2, "^$", "no reservation with the id 42", false, nullptr},
     {"export|out.ics", 2, "^$", "give --ics", false, nullptr},
     {"list|--yaml", 2, "^$", "unknown argument “--yaml”", false, nullptr},
     {"history|--all", 2, "^$", "unknown argument “--all”", false, nullptr},
@@ -113,6 +136,40 @@ QString localDate(double instant) {
         .toString(Qt::ISODate)
         .left(10);
 }
+
+// Runs command as uid with setpriv when this test runs as root (another user of the
+// machine), as this user otherwise; true when it succeeded.
+bool runAs(uid_t uid, QStringList const& command) {
+    QStringList args = command;
+    QString program = args.takeFirst();
+    if (::geteuid() == 0) {
+        args = QStringList{QStringLiteral("--reuid=%1").arg(uid),
+                           QStringLiteral("--regid=%1").arg(uid), QStringLiteral("--clear-groups"),
+                           QStringLiteral("--"), program} +
+               args;
+        program = QStringLiteral("setpriv");
+    }
+    return QProcess::execute(program, args) == 0;
+}
+
+constexpr uid_t kOtherUser = 50101;
+
+// Owns the program's bus name and answers only the question of which reservation file it
+// serves, with the file of the real one; every request it leaves unanswered.
+class NameSquatter : public QDBusVirtualObject {
+public:
+    explicit NameSquatter(QString file) : m_file(std::move(file)) {}
+    bool handleMessage(QDBusMessage const& message, QDBusConnection const& connection) override {
+        if (message.member() == QLatin1String("Get")) {
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(m_file))));
+        }
+        return true;
+    }
+    QString introspect(QString const&) const override { return {}; }
+
+private:
+    QString m_file;
+};
 
 QByteArray readWhole(QString const& path) {
     QFile file(path);
@@ -135,6 +192,7 @@ class CommandLineTest : public QObject {
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<SingleInstance> m_single;
     ResvManBusAdaptor* m_api = nullptr;
+    int m_lock = -1; // the running program's instance lock
     std::unique_ptr<WindowReservationTarget> m_target;
     std::unique_ptr<ReservationRequests> m_requests;
     int m_busSignals = 0;
@@ -146,7 +204,8 @@ class CommandLineTest : public QObject {
         QString out;
         QString err;
     };
-    Run run(QString const& program, QStringList const& args, bool merged = false) {
+    Run run(QString const& program, QStringList const& args, bool merged = false,
+            QProcessEnvironment const& extra = {}) {
         QProcess process;
         if (merged) {
             process.setProcessChannelMode(QProcess::MergedChannels);
@@ -159,6 +218,7 @@ class CommandLineTest : public QObject {
         env.remove(QStringLiteral("LC_ALL"));
         env.remove(QStringLiteral("LC_MESSAGES"));
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
+        env.insert(extra);
         process.setProcessEnvironment(env);
         process.start(program, args);
         // The program in this process answers while the command waits for it.
@@ -181,6 +241,8 @@ class CommandLineTest : public QObject {
     void startProgram(double now, std::string const& station = "テスト放送FM") {
         m_fakes = std::make_unique<FakeEngineServices>(now);
         m_bundle = std::make_unique<AppLocation>(m_dir->path().toStdString());
+        QCOMPARE(InstanceLock::acquire(m_dir->path().toStdString(), &m_lock),
+                 InstanceLock::Result::Acquired);
         RecordingEngine::Services services = m_fakes->services();
         services.location = m_bundle.get();
         std::string const presets = m_dir->filePath(QStringLiteral("Velto.plist")).toStdString();
@@ -237,6 +299,17 @@ class CommandLineTest : public QObject {
         return titles.join(QLatin1Char('|'));
     }
 
+    // A file with the one missed reservation (id 0).
+    void seedOne() {
+        Reservation missed =
+            makeReservation(local(2020, 1, 6, 20, 0), local(2020, 1, 6, 21, 0), 954, kMissed);
+        missed.pending = 0;
+        ReservationList seed;
+        CheckResult result;
+        QVERIFY(seed.add(missed, result, 1));
+        QVERIFY(ReservationFile(file().toStdString()).save(seed));
+    }
+
     // What the JSON list and the calendar must say after the first steps.
     void checkJson(QString const& out, bool running, QString const& tomorrow) {
         QJsonArray const list = QJsonDocument::fromJson(out.toUtf8()).array();
@@ -285,6 +358,35 @@ class CommandLineTest : public QObject {
                                    "ニュース  AM 954 kHz"}));
     }
 
+    // A history with a hand-over and a miss, written as the program writes it.
+    void seedHistory() {
+        SqliteJournal journal(m_dir->filePath(QStringLiteral(".ResvHistory.db")).toStdString());
+        Reservation rec = makeReservation(local(2024, 1, 15, 21, 0), local(2024, 1, 15, 21, 30),
+                                          0x01000000 | 8000, "Quiz\x1b[2J\nforged");
+        journal.record(RecordingEngine::journalEntry(JournalKind::HandedOver, rec, rec.start - 50));
+        rec = makeReservation(local(2024, 1, 16, 9, 0), local(2024, 1, 16, 10, 0), 954, "Lost");
+        JournalEntry missed = RecordingEngine::journalEntry(JournalKind::Missed, rec, rec.end);
+        missed.reason = MissReason::NotRunning;
+        journal.record(missed);
+        QVERIFY(journal.flush());
+    }
+    void checkHistoryJson(QString const& out) {
+        QJsonArray const rows = QJsonDocument::fromJson(out.toUtf8()).array();
+        QStringList got;
+        for (QJsonValue const& v : rows) {
+            QJsonObject const row = v.toObject();
+            if (row.contains(QStringLiteral("title"))) {
+                got << row.value("event").toString() + ' ' + row.value("title").toString() + ' ' +
+                           QString::number(row.value("end").toDouble() -
+                                           row.value("start").toDouble()) +
+                           ' ' + row.value("reservation").toString();
+            }
+        }
+        QCOMPARE(got,
+                 (QStringList{"missed Lost 3600 01/16 09:00–10:00, AM 954",
+                              "handed-over Quiz\x1b[2J\nforged 1800 01/15 21:00–21:30, FM 80.0"}));
+    }
+
 public slots:
     void onChanged() { ++m_busSignals; }
 
@@ -318,6 +420,10 @@ private slots:
         m_window.reset();
         m_bundle.reset();
         m_fakes.reset();
+        if (m_lock >= 0) {
+            ::close(m_lock);
+            m_lock = -1;
+        }
         m_bus.reset();
         m_dir.reset();
     }
@@ -332,15 +438,18 @@ private slots:
         double const now = static_cast<double>(QDateTime::currentSecsSinceEpoch());
         QString const tomorrow = localDate(now + 86400);
         QString const yesterday = localDate(now - 86400);
-        {
-            Reservation missed =
-                makeReservation(local(2020, 1, 6, 20, 0), local(2020, 1, 6, 21, 0), 954, kMissed);
-            missed.pending = 0;
-            ReservationList seed;
-            CheckResult result;
-            QVERIFY(seed.add(missed, result, 1));
-            QVERIFY(ReservationFile(file().toStdString()).save(seed));
-        }
+        seedOne();
+        seedHistory();
+        // In a folder every user may write, another user has put a link where the victim's
+        // calendar will go, to a file of the victim's.
+        QString const shared = m_dir->filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(shared));
+        ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755);
+        ::chmod(QFile::encodeName(shared).constData(), 01777);
+        QString const notes = m_dir->filePath(QStringLiteral("notes.txt"));
+        QFile(notes).open(QIODevice::WriteOnly);
+        QVERIFY(runAs(kOtherUser, {QStringLiteral("ln"), QStringLiteral("-s"), notes,
+                                   shared + QStringLiteral("/link.ics")}));
         if (running) {
             startProgram(now);
             if (QTest::currentTestFailed()) {
@@ -355,7 +464,8 @@ private slots:
                 arg.replace(QStringLiteral("{tomorrow}"), tomorrow)
                     .replace(QStringLiteral("{yesterday}"), yesterday)
                     .replace(QStringLiteral("{dir}"), m_dir->path())
-                    .replace(QStringLiteral("{long}"), QString::fromLatin1(kLongTitle));
+                    .replace(QStringLiteral("{long}"), kLongTitle)
+                    .replace(QStringLiteral("{control}"), kControlTitle);
             }
             QByteArray const before = readWhole(file());
             int const signalsBefore = m_busSignals;
@@ -383,7 +493,9 @@ private slots:
                 QVERIFY2(noted == !running, what + " said: " + result.err.toUtf8());
             }
             if (step.titles) {
-                QStringList sorted = QString::fromUtf8(step.titles).split(QLatin1Char('|'));
+                QStringList sorted = QString::fromUtf8(step.titles)
+                                         .replace(QStringLiteral("{control}"), kControlTitle)
+                                         .split(QLatin1Char('|'));
                 sorted.sort();
                 expectedTitles = sorted.join(QLatin1Char('|'));
             }
@@ -397,8 +509,13 @@ private slots:
             }
             if (what == "list|--json") {
                 checkJson(result.out, running, tomorrow);
-            } else if (what.startsWith("export")) {
+            } else if (what == "history|--json") {
+                checkHistoryJson(result.out);
+            } else if (what.startsWith("export") && step.exit == 0) {
                 checkCalendar(m_dir->filePath(QStringLiteral("out.ics")));
+            } else if (what.startsWith("export")) {
+                QCOMPARE(readWhole(notes), QByteArray());
+                QVERIFY(QFileInfo(shared + QStringLiteral("/link.ics")).isSymLink());
             }
             if (QTest::currentTestFailed()) {
                 return;
@@ -418,6 +535,68 @@ private slots:
         QCOMPARE(result.exit, 1);
         QVERIFY2(result.err.contains(QStringLiteral("cannot be reached")), result.err.toUtf8());
         QCOMPARE(readWhole(file()), QByteArray());
+    }
+
+    // Another process of the user owns the program's name and claims its file, but holds no
+    // lock on it: it is not asked (it would never answer), and the file is changed directly.
+    void nameSquatterIsNotBelieved() {
+        seedOne();
+        QDBusConnection squatter =
+            QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("program"));
+        NameSquatter object(file());
+        QVERIFY(squatter.registerVirtualObject(QString::fromLatin1(kResvManObjectPath), &object));
+        QVERIFY(squatter.registerService(QString::fromLatin1(kResvManBusName)));
+        Run const result = run(m_program, {QStringLiteral("remove"), QStringLiteral("0")});
+        QVERIFY2(result.exit == 0, result.err.toUtf8());
+        QVERIFY2(result.err.contains(QStringLiteral("not running")), result.err.toUtf8());
+        QCOMPARE(fileTitles(), QString());
+    }
+
+    // A lock that cannot be taken (someone made it a FIFO, or a link to nowhere): nothing is
+    // changed without it.
+    void unusableLockChangesNothing_data() {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("a FIFO") << true;
+        QTest::newRow("a dangling link") << false;
+    }
+    void unusableLockChangesNothing() {
+        QFETCH(bool, fifo);
+        seedOne();
+        QString const lock = file() + QStringLiteral(".lock");
+        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(lock).constData(), 0600) == 0
+                     : QFile::link(m_dir->filePath(QStringLiteral("nowhere")), lock));
+        QByteArray const before = readWhole(file());
+        Run const result = run(m_program, {QStringLiteral("remove"), QStringLiteral("0")});
+        QCOMPARE(result.exit, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("cannot be taken")), result.err.toUtf8());
+        QCOMPARE(readWhole(file()), before);
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("nowhere"))));
+    }
+
+    // A bundle in a folder others may change, and no safe per-user folder either: the
+    // command refuses, as the window does, instead of writing wherever it can.
+    void noSafeFolderIsRefused() {
+        QString const open = m_dir->filePath(QStringLiteral("open"));
+        QVERIFY(QDir().mkpath(open + QStringLiteral("/ResvMan.app")));
+        ::chmod(QFile::encodeName(open).constData(), 0777);
+        QString const program = open + QStringLiteral("/ResvMan.app/resvman");
+        QVERIFY(QFile::copy(m_program, program));
+        bool const rootFileBefore = QFile::exists(QStringLiteral("/.ResvInfo.dat"));
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_DATA_HOME"), open);
+        Run const result = run(program,
+                               {QStringLiteral("add"), QStringLiteral("--date=2040-01-01"),
+                                QStringLiteral("--start=20:00"), QStringLiteral("--end=21:00"),
+                                QStringLiteral("--fm=80"), QStringLiteral("--title=t")},
+                               false, env);
+        if (!rootFileBefore && QFile::exists(QStringLiteral("/.ResvInfo.dat"))) {
+            QFile::remove(QStringLiteral("/.ResvInfo.dat"));
+            QFAIL("wrote /.ResvInfo.dat");
+        }
+        QCOMPARE(result.exit, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("cannot be kept safely")), result.err.toUtf8());
+        QVERIFY(!QFile::exists(open + QStringLiteral("/.ResvInfo.dat")));
+        QVERIFY(!QFile::exists(open + QStringLiteral("/resvman/.ResvInfo.dat")));
     }
 
     // On a machine without an RTC (this one, and most virtual machines) the check names it

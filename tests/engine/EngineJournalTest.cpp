@@ -144,6 +144,11 @@ TEST_F(EngineJournalTest, MissReasonsComeFromWhatWasRecordedAroundTheStart) {
           exited(kStart - 2 * kHour, ExitCause::ExitCommand),
           startedEntry(kEnd + kHour, "b", kEnd + 0.5 * kHour)},
          MissReason::NotRunning},
+        {"ended with the session, started again later in the same boot",
+         {startedEntry(kStart - 3 * kHour, "a", kStart - 5 * kHour),
+          exited(kStart - 2 * kHour, ExitCause::Ended),
+          startedEntry(kEnd + kHour, "a", kStart - 5 * kHour)},
+         MissReason::NotRunning},
         {"ended with the session, computer started after the reservation",
          {startedEntry(kStart - 3 * kHour, "a", kStart - 5 * kHour),
           exited(kStart - 2 * kHour, ExitCause::Ended),
@@ -295,7 +300,7 @@ TEST_F(EngineJournalTest, EachMissAndEachPlanIsKeptOnceAndRowsOlderThanAYearGo) 
     for (JournalEntry const& row : rows) {
         kinds.push_back(row.kind);
     }
-    EXPECT_EQ(kinds, (std::vector<JournalKind>{JournalKind::Missed, JournalKind::WakeUpsPlanned,
+    ASSERT_EQ(kinds, (std::vector<JournalKind>{JournalKind::Missed, JournalKind::WakeUpsPlanned,
                                                JournalKind::WakeUpsPlanned}));
     EXPECT_TRUE(rows[1].instants.empty());
     EXPECT_EQ(rows[2].instants, std::vector<double>{kStart - 300.0});

@@ -390,24 +390,36 @@ TEST(WeeklyRearm, KeepsTheLocalClockTimesAcrossDaylightSaving) {
     struct Case {
         char const* zone;
         double start;
+        double end;
+        int weekday;
         double wantStart;
+        double wantEnd;
     };
     Case const cases[] = {
-        {"Asia/Tokyo", utc(2024, 3, 25, 11, 0), utc(2024, 4, 1, 11, 0)},
-        {"Europe/Berlin", utc(2024, 3, 25, 19, 0), utc(2024, 4, 1, 18, 0)},
-        {"Europe/Berlin", utc(2024, 10, 21, 18, 0), utc(2024, 10, 28, 19, 0)},
-        {"America/New_York", utc(2024, 3, 5, 1, 0), utc(2024, 3, 12, 0, 0)},
-        {"America/New_York", utc(2024, 10, 29, 0, 0), utc(2024, 11, 5, 1, 0)},
+        {"Asia/Tokyo", utc(2024, 3, 25, 11, 0), utc(2024, 3, 25, 12, 0), 1, utc(2024, 4, 1, 11, 0),
+         utc(2024, 4, 1, 12, 0)},
+        {"Europe/Berlin", utc(2024, 3, 25, 19, 0), utc(2024, 3, 25, 20, 0), 1,
+         utc(2024, 4, 1, 18, 0), utc(2024, 4, 1, 19, 0)},
+        {"Europe/Berlin", utc(2024, 10, 21, 18, 0), utc(2024, 10, 21, 19, 0), 1,
+         utc(2024, 10, 28, 19, 0), utc(2024, 10, 28, 20, 0)},
+        {"America/New_York", utc(2024, 3, 5, 1, 0), utc(2024, 3, 5, 2, 0), 1,
+         utc(2024, 3, 12, 0, 0), utc(2024, 3, 12, 1, 0)},
+        {"America/New_York", utc(2024, 10, 29, 0, 0), utc(2024, 10, 29, 1, 0), 1,
+         utc(2024, 11, 5, 1, 0), utc(2024, 11, 5, 2, 0)},
+        // Sunday 01:30 CET to 03:30 CEST, across the change itself: a week later each end
+        // keeps its own clock time, 01:30 to 03:30 CEST.
+        {"Europe/Berlin", utc(2024, 3, 31, 0, 30), utc(2024, 3, 31, 1, 30), 0,
+         utc(2024, 4, 6, 23, 30), utc(2024, 4, 7, 1, 30)},
     };
     LocalCalendar calendar;
     for (Case const& c : cases) {
         ZoneScope zone(c.zone);
         Reservation rec;
         rec.start = c.start;
-        rec.end = c.start + 3600.0;
-        rec.weekdays = kWeekdayBits[1]; // Monday
+        rec.end = c.end;
+        rec.weekdays = kWeekdayBits[c.weekday];
         RecordingEngine::rearmWeekly(rec, calendar);
         EXPECT_EQ(rec.start, c.wantStart) << c.zone;
-        EXPECT_EQ(rec.end, c.wantStart + 3600.0) << c.zone;
+        EXPECT_EQ(rec.end, c.wantEnd) << c.zone;
     }
 }

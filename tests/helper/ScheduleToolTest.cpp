@@ -166,7 +166,7 @@ TEST_F(ScheduleToolTest, EachUserKeepsAtMost64WakeUps) {
 }
 
 TEST_F(ScheduleToolTest, ShutdownPowersOffAtTheLaterWholeSecond) {
-    EXPECT_EQ(Run({"73019482", "shutdown", timeAt(kWake, ".2500000000")}), ScheduleToolExit::Ok)
+    ASSERT_EQ(Run({"73019482", "shutdown", timeAt(kWake, ".2500000000")}), ScheduleToolExit::Ok)
         << messages;
     EXPECT_EQ(systemd.commands.back(),
               "/usr/bin/systemd-run --quiet --no-ask-password --collect "

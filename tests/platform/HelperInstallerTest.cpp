@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -91,16 +92,74 @@ TEST_F(HelperInstallerTest, InstallsRootsOwnCopiesAndTheirPolkitAction) {
     EXPECT_EQ(result, HelperInstaller::Result::Installed) << detail.toStdString();
 }
 
-TEST_F(HelperInstallerTest, ReadsTheCopiesAsTheUserNotAsRoot) {
-    // A "tool" only root may read: the installation must not make it readable to all.
-    QString const secret = source.filePath(QStringLiteral("schedule"));
-    ::chmod(QFile::encodeName(secret).constData(), 0600);
-    installer.setUser(50001);
-    ASSERT_TRUE(install());
-    EXPECT_EQ(result, HelperInstaller::Result::Failed);
-    EXPECT_TRUE(detail.contains(QStringLiteral("cannot read")));
-    EXPECT_FALSE(
-        QFile::exists(root.path() + QStringLiteral("/usr/local/libexec/resvman/schedule")));
+// What is installed is what was read and checked when the installation began, whatever
+// the bundle's files become while the administrator is asked.
+TEST_F(HelperInstallerTest, InstallsExactlyWhatWasChecked) {
+    installer.start();
+    QFile tool(source.filePath(QStringLiteral("schedule")));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    tool.write("#!/bin/sh\n# swapped after the check\n");
+    tool.close();
+    ASSERT_TRUE(waitUntil([this] { return done; }, 30000));
+    ASSERT_EQ(result, HelperInstaller::Result::Installed) << detail.toStdString();
+    QFile installed(root.path() + QStringLiteral("/usr/local/libexec/resvman/schedule"));
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(installed.readAll(), QByteArray("#!/bin/sh\n# schedule\n"));
+}
+
+// A bundle in a folder every user may write, as another user (made with setpriv) would leave
+// it for the victim: nothing of it is offered or installed to run as root.
+TEST_F(HelperInstallerTest, AHelperOthersCouldChangeIsNeverInstalled) {
+    constexpr uid_t kVictim = 50100;
+    constexpr uid_t kAttacker = 50101;
+    struct Case {
+        char const* what;
+        uid_t folderOwner;
+        mode_t folderMode;
+        uid_t brokerOwner;
+        mode_t brokerMode;
+        char const* at; // where the check finds the fault, below the folder
+    } const cases[] = {
+        {"the victim's files in the victim's folder anyone may write", kVictim, 0777, kVictim, 0755,
+         ""},
+        {"the attacker's broker in a sticky folder of root's, like /tmp", 0, 01777, kAttacker, 0755,
+         ""},
+        {"the victim's broker that anyone may change", kVictim, 0755, kVictim, 0777,
+         "/resvman-schedule-broker"},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir place;
+        ::chmod(QFile::encodeName(place.path()).constData(), 0755);
+        QString const bundle = place.filePath(QStringLiteral("shared"));
+        ASSERT_TRUE(QDir().mkdir(bundle));
+        ::chown(QFile::encodeName(bundle).constData(), c.folderOwner, c.folderOwner);
+        ::chmod(QFile::encodeName(bundle).constData(), c.folderMode);
+        for (char const* name : {"schedule", "resvman-schedule-broker"}) {
+            QString const path = bundle + QLatin1Char('/') + QString::fromLatin1(name);
+            uid_t const owner = std::string(name) == "schedule" ? kVictim : c.brokerOwner;
+            // Written by its owner, as the attack leaves it.
+            ASSERT_EQ(QProcess::execute(QStringLiteral("setpriv"),
+                                        {QStringLiteral("--reuid=%1").arg(owner),
+                                         QStringLiteral("--regid=%1").arg(owner),
+                                         QStringLiteral("--clear-groups"), QStringLiteral("--"),
+                                         QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                         QStringLiteral("echo '#!/bin/sh' > \"$1\""),
+                                         QStringLiteral("sh"), path}),
+                      0)
+                << "setpriv";
+            ::chmod(QFile::encodeName(path).constData(),
+                    std::string(name) == "schedule" ? 0755 : c.brokerMode);
+        }
+        installer.setUser(kVictim);
+        installer.setSourceFolder(bundle);
+        trust::Verdict const verdict = installer.checkSource();
+        EXPECT_FALSE(verdict.ok());
+        EXPECT_EQ(verdict.where, (bundle + QString::fromLatin1(c.at)).toStdString());
+        ASSERT_TRUE(install());
+        EXPECT_EQ(result, HelperInstaller::Result::Untrusted) << detail.toStdString();
+        EXPECT_FALSE(QFile::exists(root.path() + QStringLiteral("/usr/local/libexec/resvman")));
+    }
 }
 
 TEST_F(HelperInstallerTest, NothingToInstallIsSaid) {

@@ -3,11 +3,13 @@
 #include "posix/Trust.h"
 #include "tests/support/ScratchFiles.h"
 
+#include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +40,21 @@ struct Place {
         return path;
     }
 };
+
+// A POSIX access list on path: the mode's own entries, and write for one more user.
+bool grantWrite(std::string const& path, uid_t other) {
+    struct Entry {
+        uint16_t tag;
+        uint16_t perm;
+        uint32_t id;
+    };
+    uint32_t const header = 2; // the format's version
+    Entry const entries[] = {
+        {0x01, 7, ~0u}, {0x02, 7, other}, {0x04, 5, ~0u}, {0x10, 7, ~0u}, {0x20, 5, ~0u}};
+    std::string value(reinterpret_cast<char const*>(&header), sizeof header);
+    value.append(reinterpret_cast<char const*>(entries), sizeof entries);
+    return setxattr(path.c_str(), "system.posix_acl_access", value.data(), value.size(), 0) == 0;
+}
 
 using trust::Problem;
 
@@ -108,6 +125,26 @@ TEST(Trust, FoldersAndFilesOfOthersAreRefused) {
              return folder(p.makeLink("home/apps", p.root + "/tmp/hop"));
          },
          Problem::WritableByOther, "tmp"},
+        {"a relative link up and into a folder everyone may write",
+         [&](Place const& p) {
+             p.makeFolder("home", 0755, kUser);
+             p.makeFolder("open", 0777, 0);
+             p.makeFolder("open/real", 0755, kUser);
+             return folder(p.makeLink("home/apps", "../open/real"));
+         },
+         Problem::WritableByOther, "open"},
+        {"a file where a folder should be",
+         [&](Place const& p) {
+             p.makeFile("AppRun", 0755, kUser);
+             return folder(p.root + "/AppRun/inside");
+         },
+         Problem::NotFolder, "AppRun"},
+        {"a missing folder on the way to a missing file",
+         [&](Place const& p) {
+             return trust::checkWay(p.makeFolder("mine", 0755, kUser) + "/gone/.ResvInfo.dat",
+                                    user);
+         },
+         Problem::Missing, "mine/gone"},
         {"a link that never ends",
          [&](Place const& p) {
              p.makeFolder("home", 0755, kUser);
@@ -195,10 +232,40 @@ TEST(Trust, GroupWriteIsAllowedOnlyForTheUsersPrivateGroup) {
     std::string const shared = place.makeFolder("shared", 0775, 0);
     trust::Policy const root{0, trust::Owners::UserOrRoot};
     EXPECT_TRUE(trust::checkFolder(shared, root, true).ok());
+    // The same mode with an access list that lets someone else write: the group bits are
+    // then the list's mask, and another user may change the folder.
+    if (!grantWrite(shared, kOther)) {
+        GTEST_SKIP() << "this file system keeps no access lists";
+    }
+    EXPECT_EQ(trust::checkFolder(shared, root, true).problem, Problem::WritableByOther);
+    removexattr(shared.c_str(), "system.posix_acl_access");
+    chmod(shared.c_str(), 0775);
+    ASSERT_TRUE(trust::checkFolder(shared, root, true).ok());
     EXPECT_EQ(trust::checkFolder(shared, trust::kRootOnly, true).problem, Problem::WritableByOther);
     chown(shared.c_str(), 0, kOther); // a group of someone else's
     EXPECT_EQ(trust::checkFolder(shared, root, true).problem, Problem::WritableByOther);
     std::filesystem::remove_all(place.root);
+}
+
+TEST(Trust, APrivateGroupIsTheUsersAlone) {
+    // kUser "radio", whose primary group 50000 is named "radio".
+    struct Case {
+        char const* what;
+        trust::GroupFacts facts;
+        bool isPrivate;
+    } const cases[] = {
+        {"named after the user, nobody else in it", {"radio", kUser, "radio", {}, {kUser}}, true},
+        {"the user listed as its member", {"radio", kUser, "radio", {"radio"}, {kUser}}, true},
+        {"another member listed", {"radio", kUser, "radio", {"radio", "guest"}, {kUser}}, false},
+        {"another account's primary group too",
+         {"radio", kUser, "radio", {}, {kUser, kOther}},
+         false},
+        {"named otherwise", {"radio", kUser, "audio", {}, {kUser}}, false},
+        {"not the user's primary group", {"radio", 100, "radio", {}, {}}, false},
+    };
+    for (Case const& c : cases) {
+        EXPECT_EQ(trust::isPrivateGroup(c.facts, kUser, kUser), c.isPrivate) << c.what;
+    }
 }
 
 TEST(Trust, OpeningForReadingNeverWaitsAndTakesOnlyRegularFiles) {

@@ -113,7 +113,7 @@ TEST(CalendarExport, TextIsEscapedAndBadTextLeftOut) {
     } const cases[] = {
         {"a,b;c\\d", "a\\,b\\;c\\\\d"},
         {"two\nlines\r", "two\\nlines"},
-        {"bell\x07 tab\t", "bell tab\t"},
+        {"bell\x07 tab\t del\x7f", "bell tab\t del"},
         {"\xC3\x28 broken UTF-8", ""}, // the table shows such a title as empty too
         {"\xE0\x80\xAF overlong", ""},
     };

@@ -226,6 +226,15 @@ private slots:
         QCOMPARE(table->data(table->index(0, 0), Qt::ToolTipRole).toString(),
                  before +
                      QStringLiteral("\nVelto Timer Recorder was not running at its start time."));
+
+        // The history's tooltips show titles as they are, never as markup.
+        m_journal->record(missedEntry(kNow + 1.0, kMarkupTitle, MissReason::NotRunning));
+        historyAction()->trigger();
+        HistoryModel* const model = historyWindow()->model();
+        QString const tip = toolTipShows(
+            model->data(model->index(0, HistoryModel::Title), Qt::ToolTipRole).toString());
+        QVERIFY2(tip.startsWith(QString::fromUtf8(kMarkupTitle) + QStringLiteral(" (")),
+                 qPrintable(tip));
     }
 
     void failuresAreNotifiedAndTheStartupMissesOnlyOnce() {

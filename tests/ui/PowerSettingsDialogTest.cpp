@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -24,6 +26,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -101,17 +105,45 @@ class PowerSettingsDialogTest : public QObject {
         return r;
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
-        QCoreApplication::installTranslator(&m_translator);
+    // Alerts are answered with their default button and kept in m_alerts.
+    void keepAlerts() {
         MessageBox::setHandler([this](MessageBox::Request const& request) {
             m_alerts.push_back(request);
             return MessageBox::Button::Default;
         });
     }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_translator.load(QStringLiteral(":/i18n/resvman_en.qm")));
+        QCoreApplication::installTranslator(&m_translator);
+        keepAlerts();
+    }
     void init() { m_alerts.clear(); }
     void cleanupTestCase() { MessageBox::setHandler(nullptr); }
+
+    // An alert shows its text as it is: a message naming a folder that looks like markup is
+    // not drawn (nor its images loaded) as rich text.
+    void alertsArePlainText() {
+        MessageBox::setHandler(nullptr);
+        QString const message = QStringLiteral("Cannot write /tmp/<img src=\"/dev/zero\">/x");
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                format = box->textFormat();
+                shown = box->text();
+                box->reject();
+            }
+        });
+        poll.start(5);
+        MessageBox::show(nullptr, QStringLiteral("t"), message, QStringLiteral("OK"));
+        keepAlerts();
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, message);
+    }
 
     void freshInstallShowsDefaultsAndOkWritesThemInOrder() {
         RecordingDefaults defaults;
@@ -385,6 +417,19 @@ private slots:
         QCOMPARE(m_alerts.at(0).message, QStringLiteral("Not installed: no password."));
         QVERIFY(
             m_alerts.at(1).message.startsWith(QStringLiteral("The wake-up helper is installed")));
+
+        // A helper that fails the trust check is not offered, and the row says why.
+        dialog.setHelperProblem(QStringLiteral("Waking is unavailable."));
+        dialog.setHelperInstallable(false, QStringLiteral("Another user can change it."));
+        bool offered = true;
+        runWith(dialog, defaults, [&](Controls& d) {
+            offered = d.installHelper->isVisible();
+            texts.push_back(d.helperText->text());
+            d.cancel->click();
+        });
+        QVERIFY(!offered);
+        QCOMPARE(texts.back(),
+                 QStringLiteral("Waking is unavailable. Another user can change it."));
     }
 
     // A lead stored by hand outside 3..9 shows the nearest entry; confirming it writes that
@@ -446,6 +491,13 @@ private slots:
         QVERIFY(entry.readAll().contains(
             R"(Exec="/opt/My Apps/100%% \\"radio\\"/\\$HOME\\\\ResvMan.app/AppRun")"));
         entry.close();
+        if (QFile::exists(QStringLiteral("/usr/bin/desktop-file-validate"))) {
+            QProcess validate;
+            validate.setProcessChannelMode(QProcess::MergedChannels);
+            validate.start(QStringLiteral("/usr/bin/desktop-file-validate"), {entry.fileName()});
+            QVERIFY(validate.waitForFinished(30000));
+            QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
+        }
         runWith(dialog, defaults, toggleThen(false)); // Cancel: the entry stays
         QVERIFY(autostart.enabled());
         runWith(dialog, defaults, toggleThen(true));
@@ -459,6 +511,24 @@ private slots:
         entry.close();
         QVERIFY(!autostart.enabled());
         QVERIFY(m_alerts.empty());
+
+        // A FIFO in the entry's place is read without waiting, as no entry.
+        QVERIFY(QFile::remove(entry.fileName()));
+        QVERIFY(::mkfifo(QFile::encodeName(entry.fileName()).constData(), 0600) == 0);
+        QVERIFY(!autostart.enabled());
+        QVERIFY(QFile::remove(entry.fileName()));
+
+        // A folder whose name holds a line break would add lines of its own to the entry
+        // ("Exec=" another program): nothing is written, and the dialog says why.
+        LoginAutostart forged(autostart.entryPath(),
+                              QStringLiteral("/tmp/x\nExec=/tmp/evil/ResvMan.app/AppRun"));
+        dialog.setAutostart(&forged);
+        QVERIFY(runWith(dialog, defaults, toggleThen(true)).answer);
+        QVERIFY(!QFile::exists(forged.entryPath()));
+        QCOMPARE(m_alerts.size(), std::size_t(1));
+        QVERIFY(m_alerts.front().message.startsWith(
+            QStringLiteral("The program cannot be started at login from here")));
+        QVERIFY(!forged.setEnabled(true));
     }
 
     // With RESVMAN_SCREENSHOTS set to a folder, saves the open dialog in both languages

@@ -137,7 +137,7 @@ private slots:
         Reservation fm = lasting(k20090126_2000_UTC, 1800.0, 0x01000000u | 8880, "朝の音楽");
         fm.weekdays = kWeekdayBits[1] | kWeekdayBits[3];
         add(fm);
-        add(lasting(k20090126_2000_UTC + 7200.0, 1800.0, 954, "News"));
+        add(lasting(k20090126_2000_UTC + 7200.0, 1800.0, 954, kMarkupTitle));
         add(lasting(k20090126_2000_UTC + 14400.0, 1800.0, 1134, "\xff\xfe broken"));
 
         QCOMPARE(cell(5, 0), QStringLiteral("FM 88.8"));
@@ -146,6 +146,10 @@ private slots:
         QCOMPARE(cell(2, 0), QStringLiteral("✓"));
 
         QCOMPARE(cell(5, 1), QStringLiteral("AM 954"));
+        // Titles are plain text, in the cell and in its tooltip.
+        QCOMPARE(cell(7, 1), QString::fromUtf8(kMarkupTitle));
+        QCOMPARE(toolTipShows(cellData(7, 1, Qt::ToolTipRole).toString()),
+                 QString::fromUtf8(kMarkupTitle));
         // An unterminated name is read within its 256 bytes.
         QString const filled = cell(6, 1);
         QVERIFY(filled.size() >= 255 && filled.size() <= 256);

@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QTextDocument>
 #include <QTimeZone>
 #include <QTimer>
 #include <QWidget>
@@ -45,6 +46,19 @@ inline double utc(int y, int mo, int d, int h, int mi, int s = 0) {
     return static_cast<double>(
         QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC).toSecsSinceEpoch());
 }
+
+// What a tooltip shows of tip: rich text when it looks like markup, as QToolTip decides.
+inline QString toolTipShows(QString const& tip) {
+    if (!Qt::mightBeRichText(tip)) {
+        return tip;
+    }
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
+
+// A title that a tooltip drawing it as rich text would load (and never finish loading).
+inline char const* const kMarkupTitle = "<img src=\"/dev/zero\"> & <b>bold</b>";
 
 struct PresetSlot {
     bool fm;
