@@ -55,8 +55,8 @@ TEST_F(DesktopNotifierTest, ShowsWithoutWaitingAndReportsTheChosenAction) {
     EXPECT_EQ(got.summary, QString::fromStdString(n.summary));
     // Plain text whatever the service makes of markup.
     EXPECT_EQ(got.body,
-              QStringLiteral("なお録音中です: &lt;img src=\"file:///etc/passwd\"&gt; &amp; "
-                             "&lt;a href=\"x\"&gt;"));
+              QStringLiteral("なお録音中です: &lt;img src=&quot;file:///etc/passwd&quot;&gt; &amp; "
+                             "&lt;a href=&quot;x&quot;&gt;"));
     EXPECT_EQ(got.actions, (QStringList{"cancel-shutdown", "Cancel shutdown"}));
     EXPECT_EQ(got.hints.value(QStringLiteral("urgency")).toInt(), 2);
     ASSERT_TRUE(waitUntil([&] { return notifier.shown() == 1; }));
