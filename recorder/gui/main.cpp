@@ -87,6 +87,15 @@ int main(int argc, char** argv) {
     velto::VeltoService service(sources, velto::VeltoSettings::load());
     if (const std::string& why = service.settings().stationsProblem; !why.empty())
         std::cerr << "velto: the stations table is not used: " << why << "\n";
+    // Said here as well as in the window: without one (the wake case) it is seen nowhere else.
+    for (const velto::RecordingReport& report : service.recovered()) {
+        if (report.result == velto::RecordingResult::Partial)
+            std::cerr << "velto: finished an interrupted recording: " << report.file << " ("
+                      << int(report.seconds) << " s)\n";
+        else
+            std::cerr << "velto: an interrupted recording could not be finished: "
+                      << report.reasonText << "\n";
+    }
     switch (service.start()) {
     case velto::NameClaim::Owned:
         break;
