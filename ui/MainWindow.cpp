@@ -13,7 +13,7 @@
 #include "ui/ReservationTableModel.h"
 #include "ui/ReservationTableView.h"
 #include "ui/SaveFailure.h"
-#include "ui/TableFocusGuard.h"
+#include "platform/linux/TableFocusGuard.h"
 #include "ui/UiTexts.h"
 
 #include <QAction>

@@ -2,6 +2,8 @@
 
 #include "gui/VeltoTexts.h"
 #include "output/RecordingsFolder.h"
+#include "platform/linux/AccessibleTable.h"
+#include "platform/linux/TableFocusGuard.h"
 #include "sources/Deadline.h"
 #include "sources/SoapySource.h"
 #include "sources/tuner/RadioTunerFinder.h"
@@ -60,6 +62,22 @@ QComboBox* useCombo(SourceUse use) {
     return combo;
 }
 
+// A cell that says it is empty, so that a screen reader does not pass over it in silence.
+class StationItem : public QTableWidgetItem {
+public:
+    StationItem(const std::string& text, QString empty)
+        : QTableWidgetItem(QString::fromStdString(text)), m_empty(std::move(empty)) {}
+    QVariant data(int role) const override {
+        if (role == Qt::AccessibleTextRole && text().trimmed().isEmpty())
+            return m_empty;
+        return QTableWidgetItem::data(role);
+    }
+    QTableWidgetItem* clone() const override { return new StationItem(*this); }
+
+private:
+    QString m_empty;
+};
+
 QString frequencyText(const Station& station) {
     return station.band == Band::FM
                ? QStringLiteral("FM %1").arg(station.channel / 100.0, 0, 'f', 1)
@@ -86,6 +104,8 @@ SettingsDialog::SettingsDialog(const VeltoSettings& settings, std::vector<Statio
     //% "Velto Settings"
     setWindowTitle(qtTrId("IDS_SETTINGS_TITLE"));
     auto* tabs = new QTabWidget(this);
+    //% "Settings pages"
+    tabs->setAccessibleName(qtTrId("IDS_SETTINGS_PAGES"));
     //% "Receiver"
     tabs->addTab(makeReceiverPage(), qtTrId("IDS_TAB_RECEIVER"));
     //% "Recordings"
@@ -256,6 +276,7 @@ QWidget* SettingsDialog::makeStationsPage() {
     //% "receiver. Type the station as \"FM 80.0\" or \"AM 594\"."
     auto* intro = new QLabel(qtTrId("IDS_STATIONS_INTRO"), page);
     intro->setWordWrap(true);
+    AccessibleTable::installFactory(); // before the table: readers ask it for cells at once
     m_stations = new QTableWidget(0, 4, page);
     //% "Station"
     const QString station = qtTrId("IDS_STATIONS_STATION");
@@ -271,10 +292,12 @@ QWidget* SettingsDialog::makeStationsPage() {
     m_stations->horizontalHeader()->setSectionResizeMode(kUseColumn, QHeaderView::Fixed);
     m_stations->verticalHeader()->hide();
     m_stations->setWordWrap(false);
+    m_stations->setTabKeyNavigation(false); // Tab leaves the table; the arrows move in it
     //% "Stations table"
     m_stations->setAccessibleName(qtTrId("IDS_STATIONS_TABLE_NAME"));
     for (const StationEntry& entry : m_settings.stations.entries())
         addStationRow(entry);
+    TableFocusGuard::attach(m_stations);
     // The header does not size a column by the widgets in its cells.
     std::unique_ptr<QComboBox> widest(useCombo(SourceUse::Fallback));
     m_stations->horizontalHeader()->setMinimumSectionSize(0);
@@ -332,9 +355,19 @@ void SettingsDialog::addStationRow(const StationEntry& entry) {
     const int row = m_stations->rowCount();
     m_stations->insertRow(row);
     m_stations->setItem(row, 0, new QTableWidgetItem(frequencyText(entry.station)));
-    m_stations->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(entry.name)));
-    m_stations->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(entry.streamUrl)));
-    m_stations->setCellWidget(row, kUseColumn, useCombo(entry.use));
+    //% "No name"
+    m_stations->setItem(row, 1, new StationItem(entry.name, qtTrId("IDS_STATION_NO_NAME")));
+    //% "No stream address"
+    m_stations->setItem(row, 2, new StationItem(entry.streamUrl, qtTrId("IDS_STATION_NO_URL")));
+    // The cell under the list carries its choice as text, which is what screen readers read.
+    auto* useItem = new QTableWidgetItem;
+    useItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    m_stations->setItem(row, kUseColumn, useItem);
+    QComboBox* use = useCombo(entry.use);
+    useItem->setText(use->currentText());
+    connect(use, &QComboBox::currentTextChanged, m_stations,
+            [useItem](const QString& text) { useItem->setText(text); });
+    m_stations->setCellWidget(row, kUseColumn, use);
 }
 
 void SettingsDialog::updateEnabled() {
