@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -46,8 +47,10 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy) {
 constexpr auto kSearchDeadline = 10s;
 constexpr int kUseColumn = 3;
 
-QComboBox* useCombo(SourceUse use) {
-    auto* combo = new QComboBox;
+constexpr int kUseRole = Qt::UserRole; // the source choice's key in its cell
+
+QComboBox* useCombo(SourceUse use, QWidget* parent = nullptr) {
+    auto* combo = new QComboBox(parent);
     //% "Receiver"
     combo->addItem(qtTrId("IDS_USE_RECEIVER"),
                    QString::fromLatin1(sourceUseName(SourceUse::Receiver)));
@@ -61,6 +64,28 @@ QComboBox* useCombo(SourceUse use) {
     combo->setAccessibleName(qtTrId("IDS_USE_NAME"));
     return combo;
 }
+
+// The source column: its cells hold the choice as text, which readers read and the keyboard
+// reaches like any cell (F2, a key or a double click opens the list).
+class UseDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
+        const auto use = sourceUseFromName(index.data(kUseRole).toString().toStdString());
+        return useCombo(use.value_or(SourceUse::Fallback), parent);
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* combo = static_cast<QComboBox*>(editor);
+        combo->setCurrentIndex(std::max(0, combo->findData(index.data(kUseRole))));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        const auto* combo = static_cast<QComboBox*>(editor);
+        model->setData(index, combo->currentData(), kUseRole);
+        model->setData(index, combo->currentText(), Qt::DisplayRole);
+    }
+};
 
 // A cell that says it is empty, so that a screen reader does not pass over it in silence.
 class StationItem : public QTableWidgetItem {
@@ -292,6 +317,7 @@ QWidget* SettingsDialog::makeStationsPage() {
     m_stations->horizontalHeader()->setSectionResizeMode(kUseColumn, QHeaderView::Fixed);
     m_stations->verticalHeader()->hide();
     m_stations->setWordWrap(false);
+    m_stations->setItemDelegateForColumn(kUseColumn, new UseDelegate(m_stations));
     m_stations->setTabKeyNavigation(false); // Tab leaves the table; the arrows move in it
     //% "Stations table"
     m_stations->setAccessibleName(qtTrId("IDS_STATIONS_TABLE_NAME"));
@@ -359,15 +385,10 @@ void SettingsDialog::addStationRow(const StationEntry& entry) {
     m_stations->setItem(row, 1, new StationItem(entry.name, qtTrId("IDS_STATION_NO_NAME")));
     //% "No stream address"
     m_stations->setItem(row, 2, new StationItem(entry.streamUrl, qtTrId("IDS_STATION_NO_URL")));
-    // The cell under the list carries its choice as text, which is what screen readers read.
-    auto* useItem = new QTableWidgetItem;
-    useItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    const std::unique_ptr<QComboBox> use(useCombo(entry.use));
+    auto* useItem = new QTableWidgetItem(use->currentText());
+    useItem->setData(kUseRole, use->currentData());
     m_stations->setItem(row, kUseColumn, useItem);
-    QComboBox* use = useCombo(entry.use);
-    useItem->setText(use->currentText());
-    connect(use, &QComboBox::currentTextChanged, m_stations,
-            [useItem](const QString& text) { useItem->setText(text); });
-    m_stations->setCellWidget(row, kUseColumn, use);
 }
 
 void SettingsDialog::updateEnabled() {
@@ -469,9 +490,11 @@ void SettingsDialog::accept() {
             entry.station = *station;
             entry.name = text(1).toStdString();
             entry.streamUrl = text(2).toStdString();
-            const auto* use = qobject_cast<QComboBox*>(m_stations->cellWidget(row, kUseColumn));
-            entry.use = sourceUseFromName(use->currentData().toString().toStdString())
-                            .value_or(SourceUse::Fallback);
+            const QTableWidgetItem* use = m_stations->item(row, kUseColumn);
+            entry.use =
+                sourceUseFromName(use == nullptr ? std::string()
+                                                 : use->data(kUseRole).toString().toStdString())
+                    .value_or(SourceUse::Fallback);
         }
         if (!station || !settings.stations.set(entry, error)) {
             //% "Station %1 (row %2) cannot be kept: %3"
