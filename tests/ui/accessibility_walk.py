@@ -192,7 +192,8 @@ class Session:
                 out.write(contents)
         self.err = open(os.path.join(self.work, f"resvman-{self.language}.err"), "ab")
         extra = []
-        if self.variant == "contrast":
+        # The recorder takes its arguments as commands: the style alone for it.
+        if self.variant == "contrast" and not self.args.velto:
             extra = ["-stylesheet", os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                                  "high-contrast.qss")]
         self.program = self.spawn([os.path.join(self.bundle, "AppRun"), *extra],
