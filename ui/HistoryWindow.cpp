@@ -1,8 +1,8 @@
 #include "ui/HistoryWindow.h"
 
 #include "platform/linux/AccessibleTable.h"
-#include "ui/HistoryModel.h"
 #include "platform/linux/TableFocusGuard.h"
+#include "ui/HistoryModel.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
