@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -197,13 +199,11 @@ TEST(VeltoSettings, RoundTripsAndReadsAHandEditedFileSafely) {
 // the way the keyboard changes it (the column's list editor), and every cell has words for
 // a screen reader, also an empty one.
 TEST(SettingsDialog, StationsSurviveTheTableAndEveryCellSpeaks) {
-    if (QApplication::instance() == nullptr) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "velto_app_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv); // kept: the receiver search may answer late
-    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "velto_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
     VeltoSettings settings;
     SourceError error;
     ASSERT_TRUE(settings.stations.set({{Band::FM, 8000}, "", "", SourceUse::Receiver}, error));
@@ -234,6 +234,17 @@ TEST(SettingsDialog, StationsSurviveTheTableAndEveryCellSpeaks) {
     EXPECT_EQ(use.data().toString(), combo->currentText());
 
     dialog.accept();
+    // The receiver search the dialog starts answers before the application goes.
+    QElapsedTimer waited;
+    waited.start();
+    const QPushButton* refresh = nullptr;
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        if (button->text() == qtTrId("IDS_REFRESH"))
+            refresh = button;
+    }
+    ASSERT_NE(refresh, nullptr);
+    while (!refresh->isEnabled() && waited.elapsed() < 15000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     const VeltoSettings chosen = dialog.settings();
     const auto& entries = chosen.stations.entries();
     ASSERT_EQ(entries.size(), 2u);
