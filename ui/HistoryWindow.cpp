@@ -1,8 +1,8 @@
 #include "ui/HistoryWindow.h"
 
-#include "ui/AccessibleTable.h"
+#include "platform/linux/AccessibleTable.h"
+#include "platform/linux/TableFocusGuard.h"
 #include "ui/HistoryModel.h"
-#include "ui/TableFocusGuard.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "platform/linux/TableFocusGuard.h"
 #include "ui/ApplicationVisibility.h"
 #include "ui/ExitCountdownDialog.h"
 #include "ui/ExitSequence.h"
@@ -13,7 +14,6 @@
 #include "ui/ReservationTableModel.h"
 #include "ui/ReservationTableView.h"
 #include "ui/SaveFailure.h"
-#include "ui/TableFocusGuard.h"
 #include "ui/UiTexts.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "ui/ReservationTableView.h"
 
-#include "ui/AccessibleTable.h"
+#include "platform/linux/AccessibleTable.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

@@ -3,6 +3,8 @@
 #include "gui/SettingsDialog.h"
 #include "gui/VeltoService.h"
 #include "gui/VeltoTexts.h"
+#include "platform/linux/AccessibleTable.h"
+#include "platform/linux/TableFocusGuard.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -17,8 +19,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTableWidget>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -33,6 +35,36 @@ constexpr int kFileRole = Qt::UserRole;
 constexpr int kMeterFloorDb = -60;
 constexpr double kLoudDb = -6;
 constexpr double kClippingDb = -1;
+
+// A list of rows with columns, as screen readers read a table.
+QTableWidget* listTable(const QStringList& columns, QWidget* parent) {
+    auto* list = new QTableWidget(0, int(columns.size()), parent);
+    list->setHorizontalHeaderLabels(columns);
+    list->verticalHeader()->hide();
+    list->setShowGrid(false);
+    list->setWordWrap(false);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setTabKeyNavigation(false); // Tab leaves the list; the arrows move in it
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
+    list->setMinimumHeight(list->fontMetrics().height() * 5);
+    TableFocusGuard::attach(list);
+    return list;
+}
+
+// One row of plain texts at row.
+void setRow(QTableWidget* list, int row, const QStringList& texts) {
+    for (int column = 0; column < texts.size(); ++column) {
+        auto* item = new QTableWidgetItem(texts[column]);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        list->setItem(row, column, item);
+    }
+}
 
 QLabel* plainLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -100,14 +132,14 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
 
     //% "Waiting"
     auto* waitingBox = new QGroupBox(qtTrId("IDS_WAITING_GROUP"), this);
-    m_waiting = new QTreeWidget(waitingBox);
+    AccessibleTable::installFactory(); // before the lists: readers ask them for cells at once
     //% "Start"
     const QString startColumn = qtTrId("IDS_COLUMN_START");
     //% "Station"
     const QString stationColumn = qtTrId("IDS_COLUMN_STATION");
     //% "Title"
     const QString titleColumn = qtTrId("IDS_COLUMN_TITLE");
-    m_waiting->setHeaderLabels({startColumn, stationColumn, titleColumn});
+    m_waiting = listTable({startColumn, stationColumn, titleColumn}, waitingBox);
     //% "Programmes waiting to be recorded"
     m_waiting->setAccessibleName(qtTrId("IDS_WAITING_NAME"));
     auto* waitingLayout = new QVBoxLayout(waitingBox);
@@ -115,20 +147,11 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
 
     //% "Last recordings"
     auto* recentBox = new QGroupBox(qtTrId("IDS_RECENT_GROUP"), this);
-    m_recent = new QTreeWidget(recentBox);
     //% "Result"
     const QString resultColumn = qtTrId("IDS_COLUMN_RESULT");
-    m_recent->setHeaderLabels({startColumn, titleColumn, resultColumn});
+    m_recent = listTable({startColumn, titleColumn, resultColumn}, recentBox);
     //% "Last recordings; Open plays the selected one"
     m_recent->setAccessibleName(qtTrId("IDS_RECENT_NAME"));
-    for (QTreeWidget* list : {m_waiting, m_recent}) {
-        list->setRootIsDecorated(false);
-        list->setUniformRowHeights(true);
-        list->header()->setStretchLastSection(true);
-        list->setMinimumHeight(list->fontMetrics().height() * 5);
-        list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-        list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    }
     //% "&Open"
     m_open = new QPushButton(qtTrId("IDS_OPEN"), recentBox);
     //% "Plays the selected recording"
@@ -172,13 +195,13 @@ MainWindow::MainWindow(VeltoService& service, QWidget* parent)
     connect(hide, &QPushButton::clicked, this, &QWidget::close);
     connect(m_open, &QPushButton::clicked, this, [this] { openSelected(false); });
     connect(m_showFolder, &QPushButton::clicked, this, [this] { openSelected(true); });
-    connect(m_recent, &QTreeWidget::itemSelectionChanged, this, [this] {
-        const auto* item = m_recent->currentItem();
-        const bool file = item != nullptr && !item->data(0, kFileRole).toString().isEmpty();
+    connect(m_recent, &QTableWidget::itemSelectionChanged, this, [this] {
+        const auto* item = m_recent->item(m_recent->currentRow(), 0);
+        const bool file = item != nullptr && !item->data(kFileRole).toString().isEmpty();
         m_open->setEnabled(file);
         m_showFolder->setEnabled(file);
     });
-    connect(m_recent, &QTreeWidget::itemActivated, this, [this] { openSelected(false); });
+    connect(m_recent, &QTableWidget::itemActivated, this, [this] { openSelected(false); });
     m_open->setEnabled(false);
     m_showFolder->setEnabled(false);
 
@@ -267,17 +290,20 @@ void MainWindow::refresh() {
 
 void MainWindow::refreshWaiting() {
     const SessionStatus status = m_service.status();
-    m_waiting->clear();
+    m_waiting->setRowCount(int(status.waiting.size()));
+    int row = 0;
     for (const Programme& programme : status.waiting) {
-        m_waiting->addTopLevelItem(new QTreeWidgetItem(
-            {whenText(programme.start), stationText(programme), shortTitle(programme.title)}));
+        setRow(m_waiting, row++,
+               {whenText(programme.start), stationText(programme), shortTitle(programme.title)});
     }
 }
 
 void MainWindow::addRecent(const RecordingReport& report) {
-    auto* item = new QTreeWidgetItem(
+    m_recent->insertRow(0);
+    setRow(
+        m_recent, 0,
         {whenText(report.programme.start), shortTitle(report.programme.title), resultText(report)});
-    item->setData(0, kFileRole, QString::fromStdString(report.file));
+    m_recent->item(0, 0)->setData(kFileRole, QString::fromStdString(report.file));
     QString why =
         report.reasonKey.empty() ? QString() : reasonText(report.reasonKey, report.reasonText);
     // The source's own words name the device or the file involved.
@@ -286,11 +312,11 @@ void MainWindow::addRecent(const RecordingReport& report) {
     if (!report.file.empty())
         why += (why.isEmpty() ? QString() : QStringLiteral("\n")) +
                QString::fromStdString(report.file);
-    item->setToolTip(1, why);
-    item->setToolTip(2, why);
-    m_recent->insertTopLevelItem(0, item);
-    while (m_recent->topLevelItemCount() > kRecentKept)
-        delete m_recent->takeTopLevelItem(kRecentKept);
+    m_recent->item(0, 1)->setToolTip(why);
+    m_recent->item(0, 2)->setToolTip(why);
+    // What the tip says, also for a screen reader.
+    m_recent->item(0, 2)->setData(Qt::AccessibleDescriptionRole, why);
+    m_recent->setRowCount(std::min(m_recent->rowCount(), kRecentKept));
 }
 
 void MainWindow::showMessage(const QString& text) {
@@ -299,10 +325,10 @@ void MainWindow::showMessage(const QString& text) {
 }
 
 void MainWindow::openSelected(bool folder) {
-    const auto* item = m_recent->currentItem();
+    const auto* item = m_recent->item(m_recent->currentRow(), 0);
     if (item == nullptr)
         return;
-    const QString file = item->data(0, kFileRole).toString();
+    const QString file = item->data(kFileRole).toString();
     if (file.isEmpty())
         return;
     if (!QFileInfo::exists(file)) {

@@ -9,7 +9,7 @@ class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
-class QTreeWidget;
+class QTableWidget;
 
 namespace velto {
 
@@ -44,8 +44,8 @@ private:
     QLabel* m_times;
     QLabel* m_channels;
     QProgressBar* m_level;
-    QTreeWidget* m_waiting;
-    QTreeWidget* m_recent;
+    QTableWidget* m_waiting;
+    QTableWidget* m_recent;
     QPushButton* m_open;
     QPushButton* m_showFolder;
     QLabel* m_message;

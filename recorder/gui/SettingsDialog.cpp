@@ -2,6 +2,8 @@
 
 #include "gui/VeltoTexts.h"
 #include "output/RecordingsFolder.h"
+#include "platform/linux/AccessibleTable.h"
+#include "platform/linux/TableFocusGuard.h"
 #include "sources/Deadline.h"
 #include "sources/SoapySource.h"
 #include "sources/tuner/RadioTunerFinder.h"
@@ -21,6 +23,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -44,8 +47,10 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy) {
 constexpr auto kSearchDeadline = 10s;
 constexpr int kUseColumn = 3;
 
-QComboBox* useCombo(SourceUse use) {
-    auto* combo = new QComboBox;
+constexpr int kUseRole = Qt::UserRole; // the source choice's key in its cell
+
+QComboBox* useCombo(SourceUse use, QWidget* parent = nullptr) {
+    auto* combo = new QComboBox(parent);
     //% "Receiver"
     combo->addItem(qtTrId("IDS_USE_RECEIVER"),
                    QString::fromLatin1(sourceUseName(SourceUse::Receiver)));
@@ -59,6 +64,44 @@ QComboBox* useCombo(SourceUse use) {
     combo->setAccessibleName(qtTrId("IDS_USE_NAME"));
     return combo;
 }
+
+// The source column: its cells hold the choice as text, which readers read and the keyboard
+// reaches like any cell (F2, a key or a double click opens the list).
+class UseDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
+        const auto use = sourceUseFromName(index.data(kUseRole).toString().toStdString());
+        return useCombo(use.value_or(SourceUse::Fallback), parent);
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* combo = static_cast<QComboBox*>(editor);
+        combo->setCurrentIndex(std::max(0, combo->findData(index.data(kUseRole))));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        const auto* combo = static_cast<QComboBox*>(editor);
+        model->setData(index, combo->currentData(), kUseRole);
+        model->setData(index, combo->currentText(), Qt::DisplayRole);
+    }
+};
+
+// A cell that says it is empty, so that a screen reader does not pass over it in silence.
+class StationItem : public QTableWidgetItem {
+public:
+    StationItem(const std::string& text, QString empty)
+        : QTableWidgetItem(QString::fromStdString(text)), m_empty(std::move(empty)) {}
+    QVariant data(int role) const override {
+        if (role == Qt::AccessibleTextRole && text().trimmed().isEmpty())
+            return m_empty;
+        return QTableWidgetItem::data(role);
+    }
+    QTableWidgetItem* clone() const override { return new StationItem(*this); }
+
+private:
+    QString m_empty;
+};
 
 QString frequencyText(const Station& station) {
     return station.band == Band::FM
@@ -86,6 +129,8 @@ SettingsDialog::SettingsDialog(const VeltoSettings& settings, std::vector<Statio
     //% "Velto Settings"
     setWindowTitle(qtTrId("IDS_SETTINGS_TITLE"));
     auto* tabs = new QTabWidget(this);
+    //% "Settings pages"
+    tabs->setAccessibleName(qtTrId("IDS_SETTINGS_PAGES"));
     //% "Receiver"
     tabs->addTab(makeReceiverPage(), qtTrId("IDS_TAB_RECEIVER"));
     //% "Recordings"
@@ -256,6 +301,7 @@ QWidget* SettingsDialog::makeStationsPage() {
     //% "receiver. Type the station as \"FM 80.0\" or \"AM 594\"."
     auto* intro = new QLabel(qtTrId("IDS_STATIONS_INTRO"), page);
     intro->setWordWrap(true);
+    AccessibleTable::installFactory(); // before the table: readers ask it for cells at once
     m_stations = new QTableWidget(0, 4, page);
     //% "Station"
     const QString station = qtTrId("IDS_STATIONS_STATION");
@@ -271,10 +317,13 @@ QWidget* SettingsDialog::makeStationsPage() {
     m_stations->horizontalHeader()->setSectionResizeMode(kUseColumn, QHeaderView::Fixed);
     m_stations->verticalHeader()->hide();
     m_stations->setWordWrap(false);
+    m_stations->setItemDelegateForColumn(kUseColumn, new UseDelegate(m_stations));
+    m_stations->setTabKeyNavigation(false); // Tab leaves the table; the arrows move in it
     //% "Stations table"
     m_stations->setAccessibleName(qtTrId("IDS_STATIONS_TABLE_NAME"));
     for (const StationEntry& entry : m_settings.stations.entries())
         addStationRow(entry);
+    TableFocusGuard::attach(m_stations);
     // The header does not size a column by the widgets in its cells.
     std::unique_ptr<QComboBox> widest(useCombo(SourceUse::Fallback));
     m_stations->horizontalHeader()->setMinimumSectionSize(0);
@@ -332,9 +381,14 @@ void SettingsDialog::addStationRow(const StationEntry& entry) {
     const int row = m_stations->rowCount();
     m_stations->insertRow(row);
     m_stations->setItem(row, 0, new QTableWidgetItem(frequencyText(entry.station)));
-    m_stations->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(entry.name)));
-    m_stations->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(entry.streamUrl)));
-    m_stations->setCellWidget(row, kUseColumn, useCombo(entry.use));
+    //% "No name"
+    m_stations->setItem(row, 1, new StationItem(entry.name, qtTrId("IDS_STATION_NO_NAME")));
+    //% "No stream address"
+    m_stations->setItem(row, 2, new StationItem(entry.streamUrl, qtTrId("IDS_STATION_NO_URL")));
+    const std::unique_ptr<QComboBox> use(useCombo(entry.use));
+    auto* useItem = new QTableWidgetItem(use->currentText());
+    useItem->setData(kUseRole, use->currentData());
+    m_stations->setItem(row, kUseColumn, useItem);
 }
 
 void SettingsDialog::updateEnabled() {
@@ -436,9 +490,11 @@ void SettingsDialog::accept() {
             entry.station = *station;
             entry.name = text(1).toStdString();
             entry.streamUrl = text(2).toStdString();
-            const auto* use = qobject_cast<QComboBox*>(m_stations->cellWidget(row, kUseColumn));
-            entry.use = sourceUseFromName(use->currentData().toString().toStdString())
-                            .value_or(SourceUse::Fallback);
+            const QTableWidgetItem* use = m_stations->item(row, kUseColumn);
+            entry.use =
+                sourceUseFromName(use == nullptr ? std::string()
+                                                 : use->data(kUseRole).toString().toStdString())
+                    .value_or(SourceUse::Fallback);
         }
         if (!station || !settings.stations.set(entry, error)) {
             //% "Station %1 (row %2) cannot be kept: %3"

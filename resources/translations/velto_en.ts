@@ -535,5 +535,17 @@
         <source>Another Station</source>
         <translation>Another Station</translation>
     </message>
+    <message id="IDS_SETTINGS_PAGES">
+        <source>Settings pages</source>
+        <translation>Settings pages</translation>
+    </message>
+    <message id="IDS_STATION_NO_NAME">
+        <source>No name</source>
+        <translation>No name</translation>
+    </message>
+    <message id="IDS_STATION_NO_URL">
+        <source>No stream address</source>
+        <translation>No stream address</translation>
+    </message>
 </context>
 </TS>

@@ -534,5 +534,17 @@
         <source>Another Station</source>
         <translation>その他の放送局</translation>
     </message>
+    <message id="IDS_SETTINGS_PAGES">
+        <source>Settings pages</source>
+        <translation>設定のページ</translation>
+    </message>
+    <message id="IDS_STATION_NO_NAME">
+        <source>No name</source>
+        <translation>名前なし</translation>
+    </message>
+    <message id="IDS_STATION_NO_URL">
+        <source>No stream address</source>
+        <translation>ストリームのアドレスなし</translation>
+    </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include "ui/LevelIndicator.h"
 #include "ui/ShutdownWarning.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QDir>
 #include <QImage>
@@ -37,6 +38,25 @@ struct Seen {
 int countIn(QString const& line) {
     QRegularExpressionMatch const m = QRegularExpression(QStringLiteral("(\\d+)")).match(line);
     return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// What a screen reader would find without words in a shown window: the window itself, its
+// controls that take the keyboard, its pictures and its level bars.
+QStringList unnamed(QWidget* window) {
+    QStringList found;
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (QWidget* widget : widgets) {
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(widget);
+        bool const wanted = widget == window || widget->focusPolicy() != Qt::NoFocus ||
+                            (said && (said->role() == QAccessible::ProgressBar ||
+                                      said->role() == QAccessible::Indicator ||
+                                      said->role() == QAccessible::Graphic));
+        if (widget->isVisible() && wanted && (!said || said->text(QAccessible::Name).isEmpty())) {
+            found.append(QString::fromLatin1(widget->metaObject()->className()));
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -240,6 +260,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(warning.warning(), 5000);
         QVERIFY(warning.window()->isVisible());
         QCOMPARE(count(), 60);
+        QCOMPARE(unnamed(warning.window()), QStringList());
         t += 20.0;
         QTRY_COMPARE(count(), 40);
         QCOMPARE(notifier.shown.size(), 1u);

@@ -2,10 +2,17 @@
 // and its settings files, which the user may edit by hand.
 #include "TempFolder.h"
 #include "gui/ProgrammeMessage.h"
+#include "gui/SettingsDialog.h"
 #include "gui/VeltoSettings.h"
 #include "platform/CompanionReport.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -188,4 +195,64 @@ TEST(VeltoSettings, RoundTripsAndReadsAHandEditedFileSafely) {
 }
 
 } // namespace
+// The stations table keeps every entry and its source choice through the dialog, changed
+// the way the keyboard changes it (the column's list editor), and every cell has words for
+// a screen reader, also an empty one.
+TEST(SettingsDialog, StationsSurviveTheTableAndEveryCellSpeaks) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "velto_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    VeltoSettings settings;
+    SourceError error;
+    ASSERT_TRUE(settings.stations.set({{Band::FM, 8000}, "", "", SourceUse::Receiver}, error));
+    ASSERT_TRUE(settings.stations.set(
+        {{Band::AM, 594}, "Tokyo 1", "https://example.org/a.m3u8", SourceUse::Stream}, error));
+    SettingsDialog dialog(settings, {});
+    auto* table = dialog.findChild<QTableWidget*>();
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QModelIndex cell = table->model()->index(row, column);
+            const QString spoken = cell.data(Qt::AccessibleTextRole).toString();
+            EXPECT_FALSE((spoken.isEmpty() ? cell.data().toString() : spoken).isEmpty())
+                << row << "," << column;
+        }
+    }
+
+    const QModelIndex use = table->model()->index(0, 3);
+    QAbstractItemDelegate* delegate = table->itemDelegateForIndex(use);
+    std::unique_ptr<QWidget> editor(delegate->createEditor(table->viewport(), {}, use));
+    delegate->setEditorData(editor.get(), use);
+    auto* combo = qobject_cast<QComboBox*>(editor.get());
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->currentData().toString(), "receiver");
+    combo->setCurrentIndex(combo->findData(QStringLiteral("fallback")));
+    delegate->setModelData(editor.get(), table->model(), use);
+    EXPECT_EQ(use.data().toString(), combo->currentText());
+
+    dialog.accept();
+    // The receiver search the dialog starts answers before the application goes.
+    QElapsedTimer waited;
+    waited.start();
+    const QPushButton* refresh = nullptr;
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        if (button->text() == qtTrId("IDS_REFRESH"))
+            refresh = button;
+    }
+    ASSERT_NE(refresh, nullptr);
+    while (!refresh->isEnabled() && waited.elapsed() < 15000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const VeltoSettings chosen = dialog.settings();
+    const auto& entries = chosen.stations.entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].use, SourceUse::Fallback);
+    EXPECT_EQ(entries[0].name, "");
+    EXPECT_EQ(entries[1].use, SourceUse::Stream);
+    EXPECT_EQ(entries[1].streamUrl, "https://example.org/a.m3u8");
+    EXPECT_EQ(entries[1].name, "Tokyo 1");
+}
+
 } // namespace velto

@@ -1,4 +1,4 @@
-#include "ui/TableFocusGuard.h"
+#include "platform/linux/TableFocusGuard.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "ui/AccessibleTable.h"
+#include "platform/linux/AccessibleTable.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
