@@ -192,7 +192,9 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
     if (child == 0) {
         OpusFileWriter writer;
         FileError error;
-        if (!writer.open(folder.path(), "Killed", 2, {}, tags(), error))
+        std::string why;
+        if (!writer.open(folder.path(), "Killed", 2, {}, tags(), error) ||
+            !writeProgrammeNote(writer.partPath(), "what it records\n", why))
             _exit(1);
         const auto frames = tones(7.0);
         writer.write(frames.data(), frames.size() / 2, error);
@@ -220,6 +222,14 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
     OpusFileWriter running;
     FileError error;
     ASSERT_TRUE(running.open(folder.path(), "Running", 2, {}, tags(), error));
+    // Notes that are not trusted: a link to one, and one others may write.
+    std::string why;
+    ASSERT_TRUE(writeProgrammeNote(folder.file("Elsewhere"), "a planted note\n", why)) << why;
+    std::filesystem::create_symlink(folder.file("Elsewhere.programme"),
+                                    notePath(folder.file("Headers only.opus.part")));
+    ASSERT_TRUE(writeProgrammeNote(folder.file("Garbage.opus.part"), "a planted note\n", why));
+    chmod(notePath(folder.file("Garbage.opus.part")).c_str(), 0666);
+    ASSERT_TRUE(writeProgrammeNote(running.partPath(), "still recording\n", why));
 
     const auto recovered = recoverPartFiles(folder.path());
     ASSERT_EQ(recovered.size(), 3u);
@@ -228,6 +238,7 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
         if (file.partPath == folder.file("Killed.opus.part")) {
             ASSERT_TRUE(file.recovered) << file.reasonText;
             EXPECT_EQ(file.path, folder.file("Killed.opus"));
+            EXPECT_EQ(file.note, "what it records\n");
             // At most 5 s lost; what was synced plays.
             EXPECT_GE(file.seconds, 2.0);
             EXPECT_LE(file.seconds, 7.0);
@@ -244,10 +255,17 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
             EXPECT_FALSE(file.recovered);
             EXPECT_EQ(file.reasonKey, "unreadable");
         }
+        if (!file.note.empty())
+            continue;
+        EXPECT_FALSE(file.noteProblem.empty());
     }
-    // Nothing is lost: the running one and the unreadable one are still there.
+    // Nothing is lost: the running one and the unreadable one are still there, the note read
+    // is gone, the running one's is kept and the untrusted ones are left as they were.
     EXPECT_EQ(namesIn(folder.path()),
-              (std::vector<std::string>{"Garbage.opus.part", "Killed.opus", "Running.opus.part"}));
+              (std::vector<std::string>{"Elsewhere.programme", "Garbage.opus.part",
+                                        "Garbage.opus.part.programme",
+                                        "Headers only.opus.part.programme", "Killed.opus",
+                                        "Running.opus.part", "Running.opus.part.programme"}));
     const auto frames = tones(0.5);
     ASSERT_TRUE(running.write(frames.data(), frames.size() / 2, error));
     std::string path;
