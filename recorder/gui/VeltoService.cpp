@@ -76,11 +76,12 @@ VeltoService::VeltoService(const SourceFactory& sources, VeltoSettings settings,
             std::cerr << "velto: " << file.noteProblem << "\n";
         std::string why;
         RecordingReport interrupted = report;
-        if (!file.note.empty() &&
-            !readProgrammeNote(file.note, interrupted.programme, interrupted.sourceKind, why))
-            std::cerr << "velto: the programme kept beside " << file.partPath
+        const bool noted = !file.note.empty();
+        if (noted &&
+            !readProgrammeNote(file.note, interrupted.programme, interrupted.sourceKind, why)) {
+            std::cerr << "velto: the programme noted beside " << file.partPath
                       << " is ignored: " << why << ".\n";
-        else if (!file.note.empty()) {
+        } else if (noted) {
             // The manager learns what became of that programme once the bus is up.
             interrupted.reasonKey = "interrupted";
             interrupted.reasonText =

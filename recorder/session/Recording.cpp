@@ -222,8 +222,8 @@ RecordingReport Recording::run() {
     const std::string partPath = m_writer.partPath();
     if (std::string why;
         !writeProgrammeNote(partPath, programmeNoteText(m_programme, source->kind()), why))
-        warn("note-unwritten", why + " Should the recorder stop early, this recording's fate "
-                                     "could not be reported.");
+        warn("note-unwritten", why + " Should the recorder stop during it, what becomes of "
+                                     "this recording cannot be reported.");
     m_context.events.recordingStarted({m_programme, partPath, source->kind(), channels});
 
     std::string lostText;
