@@ -145,11 +145,26 @@ std::vector<RecoveredFile> recoverPartFiles(const std::string& folder) {
     if (!dir)
         return files;
     std::vector<std::string> names;
+    std::vector<std::string> notes;
     while (const dirent* entry = readdir(dir)) {
-        if (endsWith(entry->d_name, kPart))
-            names.emplace_back(entry->d_name);
+        const std::string_view name = entry->d_name;
+        if (endsWith(name, kPart))
+            names.emplace_back(name);
+        else if (endsWith(name, ".opus.part.programme") ||
+                 endsWith(name, ".opus.part.programme.new"))
+            notes.emplace_back(name);
     }
     closedir(dir);
+    // A note (or its temporary file) without its ".part" was left by a crash just after the
+    // recording ended and was reported: this user's own ones are removed.
+    for (const auto& note : notes) {
+        const std::string path = folder + "/" + note;
+        const std::string part = path.substr(0, path.rfind(kPart) + kPart.size());
+        struct stat info {};
+        if (access(part.c_str(), F_OK) != 0 && errno == ENOENT && lstat(path.c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == geteuid())
+            unlink(path.c_str());
+    }
     for (const auto& name : names) {
         RecoveredFile file = recoverOne(folder, name);
         if (file.reasonKey != "in-use")

@@ -230,6 +230,9 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
     ASSERT_TRUE(writeProgrammeNote(folder.file("Garbage.opus.part"), "a planted note\n", why));
     chmod(notePath(folder.file("Garbage.opus.part")).c_str(), 0666);
     ASSERT_TRUE(writeProgrammeNote(running.partPath(), "still recording\n", why));
+    // What a crash just after a recording's end leaves: a note without its ".part".
+    ASSERT_TRUE(writeProgrammeNote(folder.file("Ended.opus.part"), "reported\n", why));
+    std::ofstream(notePath(folder.file("Ended.opus.part")) + ".new") << "half";
     const bool root = geteuid() == 0;
     if (root) {
         std::ofstream(folder.file("Foreign.opus.part")) << std::string(10'000, 'x');
@@ -266,7 +269,8 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
         EXPECT_TRUE(!file.note.empty() || !file.noteProblem.empty());
     }
     // Nothing is lost: the running one and the unreadable one are still there, the note read
-    // is gone, the running one's is kept and the untrusted ones are left as they were.
+    // and those left alone are gone, the running one's is kept and the untrusted ones are left
+    // as they were.
     std::vector<std::string> kept{"Elsewhere.programme",
                                   "Garbage.opus.part",
                                   "Garbage.opus.part.programme",
