@@ -132,6 +132,8 @@ QString companionReason(JournalEntry const& entry) {
         {"disk-full", QT_TRID_NOOP("IDS_VELTO_REASON_DISK_FULL")},
         //% "The recording was stopped before its end."
         {"stopped", QT_TRID_NOOP("IDS_VELTO_REASON_STOPPED")},
+        //% "Velto stopped during the recording; what was written up to then is kept."
+        {"interrupted", QT_TRID_NOOP("IDS_VELTO_REASON_INTERRUPTED")},
         //% "The programme had already ended when Velto received it."
         {"already-over", QT_TRID_NOOP("IDS_VELTO_REASON_ALREADY_OVER")},
         //% "Velto cannot receive this channel."

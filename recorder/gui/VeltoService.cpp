@@ -6,6 +6,7 @@
 #include "platform/linux/CompanionBusNames.h"
 #include "platform/linux/DBusCompanionBus.h"
 #include "platform/linux/PresetFile.h"
+#include "session/ProgrammeNote.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -71,6 +72,23 @@ VeltoService::VeltoService(const SourceFactory& sources, VeltoSettings settings,
         report.result = file.recovered ? RecordingResult::Partial : RecordingResult::Failed;
         report.reasonKey = file.recovered ? "recovered" : file.reasonKey;
         report.reasonText = file.reasonText;
+        if (!file.noteProblem.empty())
+            std::cerr << "velto: " << file.noteProblem << "\n";
+        std::string why;
+        RecordingReport interrupted = report;
+        const bool noted = !file.note.empty();
+        if (noted &&
+            !readProgrammeNote(file.note, interrupted.programme, interrupted.sourceKind, why)) {
+            std::cerr << "velto: the programme noted beside " << file.partPath
+                      << " is ignored: " << why << ".\n";
+        } else if (noted) {
+            // The manager learns what became of that programme once the bus is up.
+            interrupted.reasonKey = "interrupted";
+            interrupted.reasonText =
+                "Velto stopped during the recording; what was written up to then is kept.";
+            m_interrupted.push_back(interrupted);
+            report.programme = interrupted.programme;
+        }
         m_recovered.push_back(report);
     }
     m_session = std::make_unique<Session>(m_clock, m_chooser.maker(), m_settings.sessionSettings(),
@@ -124,6 +142,9 @@ NameClaim VeltoService::start() {
     bus.registerObject(QString::fromLatin1(kActivatePath), QString::fromLatin1(kActivateInterface),
                        this, QDBusConnection::ExportScriptableSlots);
     m_bus = companionBus;
+    for (const RecordingReport& report : m_interrupted)
+        m_bus->post(kRecordingFinishedMessage, std::string("message"), finishedReport(report));
+    m_interrupted.clear();
     return NameClaim::Owned;
 }
 

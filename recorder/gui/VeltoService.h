@@ -83,6 +83,8 @@ private:
     std::unique_ptr<Session> m_session;
     DBusCompanionBus* m_bus = nullptr;
     std::vector<RecordingReport> m_recovered;
+    // Recovered recordings whose programme is known: reported once the bus name is ours.
+    std::vector<RecordingReport> m_interrupted;
     // Programmes whose message asked to quit after them.
     std::vector<Programme> m_terminating;
     bool m_quitWhenIdle = false;

@@ -45,6 +45,8 @@ QString reasonText(const std::string& key, const std::string& englishText) {
         {"connection-failed", QT_TRID_NOOP("IDS_REASON_CONNECTION_FAILED")},
         //% "The free space may not be enough for the whole programme."
         {"low-space", QT_TRID_NOOP("IDS_REASON_LOW_SPACE")},
+        //% "The programme could not be noted beside the file; a crash would go unreported."
+        {"note-unwritten", QT_TRID_NOOP("IDS_REASON_NOTE_UNWRITTEN")},
         //% "No signal on this station: check the antenna."
         {"no-signal", QT_TRID_NOOP("IDS_REASON_NO_SIGNAL")},
         //% "No receiver was found; recorded from the station's stream."

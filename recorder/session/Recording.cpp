@@ -1,6 +1,8 @@
 #include "session/Recording.h"
 
+#include "output/PartRecovery.h"
 #include "output/RecordingName.h"
+#include "session/ProgrammeNote.h"
 
 #include <algorithm>
 #include <cmath>
@@ -215,7 +217,14 @@ RecordingReport Recording::run() {
         source->close();
         return failed(fileError.key, fileError.text);
     }
-    m_context.events.recordingStarted({m_programme, m_writer.partPath(), source->kind(), channels});
+    // Kept beside the ".part" so that, should the recorder be killed, the file finished at
+    // the next start can still be reported for this programme.
+    const std::string partPath = m_writer.partPath();
+    if (std::string why;
+        !writeProgrammeNote(partPath, programmeNoteText(m_programme, source->kind()), why))
+        warn("note-unwritten", why + " Should the recorder stop during it, what becomes of "
+                                     "this recording cannot be reported.");
+    m_context.events.recordingStarted({m_programme, partPath, source->kind(), channels});
 
     std::string lostText;
     bool reading = true;
@@ -286,6 +295,8 @@ RecordingReport Recording::run() {
         m_stopKey = fileError.key;
         m_stopText = fileError.text;
     }
+    // This report tells the manager what became of the programme: the note is not needed.
+    removeProgrammeNote(partPath);
     m_report.file = path;
     m_report.seconds = m_writer.seconds();
     progress.seconds.store(m_report.seconds);

@@ -924,6 +924,10 @@
         <source>The recording was stopped before its end.</source>
         <translation>The recording was stopped before its end.</translation>
     </message>
+    <message id="IDS_VELTO_REASON_INTERRUPTED">
+        <source>Velto stopped during the recording; what was written up to then is kept.</source>
+        <translation>Velto stopped during the recording; what was written up to then is kept.</translation>
+    </message>
     <message id="IDS_VELTO_REASON_ALREADY_OVER">
         <source>The programme had already ended when Velto received it.</source>
         <translation>The programme had already ended when Velto received it.</translation>

@@ -921,6 +921,10 @@
         <source>The recording was stopped before its end.</source>
         <translation>終了前に録音が止められました。</translation>
     </message>
+    <message id="IDS_VELTO_REASON_INTERRUPTED">
+        <source>Velto stopped during the recording; what was written up to then is kept.</source>
+        <translation>録音中に Velto が終了しました。それまでに録音した分は保存されています。</translation>
+    </message>
     <message id="IDS_VELTO_REASON_ALREADY_OVER">
         <source>The programme had already ended when Velto received it.</source>
         <translation>Velto が受け取った時点で番組はすでに終わっていました。</translation>

@@ -383,6 +383,10 @@
         <source>The free space may not be enough for the whole programme.</source>
         <translation>The free space may not be enough for the whole programme.</translation>
     </message>
+    <message id="IDS_REASON_NOTE_UNWRITTEN">
+        <source>The programme could not be noted beside the file; a crash would go unreported.</source>
+        <translation>The programme could not be noted beside the file; a crash would go unreported.</translation>
+    </message>
     <message id="IDS_REASON_NO_SIGNAL">
         <source>No signal on this station: check the antenna.</source>
         <translation>No signal on this station: check the antenna.</translation>

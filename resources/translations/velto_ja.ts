@@ -382,6 +382,10 @@
         <source>The free space may not be enough for the whole programme.</source>
         <translation>空き容量が番組全体には足りないかもしれません。</translation>
     </message>
+    <message id="IDS_REASON_NOTE_UNWRITTEN">
+        <source>The programme could not be noted beside the file; a crash would go unreported.</source>
+        <translation>番組情報を録音ファイルの横に保存できませんでした。録音中に Velto が止まると、その結果を予約録音ソフトに伝えられません。</translation>
+    </message>
     <message id="IDS_REASON_NO_SIGNAL">
         <source>No signal on this station: check the antenna.</source>
         <translation>この放送局の電波を受信できません。アンテナを確認してください。</translation>

@@ -13,7 +13,8 @@ the manager starts velto and hands them over, and velto records them one after a
 2. A station set to its stream (a loopback server's MP3 of the same two tones): recorded
    from the "stream", the same checks.
 3. velto killed (SIGKILL) while recording: the `.part` it left is finished at its next
-   start, decodes, lasts what was recorded, and velto says so.
+   start, decodes, lasts what was recorded, and velto says so; the manager's history gets
+   the finished report of that reservation ("partial", reason "interrupted", the file).
 Then the manager started again with a source that finds no receiver: the next reservation
 is "Not recorded" in the history, with velto's reason, and one desktop notification says so
 (a stand-in notification service logs it).
@@ -322,6 +323,16 @@ def main():
             fail(f"not one recovered file: {done}")
         # What was flushed before the kill: at most 5 s lost.
         check_tones(os.path.join(radio, done[0]), work, killed_after - 2.5, 3.0)
+        if any(n.endswith(".programme") for n in os.listdir(radio)):
+            fail(f"the note of the killed recording is left: {os.listdir(radio)}")
+        report = wait_for(lambda: finished(TITLE_KILLED), 20,
+                          "finished report of the killed recording in the history")
+        log(f"history: {report['outcome']} — {report['reason']} ({report['reasonKey']})")
+        if (report["result"] != "partial" or report["reasonKey"] != "interrupted"
+                or report["source"] != "receiver"
+                or os.path.basename(report["file"]) != done[0]
+                or abs(report["seconds"] - killed_after) > 6.0):
+            fail(f"not reported as interrupted with its file: {report}")
 
         report = wait_for(lambda: finished(TITLE_NONE), start + 60 + 40 - time.time(),
                           "report of the recording without a receiver")

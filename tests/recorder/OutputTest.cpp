@@ -192,7 +192,9 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
     if (child == 0) {
         OpusFileWriter writer;
         FileError error;
-        if (!writer.open(folder.path(), "Killed", 2, {}, tags(), error))
+        std::string why;
+        if (!writer.open(folder.path(), "Killed", 2, {}, tags(), error) ||
+            !writeProgrammeNote(writer.partPath(), "what it records\n", why))
             _exit(1);
         const auto frames = tones(7.0);
         writer.write(frames.data(), frames.size() / 2, error);
@@ -220,14 +222,32 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
     OpusFileWriter running;
     FileError error;
     ASSERT_TRUE(running.open(folder.path(), "Running", 2, {}, tags(), error));
+    // Notes that are not trusted: a link to one, one others may write, one of another user.
+    std::string why;
+    ASSERT_TRUE(writeProgrammeNote(folder.file("Elsewhere"), "a planted note\n", why)) << why;
+    std::filesystem::create_symlink(folder.file("Elsewhere.programme"),
+                                    notePath(folder.file("Headers only.opus.part")));
+    ASSERT_TRUE(writeProgrammeNote(folder.file("Garbage.opus.part"), "a planted note\n", why));
+    chmod(notePath(folder.file("Garbage.opus.part")).c_str(), 0666);
+    ASSERT_TRUE(writeProgrammeNote(running.partPath(), "still recording\n", why));
+    // What a crash just after a recording's end leaves: a note without its ".part".
+    ASSERT_TRUE(writeProgrammeNote(folder.file("Ended.opus.part"), "reported\n", why));
+    std::ofstream(notePath(folder.file("Ended.opus.part")) + ".new") << "half";
+    const bool root = geteuid() == 0;
+    if (root) {
+        std::ofstream(folder.file("Foreign.opus.part")) << std::string(10'000, 'x');
+        ASSERT_TRUE(writeProgrammeNote(folder.file("Foreign.opus.part"), "planted\n", why));
+        ASSERT_EQ(chown(notePath(folder.file("Foreign.opus.part")).c_str(), 65534, 65534), 0);
+    }
 
     const auto recovered = recoverPartFiles(folder.path());
-    ASSERT_EQ(recovered.size(), 3u);
+    ASSERT_EQ(recovered.size(), root ? 4u : 3u);
     for (const RecoveredFile& file : recovered) {
         SCOPED_TRACE(file.partPath);
         if (file.partPath == folder.file("Killed.opus.part")) {
             ASSERT_TRUE(file.recovered) << file.reasonText;
             EXPECT_EQ(file.path, folder.file("Killed.opus"));
+            EXPECT_EQ(file.note, "what it records\n");
             // At most 5 s lost; what was synced plays.
             EXPECT_GE(file.seconds, 2.0);
             EXPECT_LE(file.seconds, 7.0);
@@ -240,14 +260,27 @@ TEST(PartRecovery, AFileWhoseRecorderWasKilledIsFinishedAndPlays) {
             EXPECT_FALSE(file.recovered);
             EXPECT_EQ(file.reasonKey, "no-sound");
         } else {
-            EXPECT_EQ(file.partPath, folder.file("Garbage.opus.part"));
+            EXPECT_TRUE(file.partPath == folder.file("Garbage.opus.part") ||
+                        file.partPath == folder.file("Foreign.opus.part"));
             EXPECT_FALSE(file.recovered);
             EXPECT_EQ(file.reasonKey, "unreadable");
         }
+        // Each untrusted note is named on standard error at start-up.
+        EXPECT_TRUE(!file.note.empty() || !file.noteProblem.empty());
     }
-    // Nothing is lost: the running one and the unreadable one are still there.
-    EXPECT_EQ(namesIn(folder.path()),
-              (std::vector<std::string>{"Garbage.opus.part", "Killed.opus", "Running.opus.part"}));
+    // Nothing is lost: the running one and the unreadable one are still there, the note read
+    // and those left alone are gone, the running one's is kept and the untrusted ones are left
+    // as they were.
+    std::vector<std::string> kept{"Elsewhere.programme",
+                                  "Garbage.opus.part",
+                                  "Garbage.opus.part.programme",
+                                  "Headers only.opus.part.programme",
+                                  "Killed.opus",
+                                  "Running.opus.part",
+                                  "Running.opus.part.programme"};
+    if (root)
+        kept.insert(kept.begin() + 1, {"Foreign.opus.part", "Foreign.opus.part.programme"});
+    EXPECT_EQ(namesIn(folder.path()), kept);
     const auto frames = tones(0.5);
     ASSERT_TRUE(running.write(frames.data(), frames.size() / 2, error));
     std::string path;

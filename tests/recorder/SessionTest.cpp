@@ -5,6 +5,7 @@
 #include "OpusTools.h"
 #include "SignalAnalysis.h"
 #include "TempFolder.h"
+#include "session/ProgrammeNote.h"
 #include "session/SourceChooser.h"
 #include "session/VirtualClock.h"
 
@@ -337,6 +338,51 @@ TEST(Session, StoppingKeepsTheFileAndReportsWhatWaited) {
     // No ".part" is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(h.folder.path()))
         EXPECT_EQ(entry.path().extension(), ".opus");
+}
+
+TEST(ProgrammeNote, ReadsBackExactlyWhatWasKeptAndRefusesAnythingElse) {
+    Programme kept = programme("Line\\break\nTitle=x \\n", 0s, 3600s, Band::AM);
+    kept.start += 123456789ns;
+    const std::string text = programmeNoteText(kept, "stream");
+    Programme read;
+    std::string source, why;
+    ASSERT_TRUE(readProgrammeNote(text, read, source, why)) << why;
+    EXPECT_EQ(read.title, kept.title);
+    EXPECT_EQ(read.start, kept.start);
+    EXPECT_EQ(read.end, kept.end);
+    EXPECT_EQ(read.station.band, Band::AM);
+    EXPECT_EQ(read.station.channel, 594);
+    EXPECT_EQ(read.stationName, kept.stationName);
+    EXPECT_EQ(source, "stream");
+
+    const auto replaced = [&text](const std::string& from, const std::string& to) {
+        std::string changed = text;
+        changed.replace(changed.find(from), from.size(), to);
+        return changed;
+    };
+    const std::string hostile[] = {
+        "",
+        "velto-programme 2\n" + text.substr(text.find('\n') + 1),
+        text.substr(0, text.size() - 1),               // cut short
+        text + "Title=again\n",                        // a key twice
+        text + "Extra=1\n",                            // one too many
+        replaced("\nSource=stream", "\nSourc=stream"), // one missing
+        replaced("Band=AM", "Band=LW"),
+        replaced("Channel=594", "Channel=9999999"),
+        replaced("Channel=594", "Channel=594x"),
+        replaced("Start=", "Start=+"),
+        replaced("End=", "End=-"), // ends before it starts
+        replaced("Source=stream", "Source=../etc"),
+        replaced("\\n", "\\q"), // an unknown escape
+        replaced("\nEnd=", "\nEnd\n"),
+    };
+    for (const std::string& note : hostile) {
+        SCOPED_TRACE(note);
+        Programme untouched = kept;
+        EXPECT_FALSE(readProgrammeNote(note, untouched, source, why));
+        EXPECT_FALSE(why.empty());
+        EXPECT_EQ(untouched.title, kept.title);
+    }
 }
 
 TEST(StationTable, TakesWhatCanBeRecordedAndKeepsItInOrder) {

@@ -184,6 +184,19 @@ TEST_F(VeltoOnTheBus, AKilledRecordingIsFinishedAtTheNextStartAndTermStopsCleanl
     ASSERT_TRUE(waitFor(veltoOnBus, 10'000));
     EXPECT_EQ(files(".opus.part"), 0);
     EXPECT_EQ(files(".opus"), 1);
+    EXPECT_EQ(files(".programme"), 0);
+    // The manager learns what became of the killed one, for the programme as handed over.
+    ASSERT_TRUE(waitFor([this] { return m_finished.size() == 1; }, 5000));
+    const CompanionMessage& killed = m_finished[0];
+    EXPECT_EQ(text(killed, "Title"), "killed");
+    EXPECT_EQ(text(killed, "Result"), "partial");
+    EXPECT_EQ(text(killed, "Reason"), "interrupted");
+    EXPECT_EQ(text(killed, "Source"), "receiver");
+    EXPECT_TRUE(std::filesystem::is_regular_file(text(killed, "File")));
+    for (const char* key : {"RecStartTime", "RecEndTime", "CH", "BAND"})
+        EXPECT_TRUE(entry(killed, key) && entry(m_started[0], key) &&
+                    *entry(killed, key) == *entry(m_started[0], key))
+            << key;
 
     // SIGTERM ends the recording in progress with a file and a report.
     post(message("terminated", 8000, -1, 60));
@@ -192,7 +205,7 @@ TEST_F(VeltoOnTheBus, AKilledRecordingIsFinishedAtTheNextStartAndTermStopsCleanl
     again->terminate();
     ASSERT_TRUE(again->waitForFinished(10'000));
     EXPECT_EQ(again->exitStatus(), QProcess::NormalExit);
-    ASSERT_TRUE(waitFor([this] { return !m_finished.empty(); }, 5000));
+    ASSERT_TRUE(waitFor([this] { return m_finished.size() == 2; }, 5000));
     EXPECT_EQ(text(m_finished.back(), "Title"), "terminated");
     EXPECT_EQ(text(m_finished.back(), "Reason"), "stopped");
     EXPECT_TRUE(std::filesystem::is_regular_file(text(m_finished.back(), "File")));
