@@ -9,8 +9,8 @@ out=$(readlink -f "${2:-docs/images}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 700 "$work"
-spec=$("$build/tests/recorder/make_capture" fm-stereo 30 "$work/fm.cu8" | tail -1)
-export VELTO_SOURCE="iq:$work/fm.cu8$spec&loop=1"
+address=$("$build/tests/recorder/make_capture" fm-stereo 30 "$work/fm.cu8" | tail -1)
+export VELTO_SOURCE="iq:$work/fm.cu8$address&loop=1"
 
 shoot() { # LANG SCALE SUFFIX
     local home=$work/home-$3

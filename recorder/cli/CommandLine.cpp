@@ -15,7 +15,7 @@ namespace velto {
 namespace {
 const char* const kUsage =
     "Usage: velto record --band FM|AM --ch N (--seconds S | --start T --end T)\n"
-    "                    [--title T] [--source SPEC] [--output DIR] [--fast]\n"
+    "                    [--title T] [--source SOURCE] [--output DIR] [--fast]\n"
     "       velto devices\n"
     "       velto stations\n"
     "       velto stations set --band FM|AM --ch N [--url URL]\n"
@@ -33,11 +33,11 @@ const char* const kUsage =
     "\n"
     "  N        FM in 10 kHz units (8000 is 80.0 MHz), AM in kHz\n"
     "  T        ISO 8601 with its offset (2025-03-01T20:00:00+09:00) or seconds since 1970\n"
-    "  SPEC     soapy:ARGS (e.g. soapy:driver=rtlsdr),\n"
+    "  SOURCE   soapy:ARGS (e.g. soapy:driver=rtlsdr),\n"
     "           iq:FILE?format=cu8|cs16|cf32&rate=N&center=HZ[&loop=1],\n"
     "           url:http(s)://… (a station's stream) or\n"
     "           v4l2:/dev/radioN[?alsa=CARD][&rate=HZ] (a USB radio tuner);\n"
-    "           VELTO_SOURCE=SPEC sets the default\n"
+    "           VELTO_SOURCE=SOURCE sets the default\n"
     "  --fast   replays a capture as fast as it can be read\n";
 } // namespace
 

@@ -55,7 +55,7 @@ int runDevicesCommand(std::ostream& out, std::ostream& err, const RadioTunerFind
         out << "soapy:" << receiver.args << "\t" << receiver.label << "\n";
     if (radios) {
         for (const FoundRadioTuner& tuner : *radios)
-            out << tuner.spec << "\t" << describe(tuner) << "\n";
+            out << tuner.address << "\t" << describe(tuner) << "\n";
     }
     if (receivers.empty() && (!radios || radios->empty()))
         out << "No receivers found.\n";

@@ -9,7 +9,7 @@
 #include "session/Session.h"
 #include "session/SystemClock.h"
 #include "session/VirtualClock.h"
-#include "sources/SourceSpec.h"
+#include "sources/SourceAddress.h"
 
 #include <cmath>
 #include <cstdio>
@@ -159,7 +159,7 @@ int runRecordCommand(const std::vector<std::string>& args, const SourceFactory& 
     if (!options) {
         err << "velto record: " << why << "\n"
             << "Usage: velto record --band FM|AM --ch N (--seconds S | --start T --end T)\n"
-            << "                    [--title T] [--source SPEC] [--output DIR] [--fast]\n";
+            << "                    [--title T] [--source SOURCE] [--output DIR] [--fast]\n";
         return 2;
     }
     // The folder: one given must exist; the default one is made.
@@ -183,10 +183,10 @@ int runRecordCommand(const std::vector<std::string>& args, const SourceFactory& 
 
     const char* environment = std::getenv("VELTO_SOURCE");
     SourceRequest request;
-    request.spec = options->source.value_or(environment ? environment : "");
+    request.address = options->source.value_or(environment ? environment : "");
     request.station = options->station;
     request.fast = options->fast;
-    // A spec that cannot make a source is a bad argument, told before anything waits.
+    // An address that cannot make a source is a bad argument, told before anything waits.
     SourceError error;
     if (!sources.create(request, error)) {
         err << "velto record: " << error.text << "\n";
@@ -228,7 +228,7 @@ int runRecordCommand(const std::vector<std::string>& args, const SourceFactory& 
     });
     {
         Session session(*clock,
-                        factorySources(sources, request.spec, request.receiver, request.fast),
+                        factorySources(sources, request.address, request.receiver, request.fast),
                         settings, events);
         {
             std::lock_guard lock(runningMutex);

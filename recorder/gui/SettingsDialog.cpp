@@ -167,8 +167,8 @@ QWidget* SettingsDialog::makeReceiverPage() {
     //% "The first receiver found"
     m_source->addItem(qtTrId("IDS_SOURCE_FIRST"), QString());
     if (!m_settings.source.empty()) {
-        const QString spec = QString::fromStdString(m_settings.source);
-        m_source->addItem(spec, spec);
+        const QString address = QString::fromStdString(m_settings.source);
+        m_source->addItem(address, address);
         m_source->setCurrentIndex(1);
     }
     m_source->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -408,8 +408,9 @@ void SettingsDialog::findDevices() {
         QString problem;
         SourceError error;
         for (const ReceiverInfo& receiver : listReceivers(kSearchDeadline, error)) {
-            const QString spec = QStringLiteral("soapy:") + QString::fromStdString(receiver.args);
-            found.append({spec, QString::fromStdString(receiver.label)});
+            const QString address =
+                QStringLiteral("soapy:") + QString::fromStdString(receiver.args);
+            found.append({address, QString::fromStdString(receiver.label)});
         }
         if (!error.key.empty())
             problem = QString::fromStdString(error.text);
@@ -422,7 +423,7 @@ void SettingsDialog::findDevices() {
             for (const FoundRadioTuner& tuner : tuners.value_or(std::vector<FoundRadioTuner>{})) {
                 if (!tuner.problem)
                     found.append(
-                        {QString::fromStdString(tuner.spec),
+                        {QString::fromStdString(tuner.address),
                          QString::fromStdString(tuner.name.empty() ? tuner.path : tuner.name)});
             }
         } catch (const std::exception& e) {
@@ -444,8 +445,8 @@ void SettingsDialog::devicesFound(const QList<QPair<QString, QString>>& devices,
     const QString chosen = m_source->currentData().toString();
     while (m_source->count() > 1)
         m_source->removeItem(1);
-    for (const auto& [spec, label] : devices)
-        m_source->addItem(QStringLiteral("%1 — %2").arg(label, spec), spec);
+    for (const auto& [address, label] : devices)
+        m_source->addItem(QStringLiteral("%1 — %2").arg(label, address), address);
     if (!chosen.isEmpty() && m_source->findData(chosen) < 0) {
         //% "%1 (not found now)"
         m_source->addItem(qtTrId("IDS_SOURCE_MISSING").arg(chosen), chosen);

@@ -165,10 +165,10 @@ void VeltoService::Activate(const QVariantMap&) {
 void VeltoService::applySettings(const VeltoSettings& settings) {
     m_settings = settings;
     // VELTO_SOURCE stands for the settings' source (tests, replaying a capture).
-    std::string spec = settings.source;
+    std::string address = settings.source;
     if (const char* forced = std::getenv("VELTO_SOURCE"); forced != nullptr && *forced != 0)
-        spec = forced;
-    m_chooser.setReceiver(spec, settings.receiver);
+        address = forced;
+    m_chooser.setReceiver(address, settings.receiver);
     m_chooser.setStations(settings.stations);
     std::string why;
     m_folderProblem.clear();

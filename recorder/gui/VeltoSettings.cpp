@@ -41,7 +41,7 @@ VeltoSettings VeltoSettings::load(const QString& dir) {
     VeltoSettings settings;
     const ReceiverSettings defaults;
     QSettings file(dir + QStringLiteral("/velto.conf"), QSettings::IniFormat);
-    settings.source = file.value(QStringLiteral("Source/spec")).toString().toStdString();
+    settings.source = file.value(QStringLiteral("Source/address")).toString().toStdString();
     ReceiverSettings& receiver = settings.receiver;
     const QString gain = file.value(QStringLiteral("Receiver/gain")).toString();
     if (bool ok = false; gain != QLatin1String("auto")) {
@@ -77,7 +77,7 @@ bool VeltoSettings::save(const QString& dir) const {
     if (!QDir().mkpath(dir))
         return false;
     QSettings file(dir + QStringLiteral("/velto.conf"), QSettings::IniFormat);
-    file.setValue(QStringLiteral("Source/spec"), QString::fromStdString(source));
+    file.setValue(QStringLiteral("Source/address"), QString::fromStdString(source));
     file.setValue(QStringLiteral("Receiver/gain"),
                   receiver.gainDb ? QString::number(*receiver.gainDb) : QStringLiteral("auto"));
     file.setValue(QStringLiteral("Receiver/ppm"), receiver.ppm);

@@ -13,7 +13,7 @@
 namespace velto {
 
 struct VeltoSettings {
-    // A source spec ("soapy:driver=rtlsdr,serial=…", "v4l2:…"); empty: the first receiver.
+    // A source address ("soapy:driver=rtlsdr,serial=…", "v4l2:…"); empty: the first receiver.
     std::string source;
     ReceiverSettings receiver;
     std::string folder; // empty: defaultRecordingsFolder()

@@ -2,12 +2,12 @@
 
 namespace velto {
 
-SourceMaker factorySources(const SourceFactory& factory, std::string spec,
+SourceMaker factorySources(const SourceFactory& factory, std::string address,
                            ReceiverSettings receiver, bool fast) {
-    return [&factory, spec = std::move(spec), receiver = std::move(receiver),
+    return [&factory, address = std::move(address), receiver = std::move(receiver),
             fast](const Programme& programme, SourceError& error) {
         SourceRequest request;
-        request.spec = spec;
+        request.address = address;
         request.station = programme.station;
         request.fast = fast;
         request.receiver = receiver;

@@ -7,10 +7,10 @@
 
 namespace velto {
 
-// The session's sources from the factory: each programme's source made from `spec` (empty:
+// The session's sources from the factory: each programme's source made from `address` (empty:
 // the first receiver found) for the programme's own station, with the receiver's settings.
 // `fast`: a capture is read as fast as it can be (with a VirtualClock).
-SourceMaker factorySources(const SourceFactory& factory, std::string spec,
+SourceMaker factorySources(const SourceFactory& factory, std::string address,
                            ReceiverSettings receiver, bool fast = false);
 
 } // namespace velto

@@ -6,9 +6,9 @@ namespace velto {
 
 SourceChooser::SourceChooser(const SourceFactory& factory) : m_factory(factory) {}
 
-void SourceChooser::setReceiver(std::string spec, ReceiverSettings settings, bool fast) {
+void SourceChooser::setReceiver(std::string address, ReceiverSettings settings, bool fast) {
     std::lock_guard lock(m_mutex);
-    m_spec = std::move(spec);
+    m_address = std::move(address);
     m_receiver = std::move(settings);
     m_fast = fast;
 }
@@ -29,14 +29,14 @@ std::unique_ptr<AudioSource> SourceChooser::make(const Programme& programme,
     std::optional<StationEntry> entry;
     {
         std::lock_guard lock(m_mutex);
-        receiver = {m_spec, programme.station, m_fast, m_receiver};
+        receiver = {m_address, programme.station, m_fast, m_receiver};
         if (const StationEntry* found = m_stations.find(programme.station))
             entry = *found;
     }
     if (!entry || entry->use == SourceUse::Receiver || entry->streamUrl.empty())
         return m_factory.create(receiver, error);
     SourceRequest stream = receiver;
-    stream.spec = "url:" + entry->streamUrl;
+    stream.address = "url:" + entry->streamUrl;
     stream.fast = false;
     if (entry->use == SourceUse::Stream)
         return m_factory.create(stream, error);

@@ -10,7 +10,7 @@
 namespace velto {
 
 // Makes each programme's source by the settings: the receiver (a SoapySDR receiver, a USB
-// radio tuner, a capture: a spec, VELTO_SOURCE's when set) or the station's stream, as the
+// radio tuner, a capture: an address, VELTO_SOURCE's when set) or the station's stream, as the
 // stations table says. The window changes them while the session records; each programme
 // takes them as they are when its source is made. Safe from any thread.
 class SourceChooser {
@@ -18,9 +18,9 @@ public:
     // The factory outlives the chooser.
     explicit SourceChooser(const SourceFactory& factory);
 
-    // `spec` empty: the first SoapySDR receiver found. `fast`: a capture read as fast as it
+    // `address` empty: the first SoapySDR receiver found. `fast`: a capture read as fast as it
     // can be (with a VirtualClock).
-    void setReceiver(std::string spec, ReceiverSettings settings, bool fast = false);
+    void setReceiver(std::string address, ReceiverSettings settings, bool fast = false);
     void setStations(StationTable stations);
     StationTable stations() const;
 
@@ -31,7 +31,7 @@ public:
 private:
     const SourceFactory& m_factory;
     mutable std::mutex m_mutex;
-    std::string m_spec;
+    std::string m_address;
     ReceiverSettings m_receiver;
     bool m_fast = false;
     StationTable m_stations;

@@ -1,6 +1,6 @@
 #include "sources/IqFileSource.h"
 
-#include "sources/SourceSpec.h"
+#include "sources/SourceAddress.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 #include "sources/IqFileSource.h"
 #include "sources/Receiver.h"
 #include "sources/SoapySource.h"
-#include "sources/SourceSpec.h"
+#include "sources/SourceAddress.h"
 #include "sources/stream/StreamSourceFactory.h"
 #include "sources/tuner/RadioTunerSource.h"
 
@@ -104,21 +104,22 @@ std::vector<std::string> SourceFactory::schemes() const {
 std::unique_ptr<AudioSource> SourceFactory::create(const SourceRequest& request,
                                                    SourceError& error) const {
     std::string why;
-    const auto spec = SourceSpec::parse(request.spec.empty() ? "soapy:" : request.spec, why);
-    if (!spec) {
+    const auto address =
+        SourceAddress::parse(request.address.empty() ? "soapy:" : request.address, why);
+    if (!address) {
         error = {"bad-source", why};
         return nullptr;
     }
-    const auto creator = m_creators.find(spec->scheme);
+    const auto creator = m_creators.find(address->scheme);
     if (creator == m_creators.end()) {
         std::string known;
         for (const auto& name : schemes())
             known += (known.empty() ? "" : ", ") + name + ":";
         error = {"bad-source",
-                 "Unknown kind of source \"" + spec->scheme + ":\" (known: " + known + ")."};
+                 "Unknown kind of source \"" + address->scheme + ":\" (known: " + known + ")."};
         return nullptr;
     }
-    return creator->second(request, spec->rest, error);
+    return creator->second(request, address->rest, error);
 }
 
 } // namespace velto

@@ -14,19 +14,19 @@ namespace velto {
 // What a recording asks of a source.
 struct SourceRequest {
     // "scheme:details"; empty means "soapy:" (the first receiver found).
-    std::string spec;
+    std::string address;
     Station station;
     // A capture as fast as it can be read, not at its own rate.
     bool fast = false;
     ReceiverSettings receiver;
 };
 
-// Makes a source from the part of the spec after "scheme:"; none, with the reason, when
+// Makes a source from the part of the address after "scheme:"; none, with the reason, when
 // the details are wrong. Opening comes later and reports its own failures.
 using SourceCreator = std::function<std::unique_ptr<AudioSource>(
     const SourceRequest& request, const std::string& details, SourceError& error)>;
 
-// Sources by their spec's scheme: "soapy:" (a SoapySDR receiver), "iq:" (a capture replayed
+// Sources by their address's scheme: "soapy:" (a SoapySDR receiver), "iq:" (a capture replayed
 // through the same receiver), "url:" (a station's internet stream) and "v4l2:" (a USB radio
 // tuner with its sound card). Tests register fakes under schemes of their own with add().
 class SourceFactory {

@@ -2,7 +2,7 @@
 //   make_capture fm-stereo|fm-mono|am SECONDS FILE [cu8|cs16|cf32]
 // FM: 1 kHz left, 1.5 kHz right (stereo with its pilot) or 1 kHz mono at full deviation;
 // AM: 800 Hz at 80 %. 1.024 MS/s, the station 250 kHz above the centre, CNR 40 dB. It
-// prints the spec's settings part: ?format=…&rate=1024000&center=… for a centre that puts
+// prints the address's settings part: ?format=…&rate=1024000&center=… for a centre that puts
 // FM at 80.0 MHz (CH 8000) and AM at 594 kHz.
 #include "CaptureGenerator.h"
 

@@ -1,4 +1,4 @@
-// Sources: capture specs, captures replayed through the receiver (every sample format,
+// Sources: capture addresses, captures replayed through the receiver (every sample format,
 // looping, and the captures that must be refused or cut short), the source factory.
 #include "CaptureGenerator.h"
 #include "SignalAnalysis.h"
@@ -22,7 +22,7 @@ namespace {
 
 const Station kStation{Band::FM, 8025}; // 80.25 MHz, 250 kHz above the centre
 
-std::string spec(const std::string& path, const char* format, const char* extra = "") {
+std::string address(const std::string& path, const char* format, const char* extra = "") {
     return "iq:" + path + "?format=" + format + "&rate=1024000&center=80000000" + extra;
 }
 
@@ -48,7 +48,7 @@ std::unique_ptr<AudioSource> make(const std::string& text, SourceError& error,
                                   Station station = kStation) {
     static const SourceFactory factory;
     SourceRequest request;
-    request.spec = text;
+    request.address = text;
     request.station = station;
     request.fast = true;
     return factory.create(request, error);
@@ -119,7 +119,7 @@ TEST(IqFileSource, EveryFormatReplaysAsStereoWithEachToneOnItsSide) {
         const auto path = folder.file(std::string("fm.") + c.format);
         ASSERT_TRUE(writeCapture(path, samples, c.encoding));
         SourceError error;
-        auto source = make(spec(path, c.format), error);
+        auto source = make(address(path, c.format), error);
         ASSERT_TRUE(source) << error.text;
         ASSERT_TRUE(source->open(error)) << error.text;
         const Played played = play(*source);
@@ -141,7 +141,7 @@ TEST(IqFileSource, LoopsWhenAskedAndReopensFromTheStart) {
     const auto path = folder.file("short.cu8");
     ASSERT_TRUE(writeCapture(path, generateFm(stereoCapture(0.25)), CaptureFormat::Cu8));
     SourceError error;
-    auto source = make(spec(path, "cu8", "&loop=1"), error);
+    auto source = make(address(path, "cu8", "&loop=1"), error);
     ASSERT_TRUE(source && source->open(error)) << error.text;
     const Played looped = play(*source, 1.0);
     EXPECT_EQ(looped.status, ReadStatus::Audio);
@@ -180,7 +180,7 @@ TEST(IqFileSource, RefusesOrCutsShortWhatIsNotAGoodCapture) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SourceError error;
-        auto source = make(spec(c.path, "cs16"), error, c.station);
+        auto source = make(address(c.path, "cs16"), error, c.station);
         ASSERT_TRUE(source) << error.text;
         const bool opened = source->open(error);
         if (!c.openKey.empty()) {
@@ -205,7 +205,7 @@ TEST(IqFileSource, HostileFloatsNeverReachTheFiltersAsInfinities) {
     const auto path = folder.file("hostile.cf32");
     ASSERT_TRUE(writeCapture(path, samples, CaptureFormat::Cf32));
     SourceError error;
-    auto source = make(spec(path, "cf32"), error);
+    auto source = make(address(path, "cf32"), error);
     ASSERT_TRUE(source && source->open(error)) << error.text;
     const Played played = play(*source);
     ASSERT_FALSE(played.audio.empty());
@@ -234,7 +234,7 @@ TEST(SourceFactory, EveryKindRefusesWhatItCannotTakeAndOtherKindsCanBeAdded) {
     };
     for (const auto& [bad, key] : refused) {
         SCOPED_TRACE(bad);
-        request.spec = bad;
+        request.address = bad;
         error = {};
         EXPECT_FALSE(factory.create(request, error));
         EXPECT_EQ(error.key, key);
@@ -242,12 +242,12 @@ TEST(SourceFactory, EveryKindRefusesWhatItCannotTakeAndOtherKindsCanBeAdded) {
     // Made without connecting or touching a device: opening comes later.
     for (const char* good : {"url:https://radio.example/live.mp3", "v4l2:/dev/radio9"}) {
         SCOPED_TRACE(good);
-        request.spec = good;
+        request.address = good;
         const auto source = factory.create(request, error);
         ASSERT_TRUE(source);
         EXPECT_STREQ(source->kind(), *good == 'u' ? "stream" : "receiver");
     }
-    // A scheme of a test's own, with the rest of the spec.
+    // A scheme of a test's own, with the rest of the address.
     std::string seen;
     factory.add("fake",
                 [&seen](const SourceRequest&, const std::string& details,
@@ -256,7 +256,7 @@ TEST(SourceFactory, EveryKindRefusesWhatItCannotTakeAndOtherKindsCanBeAdded) {
                     e = {"connection-lost", "test"};
                     return nullptr;
                 });
-    request.spec = "fake:https://example.org/live?x=1";
+    request.address = "fake:https://example.org/live?x=1";
     EXPECT_FALSE(factory.create(request, error));
     EXPECT_EQ(seen, "https://example.org/live?x=1");
 }

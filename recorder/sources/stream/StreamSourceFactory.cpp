@@ -5,14 +5,14 @@
 
 namespace velto {
 
-std::unique_ptr<AudioSource> makeStreamSource(const std::string& spec, SourceError& error) {
-    return makeStreamSource(spec, StreamOptions{}, error);
+std::unique_ptr<AudioSource> makeStreamSource(const std::string& address, SourceError& error) {
+    return makeStreamSource(address, StreamOptions{}, error);
 }
 
-std::unique_ptr<AudioSource> makeStreamSource(const std::string& spec, const StreamOptions& options,
-                                              SourceError& error) {
+std::unique_ptr<AudioSource> makeStreamSource(const std::string& address,
+                                              const StreamOptions& options, SourceError& error) {
     std::string url;
-    if (!StreamUrl::fromSpec(spec, url, error)) {
+    if (!StreamUrl::fromAddress(address, url, error)) {
         return nullptr;
     }
     return std::make_unique<StreamSource>(std::move(url), options);

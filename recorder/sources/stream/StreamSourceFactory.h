@@ -7,12 +7,12 @@
 
 namespace velto {
 
-// What a source factory keyed by the spec's scheme calls for "url:…" specs
+// What a source factory keyed by the address's scheme calls for "url:…" addresses
 // (`velto record --source url:https://radio.example/live.mp3`, VELTO_SOURCE, a station set
-// to its stream). A spec that is not an http(s) address is refused here, before anything
+// to its stream). An address that is not an http(s) address is refused here, before anything
 // connects: nullptr, and `error` says why ("bad-url").
-std::unique_ptr<AudioSource> makeStreamSource(const std::string& spec, SourceError& error);
-std::unique_ptr<AudioSource> makeStreamSource(const std::string& spec, const StreamOptions& options,
-                                              SourceError& error);
+std::unique_ptr<AudioSource> makeStreamSource(const std::string& address, SourceError& error);
+std::unique_ptr<AudioSource> makeStreamSource(const std::string& address,
+                                              const StreamOptions& options, SourceError& error);
 
 } // namespace velto

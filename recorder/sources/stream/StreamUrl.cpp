@@ -56,12 +56,13 @@ std::string StreamUrl::shortened(std::string_view url) {
     return result;
 }
 
-bool StreamUrl::fromSpec(const std::string& spec, std::string& url, SourceError& error) {
-    const std::string prefix = std::string(specScheme) + ":";
-    if (spec.compare(0, prefix.size(), prefix) != 0) {
-        return refuse(error, "A stream source is given as url:ADDRESS, not " + quoted(spec) + ".");
+bool StreamUrl::fromAddress(const std::string& address, std::string& url, SourceError& error) {
+    const std::string prefix = std::string(addressScheme) + ":";
+    if (address.compare(0, prefix.size(), prefix) != 0) {
+        return refuse(error,
+                      "A stream source is given as url:ADDRESS, not " + quoted(address) + ".");
     }
-    url = spec.substr(prefix.size());
+    url = address.substr(prefix.size());
     return check(url, error);
 }
 

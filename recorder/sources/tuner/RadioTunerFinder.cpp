@@ -1,7 +1,7 @@
 #include "sources/tuner/RadioTunerFinder.h"
 
 #include "sources/tuner/LinuxRadioDevice.h"
-#include "sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioSourceAddress.h"
 
 #include <algorithm>
 #include <charconv>
@@ -182,15 +182,15 @@ std::vector<FoundRadioTuner> RadioTunerFinder::list() const {
         } else {
             found.problem = error;
         }
-        RadioSourceSpec spec{found.path, {}, 0};
+        RadioSourceAddress address{found.path, {}, 0};
         SourceError soundError;
         if (std::optional<std::string> sound = soundDeviceFor(found.path, soundError)) {
             found.soundDevice = *sound;
-            spec.soundDevice = *sound;
+            address.soundDevice = *sound;
         } else if (!found.problem) {
             found.problem = soundError;
         }
-        found.spec = formatRadioSourceSpec(spec);
+        found.address = formatRadioSourceAddress(address);
         tuners.push_back(std::move(found));
     }
     return tuners;

@@ -25,7 +25,7 @@ struct FoundRadioTuner {
     std::string driver;                 // the kernel driver, e.g. "radio-si470x"
     std::vector<RadioBand> bands;       // FM, AM and SW with their ranges in Hz
     std::string soundDevice;            // "hw:CARD=Radio,DEV=0"; empty when none was found
-    std::string spec;                   // the --source that records from it
+    std::string address;                // the --source that records from it
     std::optional<SourceError> problem; // why it cannot record as it stands
 };
 

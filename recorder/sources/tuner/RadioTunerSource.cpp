@@ -2,7 +2,7 @@
 
 #include "sources/tuner/AlsaCapture.h"
 #include "sources/tuner/LinuxRadioDevice.h"
-#include "sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioSourceAddress.h"
 #include "sources/tuner/RadioTunerFinder.h"
 
 #include <algorithm>
@@ -208,11 +208,11 @@ void RadioTunerSource::close() {
     release();
 }
 
-std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view spec,
+std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view address,
                                                        const Station& station, SourceError& error,
                                                        SourceWarningHandler onWarning) {
-    RadioSourceSpec parsed;
-    if (!parseRadioSourceSpec(spec, parsed, error)) {
+    RadioSourceAddress parsed;
+    if (!parseRadioSourceAddress(address, parsed, error)) {
         return nullptr;
     }
     if (!stationHz(station)) {

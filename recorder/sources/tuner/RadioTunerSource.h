@@ -111,9 +111,9 @@ private:
 };
 
 // The source for `--source v4l2:/dev/radio0[?alsa=…][&rate=…]` and the station to tune. Null,
-// with the reason, for a spec or station that cannot be; the tuner itself is first asked at
+// with the reason, for an address or station that cannot be; the tuner itself is first asked at
 // open().
-std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view spec,
+std::unique_ptr<RadioTunerSource> makeRadioTunerSource(std::string_view address,
                                                        const Station& station, SourceError& error,
                                                        SourceWarningHandler onWarning = {});
 

@@ -95,7 +95,7 @@ TEST_F(RadioTunerFinderTest, ListsEachTunerWithItsBandsAndSoundCard) {
         for (const RadioBand& b : t.bands) {
             line += " " + b.name;
         }
-        listed.push_back(line + " | " + (t.problem ? t.problem->key : "") + " | " + t.spec);
+        listed.push_back(line + " | " + (t.problem ? t.problem->key : "") + " | " + t.address);
     }
     const std::string v4l2 = "v4l2:" + path("");
     EXPECT_EQ(listed, (std::vector<std::string>{

@@ -9,7 +9,7 @@
 
 namespace velto {
 
-struct RadioSourceSpec {
+struct RadioSourceAddress {
     std::string device;      // the radio node, an absolute path
     std::string soundDevice; // an ALSA capture PCM; empty: the card on the same USB device
     unsigned rate = 0;       // capture rate; 0: the card's own
@@ -18,7 +18,8 @@ struct RadioSourceSpec {
 inline constexpr std::string_view kRadioSourceScheme = "v4l2";
 
 // Refuses, with "bad-source" and the reason, anything but the form above.
-bool parseRadioSourceSpec(std::string_view text, RadioSourceSpec& spec, SourceError& error);
-std::string formatRadioSourceSpec(const RadioSourceSpec& spec);
+bool parseRadioSourceAddress(std::string_view text, RadioSourceAddress& address,
+                             SourceError& error);
+std::string formatRadioSourceAddress(const RadioSourceAddress& address);
 
 } // namespace velto

@@ -8,11 +8,11 @@ namespace velto {
 
 // A source as the user or VELTO_SOURCE names it: "scheme:rest", for example
 // "soapy:driver=rtlsdr", "iq:/tmp/fm.cu8?format=cu8&rate=1024000&center=80250000".
-struct SourceSpec {
+struct SourceAddress {
     std::string scheme;
     std::string rest;
 
-    static std::optional<SourceSpec> parse(std::string_view text, std::string& why);
+    static std::optional<SourceAddress> parse(std::string_view text, std::string& why);
 };
 
 // "a=1&b=x%20y" into its pairs (percent escapes decoded); none when malformed or when a

@@ -1,4 +1,4 @@
-#include "sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioSourceAddress.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@ namespace velto {
 
 namespace {
 
-constexpr std::size_t kLongestSpec = 4096;
+constexpr std::size_t kLongestAddress = 4096;
 constexpr std::size_t kLongestSoundDevice = 256;
 
 bool isPrintable(std::string_view text) {
@@ -19,7 +19,8 @@ bool isPrintable(std::string_view text) {
 
 } // namespace
 
-bool parseRadioSourceSpec(std::string_view text, RadioSourceSpec& spec, SourceError& error) {
+bool parseRadioSourceAddress(std::string_view text, RadioSourceAddress& address,
+                             SourceError& error) {
     auto refuse = [&](const std::string& why) {
         error = {"bad-source",
                  "The source \"" +
@@ -27,9 +28,9 @@ bool parseRadioSourceSpec(std::string_view text, RadioSourceSpec& spec, SourceEr
                      "\" is not usable: " + why + "."};
         return false;
     };
-    if (text.size() > kLongestSpec) {
+    if (text.size() > kLongestAddress) {
         error = {"bad-source",
-                 "The source is longer than " + std::to_string(kLongestSpec) + " characters."};
+                 "The source is longer than " + std::to_string(kLongestAddress) + " characters."};
         return false;
     }
     if (!isPrintable(text)) {
@@ -45,7 +46,7 @@ bool parseRadioSourceSpec(std::string_view text, RadioSourceSpec& spec, SourceEr
         query = rest.substr(mark + 1);
         rest = rest.substr(0, mark);
     }
-    RadioSourceSpec result;
+    RadioSourceAddress result;
     if (rest.empty() || rest.front() != '/') {
         return refuse("the radio device must be an absolute path such as /dev/radio0");
     }
@@ -90,19 +91,19 @@ bool parseRadioSourceSpec(std::string_view text, RadioSourceSpec& spec, SourceEr
             return refuse("\"" + std::string(key) + "\" is not an option (alsa, rate)");
         }
     }
-    spec = std::move(result);
+    address = std::move(result);
     return true;
 }
 
-std::string formatRadioSourceSpec(const RadioSourceSpec& spec) {
-    std::string text = std::string(kRadioSourceScheme) + ":" + spec.device;
+std::string formatRadioSourceAddress(const RadioSourceAddress& address) {
+    std::string text = std::string(kRadioSourceScheme) + ":" + address.device;
     char separator = '?';
-    if (!spec.soundDevice.empty()) {
-        text += separator + std::string("alsa=") + spec.soundDevice;
+    if (!address.soundDevice.empty()) {
+        text += separator + std::string("alsa=") + address.soundDevice;
         separator = '&';
     }
-    if (spec.rate != 0) {
-        text += separator + std::string("rate=") + std::to_string(spec.rate);
+    if (address.rate != 0) {
+        text += separator + std::string("rate=") + std::to_string(address.rate);
     }
     return text;
 }

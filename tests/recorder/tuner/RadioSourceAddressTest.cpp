@@ -1,5 +1,5 @@
 // The v4l2: source as the command line and the environment give it, and the factory.
-#include "sources/tuner/RadioSourceSpec.h"
+#include "sources/tuner/RadioSourceAddress.h"
 #include "sources/tuner/RadioTunerSource.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 namespace velto {
 namespace {
 
-TEST(RadioSourceSpecTest, ReadsTheDeviceAndItsOptionsAndRefusesTheRest) {
+TEST(RadioSourceAddressTest, ReadsTheDeviceAndItsOptionsAndRefusesTheRest) {
     const std::pair<std::string, const char*> cases[] = {
         {"v4l2:/dev/radio0", "/dev/radio0 |  | 0"},
         {"v4l2:/dev/radio1?alsa=hw:CARD=Radio,DEV=0", "/dev/radio1 | hw:CARD=Radio,DEV=0 | 0"},
@@ -22,17 +22,18 @@ TEST(RadioSourceSpecTest, ReadsTheDeviceAndItsOptionsAndRefusesTheRest) {
         {"v4l2:/" + std::string(5000, 'a'), nullptr},
     };
     for (const auto& [text, expected] : cases) {
-        RadioSourceSpec spec;
+        RadioSourceAddress address;
         SourceError error;
-        const bool parsed = parseRadioSourceSpec(text, spec, error);
-        EXPECT_EQ(parsed
-                      ? spec.device + " | " + spec.soundDevice + " | " + std::to_string(spec.rate)
-                      : error.key,
+        const bool parsed = parseRadioSourceAddress(text, address, error);
+        EXPECT_EQ(parsed ? address.device + " | " + address.soundDevice + " | " +
+                               std::to_string(address.rate)
+                         : error.key,
                   expected ? expected : "bad-source")
             << text.substr(0, 60);
         EXPECT_LT(error.text.size(), 400u);
-        RadioSourceSpec again;
-        EXPECT_TRUE(!parsed || parseRadioSourceSpec(formatRadioSourceSpec(spec), again, error));
+        RadioSourceAddress again;
+        EXPECT_TRUE(!parsed ||
+                    parseRadioSourceAddress(formatRadioSourceAddress(address), again, error));
     }
 
     const std::tuple<const char*, Band, int, const char*> made[] = {

@@ -1,4 +1,4 @@
-#include "sources/SourceSpec.h"
+#include "sources/SourceAddress.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,22 +7,22 @@
 
 namespace velto {
 
-std::optional<SourceSpec> SourceSpec::parse(std::string_view text, std::string& why) {
+std::optional<SourceAddress> SourceAddress::parse(std::string_view text, std::string& why) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos || colon == 0) {
         why = "A source is written scheme:details, for example soapy: or iq:FILE?format=cu8&"
               "rate=1024000&center=80250000.";
         return std::nullopt;
     }
-    SourceSpec spec;
-    spec.scheme = std::string(text.substr(0, colon));
-    if (!std::all_of(spec.scheme.begin(), spec.scheme.end(),
+    SourceAddress address;
+    address.scheme = std::string(text.substr(0, colon));
+    if (!std::all_of(address.scheme.begin(), address.scheme.end(),
                      [](unsigned char c) { return std::islower(c) || std::isdigit(c); })) {
         why = "The source's scheme must be lower-case letters and digits.";
         return std::nullopt;
     }
-    spec.rest = std::string(text.substr(colon + 1));
-    return spec;
+    address.rest = std::string(text.substr(colon + 1));
+    return address;
 }
 
 std::optional<std::string> percentDecode(std::string_view text) {
