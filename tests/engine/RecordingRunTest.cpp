@@ -122,9 +122,14 @@ TEST_F(RecordingRunTest, TitleIsPassedAsUtf8AndNeverReadPastItsField) {
 TEST_F(RecordingRunTest, AppTerminateFollowsExitAfterRecordReadAtTheRun) {
     // Absent: false, and the value is not even read.
     engine->runRecording(addDue("absent"));
-    auto const reads = fx.settings.reads();
-    EXPECT_EQ(reads, (std::vector<std::string>{"contains EXITAFTERRECORD", "contains PADBEFORE",
-                                               "contains PADAFTER"}));
+    // Only this key's reads: the planning thread the run wakes reads its own keys meanwhile.
+    std::vector<std::string> reads;
+    for (std::string const& read : fx.settings.reads()) {
+        if (read.find(kQuitCompanionKey) != std::string::npos) {
+            reads.push_back(read);
+        }
+    }
+    EXPECT_EQ(reads, std::vector<std::string>{"contains EXITAFTERRECORD"});
 
     fx.settings.setInteger(kQuitCompanionKey, 1);
     engine->runRecording(addDue("on"));
