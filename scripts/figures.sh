@@ -125,7 +125,7 @@ b = json.load(sys.stdin)["benchmarks"][0]
 print("%.2f" % (100 * b["cpu_time"] / b["real_time"]))' || true)
 # The program itself recording that stream for 20 s, end to end: decoding, resampling, the
 # session and the Opus file, as its CPU time over the wall time it ran.
-velto_stream=$(python3 - "$build/recorder/velto" "http://127.0.0.1:${stream_port:-0}/tone.mp3" \
+velto_stream=$(python3 - "$build/bundle/Velto.app/velto" "http://127.0.0.1:${stream_port:-0}/tone.mp3" \
     "$work/stream-recordings" <<'PY' || true
 import os, resource, subprocess, sys, time
 os.makedirs(sys.argv[3], exist_ok=True)
@@ -220,7 +220,7 @@ row "velto: AM chain, 1.024 MS/s in, one core" "$(realtime BM_AmChain) x real ti
 capture_settings=$("$build/tests/recorder/make_capture" fm-stereo 30 "$work/fm.cu8")
 recordings=$work/recordings
 mkdir -p "$recordings"
-"$build/recorder/velto" record --band FM --ch 8000 --seconds 20 --output "$recordings" \
+"$build/bundle/Velto.app/velto" record --band FM --ch 8000 --seconds 20 --output "$recordings" \
     --source "iq:$work/fm.cu8$capture_settings" >/dev/null 2>&1 &
 velto_pid=$!
 sleep 5
@@ -236,7 +236,7 @@ row "velto: CPU recording FM stereo in real time" \
 
 # Waiting for a start 60 s ahead: no polling, so no CPU at all.
 start=$(($(date +%s) + 60))
-"$build/recorder/velto" record --band FM --ch 8000 --start "$start" --end "$((start + 10))" \
+"$build/bundle/Velto.app/velto" record --band FM --ch 8000 --start "$start" --end "$((start + 10))" \
     --output "$recordings" --source "iq:$work/fm.cu8$capture_settings" >/dev/null 2>&1 &
 velto_pid=$!
 sleep 2
