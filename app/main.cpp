@@ -20,6 +20,7 @@
 #include "engine/CompanionReports.h"
 #include "history/SqliteJournal.h"
 #include "platform/CompanionReport.h"
+#include "platform/linux/BusTypes.h"
 #include "platform/linux/CompanionLauncher.h"
 #include "platform/linux/DBusCompanionBus.h"
 #include "platform/linux/DesktopNotifier.h"
@@ -99,6 +100,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    registerBusTypes();
     // "resvman <command> …" scripts the reservations and shows no window.
     if (isCommandLine(argc, argv)) {
         return runCommandLine(argc, argv);

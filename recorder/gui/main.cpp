@@ -5,6 +5,7 @@
 #include "cli/StopSignals.h"
 #include "gui/MainWindow.h"
 #include "gui/VeltoService.h"
+#include "platform/linux/BusTypes.h"
 #include "sources/SourceFactory.h"
 
 #include <QApplication>
@@ -55,6 +56,7 @@ bool hasDisplay() {
 } // namespace
 
 int main(int argc, char** argv) {
+    registerBusTypes();
     const velto::SourceFactory sources;
     bool headless = argc == 2 && std::strcmp(argv[1], "--headless") == 0;
     if (argc > 1 && !headless) {

@@ -18,6 +18,7 @@
 // and …_REPORT_AFTER for the report options (for a stand-in the manager starts).
 #include "StandInRecorder.h"
 
+#include "platform/linux/BusTypes.h"
 #include "platform/linux/CompanionBusNames.h"
 #include "platform/linux/DBusCompanionBus.h"
 
@@ -61,6 +62,7 @@ int post(QString const& what, QString const& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    registerBusTypes();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velto-standin"));
 
