@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <atomic>
 #include <filesystem>
 #include <map>
 
@@ -34,6 +35,28 @@ Programme programme(const std::string& title, std::chrono::seconds start, std::c
     p.stationName = "Radio Velto";
     return p;
 }
+
+// Virtual time that a test may hold still: while held, the session's waits for a start do
+// not jump ahead, so that programmes queued one by one are all seen before the first starts.
+class HeldClock final : public Clock {
+public:
+    explicit HeldClock(TimePoint start) : m_time(start) {}
+    TimePoint now() const override { return m_time.now(); }
+    bool waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
+                   TimePoint deadline, const std::function<bool()>& done) override {
+        while (m_held && deadline != TimePoint::max() && !done())
+            condition.wait_for(lock, 1ms);
+        return m_time.waitUntil(lock, condition, deadline, done);
+    }
+    void advance(std::chrono::nanoseconds by) override { m_time.advance(by); }
+    void set(TimePoint when) { m_time.set(when); }
+    void hold() { m_held = true; }
+    void release() { m_held = false; }
+
+private:
+    VirtualClock m_time;
+    std::atomic<bool> m_held{false};
+};
 
 struct Events final : SessionEvents {
     explicit Events(Clock& sessionClock) : clock(sessionClock) {}
@@ -85,7 +108,7 @@ struct Harness {
         return none;
     }
     TempFolder folder;
-    VirtualClock clock;
+    HeldClock clock;
     Events events;
     std::map<std::string, FakeScript> scripts;
     std::unique_ptr<Session> session;
@@ -119,10 +142,13 @@ TEST(Session, QueuedProgrammesRecordOneAtATimeAndAnOverlapRecordsWhatIsLeft) {
     mono.stereo = false;
     Harness h({{"D", mono}});
     // B overlaps A and records from A's end; C lies wholly inside A's time; D (AM) follows.
+    // All four are queued before the first start.
+    h.clock.hold();
     EXPECT_TRUE(h.session->enqueue(programme("B", 40s, 100s)));
     EXPECT_TRUE(h.session->enqueue(programme("A", 10s, 70s)));
     EXPECT_TRUE(h.session->enqueue(programme("C", 50s, 65s)));
     EXPECT_TRUE(h.session->enqueue(programme("D", 120s, 130s, Band::AM)));
+    h.clock.release();
     h.session->waitUntilIdle();
 
     ASSERT_EQ(h.events.finished.size(), 4u);
@@ -285,7 +311,7 @@ TEST(Session, LittleSpaceWarnsBeforeAndTooLittleStopsWithAPlayableFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        VirtualClock* clock = nullptr;
+        Clock* clock = nullptr;
         const auto recordingFrom = kT0 + 20s;
         SessionSettings settings;
         settings.stopBelowBytes = c.stopBelow;
