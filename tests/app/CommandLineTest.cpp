@@ -234,7 +234,9 @@ class CommandLineTest : public QObject {
         }
         result.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
+        if (!merged) {
+            result.err = QString::fromUtf8(process.readAllStandardError());
+        }
         return result;
     }
 
