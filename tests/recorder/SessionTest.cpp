@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <map>
 
@@ -49,7 +49,6 @@ public:
         return m_time.waitUntil(lock, condition, deadline, done);
     }
     void advance(std::chrono::nanoseconds by) override { m_time.advance(by); }
-    void set(TimePoint when) { m_time.set(when); }
     void hold() { m_held = true; }
     void release() { m_held = false; }
 
